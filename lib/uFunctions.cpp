@@ -1,0 +1,35 @@
+#include "lib/uFunctions.h"
+
+#include <cmath>
+
+namespace qvt {
+
+namespace {
+constexpr long double kLn1000 = 6.907755279L;
+constexpr long double kLn150 = 5.010635294L;
+constexpr long double kLn62_5 = 4.135166556742356L;
+constexpr long double kLn100 = 4.605170185988L;
+} // namespace
+
+double OffsetFromValue(double v) { return 10999.98 * v - 999.99; }
+double RatioFromValue(double v) { return 64.0 * v; }
+double StepRatioFromValue(double v) {
+  return static_cast<double>(0.001L * (20.0L * std::exp(kLn1000 * v)));
+}
+double LowPassCurveHz(double v) { return static_cast<double>(320.0L * std::exp(kLn62_5 * v)); }
+double HighPassCurveHz(double v) { return static_cast<double>(20.0L * std::exp(kLn150 * v)); }
+double FlangerCutoffHz(double v) { return static_cast<double>(20.0L * std::exp(kLn1000 * v)); }
+double FlangerRateHz(double v) { return 9.75 * v * v + 0.25; }
+double GlideCoefficient(double v) {
+  return static_cast<double>(0.0001L * std::exp(kLn100 * (1.0L - v)));
+}
+
+double ValueFromOffset(double hz) { return (hz + 999.99) / 10999.98; }
+double ValueFromRatio(double ratio) { return ratio / 64.0; }
+double ValueFromStepRatio(double ratio) { return std::log(1000.0 * ratio * 0.05) * 0.144764826019; }
+double ValueFromFlangerRate(double hz) { return std::sqrt((hz - 0.25) / 9.75); }
+
+double DbToGain(double db) { return db < -144.0 ? 0.0 : std::exp(0.115129254 * db); }
+double Hundredths(int k) { return k * 0.01; }
+
+} // namespace qvt
