@@ -1,0 +1,70 @@
+// The shared wavetable, its lookup, shaper and reduction routines, and the
+// table-lookup oscillator built on them.
+#pragma once
+
+#include "lib/uGlobals.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qvt {
+
+inline constexpr int kWaveCount = 4;
+inline constexpr int kWaveLength = 2048; // samples per single-cycle wave
+inline constexpr std::size_t kWaveTableBytes = kWaveCount * kWaveLength * 4;
+inline constexpr double kPhaseToIndex = 325.94932345220167; // 2048 / 2π
+inline constexpr long double kTwoPi = 6.283185307179586476925286766559005768L;
+
+// Outcome of the load that runs when the library is loaded. The plug-in's
+// entry point refuses to create an instance when the table did not load.
+bool WaveTableLoaded();
+const char* WaveTableError(); // empty when loaded
+
+} // namespace qvt
+
+// Four waves of 2048 samples, indexed by TOscType. Written once when the
+// library is loaded, read-only afterwards.
+extern float WaveTable[qvt::kWaveCount][qvt::kWaveLength];
+
+// Fills WaveTable from the packed "WAVETABLE"/"WAVETABLE" resource.
+// Throws std::runtime_error when the resource is missing, corrupt or short.
+void LoadWaveTable();
+// Fills WaveTable from the given stored bytes (zlib stream with the A4 48 tag).
+// On failure it throws and leaves WaveTable as it was.
+void LoadWaveTable(TResourceData Resource);
+
+// Hermite-interpolated value of wave Wave at Phase radians.
+float WaveLookup(std::uint8_t Wave, double Phase);
+// The stored sample at or below Phase, for drawing.
+float WaveLookupRaw(std::uint8_t Wave, double Phase);
+// Waveshaper: Amount −1 … +1 (0 passes X through).
+float WaveShape(double Amount, float X);
+// Quantisation steps per unit for a bit-depth reduction Amount 0 … 1.
+void ReductionCoefs(float Amount, double& Steps, double& Inv);
+
+// One table-lookup oscillator: an unwrapped phase accumulator in radians whose
+// lookup phase the caller can scale and offset, then optional waveshaping and
+// bit-depth reduction. Fields are public: the generator writes Shape directly.
+class TOsc {
+public:
+  explicit TOsc(float SampleRate);
+  virtual ~TOsc() = default;
+
+  virtual void SetFrequency(float Value);
+  // One sample; the lookup phase is Phase × PhaseScale + PhaseOffset.
+  virtual float Process(float PhaseOffset, float PhaseScale);
+
+  void SetWaveForm(std::uint8_t Value);
+  void SetReduction(float Value);
+  void Reset() { Phase = 0.0; }
+
+  double PhaseInc = 0.0;   // radians per sample
+  float Frequency = 0.0f;  // Hz
+  float Shape = 0.0f;      // −1 … +1, 0 = off
+  float Reduction = 0.0f;  // 0 … 1, 0 = off
+  float SampleRate;        // Hz
+  double Phase = 0.0;      // radians, never wrapped
+  double ReductionSteps = 0.0;
+  double ReductionInv = 0.0;
+  std::uint8_t WaveForm = 0;
+};
