@@ -1,0 +1,169 @@
+#include "dsp/uToneFilter.h"
+
+#include "tests/dsp/uDspClassesTestSignals.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+#include <string>
+
+using qvt::test::SettledOutput;
+using qvt::test::SineGainDb;
+
+namespace {
+
+// A low-pass that has already glided onto Hz.
+TFlt4Pole SettledLowPass(double Hz, float SampleRate = 44100) {
+  TFlt4Pole f(SampleRate);
+  f.SetFrequency(Hz);
+  for (int n = 0; n < 5000; ++n)
+    f.Process(0);
+  return f;
+}
+
+double LowPassGainDb(double Cutoff, double Hz) {
+  TFlt4Pole f = SettledLowPass(Cutoff);
+  return SineGainDb([&](float x) { return f.Process(x); }, Hz, 44100);
+}
+
+double HighPassGainDb(float Cutoff, double Hz) {
+  TKHPFilter f(44100);
+  f.SetFrequency(Cutoff);
+  return SineGainDb([&](float x) { return f.Process(x); }, Hz, 44100);
+}
+
+std::string ErrorOf(float SampleRate) {
+  try {
+    TLHPassFilter f(SampleRate);
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+} // namespace
+
+TEST(Flt4PoleLowPass, PassesDcAtUnityGain) {
+  TFlt4Pole f = SettledLowPass(4000);
+  EXPECT_NEAR(SettledOutput([&](float x) { return f.Process(x); }, 1.0f, 2000), 1.0, 1e-6);
+}
+
+TEST(Flt4PoleLowPass, At4kHzFallsByTheDesignedAmounts) {
+  EXPECT_NEAR(LowPassGainDb(4000, 4000), -0.4, 0.05);
+  EXPECT_NEAR(LowPassGainDb(4000, 6000), -5.0, 0.1);
+  EXPECT_NEAR(LowPassGainDb(4000, 10000), -19.5, 0.1);
+}
+
+TEST(Flt4PoleLowPass, StartsAt1kHzAndGlidesOnePercentPerSample) {
+  TFlt4Pole f(44100);
+  EXPECT_EQ(f.Frequency, 1000);
+  f.SetFrequency(2000);
+  EXPECT_EQ(f.Frequency, 1000); // the setter only moves the target
+  f.Process(0);
+  EXPECT_DOUBLE_EQ(f.Frequency, 1010);
+  f.Process(0);
+  EXPECT_DOUBLE_EQ(f.Frequency, 2000 * 0.01 + 1010 * 0.99);
+}
+
+TEST(Flt4PoleLowPass, GlideFrom20kHzTo4kHzSettlesAfterAbout960Samples) {
+  TFlt4Pole f = SettledLowPass(20000);
+  f.SetFrequency(4000);
+  int samples = 0;
+  while (std::fabs(f.Frequency - f.TargetFrequency) > 1 && samples < 5000) {
+    f.Process(0);
+    ++samples;
+  }
+  EXPECT_NEAR(samples, 960, 10);
+  const double stopped = f.Frequency;
+  f.Process(0);
+  EXPECT_EQ(f.Frequency, stopped); // within 1 Hz the glide stops
+  EXPECT_GT(stopped, 4000);
+}
+
+TEST(Flt4PoleLowPass, ZeroSampleRateBecomes44100) {
+  TFlt4Pole f(0);
+  EXPECT_EQ(f.SampleRate, 44100.0f);
+  TFlt4Pole reference(44100);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(f.B[i], reference.B[i]);
+}
+
+TEST(Flt4PoleLowPass, CutoffAboveHalfTheSampleRateStaysStable) {
+  TFlt4Pole f = SettledLowPass(20000, 32000);
+  double peak = 0;
+  for (int n = 0; n < 100000; ++n)
+    peak = std::max(peak, std::fabs(double(f.Process((n & 1) ? 1.0f : -1.0f))));
+  EXPECT_TRUE(std::isfinite(peak));
+  EXPECT_LT(peak, 4.0);
+}
+
+TEST(KHighPass, RemovesDcCompletely) {
+  TKHPFilter f(44100);
+  f.SetFrequency(400);
+  EXPECT_NEAR(SettledOutput([&](float x) { return f.Process(x); }, 1.0f, 44100), 0.0, 1e-6);
+}
+
+TEST(KHighPass, At400HzFallsByTheDesignedAmounts) {
+  EXPECT_NEAR(HighPassGainDb(400, 400), -8.3, 0.1);
+  EXPECT_NEAR(HighPassGainDb(400, 1000), -1.0, 0.1);
+  EXPECT_NEAR(HighPassGainDb(400, 4000), -0.7, 0.05);
+  const double high = HighPassGainDb(400, 12000);
+  EXPECT_LT(high, -0.4);
+  EXPECT_GT(high, -0.8);
+}
+
+TEST(KHighPass, ResonanceIsLimitedTo0Through50) {
+  TKHPFilter f(44100);
+  EXPECT_EQ(f.Resonance, 1.0f);
+  f.SetResonance(60);
+  EXPECT_EQ(f.Resonance, 50.0f);
+  f.SetResonance(-1);
+  EXPECT_EQ(f.Resonance, 0.0f);
+  f.SetResonance(NAN);
+  EXPECT_EQ(f.Resonance, 0.0f);
+}
+
+TEST(KHighPass, CoefficientIsCappedAtOneAboveASixthOfTheSampleRate) {
+  TKHPFilter f(48000);
+  EXPECT_EQ(f.Frequency, 1000.0f);
+  EXPECT_FLOAT_EQ(f.Coef, float(2 * std::sin(std::numbers::pi * 1000 / 48000)));
+  f.SetFrequency(7999);
+  EXPECT_LT(f.Coef, 1.0f);
+  f.SetFrequency(8100);
+  EXPECT_EQ(f.Coef, 1.0f);
+  EXPECT_EQ(f.CoefInv, 0.0f);
+}
+
+TEST(KHighPass, ExtremeResonanceKeepsOutputFinite) {
+  TKHPFilter f(44100);
+  f.SetFrequency(20000);
+  f.SetResonance(50);
+  for (int n = 0; n < 200000; ++n)
+    ASSERT_TRUE(std::isfinite(f.Process(n % 7 == 0 ? 1.0f : -0.3f)));
+}
+
+TEST(ToneFilter, ZeroSampleRateFailsWithSampleRateError) {
+  EXPECT_EQ(ErrorOf(0), "Sample Rate Error!");
+  EXPECT_EQ(ErrorOf(-1), "Sample Rate Error!");
+  EXPECT_EQ(ErrorOf(44100), "");
+}
+
+TEST(ToneFilter, StartsWideOpen) {
+  TLHPassFilter f(44100);
+  EXPECT_EQ(f.LowPass.TargetFrequency, 20000);
+  EXPECT_EQ(f.HighPass.Frequency, 20.0f);
+}
+
+TEST(ToneFilter, HighPassThenLowPassLimitTheBand) {
+  TLHPassFilter f(44100);
+  f.SetLowPass(4000);
+  f.SetHighPass(400);
+  auto process = [&](float x) { return f.Process(x); };
+  const double in_band = SineGainDb(process, 1500, 44100);
+  EXPECT_NEAR(in_band, HighPassGainDb(400, 1500) + LowPassGainDb(4000, 1500), 0.05);
+  EXPECT_LT(SineGainDb(process, 50, 44100), in_band - 20);
+  EXPECT_LT(SineGainDb(process, 12000, 44100), in_band - 20);
+}
