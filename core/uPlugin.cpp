@@ -1,0 +1,232 @@
+#include "core/uPlugin.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "core/uParameters.h"
+#include "editor/uPluginEditor.h"
+#include "lib/uFunctions.h"
+#include "lib/uGlobals.h"
+
+namespace {
+
+bool IsStored(VstInt32 index) { return index >= 0 && index < qvt::kNumStoredParams; }
+
+float Limited(float value) {
+  if (!(value >= 0.0f)) return 0.0f; // below 0 and not-a-number
+  return value > 1.0f ? 1.0f : value;
+}
+
+// The start-up program until a bank is loaded: a plain sine on operator 3,
+// filters open, effects off.
+TProgramRecord InitProgram() {
+  TProgramRecord record{};
+  SetRecordName(record, "Init");
+  auto set = [&record](int index, double value) {
+    record.Values[index] = static_cast<float>(value);
+  };
+  set(0, 0.2);                                   // scheme 2: operator 3 carries
+  set(3, 1.0);                                   // operator 3 level
+  for (int k = 0; k < 3; ++k) {
+    set(4 + k, qvt::ValueFromOffset(0.0));       // no offset
+    set(7 + k, qvt::ValueFromRatio(1.0));        // ratio 1
+  }
+  set(19, 0.5);                                  // shaper off
+  set(20, 0.5);
+  set(21, 0.5);
+  set(23, 0.5);                                  // no unison detune
+  set(24, 1.0);                                  // low-pass wide open (off)
+  set(28, 5.0 / 12000.0);                        // 5 ms attack
+  set(29, 250.0 / 12000.0);                      // 250 ms release
+  set(31, 0.5);
+  set(34, qvt::ValueFromOffset(0.0));
+  set(35, qvt::ValueFromRatio(1.0));
+  set(36, 0.5);
+  set(39, qvt::ValueFromFlangerRate(0.5));
+  set(40, 0.5);
+  set(41, 0.2);
+  set(42, 0.5);
+  set(44, 0.5);
+  set(46, 0.5);
+  set(47, 1.0);
+  set(48, 1.0);
+  set(49, 0.25);
+  set(50, 1.0);
+  set(52, 0.04);                                 // four steps per beat
+  for (int step = 0; step < qvt::kNumSteps; ++step)
+    set(54 + step, qvt::ValueFromStepRatio(1.0)); // every step at the note's pitch
+  return record;
+}
+
+} // namespace
+
+TPlugin::TPlugin(audioMasterCallback audioMaster)
+    : AudioEffectX(audioMaster, qvt::kNumPrograms, qvt::kNumParams) {
+  for (auto& step : Steps) step.store(1.0f, std::memory_order_relaxed);
+  LoadStartupBank();
+}
+
+TPlugin::~TPlugin() { ClearBank(); }
+
+void TPlugin::LoadStartupBank() { AddProgram(InitProgram()); }
+
+// ---- host-facing parameter and program queries ---------------------------------------
+
+float TPlugin::getParameter(VstInt32 index) {
+  return IsStored(index) ? EditBuffer.Value(index) : 0.0f;
+}
+
+void TPlugin::setParameter(VstInt32 index, float value) {
+  if (IsStored(index)) EditBuffer.SetValue(index, Limited(value));
+}
+
+std::string TPlugin::getParameterName(VstInt32 index) { return qvt::ParameterName(index); }
+
+std::string TPlugin::getParameterLabel(VstInt32 index) { return qvt::ParameterLabel(index); }
+
+std::string TPlugin::getParameterDisplay(VstInt32 index) {
+  return qvt::ParameterDisplay(index, getParameter(index),
+                               [this](int other) { return getParameter(other); });
+}
+
+std::string TPlugin::getProgramName() { return EditBuffer.Name(); }
+
+void TPlugin::setProgramName(const char* name) {
+  if (!name) return;
+  EditBuffer.SetName(std::string_view(name, strnlen(name, 4096)));
+  if (!EditorClosed.load()) {
+    FindEditBufferInBank();
+    if (editor) editor->update();
+  }
+}
+
+float TPlugin::getVu() { return LevelMeter.exchange(0.0f); }
+
+void TPlugin::resume() { wantEvents(1); }
+
+std::string TPlugin::getEffectName() { return qvt::kEffectName; }
+std::string TPlugin::getVendorString() { return qvt::kVendorName; }
+std::string TPlugin::getProductString() { return qvt::kProductName; }
+VstInt32 TPlugin::getVendorVersion() { return qvt::kVendorVersion; }
+
+VstInt32 TPlugin::canDo(const char* text) {
+  const std::string_view request(text, strnlen(text, 256));
+  return request == "receiveVstEvents" || request == "receiveVstMidiEvent" ? 1 : -1;
+}
+
+// ---- rendering -------------------------------------------------------------------------
+
+void TPlugin::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
+  (void)inputs;
+  if (!outputs || !outputs[0] || !outputs[1] || sampleFrames <= 0) return;
+  BeginBlock();
+  float* left = outputs[0];
+  float* right = outputs[1];
+  for (VstInt32 frame = 0; frame < sampleFrames; ++frame) {
+    float l, r;
+    RenderSample(l, r);
+    left[frame] += l;
+    right[frame] += r;
+  }
+}
+
+void TPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
+  (void)inputs;
+  if (!outputs || !outputs[0] || !outputs[1] || sampleFrames <= 0) return;
+  BeginBlock();
+  float* left = outputs[0];
+  float* right = outputs[1];
+  for (VstInt32 frame = 0; frame < sampleFrames; ++frame) RenderSample(left[frame], right[frame]);
+}
+
+// ---- late initialisation ---------------------------------------------------------------
+
+void TPlugin::Initialize() {
+  LoadFirstProgram();
+  auto bridge = std::make_unique<TPluginEditor>(this);
+  EditorBridge = bridge.get();
+  setEditor(std::move(bridge));
+  suspend();
+  hasVu(false);
+  setNumInputs(0);
+  setNumOutputs(2);
+  canMono(true);
+  // Declared although the original record cleared it: hosts refuse instruments
+  // without processReplacing, and the replacing render is complete.
+  canProcessReplacing(true);
+  isSynth(true);
+  setUniqueID(FourCharCode("FHQV"));
+  curProgram.store(0);
+}
+
+// ---- bank operations -------------------------------------------------------------------
+
+void TPlugin::AddProgram(const TProgramRecord& record) {
+  if (BankCount() >= qvt::kMaxBankPrograms) return;
+  Bank.push_back(record);
+}
+
+void TPlugin::InsertProgramCopy() {
+  if (BankCount() >= qvt::kMaxBankPrograms) return;
+  KeepVoiceFlag = true;
+  const int position = std::clamp(Selected < 0 ? 0 : Selected + 1, 0, BankCount());
+  Bank.insert(Bank.begin() + position, EditBuffer.Record());
+}
+
+void TPlugin::StoreProgram() {
+  if (Selected >= 0 && Selected < BankCount()) Bank[Selected] = EditBuffer.Record();
+}
+
+void TPlugin::DeleteProgram(int index) {
+  if (index >= 0 && index < BankCount()) Bank.erase(Bank.begin() + index);
+}
+
+void TPlugin::SelectProgram(int index) {
+  if (index != Selected && !KeepVoiceFlag) KillVoice();
+  Selected = index;
+  LoadSelectedProgram();
+  KeepVoiceFlag = false;
+}
+
+void TPlugin::LoadSelectedProgram() {
+  if (Selected < 0 || Selected >= BankCount()) return;
+  EditBuffer.Assign(Bank[Selected]);
+  PushParameters();
+}
+
+void TPlugin::LoadFirstProgram() {
+  if (Bank.empty()) return; // nothing to load: the edit buffer keeps its values
+  EditBuffer.Assign(Bank.front());
+  PushParameters();
+}
+
+void TPlugin::PushParameters() {
+  for (int index = 0; index < qvt::kNumStoredParams; ++index)
+    setParameterAutomated(index, EditBuffer.Value(index));
+}
+
+void TPlugin::FindEditBufferInBank() {
+  const TProgramRecord current = EditBuffer.Record();
+  const auto match = std::find(Bank.begin(), Bank.end(), current);
+  if (match != Bank.end()) Selected = static_cast<int>(match - Bank.begin());
+}
+
+void TPlugin::ClearBank() {
+  while (!Bank.empty()) Bank.pop_back();
+}
+
+void TPlugin::RandomiseParameter(int index) {
+  if (!IsStored(index)) return;
+  double value;
+  switch (index) {
+  case 7: case 8: case 9: case 35:
+    value = 0.3 * ((Random.Real() + Random.Real() + Random.Real()) / 3.0);
+    break;
+  case 10: case 11: case 12: value = 0.1 * Random.Integer(4); break;
+  case 26: case 27: value = qvt::Hundredths(Random.Integer(4)); break;
+  case 52: value = qvt::Hundredths(Random.Integer(8)); break;
+  default: value = Random.Real(); break;
+  }
+  EditBuffer.SetValue(index, static_cast<float>(value));
+}
