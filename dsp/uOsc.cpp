@@ -1,21 +1,183 @@
 #include "dsp/uOsc.h"
 
-float WaveTable[qvt::kWaveCount][qvt::kWaveLength];
+#include <zlib.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <exception>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+alignas(64) float WaveTable[qvt::kWaveCount][qvt::kWaveLength];
+
+namespace {
+
+constexpr int kIndexMask = qvt::kWaveLength - 1;
+
+// Inflates a zlib stream, keeping the first Out.size() bytes. The whole stream
+// is inflated so that a damaged checksum or a truncated stream is caught.
+// Returns the total inflated length.
+std::size_t InflateInto(std::vector<std::uint8_t>& Stream, std::vector<std::uint8_t>& Out) {
+  z_stream z{};
+  if (inflateInit(&z) != Z_OK) throw std::runtime_error("zlib: cannot initialise inflate");
+  z.next_in = Stream.data();
+  z.avail_in = static_cast<uInt>(Stream.size());
+
+  std::uint8_t overflow[4096];
+  std::size_t total = 0;
+  int ret = Z_OK;
+  while (ret != Z_STREAM_END) {
+    const bool intoOut = total < Out.size();
+    z.next_out = intoOut ? Out.data() + total : overflow;
+    z.avail_out = static_cast<uInt>(intoOut ? Out.size() - total : sizeof overflow);
+    const uInt before = z.avail_out;
+    ret = inflate(&z, Z_NO_FLUSH);
+    total += before - z.avail_out;
+    if (ret == Z_STREAM_END) break;
+    if (ret == Z_BUF_ERROR && z.avail_in == 0) {
+      inflateEnd(&z);
+      throw std::runtime_error("zlib: unexpected end of compressed data");
+    }
+    if (ret != Z_OK) {
+      const std::string message = std::string("zlib: ") + (z.msg ? z.msg : zError(ret));
+      inflateEnd(&z);
+      throw std::runtime_error(message);
+    }
+  }
+  inflateEnd(&z);
+  return total;
+}
+
+float FloatFromLittleEndian(const std::uint8_t* p) {
+  const std::uint32_t bits = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
+                             std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+  return std::bit_cast<float>(bits);
+}
+
+const float* Wave(std::uint8_t Index) {
+  // Indices beyond the last wave read the last wave instead of foreign memory.
+  return WaveTable[std::min<int>(Index, qvt::kWaveCount - 1)];
+}
+
+// Load-time status, written only by the static loader below.
+bool gLoaded = false;
+char gError[256] = "";
+
+struct TWaveTableLoader {
+  // Runs during static initialisation: nothing may escape from here.
+  TWaveTableLoader() noexcept {
+    try {
+      LoadWaveTable();
+      gLoaded = true;
+    } catch (const std::exception& e) {
+      std::strncpy(gError, e.what(), sizeof gError - 1);
+    } catch (...) {
+      std::strncpy(gError, "unknown failure while loading the wavetable", sizeof gError - 1);
+    }
+  }
+};
+const TWaveTableLoader gWaveTableLoader;
+
+} // namespace
 
 namespace qvt {
-bool WaveTableLoaded() { return false; }
-const char* WaveTableError() { return "not implemented"; }
+bool WaveTableLoaded() { return gLoaded; }
+const char* WaveTableError() { return gError; }
 } // namespace qvt
 
-void LoadWaveTable() {}
-void LoadWaveTable(TResourceData) {}
-float WaveLookup(std::uint8_t, double) { return 0.0f; }
-float WaveLookupRaw(std::uint8_t, double) { return 0.0f; }
-float WaveShape(double, float X) { return X; }
-void ReductionCoefs(float, double& Steps, double& Inv) { Steps = Inv = 0.0; }
+void LoadWaveTable() { LoadWaveTable(FindResourceData("WAVETABLE", "WAVETABLE")); }
 
-TOsc::TOsc(float SampleRate) : SampleRate(SampleRate) {}
-void TOsc::SetFrequency(float Value) { Frequency = Value; }
-float TOsc::Process(float, float) { return 0.0f; }
-void TOsc::SetWaveForm(std::uint8_t Value) { WaveForm = Value; }
-void TOsc::SetReduction(float Value) { Reduction = Value; }
+void LoadWaveTable(TResourceData Resource) {
+  if (Resource.Data == nullptr)
+    throw std::runtime_error("The resource \"WAVETABLE\" of type \"WAVETABLE\" was not found");
+  if (Resource.Size == 0)
+    throw std::runtime_error("The resource \"WAVETABLE\" of type \"WAVETABLE\" is empty");
+  if (Resource.Size < 2)
+    throw std::runtime_error("zlib: unexpected end of compressed data");
+
+  // The stored stream carries A4 48 where the zlib header 78 DA belongs.
+  std::vector<std::uint8_t> stream(Resource.Data, Resource.Data + Resource.Size);
+  stream[0] = 0x78;
+  stream[1] = 0xDA;
+
+  std::vector<std::uint8_t> bytes(qvt::kWaveTableBytes);
+  if (InflateInto(stream, bytes) < bytes.size()) throw std::runtime_error("Stream read error");
+
+  float* table = &WaveTable[0][0];
+  for (std::size_t i = 0; i < bytes.size() / 4; ++i) table[i] = FloatFromLittleEndian(&bytes[4 * i]);
+}
+
+float WaveLookup(std::uint8_t Wave, double Phase) {
+  const double pos = Phase * qvt::kPhaseToIndex;
+  // Rounding pos − 0.5 gives the floor of pos, except that an odd integral pos
+  // yields pos − 1 with frac 1, which interpolates to the same sample.
+  const long long i = std::llrint(pos - 0.5);
+  const float frac = static_cast<float>(pos - static_cast<double>(i));
+
+  const float* t = ::Wave(Wave);
+  const double ym1 = t[(i - 1) & kIndexMask];
+  const double y0 = t[i & kIndexMask];
+  const double y1 = t[(i + 1) & kIndexMask];
+  const double y2 = t[(i + 2) & kIndexMask];
+
+  // Four-point third-order Hermite; the coefficients are exact in 64 bits for
+  // 32-bit samples, so the curve passes through the stored samples.
+  const double c = 0.5 * (y1 - ym1);
+  const double v = y0 - y1;
+  const double w = c + v;
+  const double a = w + v + 0.5 * (y2 - y0);
+  const double b = w + a;
+  return static_cast<float>(((a * frac - b) * frac + c) * frac + y0);
+}
+
+float WaveLookupRaw(std::uint8_t Wave, double Phase) {
+  const long long i = std::llrint(std::trunc(Phase * qvt::kPhaseToIndex));
+  return ::Wave(Wave)[i & kIndexMask];
+}
+
+float WaveShape(double Amount, float X) {
+  if (Amount >= 1.0) Amount = 0.99;
+  if (Amount <= -1.0) Amount = -0.99;
+  const double k = 2.0 * Amount / (1.0 - Amount);
+  return static_cast<float>((1.0 + k) * X / (std::fabs(X) * k + 1.0));
+}
+
+void ReductionCoefs(float Amount, double& Steps, double& Inv) {
+  Steps = std::exp2((1.0 - Amount) * 7.0 + 1.0) - 1.0;
+  Inv = 1.0 / Steps;
+}
+
+TOsc::TOsc(float SampleRate) : SampleRate(SampleRate) { TOsc::SetFrequency(1000.0f); }
+
+void TOsc::SetFrequency(float Value) {
+  if (Value == Frequency) return;
+  Frequency = Value;
+  PhaseInc = static_cast<double>(qvt::kTwoPi * Frequency / SampleRate);
+}
+
+float TOsc::Process(float PhaseOffset, float PhaseScale) {
+  double p = Phase * PhaseScale + PhaseOffset;
+  // The reduction uses 2π in extended precision; it runs on almost every call
+  // because the stored phase is never wrapped.
+  if (std::fabs(p) > qvt::kTwoPi) p = static_cast<double>(p - std::trunc(p / qvt::kTwoPi) * qvt::kTwoPi);
+  if (p < 0.0) p = static_cast<double>(p + qvt::kTwoPi);
+
+  float s = WaveLookup(WaveForm, p);
+  if (Shape != 0.0f) s = WaveShape(Shape, s);
+  if (Reduction > 0.0f) s = static_cast<float>(std::nearbyint(ReductionSteps * s) * ReductionInv);
+  Phase += PhaseInc;
+  return s;
+}
+
+void TOsc::SetWaveForm(std::uint8_t Value) {
+  if (Value != WaveForm) WaveForm = Value;
+}
+
+void TOsc::SetReduction(float Value) {
+  if (Value == Reduction) return;
+  Reduction = Value;
+  ReductionCoefs(Reduction, ReductionSteps, ReductionInv);
+}
