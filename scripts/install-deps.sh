@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and the tools need.
+# Idempotent: only missing packages are installed. Without root rights it
+# prints the apt-get line to run and stops.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config git python3
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  zlib1g-dev libpng-dev
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+command="apt-get install -y --no-install-recommends ${missing[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Missing packages: ${missing[*]}" >&2
+  echo "Run as root:  apt-get update && $command" >&2
+  exit 1
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+$command

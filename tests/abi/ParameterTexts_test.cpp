@@ -1,0 +1,179 @@
+// Parameter names, labels and display texts as the host reads them.
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "tests/abi/AbiFixture.h"
+
+namespace {
+
+struct TExpected {
+  const char* Name;
+  const char* Label;
+  std::array<const char*, 3> Display; // for every stored value at 0, 0.5 and 1
+};
+
+const char* const kXy0 = "Reductor 0 %; Shaper -100 %";
+const char* const kXyHalf = "Reductor 50 %; Shaper 0 %";
+const char* const kXy1 = "Reductor 100 %; Shaper 100 %";
+
+const TExpected kTable[81] = {
+    {"Generation Scheme", "", {"0", "5", "10"}},
+    {"Osc1 Level", "%", {"0", "50", "100"}},
+    {"Osc2 Level", "%", {"0", "50", "100"}},
+    {"Osc3 Level", "%", {"0", "50", "100"}},
+    {"Osc1 Offset", "Hz", {"-999.99", "4500.00", "9999.99"}},
+    {"Osc2 Offset", "Hz", {"-999.99", "4500.00", "9999.99"}},
+    {"Osc3 Offset", "Hz", {"-999.99", "4500.00", "9999.99"}},
+    {"Osc1 Ratio", "", {"0.0000", "32.0000", "64.0000"}},
+    {"Osc2 Ratio", "", {"0.0000", "32.0000", "64.0000"}},
+    {"Osc3 Ratio", "", {"0.0000", "32.0000", "64.0000"}},
+    {"Osc1 Waveform", "", {"Sine", "Inv Saw", "Inv Saw"}},
+    {"Osc2 Waveform", "", {"Sine", "Inv Saw", "Inv Saw"}},
+    {"Osc3 Waveform", "", {"Sine", "Inv Saw", "Inv Saw"}},
+    {"Osc1 Seq", "", {"off", "off", "on"}},
+    {"Osc2 Seq", "", {"off", "off", "on"}},
+    {"Osc3 Seq", "", {"off", "off", "on"}},
+    {"Osc1 XY-pad", "", {kXy0, kXyHalf, kXy1}},
+    {"Osc2 XY-pad", "", {kXy0, kXyHalf, kXy1}},
+    {"Osc3 XY-pad", "", {kXy0, kXyHalf, kXy1}},
+    {"Osc1 XY-pad", "", {kXy0, kXyHalf, kXy1}},
+    {"Osc2 XY-pad", "", {kXy0, kXyHalf, kXy1}},
+    {"Osc3 XY-pad", "", {kXy0, kXyHalf, kXy1}},
+    {"Space 3D Depth", "%", {"0", "50", "100"}},
+    {"Space Unison", "%", {"-100", "0", "100"}},
+    {"Filter Lowpass Cuttoff", "Hz", {"320", "2530", "20000"}},
+    {"Filter Highpass Cuttoff", "Hz", {"20", "245", "3000"}},
+    {"Filter Lowpass Type", "", {"Filter Off", "Chebyshev", "Chebyshev"}},
+    {"Filter Highpass Type", "", {"Filter Off", "Chebyshev", "Chebyshev"}},
+    {"MainOsc Attack Time", "Ms", {"0", "6000", "12000"}},
+    {"MainOsc Release Time", "Ms", {"0", "6000", "12000"}},
+    {"Pipe Filter", "", {"off", "off", "on"}},
+    {"Pipe Filter Feedback", "%", {"0", "50", "100"}},
+    {"Pipe Feedback Invert", "", {"off", "off", "on"}},
+    {"Pipe Mode", "", {"off", "off", "on"}},
+    {"Pipe Offset", "Hz", {"-999.99", "4500.00", "9999.99"}},
+    {"Pipe Ratio", "", {" ", " ", " "}},
+    {"Pipe Space Unison", "%", {"-100", "0", "100"}},
+    {"Flanger", "", {"off", "off", "on"}},
+    {"Flanger LFO Waveform", "", {"Triangle", "Triangle", "Sine"}},
+    {"Flanger LFO Rate", "Hz", {"0.2", "2.7", "10.0"}},
+    {"Flanger LFO Depth", "%", {"0", "50", "100"}},
+    {"Flanger Lowpass Cuttoff", "Hz", {"20", "632", "20000"}},
+    {"Flanger Time", "Ms", {"5.0", "17.5", "30.0"}},
+    {"Flanger Feedback", "%", {"0", "50", "100"}},
+    {"Flanger Level", "%", {"0", "50", "100"}},
+    {"Reverberator", "", {"off", "off", "on"}},
+    {"Reverberator Time", "%", {"0", "50", "100"}},
+    {"Reverberator Stereo Width", "%", {"0", "50", "100"}},
+    {"Reverberator Dry Level", "%", {"0", "50", "100"}},
+    {"Reverberator Wet Level", "%", {"0", "50", "100"}},
+    {"Reverberator Highpass Cuttoff", "Hz", {"320", "2530", "20000"}},
+    {"Reverberator Lowpass Cuttoff", "Hz", {"20", "245", "3000"}},
+    {"Pattern Speed", "", {" ", " ", " "}},
+    {"Pattern Portamento", "%", {"0", "50", "100"}},
+#define QVT_STEP(n) {"Pattern Step" #n, "", {"0.0200", "0.6325", "20.0000"}}
+    QVT_STEP(1), QVT_STEP(2), QVT_STEP(3), QVT_STEP(4), QVT_STEP(5), QVT_STEP(6),
+    QVT_STEP(7), QVT_STEP(8), QVT_STEP(9), QVT_STEP(10), QVT_STEP(11), QVT_STEP(12),
+    QVT_STEP(13), QVT_STEP(14), QVT_STEP(15), QVT_STEP(16),
+#undef QVT_STEP
+    {"Use root note A4", "", {"off", "off", "on"}},
+    {"Loop", "", {"off", "off", "on"}},
+    {"Random parametrs", "", {"All", "All", "All"}},
+    {"Random parametrs", "", {"Sequencer", "Sequencer", "Sequencer"}},
+    {"Random parametrs", "", {"Frequency", "Frequency", "Frequency"}},
+    {"Random parametrs", "", {"Waveform", "Waveform", "Waveform"}},
+    {"Random parametrs", "", {"Filter", "Filter", "Filter"}},
+    {"Random parametrs", "", {"Fx", "Fx", "Fx"}},
+    {"Osc1 XY-pad", "", {kXy0, kXyHalf, kXy1}},
+    {"Osc2 XY-pad", "", {kXy0, kXyHalf, kXy1}},
+    {"Osc3 XY-pad", "", {kXy0, kXyHalf, kXy1}},
+};
+
+} // namespace
+
+TEST_F(PluginAbi, EveryParameterHasItsNameLabelAndDisplayAtZeroHalfAndOne) {
+  const float values[3] = {0.0f, 0.5f, 1.0f};
+  for (int column = 0; column < 3; ++column) {
+    for (int index = 0; index < 81; ++index) Set(index, values[column]);
+    for (int index = 0; index < 81; ++index) {
+      SCOPED_TRACE("index " + std::to_string(index) + " value " + std::to_string(values[column]));
+      EXPECT_EQ(Text(effGetParamName, index), kTable[index].Name);
+      EXPECT_EQ(Text(effGetParamLabel, index), kTable[index].Label);
+      EXPECT_EQ(Text(effGetParamDisplay, index), kTable[index].Display[column]);
+    }
+  }
+}
+
+TEST_F(PluginAbi, DisplayTextsFollowTheirCurvesBetweenTheEnds) {
+  Set(10, 0.2f);
+  EXPECT_EQ(Text(effGetParamDisplay, 10), "Sawtooth");
+  Set(10, 0.1f);
+  EXPECT_EQ(Text(effGetParamDisplay, 10), "Triangle");
+  Set(26, 0.02f);
+  EXPECT_EQ(Text(effGetParamDisplay, 26), "Butterworth");
+  Set(26, 0.05f);
+  EXPECT_EQ(Text(effGetParamDisplay, 26), "Chebyshev");
+  Set(27, 0.01f);
+  EXPECT_EQ(Text(effGetParamDisplay, 27), "Biquad");
+  Set(16, 0.5f);
+  Set(19, 0.25f);
+  EXPECT_EQ(Text(effGetParamDisplay, 16), "Reductor 50 %; Shaper -50 %");
+  EXPECT_EQ(Text(effGetParamDisplay, 19), "Reductor 50 %; Shaper -50 %");
+  EXPECT_EQ(Text(effGetParamDisplay, 78), "Reductor 50 %; Shaper -50 %");
+  Set(0, 0.25f); // 2.5 rounds to the even 2
+  EXPECT_EQ(Text(effGetParamDisplay, 0), "2");
+  Set(0, 0.35f);
+  EXPECT_EQ(Text(effGetParamDisplay, 0), "3");
+  Set(23, 0.251f); // truncated towards zero: −49.8 shows −49
+  EXPECT_EQ(Text(effGetParamDisplay, 23), "-49");
+  Set(54, 0.5663233f); // ratio 1
+  EXPECT_EQ(Text(effGetParamDisplay, 54), "1.0000");
+  Set(4, 0.0909084f); // just above 0 Hz
+  EXPECT_EQ(Text(effGetParamDisplay, 4), "0.00");
+}
+
+TEST_F(PluginAbi, OnOffSwitchesShowOffAtExactlyHalf) {
+  Set(13, 0.5f);
+  EXPECT_EQ(Text(effGetParamDisplay, 13), "off");
+  Set(13, 0.50001f);
+  EXPECT_EQ(Text(effGetParamDisplay, 13), "on");
+}
+
+TEST_F(PluginAbi, IndicesOutsideTheTableAnswerHarmlessTexts) {
+  EXPECT_EQ(Text(effGetParamName, 81), "unknown");
+  EXPECT_EQ(Text(effGetParamName, -1), "unknown");
+  EXPECT_EQ(Text(effGetParamDisplay, 81), " ");
+  EXPECT_EQ(Text(effGetParamDisplay, 1000000), " ");
+  EXPECT_EQ(Text(effGetParamLabel, 81), "");
+  EXPECT_EQ(Text(effGetParamLabel, 54), "");
+  EXPECT_EQ(Text(effGetParamLabel, 53), "%");
+}
+
+TEST_F(PluginAbi, SetParameterLimitsTheStoredValue) {
+  Set(3, 1.7f);
+  EXPECT_EQ(Get(3), 1.0f);
+  Set(3, -0.2f);
+  EXPECT_EQ(Get(3), 0.0f);
+  Set(3, std::numeric_limits<float>::quiet_NaN());
+  EXPECT_EQ(Get(3), 0.0f);
+  Set(3, std::numeric_limits<float>::infinity());
+  EXPECT_EQ(Get(3), 1.0f);
+  Set(3, 0.3f);
+  EXPECT_EQ(Get(3), 0.3f);
+}
+
+TEST_F(PluginAbi, EditorOnlyAndUnknownParametersStoreNothing) {
+  Set(75, 0.7f);
+  EXPECT_EQ(Get(75), 0.0f);
+  EXPECT_EQ(Text(effGetParamDisplay, 75), "Waveform");
+  Set(81, 0.7f);
+  Set(-5, 0.7f);
+  EXPECT_EQ(Get(81), 0.0f);
+  EXPECT_EQ(Get(-5), 0.0f);
+}
+
+TEST_F(PluginAbi, LongParameterTextsReachTheHostWhole) {
+  // 29 characters: longer than the documented 8, handed over whole.
+  EXPECT_EQ(Text(effGetParamName, 50), "Reverberator Highpass Cuttoff");
+}

@@ -1,0 +1,228 @@
+// The effect record and the dispatcher's answers, seen through the binary interface only.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <dlfcn.h>
+
+#include "tests/abi/AbiFixture.h"
+
+TEST_F(PluginAbi, RecordCarriesTheInstrumentsIdentity) {
+  EXPECT_EQ(Fx->magic, FourCharCode("VstP"));
+  EXPECT_EQ(Fx->numPrograms, 1);
+  EXPECT_EQ(Fx->numParams, 81);
+  EXPECT_EQ(Fx->numInputs, 0);
+  EXPECT_EQ(Fx->numOutputs, 2);
+  EXPECT_EQ(Fx->flags, effFlagsHasEditor | effFlagsCanMono | effFlagsCanReplacing | effFlagsIsSynth);
+  EXPECT_EQ(Fx->flags, 0x119);
+  EXPECT_EQ(Fx->initialDelay, 0);
+  EXPECT_EQ(Fx->ioRatio, 1.0f);
+  EXPECT_EQ(Fx->uniqueID, 0x46485156); // "FHQV", first character in the high byte
+  EXPECT_EQ(Fx->version, 1);
+  EXPECT_NE(Fx->object, nullptr);
+  EXPECT_NE(Fx->process, nullptr);
+  EXPECT_NE(Fx->processReplacing, nullptr);
+  EXPECT_NE(Fx->processDoubleReplacing, nullptr);
+  EXPECT_EQ(Fx->realQualities, 0);
+  EXPECT_EQ(Fx->offQualities, 0);
+}
+
+TEST_F(PluginAbi, ConstructionAsksTheHostVersionAndItsIdentity) {
+  ASSERT_FALSE(Plugin->Requests.empty());
+  EXPECT_EQ(Plugin->Requests.front(), audioMasterVersion);
+}
+
+TEST_F(PluginAbi, ProgramQueriesReportTheSingleHostProgram) {
+  EXPECT_EQ(Dispatch(effGetProgram), 0);
+  Dispatch(effSetProgram, 0, 5);
+  EXPECT_EQ(Dispatch(effGetProgram), 0);
+  Dispatch(effSetProgram, 0, -3);
+  EXPECT_EQ(Dispatch(effGetProgram), 0);
+  EXPECT_EQ(Dispatch(effGetNumProgramCategories), 1);
+  EXPECT_EQ(Dispatch(effGetCurrentMidiProgram), -1);
+}
+
+TEST_F(PluginAbi, IndexedProgramNameExistsOnlyForProgramZero) {
+  char name[64] = "untouched";
+  EXPECT_EQ(Dispatch(effGetProgramNameIndexed, 0, 7, name), 1);
+  EXPECT_EQ(std::string(name), Text(effGetProgramName));
+  std::strcpy(name, "untouched");
+  EXPECT_EQ(Dispatch(effGetProgramNameIndexed, 1, 0, name), 0);
+  EXPECT_STREQ(name, "untouched");
+}
+
+TEST_F(PluginAbi, RenamingKeepsTheFirst22Characters) {
+  char longName[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234"; // 30 characters
+  Dispatch(effSetProgramName, 0, 0, longName);
+  EXPECT_EQ(Text(effGetProgramName), "ABCDEFGHIJKLMNOPQRSTUV");
+}
+
+TEST_F(PluginAbi, ProgramNamesWithAccentsReachTheHostAsUtf8) {
+  char name[] = "Caf\xC3\xA9 \xC2\xAB" "bass\xC2\xBB"; // "Café «bass»" in UTF-8
+  Dispatch(effSetProgramName, 0, 0, name);
+  EXPECT_EQ(Text(effGetProgramName), std::string(name));
+}
+
+TEST_F(PluginAbi, OutputPinsAreTwoActiveStereoOutputs) {
+  for (int pin = 0; pin < 2; ++pin) {
+    VstPinProperties properties{};
+    EXPECT_EQ(Dispatch(effGetOutputProperties, pin, 0, &properties), 1);
+    EXPECT_EQ(std::string(properties.label), "QVST " + std::to_string(pin + 1));
+    EXPECT_EQ(properties.flags, kVstPinIsActive | kVstPinIsStereo);
+  }
+  VstPinProperties third{};
+  EXPECT_EQ(Dispatch(effGetOutputProperties, 2, 0, &third), 0);
+  EXPECT_EQ(Dispatch(effGetInputProperties, 0, 0, &third), 0);
+  EXPECT_EQ(Dispatch(effConnectInput, 0, 1), 1);
+  EXPECT_EQ(Dispatch(effConnectOutput, 1, 1), 1);
+}
+
+TEST_F(PluginAbi, IdentityQueriesAnswerNamesVersionsAndCategory) {
+  EXPECT_EQ(Text(effGetEffectName), "Quivertone");
+  EXPECT_EQ(Text(effGetVendorString), "Fernhollow");
+  EXPECT_EQ(Text(effGetProductString), "Quivertone");
+  char buffer[64];
+  EXPECT_EQ(Dispatch(effGetEffectName, 0, 0, buffer), 1);
+  EXPECT_EQ(Dispatch(effGetVendorVersion), 2);
+  EXPECT_EQ(Dispatch(effGetPlugCategory), kPlugCategSynth);
+  EXPECT_EQ(Dispatch(effGetVstVersion), 2400);
+  EXPECT_EQ(Dispatch(effIdentify), FourCharCode("NvEf"));
+  EXPECT_EQ(Dispatch(effGetTailSize), 0);
+  EXPECT_EQ(Dispatch(effKeysRequired), 1);
+}
+
+TEST_F(PluginAbi, CanDoAcceptsExactlyTheTwoEventRequests) {
+  char events[] = "receiveVstEvents";
+  char midi[] = "receiveVstMidiEvent";
+  char time[] = "receiveVstTimeInfo";
+  char lower[] = "receivevstevents";
+  EXPECT_EQ(Dispatch(effCanDo, 0, 0, events), 1);
+  EXPECT_EQ(Dispatch(effCanDo, 0, 0, midi), 1);
+  EXPECT_EQ(Dispatch(effCanDo, 0, 0, time), -1);
+  EXPECT_EQ(Dispatch(effCanDo, 0, 0, lower), -1);
+}
+
+TEST_F(PluginAbi, ChunksAreNotOffered) {
+  void* data = reinterpret_cast<void*>(0x1234);
+  EXPECT_EQ(Dispatch(effGetChunk, 0, 0, &data), 0);
+  EXPECT_EQ(data, reinterpret_cast<void*>(0x1234));
+  EXPECT_EQ(Dispatch(effSetChunk, 0, 4, &data), 0);
+}
+
+TEST_F(PluginAbi, ProcessingAnnouncementsAnswerAsHostsExpect) {
+  EXPECT_EQ(Dispatch(effSetBlockSizeAndSampleRate, 0, 512, nullptr, 48000.0f), 1);
+  EXPECT_EQ(Dispatch(effSetTotalSampleToProcess, 0, 4096), 4096);
+  EXPECT_EQ(Dispatch(effSetBypass, 0, 1), 0);
+  EXPECT_EQ(Dispatch(effStartProcess), 0);
+  EXPECT_EQ(Dispatch(effStopProcess), 0);
+  EXPECT_EQ(Dispatch(effCanBeAutomated, 40), 1);
+  EXPECT_EQ(Dispatch(effString2Parameter, 3, 0, nullptr), 0);
+  EXPECT_EQ(Dispatch(effGetVu), 0);
+  void* input = reinterpret_cast<void*>(0x1);
+  void* output = reinterpret_cast<void*>(0x2);
+  EXPECT_EQ(Dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input), &output), 0);
+  EXPECT_EQ(input, nullptr);
+  EXPECT_EQ(output, nullptr);
+}
+
+TEST_F(PluginAbi, SwitchingMainsOnAsksForMidiEveryTime) {
+  Plugin->Requests.clear();
+  Dispatch(effMainsChanged, 0, 1);
+  Dispatch(effMainsChanged, 0, 1);
+  Dispatch(effMainsChanged, 0, 0);
+  ASSERT_EQ(Plugin->Requests.size(), 2u);
+  EXPECT_EQ(Plugin->Requests[0], audioMasterWantMidi);
+  EXPECT_EQ(Plugin->Requests[1], audioMasterWantMidi);
+}
+
+TEST_F(PluginAbi, EditorRectangleIsTheSameBeforeAndAfterOpening) {
+  ERect* rect = nullptr;
+  ASSERT_EQ(Dispatch(effEditGetRect, 0, 0, &rect), 1);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->top, 0);
+  EXPECT_EQ(rect->left, 0);
+  EXPECT_EQ(rect->bottom, 320);
+  EXPECT_EQ(rect->right, 587);
+  EXPECT_EQ(Dispatch(effEditGetRect, 0, 0, nullptr), 0);
+}
+
+TEST_F(PluginAbi, EventsAreAcceptedAndSilenceIsRendered) {
+  VstMidiEvent noteOn{};
+  noteOn.type = kVstMidiType;
+  noteOn.byteSize = sizeof(VstMidiEvent);
+  noteOn.midiData[0] = static_cast<char>(0x90);
+  noteOn.midiData[1] = 60;
+  noteOn.midiData[2] = 100;
+  VstEvents events{};
+  events.numEvents = 1;
+  events.events[0] = reinterpret_cast<VstEvent*>(&noteOn);
+  EXPECT_EQ(Dispatch(effProcessEvents, 0, 0, &events), 1);
+
+  float left[64], right[64];
+  std::fill(std::begin(left), std::end(left), 7.0f);
+  std::fill(std::begin(right), std::end(right), 7.0f);
+  float* outputs[2] = {left, right};
+  Fx->processReplacing(Fx, nullptr, outputs, 64);
+  for (int i = 0; i < 64; ++i) {
+    EXPECT_TRUE(std::isfinite(left[i]));
+    EXPECT_TRUE(std::isfinite(right[i]));
+  }
+}
+
+TEST_F(PluginAbi, UnknownOpcodesAndNullPointersAnswerZero) {
+  for (VstInt32 opcode : {16, 17, 18, 20, 21, 30, 36, 53, 54, 55, 61, 62, 64, 65, 66, 70, 74, 75,
+                          76, 80, 99, 12345, -1}) {
+    EXPECT_EQ(Dispatch(opcode, 0, 0, nullptr), 0) << "opcode " << opcode;
+  }
+  for (VstInt32 opcode :
+       {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName, effSetProgramName,
+        effGetChunk, effProcessEvents, effGetProgramNameIndexed, effGetOutputProperties,
+        effGetEffectName, effGetVendorString, effGetProductString, effCanDo}) {
+    EXPECT_EQ(Dispatch(opcode, 0, 0, nullptr), 0) << "opcode " << opcode;
+  }
+}
+
+TEST(PluginLibrary, ExportsOnlyTheEntryPoints) {
+  void* library = dlopen(QVT_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  EXPECT_NE(dlsym(library, "VSTPluginMain"), nullptr);
+  EXPECT_NE(dlsym(library, "VstPluginMain"), nullptr);
+  EXPECT_NE(dlsym(library, "main"), nullptr);
+  EXPECT_EQ(dlsym(library, "_ZN6TSynthC1EPFlP7AEffectiilPvfE"), nullptr);
+  EXPECT_EQ(dlsym(library, "FindResourceData"), nullptr);
+  dlclose(library);
+}
+
+namespace {
+VstIntPtr VSTCALLBACK RefusingHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+  return opcode == audioMasterVersion ? 0 : 0;
+}
+} // namespace
+
+TEST(PluginLibrary, RefusesAHostThatReportsNoVersionAndToleratesNoCallback) {
+  void* library = dlopen(QVT_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  using Entry = AEffect* (*)(audioMasterCallback);
+  for (const char* symbol : {"VSTPluginMain", "VstPluginMain", "main"}) {
+    auto entry = reinterpret_cast<Entry>(dlsym(library, symbol));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry(RefusingHost), nullptr) << symbol;
+    AEffect* effect = entry(nullptr);
+    ASSERT_NE(effect, nullptr) << symbol;
+    EXPECT_EQ(effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f), 0);
+    EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
+  }
+  dlclose(library);
+}
+
+TEST(PluginLibrary, ClosingDestroysTheObjectAndASecondLoadWorks) {
+  for (int round = 0; round < 2; ++round) {
+    std::string error;
+    auto plugin = qvt::THostedPlugin::Load(QVT_PLUGIN_PATH, error);
+    ASSERT_TRUE(plugin) << error;
+    AEffect* fx = plugin->Effect();
+    fx->setParameter(fx, 3, 0.25f);
+    EXPECT_EQ(fx->getParameter(fx, 3), 0.25f);
+    EXPECT_EQ(plugin->Close(), 1);
+    EXPECT_EQ(plugin->Close(), 0) << "a closed plug-in is not closed twice";
+  }
+}

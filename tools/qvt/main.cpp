@@ -1,0 +1,35 @@
+// qvt: command-line companion of the plug-in.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/qvt/Commands.h"
+
+namespace {
+
+void PrintUsage() {
+  std::fprintf(stderr, "usage: qvt COMMAND [ARGS]\n"
+                       "commands:\n"
+                       "  info PLUGIN.so    show the plug-in as a host sees it\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+    PrintUsage();
+    return argc < 2 ? 2 : 0;
+  }
+  const std::string command = argv[1];
+  const std::vector<std::string> args(argv + 2, argv + argc);
+  try {
+    if (command == "info") return qvt::RunInfo(args);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "qvt %s: %s\n", command.c_str(), error.what());
+    return 1;
+  }
+  std::fprintf(stderr, "qvt: unknown command '%s'\n", command.c_str());
+  PrintUsage();
+  return 2;
+}
