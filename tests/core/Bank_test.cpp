@@ -1,0 +1,235 @@
+// Bank operations of the plug-in object: insert positions, limits, selection and the keep-voice rule.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/uPlugin.h"
+
+namespace {
+
+std::vector<std::pair<VstInt32, float>>* gAutomations = nullptr;
+
+VstIntPtr VSTCALLBACK RecordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr,
+                                    void*, float opt) {
+  if (opcode == audioMasterAutomate && gAutomations) gAutomations->push_back({index, opt});
+  return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+class TProbePlugin : public TPlugin {
+public:
+  TProbePlugin() : TPlugin(RecordingHost) { ClearBank(); }
+  void KillVoice() override { ++KilledVoices; }
+  int KilledVoices = 0;
+};
+
+TProgramRecord Program(const char* name, float fill) {
+  TProgramRecord record{};
+  SetRecordName(record, name);
+  for (float& value : record.Values) value = fill;
+  return record;
+}
+
+std::vector<std::string> Names(const TPlugin& plugin) {
+  std::vector<std::string> names;
+  for (int i = 0; i < plugin.BankCount(); ++i) names.push_back(RecordName(plugin.BankProgram(i)));
+  return names;
+}
+
+class BankOperations : public ::testing::Test {
+protected:
+  void SetUp() override {
+    gAutomations = &Automations;
+    for (const char* name : {"A", "B", "C"}) Plugin.AddProgram(Program(name, 0.1f));
+  }
+  void TearDown() override { gAutomations = nullptr; }
+
+  std::vector<std::pair<VstInt32, float>> Automations;
+  TProbePlugin Plugin;
+};
+
+} // namespace
+
+TEST(ProgramRecord, IsThePacked311ByteLayout) {
+  TProgramRecord record{};
+  SetRecordName(record, "Bass");
+  record.Values[0] = 1.0f;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
+  EXPECT_EQ(sizeof(record), 311u);
+  EXPECT_EQ(bytes[0], 'B');
+  EXPECT_EQ(bytes[4], 0);
+  // 1.0f little-endian at offset 23: 00 00 80 3F
+  EXPECT_EQ(bytes[23 + 2], 0x80);
+  EXPECT_EQ(bytes[23 + 3], 0x3F);
+}
+
+TEST(ProgramRecord, NamesAreCutTo22Characters) {
+  TProgramRecord record{};
+  SetRecordName(record, "123456789012345678901234567890");
+  EXPECT_EQ(RecordName(record), "1234567890123456789012");
+  EXPECT_EQ(record.Name[22], '\0');
+}
+
+TEST_F(BankOperations, InsertedCopyGoesBehindTheSelectionOrFirstWhenNothingIsSelected) {
+  Plugin.setProgramName("Copy1");
+  Plugin.InsertProgramCopy(); // nothing selected: position 0
+  EXPECT_EQ(Names(Plugin), (std::vector<std::string>{"Copy1", "A", "B", "C"}));
+
+  Plugin.SelectProgram(2); // "B"
+  Plugin.setProgramName("Copy2");
+  Plugin.InsertProgramCopy();
+  EXPECT_EQ(Names(Plugin), (std::vector<std::string>{"Copy1", "A", "B", "Copy2", "C"}));
+  EXPECT_EQ(Plugin.SelectedIndex(), 2);
+}
+
+TEST_F(BankOperations, InsertBeyondTheEndAppends) {
+  Plugin.SelectProgram(2);
+  Plugin.DeleteProgram(2);
+  Plugin.DeleteProgram(1);
+  ASSERT_EQ(Plugin.SelectedIndex(), 2) << "deleting does not move the selection";
+  Plugin.setProgramName("Tail");
+  Plugin.InsertProgramCopy();
+  EXPECT_EQ(Names(Plugin), (std::vector<std::string>{"A", "Tail"}));
+}
+
+TEST_F(BankOperations, TheBankRefusesProgramsBeyond65535) {
+  while (Plugin.BankCount() < 65535) Plugin.AddProgram(Program("X", 0.0f));
+  Plugin.AddProgram(Program("Y", 0.0f));
+  Plugin.InsertProgramCopy();
+  EXPECT_EQ(Plugin.BankCount(), 65535);
+  EXPECT_FALSE(Plugin.KeepVoice()) << "a refused insert does not set the keep-voice flag";
+}
+
+TEST_F(BankOperations, SelectingAnotherProgramReleasesTheVoiceAndPushesAllValues) {
+  TProgramRecord loud = Program("Loud", 0.75f);
+  Plugin.AddProgram(loud);
+  Automations.clear();
+  Plugin.SelectProgram(3);
+  EXPECT_EQ(Plugin.KilledVoices, 1);
+  ASSERT_EQ(Automations.size(), 72u);
+  for (int i = 0; i < 72; ++i) {
+    EXPECT_EQ(Automations[i].first, i);
+    EXPECT_EQ(Automations[i].second, 0.75f);
+  }
+  EXPECT_EQ(Plugin.getProgramName(), "Loud");
+  EXPECT_EQ(Plugin.getParameter(40), 0.75f);
+}
+
+TEST_F(BankOperations, SelectingTheSameProgramReloadsWithoutReleasingTheVoice) {
+  Plugin.SelectProgram(1);
+  Plugin.setParameter(5, 0.9f);
+  Automations.clear();
+  Plugin.SelectProgram(1);
+  EXPECT_EQ(Plugin.KilledVoices, 1);
+  EXPECT_EQ(Automations.size(), 72u);
+  EXPECT_EQ(Plugin.getParameter(5), 0.1f);
+}
+
+TEST_F(BankOperations, AfterInsertingACopyTheNextSelectionKeepsTheVoice) {
+  Plugin.InsertProgramCopy();
+  EXPECT_TRUE(Plugin.KeepVoice());
+  Plugin.SelectProgram(2);
+  EXPECT_EQ(Plugin.KilledVoices, 0);
+  EXPECT_FALSE(Plugin.KeepVoice());
+  Plugin.SelectProgram(3);
+  EXPECT_EQ(Plugin.KilledVoices, 1);
+}
+
+TEST_F(BankOperations, SelectingNothingReleasesTheVoiceButLoadsNothing) {
+  Plugin.SelectProgram(0);
+  Automations.clear();
+  Plugin.SelectProgram(-1);
+  EXPECT_EQ(Plugin.KilledVoices, 2);
+  EXPECT_TRUE(Automations.empty());
+  EXPECT_EQ(Plugin.SelectedIndex(), -1);
+}
+
+TEST_F(BankOperations, StoreOverwritesOnlyAValidSelection) {
+  Plugin.setProgramName("Changed");
+  Plugin.StoreProgram();
+  EXPECT_EQ(Names(Plugin), (std::vector<std::string>{"A", "B", "C"}));
+  Plugin.SelectProgram(1);
+  Plugin.setParameter(7, 0.5f);
+  Plugin.StoreProgram();
+  EXPECT_EQ(Plugin.BankProgram(1).Values[7], 0.5f);
+}
+
+TEST_F(BankOperations, FindEditBufferSelectsTheFirstByteEqualEntry) {
+  Plugin.AddProgram(Program("B", 0.1f)); // a second "B" at index 3
+  Plugin.SelectProgram(3);
+  Plugin.SelectProgram(0);
+  Plugin.setProgramName("B"); // the editor is closed: no search
+  Plugin.EditorClosed = true;
+  Plugin.FindEditBufferInBank();
+  EXPECT_EQ(Plugin.SelectedIndex(), 1);
+  Plugin.setParameter(0, 0.9f);
+  Plugin.FindEditBufferInBank();
+  EXPECT_EQ(Plugin.SelectedIndex(), 1) << "no match leaves the selection";
+}
+
+TEST_F(BankOperations, RenamingWithTheEditorOpenFindsTheProgramInTheBank) {
+  Plugin.SelectProgram(2);
+  Plugin.setProgramName("A");
+  EXPECT_EQ(Plugin.SelectedIndex(), 0);
+}
+
+TEST_F(BankOperations, LoadFirstProgramKeepsTheSelection) {
+  Plugin.SelectProgram(2);
+  Plugin.setParameter(1, 0.9f);
+  Plugin.LoadFirstProgram();
+  EXPECT_EQ(Plugin.getProgramName(), "A");
+  EXPECT_EQ(Plugin.SelectedIndex(), 2);
+  EXPECT_EQ(Plugin.getParameter(1), 0.1f);
+}
+
+TEST_F(BankOperations, ClearBankEmptiesItAndLoadFirstProgramThenDoesNothing) {
+  Plugin.ClearBank();
+  EXPECT_EQ(Plugin.BankCount(), 0);
+  Plugin.setParameter(1, 0.4f);
+  Plugin.LoadFirstProgram();
+  EXPECT_EQ(Plugin.getParameter(1), 0.4f);
+}
+
+TEST(Randomise, EachParameterGroupDrawsFromItsOwnRange) {
+  TProbePlugin plugin;
+  for (int round = 0; round < 400; ++round) {
+    for (int index = 0; index < 72; ++index) plugin.RandomiseParameter(index);
+    for (int index : {7, 8, 9, 35}) {
+      const float v = plugin.getParameter(index);
+      EXPECT_GE(v, 0.0f);
+      EXPECT_LT(v, 0.3f);
+    }
+    for (int index : {10, 11, 12}) {
+      const float v = plugin.getParameter(index);
+      EXPECT_TRUE(v == 0.0f || v == 0.1f || v == 0.2f || v == static_cast<float>(0.1 * 3)) << v;
+    }
+    for (int index : {26, 27}) {
+      const float v = plugin.getParameter(index);
+      EXPECT_TRUE(v == 0.0f || v == 0.01f || v == 0.02f || v == 0.03f) << v;
+    }
+    const float speed = plugin.getParameter(52);
+    const int k = static_cast<int>(speed * 100.0f + 0.5f);
+    EXPECT_TRUE(k >= 0 && k <= 7 && speed == static_cast<float>(k * 0.01)) << speed;
+    for (int index : {0, 1, 22, 40, 53, 69, 71}) {
+      const float v = plugin.getParameter(index);
+      EXPECT_GE(v, 0.0f);
+      EXPECT_LT(v, 1.0f);
+    }
+  }
+  plugin.RandomiseParameter(75); // editor-only: nothing stored, nothing fails
+  EXPECT_EQ(plugin.getParameter(75), 0.0f);
+}
+
+TEST(Randomise, RatiosClusterAroundTheMiddleOfTheirRange) {
+  TProbePlugin plugin;
+  double sum = 0.0;
+  int low = 0;
+  const int draws = 20000;
+  for (int i = 0; i < draws; ++i) {
+    plugin.RandomiseParameter(7);
+    sum += plugin.getParameter(7);
+    if (plugin.getParameter(7) < 0.03f) ++low;
+  }
+  EXPECT_NEAR(sum / draws, 0.15, 0.005);
+  // The mean of three uniforms rarely falls in the lowest tenth (P = 1/6000 · 1000 / 6 ≈ 0.0045).
+  EXPECT_LT(low, draws / 50);
+}

@@ -1,0 +1,43 @@
+// Conversion between the system's 8-bit texts and UTF-8.
+#include <gtest/gtest.h>
+
+#include "lib/uCodePage.h"
+#include "lib/uRandom.h"
+
+using namespace qvt;
+
+TEST(CodePage, QuotesAndAccentsRoundTrip) {
+  const std::string win = "\xAB" "Caf\xE9" "\xBB \x80"; // «Café» €
+  const std::string utf8 = Win1252ToUtf8(win);
+  EXPECT_EQ(utf8, "\xC2\xAB" "Caf\xC3\xA9" "\xC2\xBB \xE2\x82\xAC");
+  EXPECT_EQ(Utf8ToWin1252(utf8), win);
+}
+
+TEST(CodePage, CharactersWithoutAnEightBitFormBecomeQuestionMarks) {
+  EXPECT_EQ(Utf8ToWin1252("\xE6\x97\xA5x"), "?x");     // a CJK character
+  EXPECT_EQ(Utf8ToWin1252("\xF0\x9F\x8E\xB9"), "?");   // an emoji
+  EXPECT_EQ(Utf8ToWin1252("a\xC3"), "a?");             // cut sequence
+  EXPECT_EQ(Utf8ToWin1252("\xFF\xFE"), "??");          // not UTF-8 at all
+}
+
+TEST(CodePage, CopyCutNeverSplitsACharacter) {
+  char buffer[6];
+  CopyCut(buffer, sizeof(buffer), "ab\xC3\xA9\xC3\xA9"); // "abéé": 6 bytes
+  EXPECT_STREQ(buffer, "ab\xC3\xA9");
+  CopyCut(buffer, 1, "abc");
+  EXPECT_STREQ(buffer, "");
+  CopyCut(nullptr, 10, "abc"); // harmless
+}
+
+TEST(Random, DrawsStayInTheirRanges) {
+  TRandom random(42);
+  for (int i = 0; i < 10000; ++i) {
+    const double real = random.Real();
+    EXPECT_GE(real, 0.0);
+    EXPECT_LT(real, 1.0);
+    const int k = random.Integer(16);
+    EXPECT_GE(k, 0);
+    EXPECT_LT(k, 16);
+  }
+  EXPECT_EQ(random.Integer(0), 0);
+}
