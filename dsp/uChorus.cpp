@@ -1,0 +1,75 @@
+#include "dsp/uChorus.h"
+
+#include "dsp/uOsc.h"
+
+#include <cmath>
+
+TChorus::TChorus(float SampleRate)
+    : SampleRate(SampleRate), Delays{TFastDelay(SampleRate), TFastDelay(SampleRate)},
+      HighPass{TButterworthHP(SampleRate), TButterworthHP(SampleRate)} {
+  SetDelayTime(20);
+}
+
+void TChorus::SetEnable(float Value) {
+  Enable = Value;
+  Active = Value > 0.5f;
+}
+
+void TChorus::SetLfoWave(float Value) { LfoWave = Value > 0.5f ? otSin : otTri; }
+
+void TChorus::SetRate(float Hz) {
+  Rate = Hz;
+  PhaseInc = static_cast<double>(qvt::kTwoPi * Rate / SampleRate);
+  UpdateModAmount();
+}
+
+void TChorus::SetDepth(float Value) {
+  Depth = Value;
+  UpdateModAmount();
+}
+
+void TChorus::SetHighPassFreq(float Hz) {
+  HighPassFreq = Hz;
+  HighPass[0].SetFrequency(Hz);
+  HighPass[1].SetFrequency(Hz);
+}
+
+void TChorus::SetDelayTime(float Ms) {
+  DelayTime = Ms;
+  BaseDelay = double(SampleRate) * Ms / 1000;
+  UpdateModAmount();
+}
+
+void TChorus::SetFeedback(float Value) {
+  Feedback = Value;
+  Delays[0].SetFeedback(Value);
+  Delays[1].SetFeedback(Value);
+}
+
+void TChorus::SetMix(float Value) { Mix = Value; }
+
+void TChorus::UpdateModAmount() {
+  // The root maps the rate back to its parameter position 0 … 1, so the sweep
+  // at the fastest rate is half as wide as at the slowest. Rates below the
+  // parameter's 0.25 Hz count as 0.25 Hz instead of giving NaN.
+  const double position = std::sqrt(std::fmax((double(Rate) - 0.25) / 9.75, 0.0));
+  ModAmount = 0.25 * BaseDelay * Depth / (position + 1);
+}
+
+void TChorus::Process(float& Left, float& Right) {
+  if (!Active) return;
+  double p = Phase;
+  if (std::fabs(p) > qvt::kTwoPi) p = static_cast<double>(p - std::trunc(p / qvt::kTwoPi) * qvt::kTwoPi);
+  if (p < 0) p = static_cast<double>(p + qvt::kTwoPi);
+
+  const double l = WaveLookup(LfoWave, p);
+  const float d = static_cast<float>((l + 1) / 2 * ModAmount + BaseDelay);
+  Delays[0].SetDelay(d);
+  Delays[1].SetDelay(d);
+
+  const float wetL = Delays[0].Process(static_cast<float>(HighPass[0].ProcessSample(Left)));
+  const float wetR = Delays[1].Process(static_cast<float>(HighPass[1].ProcessSample(Right)));
+  Left = static_cast<float>(double(wetL) * Mix + Left);
+  Right = static_cast<float>(double(wetR) * Mix + Right);
+  Phase += PhaseInc;
+}

@@ -1,0 +1,86 @@
+#include "dsp/uFastDelay.h"
+
+#include "dsp/uDspClassesCommon.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+int LineLength(float SampleRate) {
+  const double samples = std::nearbyint(double(SampleRate) / 16);
+  return samples >= 1 ? static_cast<int>(std::min(samples, 16777216.0)) : 1;
+}
+
+} // namespace
+
+TFastDelay::TFastDelay(float SampleRate)
+    : Buffer(static_cast<std::size_t>(LineLength(SampleRate)), 0.0f),
+      Length(LineLength(SampleRate)) {
+  Clear();
+}
+
+void TFastDelay::SetDelay(float Samples) {
+  if (Samples == Delay) return;
+  if (!(Samples >= 0)) // negative, −infinity and NaN
+    Delay = 0;
+  else if (Samples > static_cast<float>(Length))
+    Delay = static_cast<float>(Length);
+  else
+    Delay = Samples;
+}
+
+void TFastDelay::SetFeedback(float Value) {
+  if (Value == Feedback) return;
+  Feedback = Value > 0.99f ? 0.99f : (Value >= 0 ? Value : 0.0f);
+  UpdateGain();
+}
+
+void TFastDelay::SetInvert(bool Value) {
+  if (Value == Invert) return;
+  Invert = Value;
+  UpdateGain();
+}
+
+void TFastDelay::UpdateGain() {
+  FeedbackGain = Feedback == 0 ? 0.0f : static_cast<float>(std::pow(double(Feedback), 0.3));
+  if (Invert) FeedbackGain = -FeedbackGain;
+}
+
+void TFastDelay::Clear() {
+  if (Cleared) return;
+  std::fill(Buffer.begin(), Buffer.end(), 0.0f);
+  Cleared = true;
+}
+
+float TFastDelay::Process(float Input) {
+  // Read position in (0, Length]; Delay is kept within 0 … Length.
+  long double r = static_cast<long double>(WritePos) - Delay;
+  if (r <= 0) r += Length;
+  const long long i = std::llrint(r - 0.5L);
+  const float frac = static_cast<float>(r - static_cast<long double>(i));
+
+  // Taps i − 1 … i + 2 modulo Length; i lies in 0 … Length.
+  int k = static_cast<int>(i) - 1;
+  if (k < 0) k += Length;
+  if (k >= Length) k -= Length;
+  const double ym1 = Buffer[static_cast<std::size_t>(k)];
+  if (++k == Length) k = 0;
+  const double y0 = Buffer[static_cast<std::size_t>(k)];
+  if (++k == Length) k = 0;
+  const double y1 = Buffer[static_cast<std::size_t>(k)];
+  if (++k == Length) k = 0;
+  const double y2 = Buffer[static_cast<std::size_t>(k)];
+
+  const double c = 0.5 * (y1 - ym1);
+  const double v = y0 - y1;
+  const double w = c + v;
+  const double a = w + v + 0.5 * (y2 - y0);
+  const double b = w + a;
+  const float y = static_cast<float>(((a * frac - b) * frac + c) * frac + y0);
+
+  Buffer[static_cast<std::size_t>(WritePos)] =
+      qvt::FlushDenormal(static_cast<float>(double(y) * FeedbackGain + Input));
+  if (++WritePos >= Length) WritePos = 0;
+  return y;
+}

@@ -1,0 +1,165 @@
+#include "dsp/uReverb.h"
+
+#include "dsp/uDspClassesCommon.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Line lengths in samples at 44100 Hz; other rates scale them.
+constexpr double kTuningRate = 44100;
+constexpr int kCombTuningL[TReverb::kCombCount] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
+constexpr int kCombTuningR[TReverb::kCombCount] = {1139, 1211, 1300, 1379, 1445, 1514, 1580, 1640};
+constexpr int kAllpassTuningL[TReverb::kAllpassCount] = {556, 441, 341, 225};
+constexpr int kAllpassTuningR[TReverb::kAllpassCount] = {579, 464, 364, 248};
+constexpr float kAllpassFeedback = 0.5f;
+
+// Nearest-integer (ties to even) length of a line tuned to Samples at 44100 Hz;
+// absurd sample rates saturate at the 16-bit field's range.
+std::uint16_t ScaledLength(int Samples, float SampleRate) {
+  const double seconds = Samples / kTuningRate;
+  const double length = std::nearbyint(seconds * SampleRate);
+  return static_cast<std::uint16_t>(std::clamp(length, 0.0, 65535.0));
+}
+
+} // namespace
+
+namespace qvt {
+
+void TFeedbackLine::SetLength(int Samples) {
+  if (Samples == Length) return;
+  Length = std::max(Samples, 1);
+  Buffer.resize(static_cast<std::size_t>(Length));
+  Pos = 0;
+}
+
+void TFeedbackLine::Clear() { std::fill(Buffer.begin(), Buffer.end(), 0.0f); }
+
+float TFeedbackLine::Step(float Input) {
+  float& slot = Buffer[static_cast<std::size_t>(Pos)];
+  const float b = FlushDenormal(slot);
+  slot = static_cast<float>(double(b) * Feedback + Input);
+  if (++Pos >= Length) Pos = 0;
+  return b;
+}
+
+} // namespace qvt
+
+TReverb::TReverb(float SampleRate) : SampleRate(SampleRate), ToneFilter(SampleRate) {
+  ToneFilter.SetLowPass(4000);
+  ToneFilter.SetHighPass(400);
+  SetupTuning();
+  Active = true;
+  Enable = 1.0f;
+  Wet = 0.5f;
+  Dry = 0.5f;
+  InputGain = 0.015f;
+  UpdateWet();
+  UpdateRoom();
+}
+
+void TReverb::SetupTuning() {
+  for (int i = 0; i < kAllpassCount; ++i) {
+    AllpassLengthL[i] = ScaledLength(kAllpassTuningL[i], SampleRate);
+    AllpassLengthR[i] = ScaledLength(kAllpassTuningR[i], SampleRate);
+    AllpassL[i].SetLength(AllpassLengthL[i]);
+    AllpassR[i].SetLength(AllpassLengthR[i]);
+    AllpassL[i].Feedback = kAllpassFeedback;
+    AllpassR[i].Feedback = kAllpassFeedback;
+    AllpassL[i].Clear();
+    AllpassR[i].Clear();
+  }
+  for (int i = 0; i < kCombCount; ++i) {
+    CombLengthL[i] = ScaledLength(kCombTuningL[i], SampleRate);
+    CombLengthR[i] = ScaledLength(kCombTuningR[i], SampleRate);
+    CombL[i].SetLength(CombLengthL[i]);
+    CombR[i].SetLength(CombLengthR[i]);
+    CombL[i].Clear();
+    CombR[i].Clear();
+  }
+}
+
+void TReverb::SetEnable(float Value) {
+  if (Value == Enable) return;
+  Enable = Value;
+  Active = Value > 0.5f;
+  if (!Active) ClearAll();
+}
+
+void TReverb::SetRoomSize(float Value) {
+  // Outside 0 … 1 the power law would give NaN or a comb gain of 1 or more.
+  const double v = Value > 1 ? 1.0 : (Value >= 0 ? Value : 0.0);
+  RoomSize = static_cast<float>(std::pow(v, 0.25) * 0.28 + 0.7);
+  UpdateRoom();
+}
+
+void TReverb::SetWidth(float Value) {
+  if (Value == Width) return;
+  Width = Value;
+  UpdateWet();
+}
+
+void TReverb::SetWet(float Value) {
+  if (Value == Wet) return;
+  Wet = Value;
+  UpdateWet();
+}
+
+void TReverb::SetLowPass(float Value) {
+  if (Value == LowPassValue) return;
+  LowPassValue = Value;
+  ToneFilter.SetLowPass(static_cast<float>(320 * std::exp(4.135166556742356 * Value)));
+}
+
+void TReverb::SetHighPass(float Value) {
+  if (Value == HighPassValue) return;
+  HighPassValue = Value;
+  ToneFilter.SetHighPass(static_cast<float>(20 * std::exp(5.010635294 * Value)));
+}
+
+void TReverb::UpdateWet() {
+  Wet1 = static_cast<float>((double(Width) * 0.5 + 0.5) * Wet);
+  Wet2 = static_cast<float>((1 - double(Width)) * 0.5 * Wet);
+}
+
+void TReverb::UpdateRoom() {
+  CombFeedback = RoomSize;
+  for (int i = 0; i < kCombCount; ++i) {
+    CombL[i].Feedback = CombFeedback;
+    CombR[i].Feedback = CombFeedback;
+  }
+}
+
+void TReverb::ClearAll() {
+  for (int i = 0; i < kAllpassCount; ++i) {
+    AllpassL[i].Clear();
+    AllpassR[i].Clear();
+  }
+  for (int i = 0; i < kCombCount; ++i) {
+    CombL[i].Clear();
+    CombR[i].Clear();
+  }
+}
+
+void TReverb::Process(float& Left, float& Right) {
+  if (!Active) return;
+  float in = static_cast<float>((double(Left) + Right) * InputGain);
+  in = ToneFilter.Process(in);
+
+  float accL = 0;
+  float accR = 0;
+  for (int i = 0; i < kCombCount; ++i) {
+    accL += CombL[i].Process(in);
+    accR += CombR[i].Process(in);
+  }
+  for (int i = 0; i < kAllpassCount; ++i) {
+    accL = AllpassL[i].Process(accL);
+    accR = AllpassR[i].Process(accR);
+  }
+
+  const double dryL = Left;
+  const double dryR = Right;
+  Left = static_cast<float>(double(accL) * Wet1 + double(accR) * Wet2 + dryL * Dry);
+  Right = static_cast<float>(double(accR) * Wet1 + double(accL) * Wet2 + dryR * Dry);
+}

@@ -1,0 +1,233 @@
+#include "dsp/uDspClasses.h"
+#include "dsp/uOsc.h"
+
+#include "tests/dsp/uDspClassesTestSignals.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <numbers>
+#include <random>
+
+namespace {
+
+// Fills the sine and triangle waves with known shapes for the LFO and puts
+// the shared table back afterwards.
+class ChorusTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::memcpy(saved_, WaveTable, sizeof saved_);
+    for (int i = 0; i < qvt::kWaveLength; ++i) {
+      const double t = double(i) / qvt::kWaveLength;
+      WaveTable[otSin][i] = static_cast<float>(std::sin(2 * std::numbers::pi * t));
+      WaveTable[otTri][i] = static_cast<float>(t < 0.25 ? 4 * t : t < 0.75 ? 2 - 4 * t : 4 * t - 4);
+    }
+  }
+  void TearDown() override { std::memcpy(WaveTable, saved_, sizeof saved_); }
+
+  // Delay the chorus sets for each of Count frames of silence.
+  static std::vector<double> DelayTrace(TChorus& c, int Count) {
+    std::vector<double> trace(Count);
+    for (int n = 0; n < Count; ++n) {
+      float l = 0, r = 0;
+      c.Process(l, r);
+      trace[n] = c.Delays[0].Delay;
+    }
+    return trace;
+  }
+
+private:
+  float saved_[qvt::kWaveCount][qvt::kWaveLength];
+};
+
+TChorus ActiveChorus(float SampleRate = 44100) {
+  TChorus c(SampleRate);
+  c.SetEnable(1);
+  return c;
+}
+
+} // namespace
+
+TEST_F(ChorusTest, StartsInactiveWithAStillTriangleLfoAnd20MsBase) {
+  TChorus c(44100);
+  EXPECT_FALSE(c.Active);
+  EXPECT_EQ(c.PhaseInc, 0.0);
+  EXPECT_EQ(c.LfoWave, otTri);
+  EXPECT_DOUBLE_EQ(c.BaseDelay, 882);
+  EXPECT_EQ(c.ModAmount, 0.0);
+  EXPECT_EQ(c.HighPass[0].Frequency, 1000);
+  EXPECT_EQ(c.Delays[1].Length, 2756);
+}
+
+TEST_F(ChorusTest, EnableAndWaveSwitchAtStrictlyAboveHalf) {
+  TChorus c(44100);
+  c.SetEnable(0.5f);
+  EXPECT_FALSE(c.Active);
+  c.SetEnable(0.51f);
+  EXPECT_TRUE(c.Active);
+  c.SetLfoWave(0.5f);
+  EXPECT_EQ(c.LfoWave, otTri);
+  c.SetLfoWave(0.51f);
+  EXPECT_EQ(c.LfoWave, otSin);
+}
+
+TEST_F(ChorusTest, InactiveChorusPassesFramesAndHoldsItsLfo) {
+  TChorus c(44100);
+  c.SetRate(5);
+  c.SetMix(1);
+  c.SetEnable(0.5f);
+  float l = 0.25f, r = -0.5f;
+  c.Process(l, r);
+  EXPECT_EQ(l, 0.25f);
+  EXPECT_EQ(r, -0.5f);
+  EXPECT_EQ(c.Phase, 0.0);
+}
+
+TEST_F(ChorusTest, LfoRunsAtTheSetRate) {
+  TChorus c = ActiveChorus();
+  c.SetDepth(1);
+  c.SetRate(2);
+  EXPECT_DOUBLE_EQ(c.PhaseInc, 2 * std::numbers::pi * 2 / 44100);
+  const auto trace = DelayTrace(c, 3 * 22050);
+  // Peaks of the triangle sweep come one period (22050 samples) apart.
+  std::vector<int> peaks;
+  for (int n = 1; n + 1 < static_cast<int>(trace.size()); ++n)
+    if (trace[n] > trace[n - 1] && trace[n] >= trace[n + 1]) peaks.push_back(n);
+  ASSERT_GE(peaks.size(), 2u);
+  for (std::size_t k = 1; k < peaks.size(); ++k)
+    EXPECT_NEAR(peaks[k] - peaks[k - 1], 22050, 2);
+  EXPECT_NEAR(peaks[0], 22050 / 4, 2); // triangle peaks a quarter cycle in
+}
+
+TEST_F(ChorusTest, SweepSpansTheDepthAboveTheBaseDelay) {
+  TChorus c = ActiveChorus();
+  c.SetDelayTime(10);
+  c.SetDepth(0.5f);
+  c.SetRate(0.25f);
+  // 0.25 × 441 samples × 0.5 at the slowest rate.
+  EXPECT_DOUBLE_EQ(c.ModAmount, 55.125);
+  const auto trace = DelayTrace(c, 44100 * 4);
+  EXPECT_NEAR(*std::min_element(trace.begin(), trace.end()), 441, 0.01);
+  EXPECT_NEAR(*std::max_element(trace.begin(), trace.end()), 441 + 55.125, 0.01);
+}
+
+TEST_F(ChorusTest, FastestRateHalvesTheSweep) {
+  TChorus c = ActiveChorus();
+  c.SetDepth(1);
+  c.SetRate(0.25f);
+  const double slow = c.ModAmount;
+  c.SetRate(10);
+  EXPECT_DOUBLE_EQ(c.ModAmount, slow / 2);
+}
+
+TEST_F(ChorusTest, RatesBelowTheRangeKeepTheSweepFinite) {
+  TChorus c = ActiveChorus();
+  c.SetDepth(1);
+  c.SetRate(0);
+  EXPECT_DOUBLE_EQ(c.ModAmount, 0.25 * 882);
+  float l = 1, r = 1;
+  c.Process(l, r);
+  EXPECT_TRUE(std::isfinite(l));
+}
+
+TEST_F(ChorusTest, LongestSettingStaysInsideTheLine) {
+  TChorus c = ActiveChorus();
+  c.SetDelayTime(30);
+  c.SetDepth(1);
+  c.SetRate(0.25f);
+  c.SetLfoWave(1);
+  const auto trace = DelayTrace(c, 44100 * 4);
+  const double longest = *std::max_element(trace.begin(), trace.end());
+  EXPECT_NEAR(longest, 1653.75, 0.01); // 37.5 ms
+  EXPECT_LT(longest, c.Delays[0].Length);
+}
+
+TEST_F(ChorusTest, SineWaveSweepsAlongTheSine) {
+  TChorus c = ActiveChorus();
+  c.SetLfoWave(1);
+  c.SetDepth(1);
+  c.SetRate(3);
+  const auto trace = DelayTrace(c, 20000);
+  for (int n = 0; n < 20000; n += 37) {
+    const double lfo = std::sin(n * c.PhaseInc);
+    ASSERT_NEAR(trace[n], (lfo + 1) / 2 * c.ModAmount + c.BaseDelay, 0.01) << "frame " << n;
+  }
+}
+
+TEST_F(ChorusTest, BothChannelsShareOneDelayTime) {
+  TChorus c = ActiveChorus();
+  c.SetDepth(0.7f);
+  c.SetRate(4);
+  for (int n = 0; n < 1000; ++n) {
+    float l = 0.1f, r = -0.1f;
+    c.Process(l, r);
+    ASSERT_EQ(c.Delays[0].Delay, c.Delays[1].Delay);
+  }
+}
+
+TEST_F(ChorusTest, MixAddsTheDelayedSignalToTheDry) {
+  // With a still 10 ms delay (441 samples) the wet copy of a 5 kHz sine is in
+  // phase with the dry one and that of a 5050 Hz sine is in antiphase.
+  auto gain = [](double Hz, float Mix) {
+    TChorus c = ActiveChorus();
+    c.SetDelayTime(10);
+    c.SetHighPassFreq(20);
+    c.SetMix(Mix);
+    return qvt::test::SineGainDb(
+        [&](float x) {
+          float l = x, r = x;
+          c.Process(l, r);
+          return l;
+        },
+        Hz, 44100);
+  };
+  EXPECT_NEAR(gain(5000, 0.5f), 20 * std::log10(1.5), 0.1);
+  EXPECT_NEAR(gain(5050, 0.5f), 20 * std::log10(0.5), 0.2);
+  EXPECT_NEAR(gain(5000, 0), 0, 1e-4);
+}
+
+TEST_F(ChorusTest, HighPassKeepsLowFrequenciesOutOfTheWetSignal) {
+  TChorus c = ActiveChorus();
+  c.SetHighPassFreq(2000);
+  EXPECT_EQ(c.HighPass[0].Frequency, 2000);
+  EXPECT_EQ(c.HighPass[1].Frequency, 2000);
+  c.SetDelayTime(10);
+  c.SetMix(1);
+  const double db = qvt::test::SineGainDb(
+      [&](float x) {
+        float l = 0, r = x;
+        c.Process(l, r);
+        return r;
+      },
+      100, 44100);
+  EXPECT_NEAR(db, 0, 0.01); // dry only
+}
+
+TEST_F(ChorusTest, FeedbackReachesBothDelayLines) {
+  TChorus c(44100);
+  c.SetFeedback(0.5f);
+  EXPECT_NEAR(c.Delays[0].FeedbackGain, 0.812, 0.0005);
+  EXPECT_EQ(c.Delays[0].FeedbackGain, c.Delays[1].FeedbackGain);
+}
+
+TEST_F(ChorusTest, ExtremeSettingsStayFiniteOverLongRuns) {
+  TChorus c = ActiveChorus(48000);
+  c.SetLfoWave(1);
+  c.SetRate(10);
+  c.SetDepth(1);
+  c.SetDelayTime(30);
+  c.SetFeedback(1);
+  c.SetHighPassFreq(20);
+  c.SetMix(1);
+  std::mt19937 rng(9);
+  std::uniform_real_distribution<float> noise(-1, 1);
+  for (int n = 0; n < 10 * 48000; ++n) {
+    float l = noise(rng), r = noise(rng);
+    c.Process(l, r);
+    ASSERT_TRUE(std::isfinite(l) && std::isfinite(r)) << "frame " << n;
+    ASSERT_LT(std::fabs(l), 1e3f);
+  }
+}

@@ -1,0 +1,278 @@
+#include "dsp/uDspClasses.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+// Index of the first non-zero output after a unit impulse, or -1.
+int ImpulseArrival(TFastDelay& d, int MaxCalls) {
+  for (int n = 0; n < MaxCalls; ++n)
+    if (d.Process(n == 0 ? 1.0f : 0.0f) != 0) return n;
+  return -1;
+}
+
+// Catmull-Rom spline in its textbook polynomial form.
+double CatmullRom(double ym1, double y0, double y1, double y2, double t) {
+  return 0.5 * (2 * y0 + (y1 - ym1) * t + (2 * ym1 - 5 * y0 + 4 * y1 - y2) * t * t +
+                (3 * (y0 - y1) + y2 - ym1) * t * t * t);
+}
+
+bool IsZeroOrNormal(float x) { return x == 0 || std::isnormal(x); }
+
+} // namespace
+
+TEST(FastDelay, LineHoldsASixteenthOfASecond) {
+  EXPECT_EQ(TFastDelay(44100).Length, 2756);
+  EXPECT_EQ(TFastDelay(48000).Length, 3000);
+  EXPECT_EQ(TFastDelay(96000).Buffer.size(), 6000u);
+  const TFastDelay d(44100);
+  EXPECT_EQ(d.Delay, 2.5f);
+  EXPECT_TRUE(d.Cleared);
+  EXPECT_EQ(d.FeedbackGain, 0.0f);
+}
+
+TEST(FastDelay, ZeroSampleRateStillGivesAUsableLine) {
+  TFastDelay d(0);
+  EXPECT_EQ(d.Length, 1);
+  d.SetDelay(1);
+  for (int n = 0; n < 10; ++n)
+    EXPECT_TRUE(std::isfinite(d.Process(1)));
+}
+
+TEST(FastDelay, DelayIsClampedToTheLine) {
+  TFastDelay d(44100);
+  d.SetDelay(5000);
+  EXPECT_EQ(d.Delay, 2756.0f);
+  d.SetDelay(-3);
+  EXPECT_EQ(d.Delay, 0.0f);
+  d.SetDelay(123.25f);
+  EXPECT_EQ(d.Delay, 123.25f);
+}
+
+TEST(FastDelay, NanAndInfiniteDelaysAreClampedToTheLine) {
+  // A pipe frequency equal to its spread divides by zero in the engine.
+  TFastDelay d(44100);
+  d.SetDelay(44100.0f / 0.0f);
+  EXPECT_EQ(d.Delay, 2756.0f);
+  d.SetDelay(-44100.0f / 0.0f);
+  EXPECT_EQ(d.Delay, 0.0f);
+  d.SetDelay(10);
+  d.SetDelay(std::numeric_limits<float>::quiet_NaN());
+  EXPECT_EQ(d.Delay, 0.0f);
+}
+
+TEST(FastDelay, AnyDelayValueKeepsOutputFiniteAndTheLineIntact) {
+  TFastDelay d(44100);
+  d.SetFeedback(1);
+  d.SetInvert(true);
+  const float delays[] = {std::numeric_limits<float>::quiet_NaN(),
+                          kInf,
+                          -kInf,
+                          0,
+                          1e-30f,
+                          0.5f,
+                          1,
+                          1.5f,
+                          2755.999f,
+                          2756,
+                          std::nextafter(2756.0f, 0.0f),
+                          3e38f,
+                          -3e38f,
+                          std::numeric_limits<float>::denorm_min()};
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> noise(-1, 1);
+  for (int n = 0; n < 200000; ++n) {
+    d.SetDelay(delays[n % std::size(delays)]);
+    const float y = d.Process(noise(rng));
+    ASSERT_TRUE(std::isfinite(y)) << "call " << n;
+    ASSERT_LT(std::fabs(y), 1e4f);
+  }
+  EXPECT_EQ(d.Buffer.size(), 2756u);
+  EXPECT_GE(d.WritePos, 0);
+  EXPECT_LT(d.WritePos, 2756);
+}
+
+TEST(FastDelay, ImpulseArrivesAfterTheDelayInSamples) {
+  for (float delay : {2.0f, 3.0f, 10.0f, 11.0f, 1000.0f, 2755.0f}) {
+    TFastDelay d(44100);
+    d.SetDelay(delay);
+    EXPECT_EQ(ImpulseArrival(d, 3000), static_cast<int>(delay)) << "delay " << delay;
+  }
+}
+
+TEST(FastDelay, TenSampleDelayReturnsTheImpulseExactly) {
+  TFastDelay d(44100);
+  d.SetDelay(10);
+  for (int n = 0; n < 30; ++n)
+    EXPECT_EQ(d.Process(n == 0 ? 1.0f : 0.0f), n == 10 ? 1.0f : 0.0f) << "call " << n;
+}
+
+TEST(FastDelay, DelaysOfZeroAndOfTheWholeLineReadTheOldestSample) {
+  for (float delay : {0.0f, 2756.0f}) {
+    TFastDelay d(44100);
+    d.SetDelay(delay);
+    EXPECT_EQ(ImpulseArrival(d, 6000), 2756) << "delay " << delay;
+  }
+}
+
+TEST(FastDelay, FractionalDelayInterpolatesWithHermiteCurve) {
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<float> noise(-1, 1);
+  std::vector<float> input(400);
+  for (float& x : input)
+    x = noise(rng);
+
+  for (float delay : {10.25f, 10.5f, 37.75f, 2.125f}) {
+    TFastDelay d(44100);
+    d.SetDelay(delay);
+    const int whole = static_cast<int>(std::floor(delay));
+    const double t = 1 - (delay - whole); // position between x[n-whole-1] and x[n-whole]
+    for (int n = 0; n < static_cast<int>(input.size()); ++n) {
+      const float y = d.Process(input[n]);
+      const int i = n - whole - 1;
+      if (i - 1 < 0 || i + 2 >= n) continue; // every tap must be written and older than n
+      const double expected = CatmullRom(input[i - 1], input[i], input[i + 1], input[i + 2], t);
+      ASSERT_NEAR(y, expected, 1e-5) << "delay " << delay << " call " << n;
+    }
+  }
+}
+
+TEST(FastDelay, LinearRampComesBackExactlyDelayed) {
+  TFastDelay d(44100);
+  d.SetDelay(20.75f);
+  for (int n = 0; n < 200; ++n) {
+    const float y = d.Process(static_cast<float>(n));
+    if (n > 30) {
+      ASSERT_NEAR(y, n - 20.75, 1e-4);
+    }
+  }
+}
+
+TEST(FastDelay, FeedbackFollowsAPowerLawCappedAt099) {
+  TFastDelay d(44100);
+  d.SetFeedback(0.5f);
+  EXPECT_NEAR(d.FeedbackGain, 0.812, 0.0005);
+  d.SetFeedback(1.0f);
+  EXPECT_EQ(d.Feedback, 0.99f);
+  EXPECT_NEAR(d.FeedbackGain, 0.997, 0.0005);
+  d.SetInvert(true);
+  EXPECT_NEAR(d.FeedbackGain, -0.997, 0.0005);
+  d.SetFeedback(0);
+  EXPECT_EQ(d.FeedbackGain, 0.0f);
+}
+
+TEST(FastDelay, NegativeFeedbackCountsAsNone) {
+  TFastDelay d(44100);
+  d.SetFeedback(-0.5f);
+  EXPECT_EQ(d.FeedbackGain, 0.0f);
+  d.SetFeedback(std::numeric_limits<float>::quiet_NaN());
+  EXPECT_EQ(d.FeedbackGain, 0.0f);
+}
+
+TEST(FastDelay, FeedbackRepeatsTheEchoWithTheGainsSign) {
+  for (bool invert : {false, true}) {
+    TFastDelay d(44100);
+    d.SetDelay(100);
+    d.SetFeedback(0.5f);
+    d.SetInvert(invert);
+    const float g = d.FeedbackGain;
+    std::vector<float> out(400);
+    for (int n = 0; n < 400; ++n)
+      out[n] = d.Process(n == 0 ? 1.0f : 0.0f);
+    EXPECT_EQ(out[100], 1.0f);
+    EXPECT_FLOAT_EQ(out[200], g);
+    EXPECT_FLOAT_EQ(out[300], g * g);
+    EXPECT_EQ(out[150], 0.0f);
+    EXPECT_EQ(out[200] < 0, invert);
+  }
+}
+
+TEST(FastDelay, ClearZeroesOnlyOnceUntilTheOwnerRearmsIt) {
+  TFastDelay d(44100);
+  d.SetDelay(50);
+  d.Process(1);
+  d.Clear(); // still marked cleared from construction: nothing happens
+  int n = 1;
+  for (; n < 50; ++n)
+    d.Process(0);
+  EXPECT_EQ(d.Process(0), 1.0f);
+
+  d.Process(1);
+  d.Cleared = false;
+  d.Clear();
+  EXPECT_TRUE(d.Cleared);
+  for (float x : d.Buffer)
+    ASSERT_EQ(x, 0.0f);
+}
+
+TEST(FastDelay, DenormalsAreFlushedWhenWritten) {
+  TFastDelay d(44100);
+  d.SetDelay(5);
+  d.SetFeedback(0.99f);
+  d.Process(1e-30f);
+  for (int n = 0; n < 200000; ++n)
+    d.Process(0);
+  for (float x : d.Buffer)
+    ASSERT_TRUE(IsZeroOrNormal(x));
+  d.Process(std::numeric_limits<float>::denorm_min());
+  EXPECT_EQ(d.Buffer[(d.WritePos + d.Length - 1) % d.Length], 0.0f);
+}
+
+TEST(CombFilter, ImpulseReturnsAfterItsLengthThenDecaysByTheFeedback) {
+  TComb c;
+  c.SetLength(7);
+  c.Feedback = 0.5f;
+  std::vector<float> out(30);
+  for (int n = 0; n < 30; ++n)
+    out[n] = c.Process(n == 0 ? 1.0f : 0.0f);
+  for (int n = 0; n < 30; ++n) {
+    const float expected = (n > 0 && n % 7 == 0) ? std::pow(0.5f, n / 7 - 1) : 0.0f;
+    EXPECT_EQ(out[n], expected) << "call " << n;
+  }
+}
+
+TEST(CombFilter, LengthIsAtLeastOneAndRestartsTheLine) {
+  TComb c;
+  EXPECT_EQ(c.Length, 1);
+  c.SetLength(5);
+  c.Process(1);
+  c.Process(1);
+  EXPECT_EQ(c.Pos, 2);
+  c.SetLength(5); // unchanged: nothing happens
+  EXPECT_EQ(c.Pos, 2);
+  c.SetLength(0);
+  EXPECT_EQ(c.Length, 1);
+  EXPECT_EQ(c.Buffer.size(), 1u);
+  EXPECT_EQ(c.Pos, 0);
+}
+
+TEST(CombFilter, DenormalsInTheLineReadBackAsZero) {
+  TComb c;
+  c.SetLength(3);
+  c.Feedback = 1;
+  c.Buffer[0] = std::numeric_limits<float>::denorm_min();
+  EXPECT_EQ(c.Process(0), 0.0f);
+  EXPECT_EQ(c.Buffer[0], 0.0f);
+}
+
+TEST(AllpassFilter, ReturnsTheLineMinusTheInput) {
+  TAllpass a;
+  a.SetLength(4);
+  a.Feedback = 0.5f;
+  std::vector<float> out(13);
+  for (int n = 0; n < 13; ++n)
+    out[n] = a.Process(n == 0 ? 1.0f : 0.0f);
+  EXPECT_EQ(out[0], -1.0f);
+  EXPECT_EQ(out[4], 1.0f);
+  EXPECT_EQ(out[8], 0.5f);
+  EXPECT_EQ(out[12], 0.25f);
+  EXPECT_EQ(out[5], 0.0f);
+}

@@ -1,0 +1,263 @@
+#include "dsp/uDspClasses.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace {
+
+constexpr int kCombsL44k[] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
+constexpr int kCombsR44k[] = {1139, 1211, 1300, 1379, 1445, 1514, 1580, 1640};
+constexpr int kAllpassesL44k[] = {556, 441, 341, 225};
+constexpr int kAllpassesR44k[] = {579, 464, 364, 248};
+
+// Feeds a unit impulse into the left input and returns the first output
+// sample index of each channel that differs from the dry signal.
+std::pair<int, int> FirstWetSample(TReverb& r, int MaxCalls) {
+  int left = -1, right = -1;
+  for (int n = 0; n < MaxCalls && (left < 0 || right < 0); ++n) {
+    float l = n == 0 ? 1.0f : 0.0f, r0 = 0;
+    r.Process(l, r0);
+    if (left < 0 && l != (n == 0 ? r.Dry : 0.0f)) left = n;
+    if (right < 0 && r0 != 0) right = n;
+  }
+  return {left, right};
+}
+
+double TailEnergy(TReverb& r, int From, int To) {
+  double energy = 0;
+  for (int n = 0; n < To; ++n) {
+    float l = n == 0 ? 1.0f : 0.0f, rr = l;
+    r.Process(l, rr);
+    if (n >= From) energy += double(l) * l + double(rr) * rr;
+  }
+  return energy;
+}
+
+bool AllLinesSilent(const TReverb& r) {
+  auto silent = [](const qvt::TFeedbackLine& line) {
+    for (float x : line.Buffer)
+      if (x != 0) return false;
+    return true;
+  };
+  for (const auto& c : r.CombL)
+    if (!silent(c)) return false;
+  for (const auto& c : r.CombR)
+    if (!silent(c)) return false;
+  for (const auto& a : r.AllpassL)
+    if (!silent(a)) return false;
+  for (const auto& a : r.AllpassR)
+    if (!silent(a)) return false;
+  return true;
+}
+
+} // namespace
+
+TEST(Reverb, LineLengthsAt44100EqualTheTuningTable) {
+  TReverb r(44100);
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(r.CombLengthL[i], kCombsL44k[i]);
+    EXPECT_EQ(r.CombLengthR[i], kCombsR44k[i]);
+    EXPECT_EQ(r.CombL[i].Length, kCombsL44k[i]);
+    EXPECT_EQ(r.CombR[i].Buffer.size(), std::size_t(kCombsR44k[i]));
+  }
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(r.AllpassL[i].Length, kAllpassesL44k[i]);
+    EXPECT_EQ(r.AllpassR[i].Length, kAllpassesR44k[i]);
+    EXPECT_EQ(r.AllpassL[i].Feedback, 0.5f);
+  }
+}
+
+TEST(Reverb, LineLengthsScaleWithTheSampleRate) {
+  TReverb r(48000);
+  const int expected[] = {1215, 1293, 1390, 1476, 1548, 1623, 1695, 1760};
+  for (int i = 0; i < 8; ++i)
+    EXPECT_EQ(r.CombL[i].Length, expected[i]);
+  EXPECT_EQ(r.AllpassR[3].Length, 270); // 248 × 48000/44100 = 269.9
+  TReverb tiny(1);
+  EXPECT_EQ(tiny.AllpassL[3].Length, 1); // rounds to 0, kept at 1
+}
+
+TEST(Reverb, ZeroSampleRateFailsWithSampleRateError) {
+  try {
+    TReverb r(0);
+    FAIL() << "no exception";
+  } catch (const std::exception& e) {
+    EXPECT_EQ(std::string(e.what()), "Sample Rate Error!");
+  }
+}
+
+TEST(Reverb, StartsActiveWithHalfWetAndDryAndNoCombFeedback) {
+  TReverb r(44100);
+  EXPECT_TRUE(r.Active);
+  EXPECT_EQ(r.Wet1, 0.25f);
+  EXPECT_EQ(r.Wet2, 0.25f);
+  EXPECT_EQ(r.Dry, 0.5f);
+  EXPECT_EQ(r.CombFeedback, 0.0f);
+  EXPECT_EQ(r.ToneFilter.LowPass.TargetFrequency, 4000);
+  EXPECT_EQ(r.ToneFilter.HighPass.Frequency, 400.0f);
+}
+
+TEST(Reverb, RoomValueMapsToCombFeedback) {
+  TReverb r(44100);
+  r.SetRoomSize(0);
+  EXPECT_FLOAT_EQ(r.CombFeedback, 0.7f);
+  r.SetRoomSize(0.5f);
+  EXPECT_NEAR(r.CombFeedback, 0.9355, 0.0001);
+  r.SetRoomSize(1);
+  EXPECT_FLOAT_EQ(r.CombFeedback, 0.98f);
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(r.CombL[i].Feedback, r.CombFeedback);
+    EXPECT_EQ(r.CombR[i].Feedback, r.CombFeedback);
+  }
+}
+
+TEST(Reverb, RoomValuesOutsideTheRangeAreLimited) {
+  TReverb r(44100);
+  r.SetRoomSize(-1);
+  EXPECT_FLOAT_EQ(r.CombFeedback, 0.7f);
+  r.SetRoomSize(std::numeric_limits<float>::quiet_NaN());
+  EXPECT_FLOAT_EQ(r.CombFeedback, 0.7f);
+  r.SetRoomSize(2);
+  EXPECT_FLOAT_EQ(r.CombFeedback, 0.98f);
+}
+
+TEST(Reverb, WidthSplitsTheWetLevel) {
+  TReverb r(44100);
+  r.SetWet(0.8f);
+  r.SetWidth(1);
+  EXPECT_FLOAT_EQ(r.Wet1, 0.8f);
+  EXPECT_EQ(r.Wet2, 0.0f);
+  r.SetWidth(0);
+  EXPECT_FLOAT_EQ(r.Wet1, 0.4f);
+  EXPECT_FLOAT_EQ(r.Wet2, 0.4f);
+}
+
+TEST(Reverb, ZeroWidthMakesTheReverberationMono) {
+  TReverb r(44100);
+  r.SetRoomSize(0.7f);
+  r.SetWidth(0);
+  r.Dry = 0;
+  bool differs = false;
+  for (int n = 0; n < 20000; ++n) {
+    float l = n == 0 ? 1.0f : 0.0f, rr = 0;
+    r.Process(l, rr);
+    ASSERT_EQ(l, rr);
+    differs |= l != 0;
+  }
+  EXPECT_TRUE(differs);
+
+  TReverb wide(44100);
+  wide.SetRoomSize(0.7f);
+  wide.SetWidth(1);
+  int unequal = 0;
+  for (int n = 0; n < 20000; ++n) {
+    float l = n == 0 ? 1.0f : 0.0f, rr = 0;
+    wide.Process(l, rr);
+    unequal += l != rr;
+  }
+  EXPECT_GT(unequal, 10000);
+}
+
+TEST(Reverb, DryLevelScalesTheInputAndWetZeroAddsNothing) {
+  TReverb r(44100);
+  r.SetRoomSize(1);
+  r.SetWet(0);
+  r.Dry = 0.7f;
+  std::mt19937 rng(1);
+  std::uniform_real_distribution<float> noise(-1, 1);
+  for (int n = 0; n < 5000; ++n) {
+    const float inL = noise(rng), inR = noise(rng);
+    float l = inL, rr = inR;
+    r.Process(l, rr);
+    ASSERT_FLOAT_EQ(l, inL * 0.7f);
+    ASSERT_FLOAT_EQ(rr, inR * 0.7f);
+  }
+}
+
+TEST(Reverb, FirstEchoesArriveAfterTheShortestCombOfEachSide) {
+  TReverb r(44100);
+  r.SetWidth(1); // no cross-feed
+  const auto [left, right] = FirstWetSample(r, 3000);
+  EXPECT_EQ(left, 1116);
+  EXPECT_EQ(right, 1139);
+}
+
+TEST(Reverb, FreshReverbWithoutRoomDecaysQuicklyWhileALargeRoomRings) {
+  TReverb fresh(44100);
+  TReverb large(44100);
+  large.SetRoomSize(1);
+  const double freshTail = TailEnergy(fresh, 30000, 40000);
+  const double largeTail = TailEnergy(large, 30000, 40000);
+  EXPECT_LT(freshTail, 1e-12);
+  EXPECT_GT(largeTail, 1e-7);
+}
+
+TEST(Reverb, SwitchingOffPassesFramesUnchangedAndClearsEveryLine) {
+  TReverb r(44100);
+  r.SetRoomSize(0.8f);
+  for (int n = 0; n < 3000; ++n) {
+    float l = n == 0 ? 1.0f : 0.0f, rr = l;
+    r.Process(l, rr);
+  }
+  ASSERT_FALSE(AllLinesSilent(r));
+  r.SetEnable(1.0f); // unchanged: keeps running, keeps its lines
+  EXPECT_FALSE(AllLinesSilent(r));
+  r.SetEnable(0.5f);
+  EXPECT_FALSE(r.Active);
+  EXPECT_TRUE(AllLinesSilent(r));
+  float l = 0.3f, rr = -0.6f;
+  r.Process(l, rr);
+  EXPECT_EQ(l, 0.3f); // not even the dry level applies
+  EXPECT_EQ(rr, -0.6f);
+
+  r.SetEnable(0.51f);
+  EXPECT_TRUE(r.Active);
+  for (int n = 0; n < 3000; ++n) {
+    float sl = 0, sr = 0;
+    r.Process(sl, sr);
+    // Starts again from silence; only the tone filter's anti-denormal offset remains.
+    ASSERT_LT(std::fabs(sl), 1e-20f);
+    ASSERT_LT(std::fabs(sr), 1e-20f);
+  }
+}
+
+TEST(Reverb, ToneParametersTuneTheToneFilter) {
+  TReverb r(44100);
+  r.SetLowPass(1);
+  EXPECT_NEAR(r.ToneFilter.LowPass.TargetFrequency, 20000, 0.01);
+  r.SetLowPass(0);
+  EXPECT_EQ(r.ToneFilter.LowPass.TargetFrequency, 320);
+  r.SetHighPass(1);
+  EXPECT_NEAR(r.ToneFilter.HighPass.Frequency, 3000, 0.01);
+  r.SetHighPass(0.5f);
+  EXPECT_NEAR(r.ToneFilter.HighPass.Frequency, 20 * std::sqrt(150.0), 0.01);
+}
+
+TEST(Reverb, ExtremeSettingsStayFiniteOverLongRuns) {
+  for (float rate : {44100.0f, 32000.0f, 22050.0f}) {
+    TReverb r(rate);
+    r.SetRoomSize(1);
+    r.SetWidth(1);
+    r.SetWet(1);
+    r.Dry = 1;
+    r.SetLowPass(1);
+    r.SetHighPass(0);
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> noise(-1, 1);
+    double peak = 0;
+    for (int n = 0; n < 10 * 44100; ++n) {
+      float l = noise(rng), rr = noise(rng);
+      r.Process(l, rr);
+      ASSERT_TRUE(std::isfinite(l) && std::isfinite(rr)) << rate << " Hz, sample " << n;
+      peak = std::max({peak, std::fabs(double(l)), std::fabs(double(rr))});
+    }
+    EXPECT_LT(peak, 10.0) << rate << " Hz";
+  }
+}
