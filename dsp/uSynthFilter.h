@@ -32,8 +32,8 @@ template <class TBiquad, class TButterworth, class TChebyshev> class TFilterStag
 public:
   explicit TFilterStage(float SampleRate)
       : SampleRate(SampleRate), Off{TFilter(SampleRate), TFilter(SampleRate)},
-        Biquad{TBiquad(SampleRate), TBiquad(SampleRate)},
-        Butterworth{TButterworth(SampleRate), TButterworth(SampleRate)},
+        Biquad{TBiquad(SampleRate), TBiquad(SampleRate)}, Butterworth{TButterworth(SampleRate),
+                                                                      TButterworth(SampleRate)},
         Chebyshev{TChebyshev(SampleRate), TChebyshev(SampleRate)} {
     Active[0] = &Biquad[0];
     Active[1] = &Biquad[1];
@@ -47,10 +47,12 @@ public:
   // Makes Kind the stage's kind with fresh filters tuned to Hz.
   void Select(int Kind, double Hz) {
     KindIndex = Kind;
-    for (int c = 0; c < 2; ++c) Renew(c, Hz);
+    for (int c = 0; c < 2; ++c)
+      Renew(c, Hz);
   }
   void Tune(double Hz) {
-    for (TFilter* f : Active) f->SetFrequency(Hz);
+    for (TFilter* f : Active)
+      f->SetFrequency(Hz);
   }
   // Replaces channel c's filter by a fresh one of the current kind tuned to Hz.
   void Renew(int c, double Hz) {
