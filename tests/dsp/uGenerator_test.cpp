@@ -1,0 +1,340 @@
+// TGenerator: operator settings, the detuned pair and the nine algorithms.
+#include "dsp/uGenerator.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr float kRate = 44100.0f;
+
+// A phase whose table position is exactly `index`, so the lookup returns that sample.
+double PhaseAtIndex(int index) {
+  double phase = index / qvt::kPhaseToIndex;
+  while (phase * qvt::kPhaseToIndex < index) phase = std::nextafter(phase, 10.0);
+  while (phase * qvt::kPhaseToIndex > index) phase = std::nextafter(phase, -10.0);
+  return phase;
+}
+
+double MeasureFrequency(const std::vector<float>& s) {
+  double first = -1, last = -1;
+  int crossings = 0;
+  for (std::size_t n = 1; n < s.size(); ++n)
+    if (s[n - 1] < 0.0f && s[n] >= 0.0f) {
+      const double t = (n - 1) + s[n - 1] / (s[n - 1] - s[n]);
+      if (first < 0) first = t;
+      last = t;
+      ++crossings;
+    }
+  return crossings > 1 ? (crossings - 1) * kRate / (last - first) : 0.0;
+}
+
+// The routing table written out with four free-standing oscillators: each
+// algorithm's modulator signals and carriers, in extended precision, with the
+// two intermediate signals held as 32-bit floats.
+struct TReference {
+  explicit TReference(const TGenerator& g)
+      : Osc{g.Osc[0], g.Osc[1], g.Osc[2], g.Osc[3]}, L1(g.Level1), L2(g.Level2), L3(g.Level3),
+        Algorithm(g.Algorithm) {}
+
+  static float Offset(float out, long double level) { return float(out * level * 8.79645943L); }
+  static float Scale(float out, long double level) { return float(out * (0.0005L + level) * 0.05L); }
+
+  void Process(float& left, float& right) {
+    TOsc &o1 = Osc[0], &o2 = Osc[1], &o3 = Osc[2], &o4 = Osc[3];
+    float a = 0, b = 0;
+    switch (Algorithm) {
+    case 1:
+      a = o1.Process(0, 1) * L1;
+      b = o2.Process(0, 1) * L2;
+      left = float(0.33L * (o3.Process(0, 1) * L3) + 0.33L * a + 0.33L * b);
+      right = float(0.33L * (o4.Process(0, 1) * L3) + 0.33L * a + 0.33L * b);
+      return;
+    case 2:
+      a = Offset(o1.Process(0, 1), L1);
+      b = Offset(o2.Process(0, 1), L2);
+      left = o3.Process(a + b, 1) * L3, right = o4.Process(a + b, 1) * L3;
+      return;
+    case 3:
+      a = Offset(o1.Process(0, 1), L1);
+      b = Scale(o2.Process(0, 1), L2);
+      left = o3.Process(a, b) * L3, right = o4.Process(a, b) * L3;
+      return;
+    case 4:
+      a = Scale(o1.Process(0, 1), L1);
+      b = Scale(o2.Process(0, 1), L2);
+      left = o3.Process(0, a + b) * L3, right = o4.Process(0, a + b) * L3;
+      return;
+    case 5:
+      a = Offset(o1.Process(0, 1), L1);
+      b = Offset(o2.Process(a, 1), L2);
+      left = o3.Process(b, 1) * L3, right = o4.Process(b, 1) * L3;
+      return;
+    case 6:
+      a = Scale(o1.Process(0, 1), L1);
+      b = Offset(o2.Process(0, a), L2);
+      left = o3.Process(b, 1) * L3, right = o4.Process(b, 1) * L3;
+      return;
+    case 7:
+      a = Offset(o1.Process(0, 1), L1);
+      b = Scale(o2.Process(a, 1), L2);
+      left = o3.Process(0, b) * L3, right = o4.Process(0, b) * L3;
+      return;
+    case 8:
+      a = Scale(o1.Process(0, 1), L1);
+      b = Scale(o2.Process(0, a), L2);
+      left = o3.Process(0, b) * L3, right = o4.Process(0, b) * L3;
+      return;
+    case 9:
+      a = Scale(o1.Process(0, 1), L1);
+      b = float(o2.Process(0, a) * (long double)L2 * 0.5L);
+      left = float(o3.Process(0, a) * (long double)L3 * 0.5L + b);
+      right = float(o4.Process(0, a) * (long double)L3 * 0.5L + b);
+      return;
+    }
+  }
+
+  TOsc Osc[4];
+  float L1, L2, L3;
+  int Algorithm;
+};
+
+// Distinct frequencies, waves, levels, shapes and reductions per operator.
+TGenerator ConfiguredGenerator(int algorithm) {
+  TGenerator g(kRate);
+  g.SetAlgorithm(algorithm);
+  g.SetFrequency1(331.0f);
+  g.SetFrequency2(97.5f);
+  g.SetFrequency3(220.0f);
+  g.SetDetune(0.6f);
+  g.SetWaveForm1(otTri);
+  g.SetWaveForm2(otSaw);
+  g.SetWaveForm3(otISw);
+  g.SetLevel1(0.8f);
+  g.SetLevel2(0.6f);
+  g.SetLevel3(0.9f);
+  g.SetShape2(0.3f);
+  g.SetReduction1(0.1f);
+  return g;
+}
+
+std::vector<float> Render(TGenerator& g, int samples, bool right = false) {
+  std::vector<float> out(samples);
+  float l, r;
+  for (float& s : out) g.Process(l, r), s = right ? r : l;
+  return out;
+}
+
+} // namespace
+
+TEST(Generator, StartsWithFullLevelsAlgorithmOneAndOscillatorsAt1000Hz) {
+  TGenerator g(kRate);
+  EXPECT_EQ(g.SampleRate, kRate);
+  EXPECT_EQ(g.Algorithm, 1);
+  EXPECT_EQ(g.Level1, 1.0f);
+  EXPECT_EQ(g.Level3, 1.0f);
+  EXPECT_EQ(g.Frequency3, 0.0f);
+  EXPECT_EQ(g.Detune, 0.0f);
+  for (const TOsc& osc : g.Osc) {
+    EXPECT_EQ(osc.SampleRate, kRate);
+    EXPECT_EQ(osc.Frequency, 1000.0f);
+  }
+}
+
+TEST(Generator, SetAlgorithmClampsToOneThroughNine) {
+  TGenerator g(kRate);
+  const int cases[][2] = {{0, 1}, {-5, 1}, {1, 1}, {5, 5}, {9, 9}, {10, 9}, {1000, 9}};
+  for (const auto& [in, stored] : cases) {
+    g.SetAlgorithm(in);
+    EXPECT_EQ(g.Algorithm, stored) << in;
+  }
+}
+
+TEST(Generator, LevelSettersStoreTheSquare) {
+  TGenerator g(kRate);
+  g.SetLevel1(0.5f);
+  g.SetLevel2(0.0f);
+  g.SetLevel3(0.3f);
+  EXPECT_EQ(g.Level1, 0.25f);
+  EXPECT_EQ(g.Level2, 0.0f);
+  EXPECT_EQ(g.Level3, 0.3f * 0.3f);
+}
+
+TEST(Generator, FrequencyZeroOnAFreshGeneratorLeavesOperatorOneAt1000Hz) {
+  TGenerator g(kRate);
+  g.SetFrequency1(0.0f);
+  EXPECT_EQ(g.Osc[0].Frequency, 1000.0f);
+  g.SetFrequency1(220.0f);
+  g.SetFrequency2(330.0f);
+  EXPECT_EQ(g.Osc[0].Frequency, 220.0f);
+  EXPECT_EQ(g.Osc[1].Frequency, 330.0f);
+}
+
+TEST(Generator, DetuneSpreadsThePairByUpToTwentyHertz) {
+  TGenerator g(kRate);
+  g.SetFrequency3(440.0f); // Detune still 0: left 20 Hz above, right 20 Hz below
+  EXPECT_EQ(g.Osc[2].Frequency, 460.0f);
+  EXPECT_EQ(g.Osc[3].Frequency, 420.0f);
+  g.SetDetune(0.5f);
+  EXPECT_EQ(g.Osc[2].Frequency, 440.0f);
+  EXPECT_EQ(g.Osc[3].Frequency, 440.0f);
+  g.SetDetune(0.75f);
+  EXPECT_EQ(g.Osc[2].Frequency, 430.0f);
+  EXPECT_EQ(g.Osc[3].Frequency, 450.0f);
+  g.SetDetune(1.0f);
+  g.SetFrequency3(55.0f); // absolute, whatever the pitch
+  EXPECT_EQ(g.Osc[2].Frequency, 35.0f);
+  EXPECT_EQ(g.Osc[3].Frequency, 75.0f);
+}
+
+TEST(Generator, RepeatedFrequency3KeepsThePairAndDetuneUsesTheStoredFrequency) {
+  TGenerator g(kRate);
+  g.SetDetune(0.5f);
+  g.SetFrequency3(300.0f);
+  g.Osc[2].SetFrequency(123.0f);
+  g.SetFrequency3(300.0f); // unchanged: no retuning
+  EXPECT_EQ(g.Osc[2].Frequency, 123.0f);
+  g.SetDetune(0.25f);
+  EXPECT_EQ(g.Osc[2].Frequency, 310.0f);
+  EXPECT_EQ(g.Osc[3].Frequency, 290.0f);
+}
+
+TEST(Generator, OperatorThreeSettingsReachBothOscillatorsOfThePair) {
+  TGenerator g(kRate);
+  g.SetWaveForm3(otSaw);
+  g.SetShape3(-0.4f);
+  g.SetReduction3(0.7f);
+  for (int i : {2, 3}) {
+    EXPECT_EQ(g.Osc[i].WaveForm, otSaw);
+    EXPECT_EQ(g.Osc[i].Shape, -0.4f);
+    EXPECT_EQ(g.Osc[i].Reduction, 0.7f);
+  }
+  EXPECT_EQ(g.Osc[0].WaveForm, otSin);
+  EXPECT_EQ(g.Osc[1].Shape, 0.0f);
+}
+
+TEST(Generator, SettersPassOnlyChangedValues) {
+  TGenerator g(kRate);
+  g.SetShape1(0.3f);
+  g.SetWaveForm2(otTri);
+  g.SetReduction1(0.2f);
+  g.Osc[0].Shape = 0.9f; // markers
+  g.Osc[1].WaveForm = otSaw;
+  g.Osc[0].ReductionSteps = 3.0;
+  g.SetShape1(0.3f);
+  g.SetWaveForm2(otTri);
+  g.SetReduction1(0.2f);
+  EXPECT_EQ(g.Osc[0].Shape, 0.9f);
+  EXPECT_EQ(g.Osc[1].WaveForm, otSaw);
+  EXPECT_EQ(g.Osc[0].ReductionSteps, 3.0);
+  g.SetShape1(0.4f);
+  EXPECT_EQ(g.Osc[0].Shape, 0.4f);
+}
+
+TEST(Generator, EveryAlgorithmFollowsItsRouting) {
+  for (int algorithm = 1; algorithm <= 9; ++algorithm) {
+    TGenerator g = ConfiguredGenerator(algorithm);
+    TReference ref(g);
+    for (int n = 0; n < 4000; ++n) {
+      float l, r, refL, refR;
+      g.Process(l, r);
+      ref.Process(refL, refR);
+      ASSERT_NEAR(l, refL, 1e-6) << "algorithm " << algorithm << " sample " << n;
+      ASSERT_NEAR(r, refR, 1e-6) << "algorithm " << algorithm << " sample " << n;
+    }
+  }
+}
+
+TEST(Generator, EveryOscillatorAdvancesOneSamplePerCallInEveryAlgorithm) {
+  for (int algorithm = 1; algorithm <= 9; ++algorithm) {
+    TGenerator g = ConfiguredGenerator(algorithm);
+    double expected[4] = {};
+    for (int n = 0; n < 500; ++n) {
+      float l, r;
+      g.Process(l, r);
+      for (int i = 0; i < 4; ++i) expected[i] += g.Osc[i].PhaseInc;
+    }
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(g.Osc[i].Phase, expected[i]) << algorithm << " " << i;
+  }
+}
+
+TEST(Generator, AlgorithmOneWithAllOscillatorsAtPlusOneGivesPointNineNine) {
+  TGenerator g(kRate);
+  for (TOsc& osc : g.Osc) osc.Phase = PhaseAtIndex(512); // sine peak
+  float l, r;
+  g.Process(l, r);
+  EXPECT_EQ(l, 0.99f);
+  EXPECT_EQ(r, 0.99f);
+}
+
+TEST(Generator, PlaysOperatorThreeAtItsDetunedPitches) {
+  TGenerator g(kRate);
+  g.SetAlgorithm(2);
+  g.SetLevel1(0.0f);
+  g.SetLevel2(0.0f);
+  g.SetFrequency3(440.0f);
+  g.SetDetune(0.75f);
+  TGenerator copy = g;
+  EXPECT_NEAR(MeasureFrequency(Render(g, 44100)), 430.0, 0.01);
+  EXPECT_NEAR(MeasureFrequency(Render(copy, 44100, true)), 450.0, 0.01);
+}
+
+TEST(Generator, LevelThreeSetsTheCarrierAmplitude) {
+  for (int algorithm : {1, 2, 5}) {
+    TGenerator g(kRate);
+    g.SetAlgorithm(algorithm);
+    g.SetLevel1(0.0f);
+    g.SetLevel2(0.0f);
+    g.SetLevel3(0.5f);
+    g.SetDetune(0.5f);
+    g.SetFrequency3(100.0f);
+    float peak = 0.0f;
+    for (float s : Render(g, 1000)) peak = std::max(peak, std::fabs(s));
+    const float expected = algorithm == 1 ? 0.33f * 0.25f : 0.25f;
+    EXPECT_NEAR(peak, expected, 1e-4) << algorithm;
+  }
+}
+
+TEST(Generator, SilentOperatorOneStillScalesThroughTheOffsetE) {
+  // With level 0, operator 1's wave matters only where it feeds a phase scale.
+  for (int algorithm = 2; algorithm <= 9; ++algorithm) {
+    TGenerator sine = ConfiguredGenerator(algorithm);
+    sine.SetLevel1(0.0f);
+    sine.SetWaveForm1(otSin);
+    TGenerator saw = sine;
+    saw.SetWaveForm1(otSaw);
+    const std::vector<float> a = Render(sine, 2000), b = Render(saw, 2000);
+    const bool scales = algorithm == 4 || algorithm == 6 || algorithm == 8 || algorithm == 9;
+    EXPECT_EQ(a != b, scales) << "algorithm " << algorithm;
+  }
+}
+
+TEST(Generator, UndetunedPairGivesEqualChannels) {
+  for (int algorithm = 2; algorithm <= 9; ++algorithm) {
+    TGenerator g = ConfiguredGenerator(algorithm);
+    g.SetDetune(0.5f);
+    g.ResetPhases();
+    float l, r;
+    for (int n = 0; n < 2000; ++n) {
+      g.Process(l, r);
+      ASSERT_EQ(l, r) << "algorithm " << algorithm << " sample " << n;
+    }
+    g.SetDetune(0.55f);
+    bool differ = false;
+    for (int n = 0; n < 2000; ++n) g.Process(l, r), differ |= l != r;
+    EXPECT_TRUE(differ) << "algorithm " << algorithm;
+  }
+}
+
+TEST(Generator, ResetPhasesRestartsTheSound) {
+  for (int algorithm = 1; algorithm <= 9; ++algorithm) {
+    TGenerator g = ConfiguredGenerator(algorithm);
+    TGenerator fresh = ConfiguredGenerator(algorithm);
+    Render(g, 1234);
+    g.ResetPhases();
+    for (const TOsc& osc : g.Osc) EXPECT_EQ(osc.Phase, 0.0);
+    EXPECT_EQ(Render(g, 500), Render(fresh, 500)) << "algorithm " << algorithm;
+  }
+}

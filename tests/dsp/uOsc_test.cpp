@@ -1,0 +1,338 @@
+// The waves, the lookup, shaper and reduction routines, and TOsc.
+#include "dsp/uOsc.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+constexpr int N = qvt::kWaveLength;
+
+const float* Wave(int w) { return WaveTable[w]; }
+
+// Four-point Hermite in the Catmull-Rom polynomial form, in extended precision,
+// with the index taken as the floor of the position.
+long double HermiteReference(const float* t, double phase) {
+  const long double pos = static_cast<long double>(phase) * qvt::kPhaseToIndex;
+  const long double i = std::floor(pos);
+  const long double f = pos - i;
+  const long long k = static_cast<long long>(i);
+  const long double ym1 = t[(k - 1) & (N - 1)], y0 = t[k & (N - 1)];
+  const long double y1 = t[(k + 1) & (N - 1)], y2 = t[(k + 2) & (N - 1)];
+  return 0.5L * (2 * y0 + (y1 - ym1) * f + (2 * ym1 - 5 * y0 + 4 * y1 - y2) * f * f +
+                 (3 * (y0 - y1) + y2 - ym1) * f * f * f);
+}
+
+// The smallest phase whose position in the table is exactly `index`.
+double PhaseAtExactIndex(int index) {
+  double phase = index / qvt::kPhaseToIndex;
+  while (phase * qvt::kPhaseToIndex < index) phase = std::nextafter(phase, 10.0);
+  while (phase * qvt::kPhaseToIndex > index) phase = std::nextafter(phase, -10.0);
+  return phase;
+}
+
+// Pitch from the upward zero crossings, located by linear interpolation.
+double MeasureFrequency(const std::vector<float>& s, double sampleRate) {
+  double first = -1, last = -1;
+  int crossings = 0;
+  for (std::size_t n = 1; n < s.size(); ++n)
+    if (s[n - 1] < 0.0f && s[n] >= 0.0f) {
+      const double t = (n - 1) + s[n - 1] / (s[n - 1] - s[n]);
+      if (first < 0) first = t;
+      last = t;
+      ++crossings;
+    }
+  return crossings > 1 ? (crossings - 1) * sampleRate / (last - first) : 0.0;
+}
+
+// Lets a test write its own table contents; restores the real waves afterwards.
+class WithTestTable : public ::testing::Test {
+protected:
+  void SetUp() override { std::memcpy(Saved, WaveTable, sizeof Saved); }
+  void TearDown() override { std::memcpy(WaveTable, Saved, sizeof Saved); }
+  float Saved[qvt::kWaveCount][N];
+};
+
+class WaveLookupOnTestTable : public WithTestTable {};
+class OscOnTestTable : public WithTestTable {};
+
+double Correlation(const float* a, const std::vector<double>& b) {
+  double ab = 0, aa = 0, bb = 0;
+  for (int n = 0; n < N; ++n) ab += a[n] * b[n], aa += a[n] * a[n], bb += b[n] * b[n];
+  return ab / std::sqrt(aa * bb);
+}
+
+} // namespace
+
+// ---- The waves ----
+
+TEST(WaveTableContents, SineIsTheCorrectlyRoundedSine) {
+  for (int n = 0; n < N; ++n) {
+    const long double exact = std::sin(2.0L * std::numbers::pi_v<long double> * n / N);
+    const float magnitude = std::fabs(static_cast<float>(exact));
+    const long double ulp = std::max(std::nextafter(magnitude, 2.0f) - magnitude, 1e-18f);
+    EXPECT_LE(std::fabs(Wave(otSin)[n] - exact), ulp) << "index " << n;
+  }
+  EXPECT_EQ(Wave(otSin)[0], 0.0f);
+  EXPECT_EQ(Wave(otSin)[512], 1.0f);
+  EXPECT_EQ(Wave(otSin)[1024], 0.0f);
+  EXPECT_EQ(Wave(otSin)[1536], -1.0f);
+}
+
+TEST(WaveTableContents, EveryWavePeaksAtExactlyOneAndIsOddSymmetric) {
+  for (int w = 0; w < qvt::kWaveCount; ++w) {
+    float peak = 0.0f;
+    for (int n = 0; n < N; ++n) peak = std::max(peak, std::fabs(Wave(w)[n]));
+    EXPECT_EQ(peak, 1.0f) << "wave " << w;
+    EXPECT_EQ(Wave(w)[0], 0.0f) << "wave " << w;
+    for (int n = 1; n < N; ++n) ASSERT_EQ(Wave(w)[N - n], -Wave(w)[n]) << "wave " << w;
+  }
+}
+
+TEST(WaveTableContents, TriangleRisesToItsPeakAtAQuarterCycle) {
+  std::vector<double> ideal(N);
+  for (int n = 0; n < N; ++n) {
+    const double x = static_cast<double>(n) / N;
+    ideal[n] = x < 0.25 ? 4 * x : x < 0.75 ? 2 - 4 * x : 4 * x - 4;
+  }
+  EXPECT_GT(Correlation(Wave(otTri), ideal), 0.999);
+  EXPECT_EQ(Wave(otTri)[512], 1.0f);
+  EXPECT_EQ(Wave(otTri)[1536], -1.0f);
+  for (int n = 1; n <= 480; ++n) ASSERT_GT(Wave(otTri)[n], Wave(otTri)[n - 1]) << n;
+  for (int n = 545; n <= 1500; ++n) ASSERT_LT(Wave(otTri)[n], Wave(otTri)[n - 1]) << n;
+}
+
+TEST(WaveTableContents, SawtoothRampsUpAndInvertedSawDown) {
+  std::vector<double> ramp(N); // 0 at the start, rising, jump at half cycle
+  for (int n = 0; n < N; ++n) ramp[n] = n < N / 2 ? 2.0 * n / N : 2.0 * n / N - 2.0;
+  EXPECT_GT(Correlation(Wave(otSaw), ramp), 0.99);
+  for (int n = 40; n < 960; ++n) ASSERT_GT(Wave(otSaw)[n], Wave(otSaw)[n - 1]) << n;
+  // The fall sits at half cycle and is steep.
+  EXPECT_GT(Wave(otSaw)[1000] - Wave(otSaw)[1048], 1.5f);
+  for (int n = 0; n < N; ++n) ASSERT_EQ(Wave(otISw)[n], -Wave(otSaw)[n]) << n;
+}
+
+// ---- WaveLookup ----
+
+TEST(WaveLookup, PassesThroughTheStoredSamples) {
+  for (int w = 0; w < qvt::kWaveCount; ++w)
+    for (int n = 0; n < N; ++n) {
+      ASSERT_NEAR(WaveLookup(w, n * (kTwoPi / N)), Wave(w)[n], 1e-9) << w << " " << n;
+      // An exactly integral position, odd ones included, returns the sample itself.
+      ASSERT_EQ(WaveLookup(w, PhaseAtExactIndex(n)), Wave(w)[n]) << w << " " << n;
+    }
+}
+
+TEST(WaveLookup, AFullTurnWrapsToTheFirstSample) {
+  for (int w = 0; w < qvt::kWaveCount; ++w) EXPECT_EQ(WaveLookup(w, kTwoPi), Wave(w)[0]);
+  EXPECT_EQ(WaveLookupRaw(otSaw, kTwoPi + 1e-9), Wave(otSaw)[0]);
+}
+
+TEST(WaveLookup, InterpolatedWavesStayWithinTheShapersSafeRange) {
+  for (int w = 0; w < qvt::kWaveCount; ++w) {
+    float peak = 0.0f;
+    for (int k = 0; k < 16 * N; ++k) peak = std::max(peak, std::fabs(WaveLookup(w, k * kTwoPi / (16 * N))));
+    EXPECT_LT(peak, 1.002f) << "wave " << w;
+  }
+}
+
+TEST_F(WaveLookupOnTestTable, MatchesFourPointHermiteBetweenSamples) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> value(-1.0f, 1.0f);
+  for (float& v : WaveTable[2]) v = value(random);
+  std::uniform_real_distribution<double> phase(0.0, kTwoPi);
+  for (int k = 0; k < 5000; ++k) {
+    const double p = phase(random);
+    ASSERT_NEAR(WaveLookup(2, p), HermiteReference(WaveTable[2], p), 2e-6) << p;
+  }
+  // Negative phases read the cycle from its end.
+  EXPECT_NEAR(WaveLookup(2, -0.1), HermiteReference(WaveTable[2], kTwoPi - 0.1), 2e-6);
+}
+
+TEST_F(WaveLookupOnTestTable, WaveIndicesBeyondTheLastReadTheLastWave) {
+  for (int n = 0; n < N; ++n) WaveTable[3][n] = static_cast<float>(n);
+  const double p = PhaseAtExactIndex(100);
+  EXPECT_EQ(WaveLookup(3, p), 100.0f);
+  EXPECT_EQ(WaveLookup(4, p), 100.0f);
+  EXPECT_EQ(WaveLookup(255, p), 100.0f);
+  EXPECT_EQ(WaveLookupRaw(200, p), 100.0f);
+}
+
+TEST_F(WaveLookupOnTestTable, RawLookupReturnsTheSampleAtOrBelowThePosition) {
+  for (int n = 0; n < N; ++n) WaveTable[1][n] = static_cast<float>(n);
+  for (int n : {0, 1, 2, 511, 1024, 2047}) {
+    EXPECT_EQ(WaveLookupRaw(1, (n + 0.01) / qvt::kPhaseToIndex), n);
+    EXPECT_EQ(WaveLookupRaw(1, (n + 0.99) / qvt::kPhaseToIndex), n);
+  }
+  EXPECT_EQ(WaveLookupRaw(1, (2048 + 5.5) / qvt::kPhaseToIndex), 5.0f);
+}
+
+// ---- WaveShape and ReductionCoefs ----
+
+TEST(WaveShape, FollowsItsCurveAndLeavesAmountZeroUntouched) {
+  for (float x : {-1.0f, -0.7f, -0.1f, 0.0f, 0.3f, 0.999f, 1.0f}) {
+    EXPECT_EQ(WaveShape(0.0, x), x);
+    for (double amount : {-0.9, -0.5, -0.01, 0.25, 0.5, 0.98}) {
+      const long double k = 2.0L * amount / (1.0L - amount);
+      const long double expected = (1 + k) * x / (std::fabs(x) * k + 1);
+      EXPECT_NEAR(WaveShape(amount, x), expected, 1e-6) << amount << " " << x;
+    }
+  }
+  EXPECT_EQ(WaveShape(0.5, 1.0f), 1.0f); // ±1 are fixed points
+  EXPECT_EQ(WaveShape(-0.5, -1.0f), -1.0f);
+}
+
+TEST(WaveShape, AmountsAtOrBeyondOneActAsPointNineNine) {
+  EXPECT_FLOAT_EQ(WaveShape(1.0, 0.5f), 0.995f); // k = 198: 199·0.5 / (0.5·198 + 1)
+  for (float x : {-0.8f, -0.2f, 0.05f, 0.6f}) {
+    EXPECT_EQ(WaveShape(1.0, x), WaveShape(0.99, x));
+    EXPECT_EQ(WaveShape(7.0, x), WaveShape(0.99, x));
+    EXPECT_EQ(WaveShape(-1.0, x), WaveShape(-0.99, x));
+    EXPECT_EQ(WaveShape(-3.0, x), WaveShape(-0.99, x));
+  }
+}
+
+TEST(ReductionCoefs, SpansOneTo255Steps) {
+  double steps = 0, inv = 0;
+  ReductionCoefs(1.0f, steps, inv);
+  EXPECT_EQ(steps, 1.0);
+  EXPECT_EQ(inv, 1.0);
+  ReductionCoefs(0.5f, steps, inv);
+  EXPECT_NEAR(steps, 21.627416997969522, 1e-12);
+  EXPECT_DOUBLE_EQ(inv, 1.0 / 21.627416997969522);
+  ReductionCoefs(0.0f, steps, inv);
+  EXPECT_EQ(steps, 255.0);
+  ReductionCoefs(1e-6f, steps, inv);
+  EXPECT_LT(steps, 255.0);
+  EXPECT_GT(steps, 254.99);
+}
+
+// ---- TOsc ----
+
+TEST(Osc, StartsAt1000HzWithEverythingElseOff) {
+  TOsc osc(48000.0f);
+  EXPECT_EQ(osc.Frequency, 1000.0f);
+  EXPECT_DOUBLE_EQ(osc.PhaseInc, kTwoPi * 1000.0 / 48000.0);
+  EXPECT_EQ(osc.SampleRate, 48000.0f);
+  EXPECT_EQ(osc.Phase, 0.0);
+  EXPECT_EQ(osc.Shape, 0.0f);
+  EXPECT_EQ(osc.Reduction, 0.0f);
+  EXPECT_EQ(osc.ReductionSteps, 0.0);
+  EXPECT_EQ(osc.WaveForm, 0);
+}
+
+TEST(Osc, SetFrequencyRecomputesThePhaseStepOnlyOnChange) {
+  TOsc osc(44100.0f);
+  osc.SetFrequency(440.0f);
+  const long double expected = 2.0L * std::numbers::pi_v<long double> * 440.0L / 44100.0L;
+  EXPECT_EQ(osc.PhaseInc, static_cast<double>(expected));
+  osc.PhaseInc = 0.125; // marker
+  osc.SetFrequency(440.0f);
+  EXPECT_EQ(osc.PhaseInc, 0.125);
+  osc.SetFrequency(441.0f);
+  EXPECT_NE(osc.PhaseInc, 0.125);
+}
+
+TEST(Osc, PlaysAtItsFrequency) {
+  for (float frequency : {27.5f, 440.0f, 3520.0f}) {
+    TOsc osc(44100.0f);
+    osc.SetFrequency(frequency);
+    std::vector<float> out(44100);
+    for (float& s : out) s = osc.Process(0.0f, 1.0f);
+    EXPECT_NEAR(MeasureFrequency(out, 44100.0), frequency, frequency * 1e-5);
+  }
+}
+
+TEST(Osc, AccumulatesPhaseWithoutWrappingAndReadsTheWrappedPosition) {
+  TOsc osc(44100.0f);
+  osc.SetWaveForm(otTri);
+  osc.SetFrequency(5000.0f);
+  double phase = 0.0;
+  for (int n = 0; n < 1000; ++n) {
+    const long double wrapped = std::fmod(static_cast<long double>(phase), 2.0L * std::numbers::pi_v<long double>);
+    ASSERT_NEAR(osc.Process(0.0f, 1.0f), WaveLookup(otTri, static_cast<double>(wrapped)), 1e-5) << n;
+    phase += osc.PhaseInc;
+  }
+  EXPECT_EQ(osc.Phase, phase);
+  EXPECT_GT(osc.Phase, 100 * kTwoPi);
+}
+
+TEST(Osc, ScalesTheAccumulatedPhaseThenAddsTheOffset) {
+  TOsc osc(44100.0f);
+  osc.SetWaveForm(otSaw);
+  osc.Phase = 50.0;
+  const double inc = osc.PhaseInc;
+  const long double lookup = std::fmod(50.0L * 0.25L + 0.75L, 2.0L * std::numbers::pi_v<long double>);
+  EXPECT_NEAR(osc.Process(0.75f, 0.25f), WaveLookup(otSaw, static_cast<double>(lookup)), 1e-5);
+  EXPECT_EQ(osc.Phase, 50.0 + inc);
+}
+
+TEST(Osc, NegativeLookupPhasesWrapIntoOneCycle) {
+  for (float offset : {-0.5f, -7.0f, -20.0f, -1000.25f}) {
+    TOsc osc(44100.0f);
+    osc.SetWaveForm(otSaw);
+    long double p = std::fmod(static_cast<long double>(offset), 2.0L * std::numbers::pi_v<long double>);
+    p += 2.0L * std::numbers::pi_v<long double>;
+    EXPECT_NEAR(osc.Process(offset, 1.0f), WaveLookup(otSaw, static_cast<double>(p)), 2e-5) << offset;
+  }
+}
+
+TEST(Osc, ShapesTheLookedUpSample) {
+  TOsc plain(44100.0f), shaped(44100.0f);
+  shaped.Shape = -0.6f;
+  for (int n = 0; n < 200; ++n) {
+    const float s = plain.Process(0.0f, 1.0f);
+    ASSERT_EQ(shaped.Process(0.0f, 1.0f), WaveShape(-0.6f, s)) << n;
+  }
+}
+
+TEST(Osc, ReductionQuantisesToItsStepsAndZeroLeavesTheSampleAlone) {
+  TOsc plain(44100.0f), reduced(44100.0f), zero(44100.0f);
+  reduced.SetReduction(0.5f);
+  zero.SetReduction(0.0f);
+  const double steps = std::exp2(4.5) - 1.0;
+  for (int n = 0; n < 200; ++n) {
+    const float s = plain.Process(0.0f, 1.0f);
+    ASSERT_NEAR(reduced.Process(0.0f, 1.0f), std::nearbyint(steps * s) / steps, 1e-6) << n;
+    ASSERT_EQ(zero.Process(0.0f, 1.0f), s) << n;
+  }
+}
+
+TEST_F(OscOnTestTable, FullReductionGivesMinusOneZeroOrOneWithHalvesToZero) {
+  const float values[] = {0.5f, -0.5f, 0.49f, 0.51f, -0.51f, 1.0f, -0.9f, 0.0f};
+  for (float v : values) {
+    WaveTable[otSin][0] = v;
+    TOsc osc(44100.0f);
+    osc.SetReduction(1.0f);
+    const float expected = v == 0.5f || v == -0.5f ? 0.0f : std::nearbyint(v);
+    EXPECT_EQ(osc.Process(0.0f, 1.0f), expected) << v;
+  }
+}
+
+TEST(Osc, SetReductionRecomputesStepsOnlyOnChange) {
+  TOsc osc(44100.0f);
+  osc.SetReduction(0.25f);
+  double steps = 0, inv = 0;
+  ReductionCoefs(0.25f, steps, inv);
+  EXPECT_EQ(osc.ReductionSteps, steps);
+  EXPECT_EQ(osc.ReductionInv, inv);
+  osc.ReductionSteps = 3.0; // marker
+  osc.SetReduction(0.25f);
+  EXPECT_EQ(osc.ReductionSteps, 3.0);
+}
+
+TEST(Osc, ResetRestartsTheWaveFromPhaseZero) {
+  TOsc osc(44100.0f), fresh(44100.0f);
+  osc.SetWaveForm(otTri);
+  fresh.SetWaveForm(otTri);
+  for (int n = 0; n < 777; ++n) osc.Process(0.0f, 1.0f);
+  osc.Reset();
+  EXPECT_EQ(osc.Phase, 0.0);
+  for (int n = 0; n < 100; ++n) ASSERT_EQ(osc.Process(0.0f, 1.0f), fresh.Process(0.0f, 1.0f));
+}

@@ -1,0 +1,158 @@
+// The packed resource table and loading the wavetable from it.
+#include "dsp/uOsc.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <bit>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using TBytes = std::vector<std::uint8_t>;
+
+TBytes Inflate(TBytes stream) {
+  z_stream z{};
+  EXPECT_EQ(inflateInit(&z), Z_OK);
+  TBytes out(1 << 20);
+  z.next_in = stream.data();
+  z.avail_in = static_cast<uInt>(stream.size());
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  const int ret = inflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  inflateEnd(&z);
+  EXPECT_EQ(ret, Z_STREAM_END);
+  return out;
+}
+
+// A stored stream as the library keeps it: zlib at best compression, tagged A4 48.
+TBytes Tagged(const TBytes& data) {
+  uLongf size = compressBound(static_cast<uLong>(data.size()));
+  TBytes out(size);
+  EXPECT_EQ(compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), 9), Z_OK);
+  out.resize(size);
+  out[0] = 0xA4;
+  out[1] = 0x48;
+  return out;
+}
+
+TBytes StoredWaveTable() {
+  const TResourceData r = FindResourceData("WAVETABLE", "WAVETABLE");
+  return TBytes(r.Data, r.Data + r.Size);
+}
+
+TResourceData View(const TBytes& bytes) { return {bytes.data(), bytes.size()}; }
+
+std::string LoadError(const TBytes& bytes) {
+  try {
+    LoadWaveTable(View(bytes));
+  } catch (const std::runtime_error& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// Saves the shared table and puts it back after each test.
+class WaveTableLoading : public ::testing::Test {
+protected:
+  void SetUp() override { std::memcpy(Saved, WaveTable, sizeof Saved); }
+  void TearDown() override { std::memcpy(WaveTable, Saved, sizeof Saved); }
+  bool TableUnchanged() const { return std::memcmp(Saved, WaveTable, sizeof Saved) == 0; }
+  float Saved[qvt::kWaveCount][qvt::kWaveLength];
+};
+
+} // namespace
+
+TEST(ResourceTable, FindsTheWavetableAsATaggedZlibStreamOf32768Bytes) {
+  TBytes stored = StoredWaveTable();
+  ASSERT_GT(stored.size(), 2u);
+  EXPECT_EQ(stored[0], 0xA4);
+  EXPECT_EQ(stored[1], 0x48);
+  stored[0] = 0x78;
+  stored[1] = 0xDA;
+  EXPECT_EQ(Inflate(stored).size(), 32768u);
+}
+
+TEST(ResourceTable, MatchesTypeAndNameExactly) {
+  EXPECT_EQ(FindResourceData("wavetable", "WAVETABLE").Data, nullptr);
+  EXPECT_EQ(FindResourceData("WAVETABLE", "WAVETABL").Data, nullptr);
+  EXPECT_EQ(FindResourceData("WAVETABLE", "WAVETABLES").Data, nullptr);
+  EXPECT_EQ(FindResourceData("BANK", "WAVETABLE").Data, nullptr);
+  EXPECT_EQ(FindResourceData(nullptr, "WAVETABLE").Size, 0u);
+  EXPECT_EQ(FindResourceData("WAVETABLE", nullptr).Size, 0u);
+}
+
+TEST_F(WaveTableLoading, SucceededWhenTheLibraryWasLoaded) {
+  EXPECT_TRUE(qvt::WaveTableLoaded());
+  EXPECT_STREQ(qvt::WaveTableError(), "");
+
+  TBytes stored = StoredWaveTable();
+  stored[0] = 0x78;
+  stored[1] = 0xDA;
+  const TBytes bytes = Inflate(stored);
+  ASSERT_EQ(bytes.size(), sizeof WaveTable);
+  // Little-endian floats, wave after wave.
+  for (int i = 0; i < qvt::kWaveCount * qvt::kWaveLength; i += 97) {
+    const std::uint32_t bits = bytes[4 * i] | bytes[4 * i + 1] << 8 | bytes[4 * i + 2] << 16 |
+                               std::uint32_t(bytes[4 * i + 3]) << 24;
+    EXPECT_EQ(WaveTable[i / qvt::kWaveLength][i % qvt::kWaveLength], std::bit_cast<float>(bits));
+  }
+}
+
+TEST_F(WaveTableLoading, ReadsLittleEndianFloatsFromAnyTaggedStream) {
+  TBytes data;
+  for (int i = 0; i < qvt::kWaveCount * qvt::kWaveLength; ++i) {
+    const std::uint32_t bits = std::bit_cast<std::uint32_t>(static_cast<float>(i) * 0.25f - 7.0f);
+    for (int shift = 0; shift < 32; shift += 8) data.push_back(std::uint8_t(bits >> shift));
+  }
+  data.resize(data.size() + 100, 0xEE); // bytes past the table are ignored
+  LoadWaveTable(View(Tagged(data)));
+  EXPECT_EQ(WaveTable[0][0], -7.0f);
+  EXPECT_EQ(WaveTable[0][5], -5.75f);
+  EXPECT_EQ(WaveTable[3][2047], 8191 * 0.25f - 7.0f);
+}
+
+TEST_F(WaveTableLoading, FailsLoudlyWhenTheResourceIsMissingOrEmpty) {
+  EXPECT_THROW(LoadWaveTable(TResourceData{}), std::runtime_error);
+  const std::uint8_t byte = 0xA4;
+  EXPECT_NE(LoadError(TBytes{}), "");
+  EXPECT_THROW(LoadWaveTable(TResourceData{&byte, 0}), std::runtime_error);
+  EXPECT_THROW(LoadWaveTable(TResourceData{&byte, 1}), std::runtime_error);
+  EXPECT_TRUE(TableUnchanged());
+}
+
+TEST_F(WaveTableLoading, FailsLoudlyOnCorruptData) {
+  TBytes stored = StoredWaveTable();
+  stored[stored.size() / 2] ^= 0x5A;
+  EXPECT_NE(LoadError(stored).find("zlib"), std::string::npos);
+
+  TBytes checksum = StoredWaveTable();
+  checksum.back() ^= 0x01; // Adler-32 no longer matches
+  EXPECT_NE(LoadError(checksum).find("zlib"), std::string::npos);
+
+  EXPECT_NE(LoadError(TBytes(200, 0x33)).find("zlib"), std::string::npos);
+  EXPECT_TRUE(TableUnchanged());
+}
+
+TEST_F(WaveTableLoading, FailsLoudlyOnATruncatedStream) {
+  TBytes stored = StoredWaveTable();
+  stored.resize(stored.size() / 2);
+  EXPECT_NE(LoadError(stored).find("unexpected end"), std::string::npos);
+  EXPECT_TRUE(TableUnchanged());
+}
+
+TEST_F(WaveTableLoading, FailsLoudlyWhenTheStreamInflatesToFewerThan32768Bytes) {
+  EXPECT_EQ(LoadError(Tagged(TBytes(32767, 0x3F))), "Stream read error");
+  EXPECT_EQ(LoadError(Tagged(TBytes{})), "Stream read error");
+  EXPECT_TRUE(TableUnchanged());
+}
+
+TEST_F(WaveTableLoading, ReloadingTheRealResourceGivesTheSameTable) {
+  std::memset(WaveTable, 0, sizeof WaveTable);
+  LoadWaveTable();
+  EXPECT_TRUE(TableUnchanged());
+}
