@@ -24,8 +24,9 @@ std::vector<float> Noise() {
 // Reports the time of one block as nanoseconds per sample.
 void PerSample(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kBlock);
-  state.counters["ns_per_sample"] = benchmark::Counter(
-      double(state.iterations()) * kBlock, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns_per_sample"] =
+      benchmark::Counter(double(state.iterations()) * kBlock,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_FastDelay(benchmark::State& state) {

@@ -15,7 +15,9 @@ void TChorus::SetEnable(float Value) {
   Active = Value > 0.5f;
 }
 
-void TChorus::SetLfoWave(float Value) { LfoWave = Value > 0.5f ? otSin : otTri; }
+void TChorus::SetLfoWave(float Value) {
+  LfoWave = Value > 0.5f ? otSin : otTri;
+}
 
 void TChorus::SetRate(float Hz) {
   Rate = Hz;
@@ -46,7 +48,9 @@ void TChorus::SetFeedback(float Value) {
   Delays[1].SetFeedback(Value);
 }
 
-void TChorus::SetMix(float Value) { Mix = Value; }
+void TChorus::SetMix(float Value) {
+  Mix = Value;
+}
 
 void TChorus::UpdateModAmount() {
   // The root maps the rate back to its parameter position 0 … 1, so the sweep
@@ -59,7 +63,8 @@ void TChorus::UpdateModAmount() {
 void TChorus::Process(float& Left, float& Right) {
   if (!Active) return;
   double p = Phase;
-  if (std::fabs(p) > qvt::kTwoPi) p = static_cast<double>(p - std::trunc(p / qvt::kTwoPi) * qvt::kTwoPi);
+  if (std::fabs(p) > qvt::kTwoPi)
+    p = static_cast<double>(p - std::trunc(p / qvt::kTwoPi) * qvt::kTwoPi);
   if (p < 0) p = static_cast<double>(p + qvt::kTwoPi);
 
   const double l = WaveLookup(LfoWave, p);

@@ -25,7 +25,9 @@ double CatmullRom(double ym1, double y0, double y1, double y2, double t) {
                 (3 * (y0 - y1) + y2 - ym1) * t * t * t);
 }
 
-bool IsZeroOrNormal(float x) { return x == 0 || std::isnormal(x); }
+bool IsZeroOrNormal(float x) {
+  return x == 0 || std::isnormal(x);
+}
 
 } // namespace
 
