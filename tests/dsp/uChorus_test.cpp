@@ -157,17 +157,6 @@ TEST_F(ChorusTest, SineWaveSweepsAlongTheSine) {
   }
 }
 
-TEST_F(ChorusTest, BothChannelsShareOneDelayTime) {
-  TChorus c = ActiveChorus();
-  c.SetDepth(0.7f);
-  c.SetRate(4);
-  for (int n = 0; n < 1000; ++n) {
-    float l = 0.1f, r = -0.1f;
-    c.Process(l, r);
-    ASSERT_EQ(c.Delays[0].Delay, c.Delays[1].Delay);
-  }
-}
-
 TEST_F(ChorusTest, MixAddsTheDelayedSignalToTheDry) {
   // With a still 10 ms delay (441 samples) the wet copy of a 5 kHz sine is in
   // phase with the dry one and that of a 5050 Hz sine is in antiphase.
@@ -204,13 +193,6 @@ TEST_F(ChorusTest, HighPassKeepsLowFrequenciesOutOfTheWetSignal) {
       },
       100, 44100);
   EXPECT_NEAR(db, 0, 0.01); // dry only
-}
-
-TEST_F(ChorusTest, FeedbackReachesBothDelayLines) {
-  TChorus c(44100);
-  c.SetFeedback(0.5f);
-  EXPECT_NEAR(c.Delays[0].FeedbackGain, 0.812, 0.0005);
-  EXPECT_EQ(c.Delays[0].FeedbackGain, c.Delays[1].FeedbackGain);
 }
 
 TEST_F(ChorusTest, ExtremeSettingsStayFiniteOverLongRuns) {

@@ -151,12 +151,6 @@ TEST(ToneFilter, ZeroSampleRateFailsWithSampleRateError) {
   EXPECT_EQ(ErrorOf(44100), "");
 }
 
-TEST(ToneFilter, StartsWideOpen) {
-  TLHPassFilter f(44100);
-  EXPECT_EQ(f.LowPass.TargetFrequency, 20000);
-  EXPECT_EQ(f.HighPass.Frequency, 20.0f);
-}
-
 TEST(ToneFilter, HighPassThenLowPassLimitTheBand) {
   TLHPassFilter f(44100);
   f.SetLowPass(4000);
