@@ -62,6 +62,14 @@ const float* Wave(std::uint8_t Index) {
   return WaveTable[std::min<int>(Index, qvt::kWaveCount - 1)];
 }
 
+// trunc in extended precision without switching the x87 rounding mode (which
+// stalls the pipeline): round to an adjacent integer, then step toward zero.
+long double TruncExtended(long double x) {
+  long double r = std::rint(x);
+  if (x >= 0 ? r > x : r < x) r += x >= 0 ? -1 : 1;
+  return r;
+}
+
 // Load-time status, written only by the static loader below.
 bool gLoaded = false;
 char gError[256] = "";
@@ -84,19 +92,24 @@ const TWaveTableLoader gWaveTableLoader;
 } // namespace
 
 namespace qvt {
-bool WaveTableLoaded() { return gLoaded; }
-const char* WaveTableError() { return gError; }
+bool WaveTableLoaded() {
+  return gLoaded;
+}
+const char* WaveTableError() {
+  return gError;
+}
 } // namespace qvt
 
-void LoadWaveTable() { LoadWaveTable(FindResourceData("WAVETABLE", "WAVETABLE")); }
+void LoadWaveTable() {
+  LoadWaveTable(FindResourceData("WAVETABLE", "WAVETABLE"));
+}
 
 void LoadWaveTable(TResourceData Resource) {
   if (Resource.Data == nullptr)
     throw std::runtime_error("The resource \"WAVETABLE\" of type \"WAVETABLE\" was not found");
   if (Resource.Size == 0)
     throw std::runtime_error("The resource \"WAVETABLE\" of type \"WAVETABLE\" is empty");
-  if (Resource.Size < 2)
-    throw std::runtime_error("zlib: unexpected end of compressed data");
+  if (Resource.Size < 2) throw std::runtime_error("zlib: unexpected end of compressed data");
 
   // The stored stream carries A4 48 where the zlib header 78 DA belongs.
   std::vector<std::uint8_t> stream(Resource.Data, Resource.Data + Resource.Size);
@@ -107,7 +120,8 @@ void LoadWaveTable(TResourceData Resource) {
   if (InflateInto(stream, bytes) < bytes.size()) throw std::runtime_error("Stream read error");
 
   float* table = &WaveTable[0][0];
-  for (std::size_t i = 0; i < bytes.size() / 4; ++i) table[i] = FloatFromLittleEndian(&bytes[4 * i]);
+  for (std::size_t i = 0; i < bytes.size() / 4; ++i)
+    table[i] = FloatFromLittleEndian(&bytes[4 * i]);
 }
 
 float WaveLookup(std::uint8_t Wave, double Phase) {
@@ -150,7 +164,9 @@ void ReductionCoefs(float Amount, double& Steps, double& Inv) {
   Inv = 1.0 / Steps;
 }
 
-TOsc::TOsc(float SampleRate) : SampleRate(SampleRate) { TOsc::SetFrequency(1000.0f); }
+TOsc::TOsc(float SampleRate) : SampleRate(SampleRate) {
+  TOsc::SetFrequency(1000.0f);
+}
 
 void TOsc::SetFrequency(float Value) {
   if (Value == Frequency) return;
@@ -162,7 +178,8 @@ float TOsc::Process(float PhaseOffset, float PhaseScale) {
   double p = Phase * PhaseScale + PhaseOffset;
   // The reduction uses 2π in extended precision; it runs on almost every call
   // because the stored phase is never wrapped.
-  if (std::fabs(p) > qvt::kTwoPi) p = static_cast<double>(p - std::trunc(p / qvt::kTwoPi) * qvt::kTwoPi);
+  if (std::fabs(p) > qvt::kTwoPi)
+    p = static_cast<double>(p - TruncExtended(p / qvt::kTwoPi) * qvt::kTwoPi);
   if (p < 0.0) p = static_cast<double>(p + qvt::kTwoPi);
 
   float s = WaveLookup(WaveForm, p);

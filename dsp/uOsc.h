@@ -58,12 +58,12 @@ public:
   void SetReduction(float Value);
   void Reset() { Phase = 0.0; }
 
-  double PhaseInc = 0.0;   // radians per sample
-  float Frequency = 0.0f;  // Hz
-  float Shape = 0.0f;      // −1 … +1, 0 = off
-  float Reduction = 0.0f;  // 0 … 1, 0 = off
-  float SampleRate;        // Hz
-  double Phase = 0.0;      // radians, never wrapped
+  double PhaseInc = 0.0;  // radians per sample
+  float Frequency = 0.0f; // Hz
+  float Shape = 0.0f;     // −1 … +1, 0 = off
+  float Reduction = 0.0f; // 0 … 1, 0 = off
+  float SampleRate;       // Hz
+  double Phase = 0.0;     // radians, never wrapped
   double ReductionSteps = 0.0;
   double ReductionInv = 0.0;
   std::uint8_t WaveForm = 0;

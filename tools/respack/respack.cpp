@@ -62,7 +62,8 @@ std::vector<TEntry> ReadManifest(const char* path) {
     if (line.empty()) continue;
     std::vector<std::string> fields;
     std::istringstream split(line);
-    for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
+    for (std::string field; std::getline(split, field, '\t');)
+      fields.push_back(field);
     const std::string where = std::string(path) + ":" + std::to_string(number) + ": ";
     if (fields.size() != 4 || fields[0].empty() || fields[1].empty())
       throw std::runtime_error(where + "expected type, name, mode and file separated by tabs");
@@ -70,8 +71,8 @@ std::vector<TEntry> ReadManifest(const char* path) {
       if (e.Type == fields[0] && e.Name == fields[1])
         throw std::runtime_error(where + "duplicate resource " + fields[0] + "/" + fields[1]);
     try {
-      entries.push_back({fields[0], fields[1], fields[2], fields[3],
-                         Encode(fields[2], ReadFile(fields[3]))});
+      entries.push_back(
+          {fields[0], fields[1], fields[2], fields[3], Encode(fields[2], ReadFile(fields[3]))});
     } catch (const std::exception& e) {
       throw std::runtime_error(where + e.what());
     }
