@@ -120,24 +120,23 @@ VstInt32 TPlugin::canDo(const char* text) {
 void TPlugin::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
   (void)inputs;
   if (!outputs || !outputs[0] || !outputs[1] || sampleFrames <= 0) return;
-  BeginBlock();
-  float* left = outputs[0];
-  float* right = outputs[1];
-  for (VstInt32 frame = 0; frame < sampleFrames; ++frame) {
-    float l, r;
-    RenderSample(l, r);
-    left[frame] += l;
-    right[frame] += r;
-  }
+  RenderBlock(outputs, sampleFrames, true);
 }
 
 void TPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
   (void)inputs;
   if (!outputs || !outputs[0] || !outputs[1] || sampleFrames <= 0) return;
+  RenderBlock(outputs, sampleFrames, false);
+}
+
+void TPlugin::RenderBlock(float** outputs, VstInt32 sampleFrames, bool accumulate) {
   BeginBlock();
-  float* left = outputs[0];
-  float* right = outputs[1];
-  for (VstInt32 frame = 0; frame < sampleFrames; ++frame) RenderSample(left[frame], right[frame]);
+  for (VstInt32 frame = 0; frame < sampleFrames; ++frame) {
+    float left, right;
+    RenderSample(left, right);
+    outputs[0][frame] = accumulate ? outputs[0][frame] + left : left;
+    outputs[1][frame] = accumulate ? outputs[1][frame] + right : right;
+  }
 }
 
 // ---- late initialisation ---------------------------------------------------------------

@@ -67,6 +67,10 @@ public:
   std::atomic<bool> EditorClosed{false}; // set by the editor bridge
 
 protected:
+  // Renders one block into the two outputs (checked non-null, frames > 0),
+  // adding to them or replacing them.
+  virtual void RenderBlock(float** outputs, VstInt32 sampleFrames, bool accumulate);
+
   // Fills the bank at construction.
   virtual void LoadStartupBank();
 

@@ -1,0 +1,192 @@
+// The audio thread's work: event intake, the envelope and the per-sample render.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "core/uSynth.h"
+
+namespace {
+
+// Equal temperament, A = 440 Hz: entry i is MIDI note i + 12.
+const std::array<double, 120> kNoteFrequencies = [] {
+  std::array<double, 120> table{};
+  for (int i = 0; i < 120; ++i) table[i] = 440.0 * std::pow(2.0, (i + 12 - 69) / 12.0);
+  return table;
+}();
+
+std::int32_t SaturatedInt32(double value) {
+  if (!(value == value)) return 0;
+  return static_cast<std::int32_t>(std::clamp(value, -2147483648.0, 2147483647.0));
+}
+
+// Counters wrap instead of overflowing.
+std::int32_t Incremented(std::int32_t value) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(value) + 1u);
+}
+
+} // namespace
+
+VstInt32 TSynth::processEvents(VstEvents* events) {
+  ApplyPendingChanges();
+  if (!events) return 1;
+  for (VstInt32 i = 0; i < events->numEvents; ++i) {
+    const VstEvent* event = events->events[i];
+    if (!event || event->type != kVstMidiType) continue;
+    if (PendingEventCount == kMaxPendingEvents) break;
+    const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+    PendingEvents[PendingEventCount++] = {
+        std::max<std::int32_t>(0, midi->deltaFrames), static_cast<std::uint8_t>(midi->midiData[0]),
+        static_cast<std::uint8_t>(midi->midiData[1] & 0x7F),
+        static_cast<std::uint8_t>(midi->midiData[2] & 0x7F)};
+  }
+  return 1;
+}
+
+void TSynth::HandleEvent(const TPendingEvent& event) {
+  const int status = event.Status & 0xF0;
+  if (status == 0x90 && event.Data2 > 0) {
+    NoteOn(event.Data1);
+  } else if (status == 0x80 || status == 0x90) {
+    NoteOff();
+  } else if (status == 0xB0 && event.Data1 == 126) {
+    HeldKeyCount = 0;
+    EnvState = esRelease;
+  }
+}
+
+void TSynth::NoteOn(int note) {
+  TSynthModules& m = *Current;
+  const double tempo = tempoAt(0) / 10000.0;
+  Tempo = tempo;
+  const float sampleRate = getSampleRate();
+  SamplesPerBeat_ = tempo > 0.0 ? SaturatedInt32(std::nearbyint(60.0 * sampleRate / tempo)) : 0;
+  if (SpeedDivisor == 0)
+    SamplesPerStep_ = SaturatedInt32(2.0 * SamplesPerBeat_);
+  else
+    SamplesPerStep_ = SamplesPerBeat_ / SpeedDivisor;
+  StepCount = 0;
+  ++HeldKeyCount;
+
+  if (EditBuffer.Value(70) > 0.5f) note = 57;
+  NoteFreq = kNoteFrequencies[std::clamp(note - 12, 0, 119)];
+  for (int k = 0; k < 3; ++k) OscFreq[k] = OscRatio[k] * NoteFreq + OscOffset[k];
+  m.Generator.SetFrequency1(static_cast<float>(OscFreq[0]));
+  m.Generator.SetFrequency2(static_cast<float>(OscFreq[1]));
+  m.Generator.SetFrequency3(static_cast<float>(OscFreq[2]));
+  PipeFreq = PipeRatio * NoteFreq + PipeOffset;
+  SetPipeDelays(PipeFreq);
+
+  if (!VoiceActive_ || EditBuffer.Value(71) > 0.5f) {
+    AttackRemainder = 1.0;
+    m.Generator.ResetPhases();
+  }
+  if (!VoiceActive_ || HeldKeyCount == 1) {
+    SampleCount = 0;
+    VoiceActive_ = true;
+    EnvState = esAttack;
+    AttackRemainder = 1.0 - EnvLevel;
+  }
+}
+
+void TSynth::NoteOff() {
+  if (--HeldKeyCount < 0) HeldKeyCount = 0;
+  if (HeldKeyCount < 1 && EnvState != esOff) EnvState = esRelease;
+}
+
+void TSynth::SetPipeDelays(double frequency) {
+  const double sampleRate = getSampleRate();
+  Current->DelayLeft.SetDelay(static_cast<float>(sampleRate / (frequency - PipeSpread)));
+  Current->DelayRight.SetDelay(static_cast<float>(sampleRate / (frequency + PipeSpread)));
+}
+
+void TSynth::StepEnvelope() {
+  switch (EnvState) {
+  case esAttack:
+    VoiceActive_ = true;
+    AttackRemainder *= AttackCoef;
+    EnvLevel = 1.0 - AttackRemainder;
+    if (EnvLevel >= 1.0) EnvState = esSustain;
+    break;
+  case esSustain:
+    VoiceActive_ = true;
+    EnvLevel = 1.0;
+    break;
+  case esRelease:
+    VoiceActive_ = true;
+    EnvLevel *= ReleaseCoef;
+    if (EnvLevel <= 0.0001) {
+      EnvState = esOff;
+      EnvLevel = 0.0;
+      VoiceActive_ = false;
+    }
+    break;
+  case esOff:
+    EnvLevel = 0.0;
+    VoiceActive_ = false;
+    break;
+  }
+}
+
+void TSynth::RenderSample(float& left, float& right) {
+  TSynthModules& m = *Current;
+  StepEnvelope();
+
+  if (static_cast<std::int64_t>(SamplesPerStep_) * StepCount == SampleCount) {
+    GlideTarget = Steps[static_cast<std::uint32_t>(StepCount) % 16].load(std::memory_order_relaxed);
+    StepCount = Incremented(StepCount);
+  }
+  Glide = GlideTarget * GlideCoef + Glide * (1.0 - GlideCoef);
+
+  if (OscFollowsPattern[0]) m.Generator.SetFrequency1(static_cast<float>(Glide * OscFreq[0]));
+  if (OscFollowsPattern[1]) m.Generator.SetFrequency2(static_cast<float>(Glide * OscFreq[1]));
+  if (OscFollowsPattern[2]) m.Generator.SetFrequency3(static_cast<float>(Glide * OscFreq[2]));
+  if (PipeFollowsPattern) SetPipeDelays(Glide * PipeFreq);
+
+  m.Generator.Process(left, right);
+  left = static_cast<float>(left * EnvLevel);
+  right = static_cast<float>(right * EnvLevel);
+  if (PipeOn) {
+    left = m.DelayLeft.Process(left);
+    right = m.DelayRight.Process(right);
+  }
+  m.SynthFilter.Process(left, right);
+  m.Chorus.Process(left, right);
+  m.Reverb.Process(left, right);
+
+  const float width = EditBuffer.Value(22);
+  const float mid = (left + right) / 2.0f;
+  left = ((left - mid) * width * 1.5f + mid + left) / 2.0f;
+  right = ((right - mid) * width * 1.5f + mid + right) / 2.0f;
+
+  SampleCount = Incremented(SampleCount);
+}
+
+void TSynth::RenderBlock(float** outputs, VstInt32 sampleFrames, bool accumulate) {
+  ApplyPendingChanges();
+  BeginBlock();
+  float* left = outputs[0];
+  float* right = outputs[1];
+  VstInt32 frame = 0;
+  // Events take effect at their offsets, in list order; an offset beyond the
+  // block takes effect after its last sample.
+  auto renderUntil = [&](VstInt32 end) {
+    for (; frame < end; ++frame) {
+      float l, r;
+      RenderSample(l, r);
+      if (accumulate) {
+        left[frame] += l;
+        right[frame] += r;
+      } else {
+        left[frame] = l;
+        right[frame] = r;
+      }
+    }
+  };
+  for (int i = 0; i < PendingEventCount; ++i) {
+    renderUntil(std::min<VstInt32>(PendingEvents[i].Position, sampleFrames));
+    HandleEvent(PendingEvents[i]);
+  }
+  PendingEventCount = 0;
+  renderUntil(sampleFrames);
+}

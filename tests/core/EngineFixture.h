@@ -1,0 +1,84 @@
+// A synthesizer with a scripted host: tempo answers and helpers to play and render.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "core/uSynth.h"
+
+namespace engine_test {
+
+inline double gTempo = 120.0;
+
+inline VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+  switch (opcode) {
+  case audioMasterVersion: return 2400;
+  case audioMasterTempoAt: return static_cast<VstIntPtr>(gTempo * 10000.0);
+  default: return 0;
+  }
+}
+
+struct TStereo {
+  std::vector<float> Left, Right;
+};
+
+class Engine : public ::testing::Test {
+protected:
+  void SetUp() override { gTempo = 120.0; }
+
+  void Send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, VstInt32 delta = 0) {
+    VstMidiEvent event{};
+    event.type = kVstMidiType;
+    event.byteSize = sizeof(VstMidiEvent);
+    event.deltaFrames = delta;
+    event.midiData[0] = static_cast<char>(status);
+    event.midiData[1] = static_cast<char>(data1);
+    event.midiData[2] = static_cast<char>(data2);
+    VstEvents events{};
+    events.numEvents = 1;
+    events.events[0] = reinterpret_cast<VstEvent*>(&event);
+    Synth.processEvents(&events);
+  }
+  void NoteOn(int note, VstInt32 delta = 0) { Send(0x90, note, 100, delta); }
+  void NoteOff(int note, VstInt32 delta = 0) { Send(0x80, note, 0, delta); }
+
+  TStereo Render(int frames, int block = 512) {
+    TStereo out{std::vector<float>(frames), std::vector<float>(frames)};
+    for (int done = 0; done < frames; done += block) {
+      const int n = std::min(block, frames - done);
+      float* outputs[2] = {out.Left.data() + done, out.Right.data() + done};
+      Synth.processReplacing(nullptr, outputs, n);
+    }
+    return out;
+  }
+
+  TSynth Synth{Host};
+};
+
+// Frequency from upward zero crossings, interpolated, over a span of samples.
+inline double MeasuredFrequency(const std::vector<float>& signal, double sampleRate,
+                                std::size_t from) {
+  double first = -1.0, last = -1.0;
+  int crossings = 0;
+  for (std::size_t i = from + 1; i < signal.size(); ++i) {
+    if (signal[i - 1] < 0.0f && signal[i] >= 0.0f) {
+      const double t = (i - 1) + signal[i - 1] / (signal[i - 1] - signal[i]);
+      if (first < 0) first = t;
+      else ++crossings;
+      last = t;
+    }
+  }
+  return crossings > 0 ? crossings * sampleRate / (last - first) : 0.0;
+}
+
+inline double Peak(const std::vector<float>& signal, std::size_t from = 0,
+                   std::size_t to = static_cast<std::size_t>(-1)) {
+  double peak = 0.0;
+  for (std::size_t i = from; i < std::min(to, signal.size()); ++i)
+    peak = std::max(peak, static_cast<double>(std::fabs(signal[i])));
+  return peak;
+}
+
+} // namespace engine_test

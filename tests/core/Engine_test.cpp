@@ -1,0 +1,248 @@
+// The engine as a musician hears it: pitch, envelope, voice rules and the pattern clock.
+#include "tests/core/EngineFixture.h"
+
+using namespace engine_test;
+
+TEST_F(Engine, AHeldA4SoundsAt440HzWithTheStartProgram) {
+  NoteOn(69);
+  const TStereo out = Render(44100);
+  EXPECT_NEAR(MeasuredFrequency(out.Left, 44100.0, 4410), 440.0, 0.05);
+  EXPECT_NEAR(MeasuredFrequency(out.Right, 44100.0, 4410), 440.0, 0.05);
+  EXPECT_GT(Peak(out.Left, 4410), 0.3);
+  EXPECT_LT(Peak(out.Left), 1.5);
+}
+
+TEST_F(Engine, NotesBelowTheTableUseItsLowestEntryAndRootNoteA4PlaysEveryNoteAt220Hz) {
+  NoteOn(10);
+  Render(16);
+  EXPECT_NEAR(Synth.NoteFrequency(), 16.3516, 1e-4);
+  NoteOff(10);
+  Synth.setParameter(70, 1.0f);
+  NoteOn(90);
+  Render(16);
+  EXPECT_DOUBLE_EQ(Synth.NoteFrequency(), 220.0);
+}
+
+TEST_F(Engine, PatternStepsFireEveryStepLengthAfterTheNoteStarts) {
+  NoteOn(60);
+  Render(1);
+  EXPECT_EQ(Synth.SamplesPerBeat(), 22050);
+  EXPECT_EQ(Synth.SamplesPerStep(), 5512);
+  EXPECT_EQ(Synth.StepCounter(), 1) << "step 0 fires at the first sample";
+  Render(5511);
+  EXPECT_EQ(Synth.StepCounter(), 1);
+  Render(1); // sample 5512
+  EXPECT_EQ(Synth.StepCounter(), 2);
+}
+
+TEST_F(Engine, SpeedZeroMakesEachStepTwoBeatsLong) {
+  Synth.setParameter(52, 0.0f);
+  gTempo = 90.0;
+  NoteOn(60);
+  Render(1);
+  EXPECT_EQ(Synth.SamplesPerBeat(), 29400);
+  EXPECT_EQ(Synth.SamplesPerStep(), 58800);
+}
+
+TEST_F(Engine, AttackAndReleaseTakeTheirSetTimes) {
+  // 11999·v + 1 ms: v = 0.1 gives 1200.9 ms; the level is within 1/10000 of its goal by then.
+  Synth.setParameter(28, 0.1f);
+  Synth.setParameter(29, 0.05f); // 600.95 ms
+  NoteOn(60);
+  const int attackSamples = static_cast<int>(1200.9 * 44.1);
+  Render(attackSamples - 441);
+  EXPECT_LT(Synth.EnvelopeLevel(), 0.9999);
+  Render(441 * 2);
+  EXPECT_GT(Synth.EnvelopeLevel(), 0.9998);
+  // Sustain begins once 1 − remainder rounds to 1 in double precision.
+  Render(44100 * 5);
+  EXPECT_EQ(Synth.EnvelopeState(), TSynth::esSustain);
+
+  NoteOff(60);
+  const int releaseSamples = static_cast<int>(600.95 * 44.1);
+  Render(releaseSamples - 441);
+  EXPECT_TRUE(Synth.VoiceActive());
+  Render(441 * 2);
+  EXPECT_FALSE(Synth.VoiceActive());
+  EXPECT_EQ(Synth.EnvelopeState(), TSynth::esOff);
+}
+
+TEST_F(Engine, NoteOffForAKeyNeverPressedLeavesNoNegativeCount) {
+  NoteOff(61);
+  Render(8);
+  EXPECT_EQ(Synth.HeldKeys(), 0);
+  NoteOn(60);
+  NoteOn(64);
+  Render(8);
+  EXPECT_EQ(Synth.HeldKeys(), 2);
+  NoteOff(60);
+  Render(8);
+  EXPECT_EQ(Synth.EnvelopeState(), TSynth::esAttack) << "a key is still held";
+  NoteOff(64);
+  Render(8);
+  EXPECT_EQ(Synth.EnvelopeState(), TSynth::esRelease);
+}
+
+TEST_F(Engine, Controller126ReleasesEvenWithKeysHeld) {
+  NoteOn(60);
+  NoteOn(62);
+  Render(64);
+  Send(0xB3, 126, 0);
+  Render(1);
+  EXPECT_EQ(Synth.HeldKeys(), 0);
+  EXPECT_EQ(Synth.EnvelopeState(), TSynth::esRelease);
+}
+
+TEST_F(Engine, LegatoRetunesWithoutRestartingThePattern) {
+  NoteOn(60);
+  Render(6000);
+  ASSERT_EQ(Synth.StepCounter(), 2);
+  NoteOn(67); // second key while the first is held
+  Render(20000);
+  EXPECT_EQ(Synth.StepCounter(), 0) << "no further step fires until the voice restarts";
+  EXPECT_GT(Synth.SampleCounter(), 20000) << "the sample counter runs on";
+  EXPECT_NEAR(Synth.NoteFrequency(), 391.995, 1e-3);
+}
+
+TEST_F(Engine, WithoutLoopANewNoteInTheReleaseStartsFromTheCurrentLevelKeepingPhases) {
+  Synth.setParameter(29, 0.2f);
+  NoteOn(60);
+  Render(44100);
+  NoteOff(60);
+  Render(4410);
+  const double level = Synth.EnvelopeLevel();
+  const double phase = Synth.Modules().Generator.Osc[2].Phase;
+  ASSERT_GT(level, 0.1);
+  NoteOn(60);
+  Render(1);
+  EXPECT_EQ(Synth.EnvelopeState(), TSynth::esAttack);
+  EXPECT_GT(Synth.EnvelopeLevel(), level - 1e-3) << "the attack starts where the release was";
+  EXPECT_GT(Synth.Modules().Generator.Osc[2].Phase, phase) << "phases are not reset";
+}
+
+TEST_F(Engine, WithLoopEveryNoteResetsThePhases) {
+  Synth.setParameter(71, 1.0f);
+  NoteOn(60);
+  Render(4410);
+  NoteOn(64);
+  Render(1);
+  EXPECT_LT(Synth.Modules().Generator.Osc[2].Phase, 0.2);
+}
+
+TEST_F(Engine, EventsTakeEffectAtTheirOffsetInTheBlock) {
+  NoteOn(69, 100);
+  const TStereo out = Render(512);
+  // The filters' anti-denormal offsets leave traces far below hearing.
+  EXPECT_LT(Peak(out.Left, 0, 101), 1e-20) << "silent up to and including the note's first sample";
+  EXPECT_GT(Peak(out.Left, 101, 512), 0.0);
+}
+
+TEST_F(Engine, EventsWithZeroOffsetsBehaveAsIfHandledBeforeTheBlock) {
+  NoteOn(69, 0);
+  const TStereo split = Render(256);
+  TSynth direct(Host);
+  VstMidiEvent event{};
+  event.type = kVstMidiType;
+  event.midiData[0] = static_cast<char>(0x90);
+  event.midiData[1] = 69;
+  event.midiData[2] = 100;
+  VstEvents events{};
+  events.numEvents = 1;
+  events.events[0] = reinterpret_cast<VstEvent*>(&event);
+  direct.processEvents(&events);
+  std::vector<float> left(256), right(256);
+  float* outputs[2] = {left.data(), right.data()};
+  direct.processReplacing(nullptr, outputs, 256);
+  EXPECT_EQ(split.Left, left);
+  EXPECT_EQ(split.Right, right);
+}
+
+TEST_F(Engine, ASampleRateChangeRebuildsTheModulesOnlyForANewRate) {
+  const TSynthModules* before = &Synth.Modules();
+  Synth.setSampleRate(44100.0f);
+  Render(16);
+  EXPECT_EQ(&Synth.Modules(), before);
+  Synth.setSampleRate(48000.0f);
+  Render(16);
+  EXPECT_NE(&Synth.Modules(), before);
+  EXPECT_EQ(Synth.Modules().SampleRate, 48000.0f);
+}
+
+TEST_F(Engine, RebuiltModulesKeepTheCurrentSound) {
+  Synth.setParameter(26, 0.02f);          // Butterworth low-pass
+  Synth.setParameter(24, 0.3f);
+  Synth.setSampleRate(48000.0f);
+  NoteOn(69);
+  const TStereo out = Render(48000);
+  EXPECT_NEAR(MeasuredFrequency(out.Left, 48000.0, 4800), 440.0, 0.05);
+  EXPECT_EQ(Synth.Modules().Generator.Algorithm, 2);
+}
+
+TEST_F(Engine, SampleRatesThatAreNotPositiveNumbersAreIgnored) {
+  const TSynthModules* before = &Synth.Modules();
+  for (float rate : {0.0f, -1.0f, std::nanf(""), INFINITY}) {
+    Synth.setSampleRate(rate);
+    Render(16);
+    EXPECT_EQ(&Synth.Modules(), before);
+    EXPECT_EQ(Synth.getSampleRate(), 44100.0f);
+  }
+}
+
+TEST_F(Engine, SelectingNoProgramMakesLaterReleasesEndAtOnce) {
+  Synth.AddProgram(Synth.EditBufferRecord());
+  Synth.SelectProgram(1);
+  NoteOn(60);
+  Render(4410);
+  Synth.SelectProgram(-1);
+  Render(2);
+  EXPECT_EQ(Synth.ReleaseCoefficient(), -0.0068);
+  EXPECT_FALSE(Synth.VoiceActive()) << "the release ends at the next sample";
+  NoteOn(62);
+  Render(4410);
+  NoteOff(62);
+  Render(2);
+  EXPECT_FALSE(Synth.VoiceActive());
+}
+
+TEST_F(Engine, ProgramChangesApplyKillVoiceBeforeTheNewValues) {
+  // The new program's release time must not be overwritten by the kill's −0.0068.
+  TProgramRecord slow = Synth.EditBufferRecord();
+  slow.Values[29] = 0.5f;
+  Synth.AddProgram(slow);
+  NoteOn(60);
+  Render(64);
+  Synth.SelectProgram(1);
+  Render(64);
+  EXPECT_NEAR(Synth.ReleaseCoefficient(), 1.0 + std::log(0.0001) / (0.001 * 6000.5 * 44100.0),
+              1e-12);
+  EXPECT_EQ(Synth.EnvelopeState(), TSynth::esRelease);
+  EXPECT_TRUE(Synth.VoiceActive());
+}
+
+TEST_F(Engine, ValuesThatAreNotNumbersReachTheEngineAsZero) {
+  NoteOn(69);
+  for (int index = 0; index < 70; ++index) Synth.setParameter(index, std::nanf(""));
+  Synth.setParameter(3, 1.0f);
+  const TStereo out = Render(4096);
+  for (float s : out.Left) ASSERT_TRUE(std::isfinite(s));
+  EXPECT_EQ(Synth.getParameter(24), 0.0f);
+}
+
+TEST_F(Engine, ProcessAddsWhileProcessReplacingReplaces) {
+  NoteOn(69);
+  std::vector<float> left(256, 0.5f), right(256, 0.5f);
+  float* outputs[2] = {left.data(), right.data()};
+  TSynth twin(Host);
+  VstMidiEvent event{};
+  event.type = kVstMidiType;
+  event.midiData[0] = static_cast<char>(0x90);
+  event.midiData[1] = 69;
+  event.midiData[2] = 100;
+  VstEvents events{};
+  events.numEvents = 1;
+  events.events[0] = reinterpret_cast<VstEvent*>(&event);
+  twin.processEvents(&events);
+  twin.process(nullptr, outputs, 256);
+  const TStereo replaced = Render(256);
+  for (int i = 0; i < 256; ++i) EXPECT_FLOAT_EQ(left[i], 0.5f + replaced.Left[i]);
+}
