@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <stdexcept>
@@ -70,34 +71,47 @@ long double TruncExtended(long double x) {
   return r;
 }
 
-// Load-time status, written only by the static loader below.
+// Outcome of the last guarded load.
 bool gLoaded = false;
 char gError[256] = "";
 
-struct TWaveTableLoader {
-  // Runs during static initialisation: nothing may escape from here.
-  TWaveTableLoader() noexcept {
-    try {
-      LoadWaveTable();
-      gLoaded = true;
-    } catch (const std::exception& e) {
-      std::strncpy(gError, e.what(), sizeof gError - 1);
-    } catch (...) {
-      std::strncpy(gError, "unknown failure while loading the wavetable", sizeof gError - 1);
-    }
+template <class TLoad> bool LoadGuarded(TLoad load) noexcept {
+  gLoaded = false;
+  gError[0] = '\0';
+  try {
+    load();
+    gLoaded = true;
+  } catch (const std::exception& e) {
+    std::snprintf(gError, sizeof gError, "%s", e.what());
+  } catch (...) {
+    std::snprintf(gError, sizeof gError, "unknown failure while loading the wavetable");
   }
-};
-const TWaveTableLoader gWaveTableLoader;
+  return gLoaded;
+}
+
+// Fills the table while the library is loaded; nothing may escape from here.
+const bool gLoadedAtStartup = qvt::LoadWaveTableGuarded();
 
 } // namespace
 
 namespace qvt {
+
+bool LoadWaveTableGuarded() noexcept {
+  return LoadGuarded([] { LoadWaveTable(); });
+}
+
+bool LoadWaveTableGuarded(TResourceData Resource) noexcept {
+  return LoadGuarded([Resource] { LoadWaveTable(Resource); });
+}
+
 bool WaveTableLoaded() {
   return gLoaded;
 }
+
 const char* WaveTableError() {
   return gError;
 }
+
 } // namespace qvt
 
 void LoadWaveTable() {

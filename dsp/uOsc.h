@@ -15,8 +15,11 @@ inline constexpr std::size_t kWaveTableBytes = kWaveCount * kWaveLength * 4;
 inline constexpr double kPhaseToIndex = 325.94932345220167; // 2048 / 2π
 inline constexpr long double kTwoPi = 6.283185307179586476925286766559005768L;
 
-// Outcome of the load that runs when the library is loaded. The plug-in's
-// entry point refuses to create an instance when the table did not load.
+// LoadWaveTable that never throws: records the outcome instead. It runs when
+// the library is loaded; the plug-in's entry point refuses to create an
+// instance when WaveTableLoaded() is false.
+bool LoadWaveTableGuarded() noexcept;
+bool LoadWaveTableGuarded(TResourceData Resource) noexcept;
 bool WaveTableLoaded();
 const char* WaveTableError(); // empty when loaded
 

@@ -159,3 +159,18 @@ TEST_F(WaveTableLoading, ReloadingTheRealResourceGivesTheSameTable) {
   LoadWaveTable();
   EXPECT_TRUE(TableUnchanged());
 }
+
+TEST_F(WaveTableLoading, GuardedLoadRecordsTheFailureInsteadOfThrowing) {
+  TBytes truncated = StoredWaveTable();
+  truncated.resize(100);
+  EXPECT_FALSE(qvt::LoadWaveTableGuarded(View(truncated)));
+  EXPECT_FALSE(qvt::WaveTableLoaded());
+  EXPECT_NE(std::string(qvt::WaveTableError()).find("unexpected end"), std::string::npos);
+  EXPECT_FALSE(qvt::LoadWaveTableGuarded(TResourceData{}));
+  EXPECT_NE(std::string(qvt::WaveTableError()).find("not found"), std::string::npos);
+  EXPECT_TRUE(TableUnchanged());
+
+  EXPECT_TRUE(qvt::LoadWaveTableGuarded());
+  EXPECT_TRUE(qvt::WaveTableLoaded());
+  EXPECT_STREQ(qvt::WaveTableError(), "");
+}
