@@ -48,8 +48,7 @@ float HighPassCutoffHz(float Value) {
 
 } // namespace qvt
 
-TSynthFilter::TSynthFilter(float SampleRate)
-    : LowPassStage(SampleRate), HighPassStage(SampleRate), SampleRate(SampleRate) {
+TSynthFilter::TSynthFilter(float SampleRate) : LowPassStage(SampleRate), HighPassStage(SampleRate) {
   // The stages start with biquads while the stored kinds are 0, so a later
   // kind value of 0 counts as unchanged and keeps them.
   HighPassStage.Tune(HighPassHz());

@@ -109,7 +109,6 @@ private:
 
   qvt::TFilterStage<TBiquadLP, TButterworthLP, TChebyshev1LP> LowPassStage;
   qvt::TFilterStage<TBiquadHP, TButterworthHP, TChebyshev1HP> HighPassStage;
-  float SampleRate;
   std::atomic<float> LowPassCutoff{0.99f};
   std::atomic<float> HighPassCutoff{0.01f};
   std::atomic<float> LowPassKind{0.0f};
