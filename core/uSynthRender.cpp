@@ -1,6 +1,7 @@
 // The audio thread's work: event intake, the envelope and the per-sample render.
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cmath>
 #include <limits>
 
@@ -18,6 +19,19 @@ const std::array<double, 120> kNoteFrequencies = [] {
 std::int32_t SaturatedInt32(double value) {
   if (!(value == value)) return 0;
   return static_cast<std::int32_t>(std::clamp(value, -2147483648.0, 2147483647.0));
+}
+
+// Values outside 0…1 reach the modules as sent; whatever they do, no stage may
+// hand infinity or not-a-number to the next one, where it would stay in filter
+// and delay states for good.
+constexpr float kSignalCeiling = 1.0e6f;
+inline float Contained(float x) {
+  return x == x ? std::clamp(x, -kSignalCeiling, kSignalCeiling) : 0.0f;
+}
+// Oscillator frequencies stay where the phase arithmetic is finite.
+constexpr double kFrequencyCeiling = 1.0e7;
+inline float OscillatorHz(double hz) {
+  return static_cast<float>(hz == hz ? std::clamp(hz, -kFrequencyCeiling, kFrequencyCeiling) : 0.0);
 }
 
 // Counters wrap instead of overflowing.
@@ -71,9 +85,9 @@ void TSynth::NoteOn(int note) {
   if (EditBuffer.Value(70) > 0.5f) note = 57;
   NoteFreq = kNoteFrequencies[std::clamp(note - 12, 0, 119)];
   for (int k = 0; k < 3; ++k) OscFreq[k] = OscRatio[k] * NoteFreq + OscOffset[k];
-  m.Generator.SetFrequency1(static_cast<float>(OscFreq[0]));
-  m.Generator.SetFrequency2(static_cast<float>(OscFreq[1]));
-  m.Generator.SetFrequency3(static_cast<float>(OscFreq[2]));
+  m.Generator.SetFrequency1(OscillatorHz(OscFreq[0]));
+  m.Generator.SetFrequency2(OscillatorHz(OscFreq[1]));
+  m.Generator.SetFrequency3(OscillatorHz(OscFreq[2]));
   PipeFreq = PipeRatio * NoteFreq + PipeOffset;
   SetPipeDelays(PipeFreq);
 
@@ -137,27 +151,35 @@ void TSynth::RenderSample(float& left, float& right) {
     StepCount = Incremented(StepCount);
   }
   Glide = GlideTarget * GlideCoef + Glide * (1.0 - GlideCoef);
+  if (!(std::fabs(Glide) < 1.0e30)) Glide = 0.0; // only absurd step or glide values get here
 
-  if (OscFollowsPattern[0]) m.Generator.SetFrequency1(static_cast<float>(Glide * OscFreq[0]));
-  if (OscFollowsPattern[1]) m.Generator.SetFrequency2(static_cast<float>(Glide * OscFreq[1]));
-  if (OscFollowsPattern[2]) m.Generator.SetFrequency3(static_cast<float>(Glide * OscFreq[2]));
+  if (OscFollowsPattern[0]) m.Generator.SetFrequency1(OscillatorHz(Glide * OscFreq[0]));
+  if (OscFollowsPattern[1]) m.Generator.SetFrequency2(OscillatorHz(Glide * OscFreq[1]));
+  if (OscFollowsPattern[2]) m.Generator.SetFrequency3(OscillatorHz(Glide * OscFreq[2]));
   if (PipeFollowsPattern) SetPipeDelays(Glide * PipeFreq);
 
   m.Generator.Process(left, right);
-  left = static_cast<float>(left * EnvLevel);
-  right = static_cast<float>(right * EnvLevel);
+  left = Contained(static_cast<float>(left * EnvLevel));
+  right = Contained(static_cast<float>(right * EnvLevel));
   if (PipeOn) {
-    left = m.DelayLeft.Process(left);
-    right = m.DelayRight.Process(right);
+    left = Contained(m.DelayLeft.Process(left));
+    right = Contained(m.DelayRight.Process(right));
   }
   m.SynthFilter.Process(left, right);
+  left = Contained(left);
+  right = Contained(right);
   m.Chorus.Process(left, right);
+  left = Contained(left);
+  right = Contained(right);
   m.Reverb.Process(left, right);
+  left = Contained(left);
+  right = Contained(right);
 
   const float width = EditBuffer.Value(22);
   const float mid = (left + right) / 2.0f;
-  left = ((left - mid) * width * 1.5f + mid + left) / 2.0f;
-  right = ((right - mid) * width * 1.5f + mid + right) / 2.0f;
+  left = Contained(((left - mid) * width * 1.5f + mid + left) / 2.0f);
+  right = Contained(((right - mid) * width * 1.5f + mid + right) / 2.0f);
+  assert(std::isfinite(left) && std::isfinite(right));
 
   SampleCount = Incremented(SampleCount);
 }

@@ -1,5 +1,6 @@
 #include "host/AudioEffectX.h"
 
+#include <cmath>
 #include <cstring>
 #include <string_view>
 
@@ -121,9 +122,10 @@ VstIntPtr AudioEffectX::dispatchIdentity(VstInt32 opcode, void* ptr) {
 // Block size, sample rate and render length announcements: the host's UI or main thread.
 VstIntPtr AudioEffectX::dispatchProcessing(VstInt32 opcode, VstIntPtr value, float opt) {
   if (opcode == effSetTotalSampleToProcess) return value;
-  // Stored directly, without the module rebuild that effSetSampleRate performs.
+  // Stored directly, without the module rebuild that effSetSampleRate performs;
+  // a rate that is not a positive number is not taken.
   blockSize.store(static_cast<VstInt32>(value), std::memory_order_relaxed);
-  sampleRate.store(opt, std::memory_order_relaxed);
+  if (std::isfinite(opt) && opt > 0.0f) sampleRate.store(opt, std::memory_order_relaxed);
   return 1;
 }
 
