@@ -1,0 +1,51 @@
+// The audio path allocates nothing: every heap allocation made on this thread
+// while counting is on is counted.
+#include <cstdlib>
+#include <new>
+
+#include "tests/core/EngineFixture.h"
+
+namespace {
+thread_local bool tCounting = false;
+thread_local int tAllocations = 0;
+} // namespace
+
+void* operator new(std::size_t size) {
+  if (tCounting) ++tAllocations;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+using namespace engine_test;
+
+TEST_F(Engine, RenderingAndTakingEventsAllocateNothing) {
+  // Warm up with every effect on.
+  for (int index : {30, 33, 37, 45, 13, 14, 15}) Synth.setParameter(index, 1.0f);
+  NoteOn(60);
+  Render(2048);
+  Synth.setSampleRate(48000.0f); // built here, adopted inside the counted block below
+
+  tCounting = true;
+  tAllocations = 0;
+  for (int round = 0; round < 40; ++round) {
+    NoteOn(48 + round % 24, round * 7 % 512);
+    Synth.setParameter(26, (round % 4) * 0.01f); // filter kinds switch while rendering
+    Synth.setParameter(27, ((round + 1) % 4) * 0.01f);
+    Synth.setParameter(24, (round % 10) * 0.1f);
+    Synth.setParameter(42, (round % 5) * 0.2f);
+    Synth.setParameter(35, (round % 7) * 0.05f);
+    float left[512], right[512];
+    float* outputs[2] = {left, right};
+    Synth.processReplacing(nullptr, outputs, 512);
+    Synth.process(nullptr, outputs, 512);
+    if (round % 3 == 0) NoteOff(48 + round % 24);
+  }
+  tCounting = false;
+  EXPECT_EQ(tAllocations, 0);
+  EXPECT_EQ(Synth.Modules().SampleRate, 48000.0f);
+}
