@@ -9,7 +9,8 @@
 //
 // Names are the parameter names; a name that two parameters share (the XY
 // pads: "Osc1 XY-pad" is the reduction, "Osc1 XY-pad#2" the shaper) takes
-// "#2" for the second one. A parameter may also be written "#19" by index.
+// "#2" for the second one. A parameter may also be written "@19" by index.
+// A '#' at the start of a line or after a blank starts a comment.
 // Parameters a program leaves out take the values of DefaultProgram().
 // Numbers use a point as decimal separator, whatever the locale.
 //

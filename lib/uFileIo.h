@@ -1,0 +1,36 @@
+// Whole-file reading and atomic replacement of files the user owns.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace qvt {
+
+// A file-system failure. Its message is 8-bit text, ready for a message box:
+// "Cannot open file «name». No such file or directory".
+class EFileError : public std::runtime_error {
+public:
+  EFileError(const std::string& message, int errorCode)
+      : std::runtime_error(message), ErrorCode(errorCode) {}
+  int ErrorCode; // errno
+};
+
+// The system's text for an errno value ("No such file or directory").
+std::string SystemErrorText(int errorCode);
+
+// Reads a whole file, or its first `limit` bytes. Throws EFileError when it
+// cannot be opened or read.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path,
+                                        std::size_t limit = static_cast<std::size_t>(-1));
+
+// Replaces `path` with `bytes` atomically: the data goes to a new file in the
+// same folder, is flushed to disk and then renamed over the target, so the
+// target is either the old file or the complete new one. An existing file
+// keeps its permissions; a symbolic link is followed and its target replaced.
+// Throws EFileError on failure; the temporary file is removed then.
+void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+} // namespace qvt

@@ -1,0 +1,75 @@
+#include "platform/core/uMessageBox.h"
+
+#include <cstdio>
+#include <deque>
+#include <mutex>
+
+#include "lib/uCodePage.h"
+
+namespace qvt {
+
+namespace {
+
+constexpr std::size_t kHistoryLength = 16;
+
+struct TState {
+  std::recursive_mutex Lock; // a handler may show a box of its own
+  TMessageBoxHandler Handler;
+  std::deque<TMessageBoxRequest> History;
+};
+
+TState& State() {
+  static TState state;
+  return state;
+}
+
+const char* IconWord(unsigned flags) {
+  switch (flags & mbIconMask) {
+  case mbIconError: return "error";
+  case mbIconQuestion: return "question";
+  case mbIconWarning: return "warning";
+  case mbIconInformation: return "information";
+  default: return "message";
+  }
+}
+
+int DefaultHandler(const TMessageBoxRequest& request) {
+  TState& state = State();
+  state.History.push_back(request);
+  if (state.History.size() > kHistoryLength) state.History.pop_front();
+  std::fprintf(stderr, "[%s] %s: %s\n", IconWord(request.Flags),
+               Win1252ToUtf8(request.Caption).c_str(), Win1252ToUtf8(request.Text).c_str());
+  return PassiveAnswer(request.Flags);
+}
+
+} // namespace
+
+int PassiveAnswer(unsigned flags) {
+  switch (flags & mbButtonsMask) {
+  case mbOkCancel: return idCancel;
+  case mbYesNo: return idNo;
+  default: return idOk;
+  }
+}
+
+int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
+  TState& state = State();
+  std::lock_guard lock(state.Lock);
+  const TMessageBoxRequest request{text, caption, flags};
+  return state.Handler ? state.Handler(request) : DefaultHandler(request);
+}
+
+TMessageBoxHandler SetMessageBoxHandler(TMessageBoxHandler handler) {
+  TState& state = State();
+  std::lock_guard lock(state.Lock);
+  std::swap(state.Handler, handler);
+  return handler;
+}
+
+std::vector<TMessageBoxRequest> RecentMessageBoxes() {
+  TState& state = State();
+  std::lock_guard lock(state.Lock);
+  return {state.History.begin(), state.History.end()};
+}
+
+} // namespace qvt
