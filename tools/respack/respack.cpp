@@ -104,7 +104,7 @@ std::string Generate(const std::vector<TEntry>& entries) {
                     "#include <array>\n#include <cstring>\n\nnamespace {\n\n";
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const TEntry& e = entries[i];
-    out += "// " + e.Type + "/" + e.Name + " (" + e.Mode + ")\n";
+    out += "// " + Quoted(e.Type) + " " + Quoted(e.Name) + " (" + e.Mode + ")\n";
     out += "const unsigned char kData" + std::to_string(i) + "[] =";
     if (e.Data.empty()) out += " \"\"";
     char hex[8];
