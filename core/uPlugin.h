@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,48 @@ public:
   void ClearBank();
   void RandomiseParameter(int index);
 
+  // Pattern operations on the step table (UI thread); none of them notifies
+  // anybody: the caller commits the steps or sets the parameters afterwards.
+  void RandomiseSteps(bool quantise);
+  void ShuffleSteps();
+  void RotateStepsLeft();
+  void RotateStepsRight();
+  void ReverseSteps();
+  void TransposeSteps(double semitones);
+  void CopyPattern();
+  void PastePattern();
+  bool ClipboardHasPattern();
+  void SetStepRatio(int step, float ratio) { Steps[step].store(ratio, std::memory_order_relaxed); }
+
+  // ---- Bank files, settings and folders (uBankFile.cpp, uSettings.cpp) -------------------
+  // UI thread. File names are in the file system's encoding (UTF-8 on Linux).
+  //
+  // Checks and loads a bank file and remembers it. A file that is no bank, an
+  // empty bank or of an unknown version is reported in a message box and
+  // changes nothing; answers whether the bank was loaded. File-system errors
+  // raise qvt::EFileError, with nothing changed.
+  bool LoadBankFile(const std::string& path);
+  // Loads the bank a stream holds from its start; the edit buffer is not
+  // touched. A stream without records or of an unknown version raises
+  // std::runtime_error and leaves the bank as it was.
+  void ReadBank(std::istream& stream);
+  // Writes the bank (version 22) and remembers the file. The new file replaces
+  // the old one atomically; on failure qvt::EFileError is raised and any
+  // previous file stays as it was.
+  void SaveBankFile(const std::string& path);
+  // Loads the bank built into the library; the remembered file stays.
+  // Raises std::runtime_error when the resource is missing or damaged.
+  void LoadFactoryBank();
+
+  const std::string& GetBankFilePath() const { return BankFilePath; }
+  const std::string& GetBankFolder() const { return BankFolder; }
+  const std::string& GetPatternsFolder() const { return PatternsFolder; }
+  const std::string& GetHelpFile() const { return HelpFile; }
+  const std::string& GetHostKey() const { return HostKey; }
+  bool GetNotesQuantization() const { return NotesQuantization; }
+  void SetNotesQuantization(bool quantise) { NotesQuantization = quantise; }
+  // ---- end of bank files, settings and folders ----------------------------------------
+
   int BankCount() const { return static_cast<int>(Bank.size()); }
   const TProgramRecord& BankProgram(int index) const { return Bank.at(index); }
   int SelectedIndex() const { return Selected; }
@@ -71,8 +114,17 @@ protected:
   // adding to them or replacing them.
   virtual void RenderBlock(float** outputs, VstInt32 sampleFrames, bool accumulate);
 
-  // Fills the bank at construction.
+  // Fills the bank at construction: the remembered bank file, else the factory bank.
   virtual void LoadStartupBank();
+  // Construction and destruction steps of the settings (uSettings.cpp); none throws.
+  void SetUpFolders();
+  void BuildHostKey();
+  void ReadSettings();
+  void WriteSettings();
+  // Records the file as the bank file and writes it to the settings.
+  void RememberBankFile(const std::string& path);
+  // "SOFTWARE\…\<host key>\<value name>"
+  std::string SettingsPath(const char* valueName) const;
 
   std::vector<TProgramRecord> Bank; // at most 65535 entries
   int Selected = -1;

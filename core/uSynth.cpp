@@ -195,3 +195,12 @@ void TSynth::BeginBlock() {
     Current->DelayRight.Clear();
   }
 }
+
+void TSynth::CommitSteps() {
+  float values[qvt::kNumSteps];
+  for (int step = 0; step < qvt::kNumSteps; ++step) {
+    values[step] = static_cast<float>(qvt::ValueFromStepRatio(StepRatio(step)));
+    EditBuffer.SetValue(54 + step, values[step]); // as computed, not limited
+  }
+  for (int step = 0; step < qvt::kNumSteps; ++step) setParameterAutomated(54 + step, values[step]);
+}

@@ -1,0 +1,162 @@
+// Pattern operations on the step table and the pattern's clipboard text.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/uPatternText.h"
+#include "core/uSynth.h"
+#include "platform/core/uClipboard.h"
+
+namespace {
+
+class PatternOperations : public ::testing::Test {
+protected:
+  void SetUp() override {
+    for (int i = 0; i < 16; ++i) Synth.SetStepRatio(i, static_cast<float>(i + 1));
+  }
+  std::vector<float> Steps() const {
+    std::vector<float> steps;
+    for (int i = 0; i < 16; ++i) steps.push_back(Synth.StepRatio(i));
+    return steps;
+  }
+  TSynth Synth{nullptr};
+};
+
+} // namespace
+
+TEST_F(PatternOperations, RotatingAndReversingTwiceRestoreTheTable) {
+  const auto original = Steps();
+  Synth.RotateStepsLeft();
+  EXPECT_EQ(Synth.StepRatio(0), 2.0f);
+  EXPECT_EQ(Synth.StepRatio(15), 1.0f);
+  Synth.RotateStepsLeft();
+  Synth.RotateStepsRight();
+  Synth.RotateStepsRight();
+  EXPECT_EQ(Steps(), original);
+  Synth.RotateStepsRight();
+  EXPECT_EQ(Synth.StepRatio(0), 16.0f);
+  Synth.RotateStepsLeft();
+  Synth.ReverseSteps();
+  EXPECT_EQ(Synth.StepRatio(0), 16.0f);
+  EXPECT_EQ(Synth.StepRatio(15), 1.0f);
+  Synth.ReverseSteps();
+  EXPECT_EQ(Steps(), original);
+}
+
+TEST_F(PatternOperations, TransposingAnOctaveDoublesOrHalvesEveryRatio) {
+  Synth.TransposeSteps(12.0);
+  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(Synth.StepRatio(i), 2.0f * (i + 1));
+  Synth.TransposeSteps(-24.0);
+  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(Synth.StepRatio(i), 0.5f * (i + 1));
+}
+
+TEST_F(PatternOperations, ShufflingKeepsTheSameRatios) {
+  Synth.ShuffleSteps();
+  auto shuffled = Steps();
+  std::sort(shuffled.begin(), shuffled.end());
+  SetUp();
+  EXPECT_EQ(shuffled, Steps());
+}
+
+TEST_F(PatternOperations, QuantisedRandomStepsAreSemitonesBetweenAnEighthAndEight) {
+  for (int round = 0; round < 200; ++round) {
+    Synth.RandomiseSteps(true);
+    for (int i = 0; i < 16; ++i) {
+      const double semitones = std::log2(Synth.StepRatio(i)) * 12.0;
+      EXPECT_NEAR(semitones, std::nearbyint(semitones), 1e-4);
+      EXPECT_GE(Synth.StepRatio(i), 0.125f);
+      EXPECT_LE(Synth.StepRatio(i), 8.0f);
+    }
+  }
+  Synth.RandomiseSteps(false);
+  for (int i = 0; i < 16; ++i) {
+    EXPECT_GE(Synth.StepRatio(i), 0.0f);
+    EXPECT_LT(Synth.StepRatio(i), 3.0f);
+  }
+}
+
+TEST_F(PatternOperations, CommittingStoresTheStepsAsParametersAndKeepsTheRatios) {
+  Synth.SetStepRatio(3, 1.0f);
+  Synth.SetStepRatio(4, 30.0f); // beyond the stored range
+  Synth.CommitSteps();
+  EXPECT_NEAR(Synth.getParameter(54 + 3), 0.566323f, 1e-6);
+  EXPECT_EQ(Synth.getParameter(54 + 4), 1.0f) << "the stored copy is limited";
+  EXPECT_NEAR(Synth.StepRatio(3), 1.0f, 1e-6);
+  EXPECT_NEAR(Synth.StepRatio(4), 30.0f, 30.0f * 1e-5) << "the engine keeps the unlimited ratio";
+  EXPECT_NEAR(Synth.StepRatio(10), 11.0f, 11.0f * 1e-5);
+}
+
+TEST_F(PatternOperations, CopiedPatternTextIsTheHeaderAndEighteenValues) {
+  Synth.setParameter(52, 0.04f);
+  Synth.setParameter(53, 0.5f);
+  for (int i = 54; i < 70; ++i) Synth.setParameter(i, 0.25f);
+  Synth.setParameter(69, 1.0f);
+  Synth.CopyPattern();
+  std::string expected = "[QVT SeqPattern]\r\n0.03999999911\r\n0.50000000000\r\n";
+  for (int i = 54; i < 69; ++i) expected += "0.25000000000\r\n";
+  expected += "1.00000000000\r\n";
+  EXPECT_EQ(GetClipboardText(), expected);
+  EXPECT_TRUE(Synth.ClipboardHasPattern());
+}
+
+TEST_F(PatternOperations, CopyThenPasteRestoresTheValues) {
+  for (int i = 52; i < 70; ++i) Synth.setParameter(i, 0.01f * (i - 40) + 0.003f);
+  Synth.CopyPattern();
+  std::vector<float> before;
+  for (int i = 52; i < 70; ++i) before.push_back(Synth.getParameter(i));
+  for (int i = 52; i < 70; ++i) Synth.setParameter(i, 0.0f);
+  Synth.PastePattern();
+  for (int i = 52; i < 70; ++i) EXPECT_NEAR(Synth.getParameter(i), before[i - 52], 1e-7f);
+  EXPECT_NEAR(Synth.StepRatio(0), 0.02 * std::pow(1000.0, before[2]), 1e-5);
+}
+
+TEST_F(PatternOperations, PasteStopsAtTheFirstLineThatIsNotANumber) {
+  for (int i = 52; i < 70; ++i) Synth.setParameter(i, 0.5f);
+  std::string text = "  [qvt seqpattern] \r\n0.1\r\n0.2\r\n0.3\r\n0.4\r\n0x5\r\n";
+  for (int i = 0; i < 13; ++i) text += "0.9\r\n";
+  SetClipboardText(text);
+  EXPECT_FALSE(Synth.ClipboardHasPattern()) << "only the exact header counts as a pattern";
+  Synth.PastePattern();
+  EXPECT_FLOAT_EQ(Synth.getParameter(52), 0.1f);
+  EXPECT_FLOAT_EQ(Synth.getParameter(55), 0.4f);
+  EXPECT_FLOAT_EQ(Synth.getParameter(56), 0.5f);
+  EXPECT_FLOAT_EQ(Synth.getParameter(69), 0.5f);
+}
+
+TEST_F(PatternOperations, PastedValuesAreStoredAsReadWithoutLimits) {
+  std::string text = "[QVT SeqPattern]\n-0.5\n2\n";
+  for (int i = 0; i < 16; ++i) text += "1.5\n";
+  SetClipboardText(text);
+  Synth.PastePattern();
+  EXPECT_EQ(Synth.getParameter(52), -0.5f);
+  EXPECT_EQ(Synth.getParameter(53), 2.0f);
+  EXPECT_NEAR(Synth.StepRatio(0), 0.02 * std::pow(1000.0, 1.5), 1e-2);
+}
+
+TEST_F(PatternOperations, ShortOrHeaderlessTextsPasteNothing) {
+  for (int i = 52; i < 70; ++i) Synth.setParameter(i, 0.5f);
+  std::string shortText = "[QVT SeqPattern]\n";
+  for (int i = 0; i < 16; ++i) shortText += "0.1\n"; // 17 lines in all
+  SetClipboardText(shortText);
+  Synth.PastePattern();
+  EXPECT_EQ(Synth.getParameter(52), 0.5f);
+  std::string noHeader = "[QVT Pattern]\n";
+  for (int i = 0; i < 18; ++i) noHeader += "0.1\n";
+  SetClipboardText(noHeader);
+  Synth.PastePattern();
+  EXPECT_EQ(Synth.getParameter(52), 0.5f);
+}
+
+TEST(PatternText, OnlyPlainDecimalNumbersAreNumbers) {
+  double value = -1.0;
+  for (const char* good : {"0", "1.5", "-0.25", "+3", ".5", "5.", "0000.1000"}) {
+    EXPECT_TRUE(qvt::ParsePlainDecimal(good, value)) << good;
+  }
+  EXPECT_TRUE(qvt::ParsePlainDecimal("-12.5", value));
+  EXPECT_EQ(value, -12.5);
+  for (const char* bad : {"", "-", ".", "nan", "inf", "-inf", "0x10", "1e5", "1,5", "1.5.2",
+                          " 1", "1 ", "++1", "1e", "infinity", "NaN"}) {
+    EXPECT_FALSE(qvt::ParsePlainDecimal(bad, value)) << bad;
+  }
+  EXPECT_FALSE(qvt::ParsePlainDecimal(std::string(60, '9'), value)) << "too large for a float";
+}
