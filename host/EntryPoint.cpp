@@ -1,5 +1,6 @@
 // The exported entry point: the only symbols the plug-in library shows a host.
 #include "core/uSynth.h"
+#include "dsp/uOsc.h"
 #include "host/vst2.h"
 
 #define QVT_EXPORT __attribute__((visibility("default")))
@@ -8,6 +9,8 @@ namespace {
 
 AEffect* CreateEffect(audioMasterCallback audioMaster) noexcept {
   try {
+    // Without its wavetable the instrument cannot sound: refuse to load.
+    if (!qvt::WaveTableLoaded()) return nullptr;
     // A scanner may call without a callback; such a host is not asked for its version.
     if (audioMaster && audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
       return nullptr;
