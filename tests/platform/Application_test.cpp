@@ -1,0 +1,258 @@
+// The message pump: deferred calls, modal loops, closing and releasing forms,
+// message boxes, file dialogs and the clipboard.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/core/uClipboard.h"
+#include "platform/core/uDesktop.h"
+#include "platform/core/uMenus.h"
+#include "platform/core/uMessageBox.h"
+#include "platform/core/uTimer.h"
+#include "tests/platform/HeadlessFixture.h"
+
+namespace {
+
+class Pump : public HeadlessTest {};
+
+TEST_F(Pump, ADeferredCallRunsAfterTheInputThatWasAlreadyWaiting) {
+  auto* probe = new ProbeControl(Form);
+  probe->SetBounds(0, 0, 50, 50);
+  probe->SetParent(Form);
+  std::vector<std::string> order;
+  probe->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
+    order.push_back("down");
+    Application->PostCall(probe, [&] { order.push_back("deferred"); });
+  };
+  probe->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { order.push_back("up"); };
+
+  Application->PostMouseDown(*Form, mbLeft, 0, 5, 5);
+  Application->PostMouseUp(*Form, mbLeft, 0, 5, 5);
+  Application->ProcessMessages();
+  EXPECT_EQ(order, (std::vector<std::string>{"down", "up", "deferred"}));
+}
+
+TEST_F(Pump, ADeferredCallIsDroppedWhenItsTargetIsFreedFirst) {
+  auto* probe = new ProbeControl(Form);
+  bool ran = false;
+  Application->PostCall(probe, [&] { ran = true; });
+  delete probe;
+  Application->ProcessMessages();
+  EXPECT_FALSE(ran);
+}
+
+TEST_F(Pump, ReleaseFreesTheFormAfterThePendingMessages) {
+  auto* popup = new TForm(nullptr);
+  bool freedBeforeCall = false;
+  auto* witness = new ProbeControl(popup);
+  witness->OnClick = [&](TObject*) {};
+  popup->Show();
+  Application->PostCall(nullptr, [&] { freedBeforeCall = Application->Forms().size() == 1; });
+  popup->Release();
+  EXPECT_EQ(Application->Forms().size(), 2u);
+  Application->ProcessMessages();
+  EXPECT_FALSE(freedBeforeCall);
+  EXPECT_EQ(Application->Forms().size(), 1u);
+}
+
+TEST_F(Pump, RemoveNextMouseDownTakesOnlyAPressInsideTheControl) {
+  auto* probe = new ProbeControl(Form);
+  probe->SetBounds(10, 10, 20, 20);
+  probe->SetParent(Form);
+  Application->PostMouseDown(*Form, mbLeft, 0, 50, 50);
+  EXPECT_FALSE(Application->RemoveNextMouseDown(*probe, mbLeft));
+  Application->ProcessMessages();
+  Application->PostMouseUp(*Form, mbLeft, 0, 50, 50);
+  Application->ProcessMessages();
+
+  Application->PostMouseDown(*Form, mbLeft, 0, 15, 15);
+  EXPECT_FALSE(Application->RemoveNextMouseDown(*probe, mbRight));
+  EXPECT_TRUE(Application->RemoveNextMouseDown(*probe, mbLeft));
+  Application->ProcessMessages();
+  EXPECT_TRUE(probe->Log.empty());
+}
+
+class ModalForms : public HeadlessTest {};
+
+TEST_F(ModalForms, ShowModalReturnsWhenTheFormClosesAndOtherFormsGetNoInput) {
+  auto* probe = new ProbeControl(Form);
+  probe->SetBounds(0, 0, 50, 50);
+  probe->SetParent(Form);
+  TForm dialog(nullptr);
+  dialog.SetBounds(300, 300, 100, 80);
+
+  Platform.Then([&] { Platform.Click(*Form, 10, 10); });
+  Platform.Then([&] { Platform.AdvanceTime(1000); });
+  Platform.Then([&] { dialog.Close(); });
+  EXPECT_EQ(dialog.ShowModal(), mrCancel);
+  EXPECT_FALSE(dialog.Visible());
+  EXPECT_FALSE(dialog.Modal());
+  EXPECT_TRUE(probe->Log.empty());
+  EXPECT_EQ(Platform.StepsLeft(), 0u);
+}
+
+TEST_F(ModalForms, ModalResultEndsTheLoopAndCloseQueryCanRefuse) {
+  TForm dialog(nullptr);
+  int asked = 0;
+  dialog.OnCloseQuery = [&](TObject*, bool& canClose) { canClose = ++asked > 1; };
+  Platform.Then([&] { dialog.ModalResult = mrOk; });
+  Platform.Then([&] { dialog.ModalResult = mrOk; });
+  EXPECT_EQ(dialog.ShowModal(), mrOk);
+  EXPECT_EQ(asked, 2);
+}
+
+TEST_F(ModalForms, TimersKeepRunningInsideAModalLoop) {
+  TForm dialog(nullptr);
+  TTimer timer(nullptr);
+  timer.SetInterval(100);
+  int ticks = 0;
+  timer.OnTimer = [&](TObject*) {
+    if (++ticks == 5) dialog.ModalResult = mrOk;
+  };
+  Platform.Then([&] { Platform.AdvanceTime(1000); });
+  EXPECT_EQ(dialog.ShowModal(), mrOk);
+  EXPECT_GE(ticks, 5);
+}
+
+TEST_F(ModalForms, AModalLoopWithoutScriptedInputStops) {
+  TForm dialog(nullptr);
+  EXPECT_THROW(dialog.ShowModal(), qvt::THeadlessStall);
+  EXPECT_FALSE(dialog.Modal());
+  EXPECT_EQ(Application->ModalForm(), nullptr);
+}
+
+TEST_F(ModalForms, CloseHidesByDefaultOrFreesWhenOnCloseSaysSo) {
+  auto* tool = new TForm(nullptr);
+  tool->Show();
+  tool->Close();
+  EXPECT_FALSE(tool->Visible());
+  EXPECT_EQ(Application->Forms().size(), 2u);
+
+  tool->Show();
+  tool->OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+  Platform.RequestClose(*tool); // the window manager's close button
+  EXPECT_EQ(Application->Forms().size(), 1u);
+}
+
+TEST_F(ModalForms, AnEmbeddedFormLiesInItsHostWindow) {
+  const auto host = Platform.CreateHostWindow(Bounds(100, 200, 600, 400));
+  TForm editor(nullptr);
+  editor.WindowKind = qvt::wkChild;
+  editor.SetParentWindow(host);
+  editor.SetBounds(0, 0, 587, 320);
+  editor.Show();
+  EXPECT_EQ(editor.ScreenRect(), Bounds(100, 200, 587, 320));
+  EXPECT_TRUE(Platform.WindowOf(editor)->Visible);
+  EXPECT_EQ(Platform.WindowOf(editor)->Params.ParentWindow, host);
+
+  auto* probe = new ProbeControl(&editor);
+  probe->SetBounds(10, 20, 5, 5);
+  probe->SetParent(&editor);
+  EXPECT_EQ(probe->ClientToScreen({1, 1}), (TPoint{111, 221}));
+}
+
+class Services : public HeadlessTest {};
+
+TEST_F(Services, MessageBoxesAreAnsweredFromTheScriptAndRecorded) {
+  Platform.AnswerMessageBox(qvt::idYes);
+  EXPECT_EQ(Application->MessageBox("Are you sure?", "Quivertone v2.2",
+                                    qvt::mbYesNo | qvt::mbIconQuestion),
+            qvt::idYes);
+  // Without a scripted answer the box answers what changes nothing.
+  EXPECT_EQ(Application->MessageBox("Again?", "Quivertone v2.2", qvt::mbYesNo), qvt::idNo);
+  EXPECT_EQ(Application->MessageBox("Note", "Quivertone v2.2", qvt::mbOk), qvt::idOk);
+  ASSERT_EQ(Platform.MessageBoxes.size(), 3u);
+  EXPECT_EQ(Platform.MessageBoxes[0].Text, "Are you sure?");
+  EXPECT_EQ(Platform.MessageBoxes[0].Caption, "Quivertone v2.2");
+  EXPECT_EQ(Platform.MessageBoxes[0].Flags, qvt::mbYesNo | qvt::mbIconQuestion);
+}
+
+TEST_F(Services, AMessageBoxTakesTheMouseFromAControlThatHeldIt) {
+  auto* probe = new ProbeControl(Form);
+  probe->SetBounds(0, 0, 50, 50);
+  probe->SetParent(Form);
+  probe->OnMouseDown = [](TObject*, TMouseButton, TShiftState, int, int) {
+    Application->MessageBox("Preset name is empty!", "Quivertone v2.2", qvt::mbIconWarning);
+  };
+  Platform.MouseDown(*Form, 5, 5);
+  EXPECT_FALSE(probe->MouseCapture());
+  EXPECT_EQ(Platform.MessageBoxes.size(), 1u);
+}
+
+TEST_F(Services, FileDialogsAnswerFromTheScriptAndKeepTheRequest) {
+  qvt::TFileDialogRequest request;
+  request.Title = "Load bank";
+  request.Filter = "Banks (*.qvt)|*.qvt|All files (*.*)|*.*";
+  request.DefaultExt = "qvt";
+  request.InitialDir = "/tmp/banks";
+  Platform.AnswerFileDialog(std::string("/tmp/banks/a.qvt"));
+  EXPECT_EQ(qvt::RunFileDialog(request), std::optional<std::string>("/tmp/banks/a.qvt"));
+  EXPECT_EQ(qvt::RunFileDialog(request), std::nullopt); // nothing scripted: cancelled
+  ASSERT_EQ(Platform.FileDialogs.size(), 2u);
+  EXPECT_EQ(Platform.FileDialogs[0].Title, "Load bank");
+  EXPECT_EQ(Platform.FileDialogs[0].InitialDir, "/tmp/banks");
+}
+
+TEST_F(Services, ShellOpensAndSoundsAreRecorded) {
+  Platform.ShellOpenError = "No application";
+  EXPECT_EQ(qvt::OpenWithShell("https://example.org/"), "No application");
+  qvt::PlaySystemSound("MenuPopup");
+  EXPECT_EQ(Platform.ShellOpens, std::vector<std::string>{"https://example.org/"});
+  EXPECT_EQ(Platform.Sounds, std::vector<std::string>{"MenuPopup"});
+}
+
+TEST_F(Services, TheClipboardKeepsEightBitText) {
+  SetClipboardText("[QVT SeqPattern]\r\n\xAB"
+                   "1\xBB");
+  EXPECT_TRUE(ClipboardHasText());
+  EXPECT_EQ(GetClipboardText(), "[QVT SeqPattern]\r\n\xAB"
+                                "1\xBB");
+}
+
+TEST(ClipboardWithoutPlatform, WorksInsideTheProcess) {
+  ASSERT_EQ(Application->Platform(), nullptr);
+  SetClipboardText("0.5000");
+  EXPECT_TRUE(ClipboardHasText());
+  EXPECT_EQ(GetClipboardText(), "0.5000");
+}
+
+class CountingMenu : public TPopupMenu {
+public:
+  using TPopupMenu::TPopupMenu;
+  std::vector<TPoint> Shown;
+  void Popup(int x, int y) override {
+    TPopupMenu::Popup(x, y);
+    Shown.push_back({x, y});
+  }
+};
+
+TEST_F(Services, ARightClickOpensTheContextMenuOfTheControlOrItsParentAtTheScreenPoint) {
+  const auto host = Platform.CreateHostWindow(Bounds(1000, 500, 300, 300));
+  Form->Hide();
+  Form->WindowKind = qvt::wkPopup;
+  TForm embedded(nullptr);
+  embedded.WindowKind = qvt::wkChild;
+  embedded.SetParentWindow(host);
+  embedded.SetBounds(0, 0, 100, 100);
+  embedded.Show();
+  CountingMenu menu(&embedded);
+  auto* probe = new ProbeControl(&embedded);
+  probe->SetBounds(10, 10, 30, 30);
+  probe->SetParent(&embedded);
+  embedded.PopupMenu = &menu;
+  int popups = 0;
+  menu.OnPopup = [&](TObject*) { ++popups; };
+
+  Platform.Click(embedded, 20, 25, mbRight);
+  ASSERT_EQ(menu.Shown.size(), 1u);
+  EXPECT_EQ(menu.Shown[0], (TPoint{1020, 525}));
+  EXPECT_EQ(menu.PopupComponent(), &embedded);
+  EXPECT_EQ(popups, 1);
+
+  menu.AutoPopup = false;
+  Platform.Click(embedded, 20, 25, mbRight);
+  EXPECT_EQ(menu.Shown.size(), 1u);
+}
+
+} // namespace

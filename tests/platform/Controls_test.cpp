@@ -1,0 +1,321 @@
+// Painting, mouse routing, capture, double clicks, hover and focus of controls.
+#include <gtest/gtest.h>
+
+#include "platform/core/uPanel.h"
+#include "tests/platform/HeadlessFixture.h"
+
+namespace {
+
+const TColor kRed = RGBColor(255, 0, 0);
+const TColor kGreen = RGBColor(0, 255, 0);
+const TColor kBlue = RGBColor(0, 0, 255);
+
+class Controls : public HeadlessTest {};
+
+TEST_F(Controls, GraphicControlsPaintOverTheFormInCreationOrderAndStayInsideTheirBounds) {
+  auto* lower = new ProbeControl(Form, kRed);
+  lower->SetBounds(10, 10, 40, 40);
+  lower->SetParent(Form);
+  auto* upper = new ProbeControl(Form, kGreen);
+  upper->SetBounds(30, 30, 40, 40);
+  upper->SetParent(Form);
+
+  EXPECT_EQ(PixelAt(15, 15), kRed);
+  EXPECT_EQ(PixelAt(35, 35), kGreen); // the later control lies above
+  EXPECT_EQ(PixelAt(65, 65), kGreen);
+  // Each control fills beyond its rectangle in Paint; the clip keeps the form's colour.
+  EXPECT_EQ(PixelAt(5, 5), Form->Color);
+  EXPECT_EQ(PixelAt(75, 35), Form->Color);
+  EXPECT_EQ(PixelAt(15, 55), Form->Color);
+}
+
+TEST_F(Controls, ChildrenOfAPanelAreClippedToThePanel) {
+  auto* panel = new TPanel(Form);
+  panel->BevelOuter = bvNone;
+  panel->Color = kBlue;
+  panel->SetBounds(100, 20, 50, 50);
+  panel->SetParent(Form);
+  auto* child = new ProbeControl(Form, kRed);
+  child->SetBounds(30, 30, 40, 40); // reaches past the panel's right and bottom edges
+  child->SetParent(panel);
+
+  EXPECT_EQ(PixelAt(105, 25), kBlue);
+  EXPECT_EQ(PixelAt(135, 55), kRed);
+  EXPECT_EQ(PixelAt(149, 69), kRed);
+  EXPECT_EQ(PixelAt(150, 55), Form->Color);
+  EXPECT_EQ(PixelAt(135, 70), Form->Color);
+}
+
+TEST_F(Controls, WindowedChildrenLieAboveGraphicSiblingsCreatedLater) {
+  auto* panel = new TPanel(Form);
+  panel->BevelOuter = bvNone;
+  panel->Color = kBlue;
+  panel->SetBounds(10, 10, 40, 40);
+  panel->SetParent(Form);
+  auto* graphic = new ProbeControl(Form, kRed);
+  graphic->SetBounds(30, 30, 40, 40);
+  graphic->SetParent(Form);
+
+  EXPECT_EQ(PixelAt(35, 35), kBlue);
+  EXPECT_EQ(PixelAt(60, 60), kRed);
+  Platform.Click(*Form, 35, 35);
+  EXPECT_TRUE(graphic->Log.empty());
+}
+
+TEST_F(Controls, InvalidatePaintsLaterAndRepaintPaintsAtOnce) {
+  auto* probe = new ProbeControl(Form, kRed);
+  probe->SetBounds(0, 0, 20, 20);
+  probe->SetParent(Form);
+  Application->ProcessMessages();
+  const int before = probe->Paints;
+
+  probe->Fill = kGreen;
+  probe->Invalidate();
+  EXPECT_EQ(probe->Paints, before);
+  EXPECT_EQ(qvt::ColorOfPixel(Form->BackBuffer().Pixel(5, 5)), kRed);
+  Application->ProcessMessages();
+  EXPECT_EQ(probe->Paints, before + 1);
+
+  probe->Fill = kBlue;
+  probe->Repaint();
+  EXPECT_EQ(probe->Paints, before + 2);
+  EXPECT_EQ(qvt::ColorOfPixel(Form->BackBuffer().Pixel(5, 5)), kBlue);
+  EXPECT_EQ(Platform.WindowOf(*Form)->LastPresented, Bounds(0, 0, 20, 20));
+}
+
+TEST_F(Controls, HiddenAndDisabledControlsLetTheMouseThroughToWhatLiesBelow) {
+  auto* below = new ProbeControl(Form);
+  below->SetBounds(0, 0, 50, 50);
+  below->SetParent(Form);
+  auto* above = new ProbeControl(Form);
+  above->SetBounds(0, 0, 50, 50);
+  above->SetParent(Form);
+
+  above->SetEnabled(false);
+  Platform.Click(*Form, 10, 10);
+  EXPECT_TRUE(above->Log.empty());
+  EXPECT_NE(std::find(below->Log.begin(), below->Log.end(), "click"), below->Log.end());
+
+  above->SetEnabled(true);
+  above->Hide();
+  below->Log.clear();
+  Platform.Click(*Form, 10, 10);
+  EXPECT_TRUE(above->Log.empty());
+  EXPECT_FALSE(below->Log.empty());
+}
+
+TEST_F(Controls, AHeldButtonKeepsTheMouseWithTheControlOutsideItsRectangle) {
+  auto* probe = new ProbeControl(Form);
+  probe->SetBounds(20, 20, 30, 30);
+  probe->SetParent(Form);
+
+  Platform.MouseMove(*Form, 25, 25);
+  Platform.MouseDown(*Form, 25, 25);
+  EXPECT_TRUE(probe->MouseCapture());
+  EXPECT_TRUE(Platform.WindowOf(*Form)->Grabbed);
+  Platform.MouseMove(*Form, 150, 90, ssLeft);
+  Platform.MouseMove(*Form, -40, -5, ssLeft);
+  Platform.MouseUp(*Form, 150, 90);
+  EXPECT_FALSE(probe->MouseCapture());
+  EXPECT_FALSE(Platform.WindowOf(*Form)->Grabbed);
+
+  std::vector<std::string> moves;
+  for (const auto& entry : probe->Log)
+    if (entry.rfind("move", 0) == 0 || entry.rfind("up", 0) == 0) moves.push_back(entry);
+  EXPECT_EQ(moves,
+            (std::vector<std::string>{"move 5,5", "move 130,70", "move -60,-25", "up 130,70"}));
+  // Released outside: no click.
+  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 0);
+}
+
+TEST_F(Controls, AClickIsALeftPressAndReleaseInsideTheControl) {
+  auto* probe = new ProbeControl(Form);
+  probe->SetBounds(20, 20, 30, 30);
+  probe->SetParent(Form);
+  int clicks = 0;
+  probe->OnClick = [&](TObject* sender) {
+    EXPECT_EQ(sender, probe);
+    ++clicks;
+  };
+  Platform.MouseDown(*Form, 25, 25);
+  Platform.MouseUp(*Form, 49, 49);
+  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 1);
+
+  Platform.Click(*Form, 25, 25, mbRight);
+  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 1);
+}
+
+TEST_F(Controls, TheSecondPressOfADoubleClickCarriesTheDoubleFlag) {
+  auto* probe = new ProbeControl(Form);
+  probe->SetBounds(0, 0, 100, 100);
+  probe->SetParent(Form);
+
+  Platform.Click(*Form, 10, 10);
+  Platform.AdvanceTime(200);
+  Platform.Click(*Form, 11, 9);
+  Platform.Click(*Form, 11, 9); // a third press starts afresh
+  EXPECT_EQ(probe->Log, (std::vector<std::string>{"enter", "down 10,10", "click", "up 10,10",
+                                                  "dblclick", "down 11,9 double", "up 11,9",
+                                                  "down 11,9", "click", "up 11,9"}));
+}
+
+TEST_F(Controls, PressesTooLateOrTooFarApartAreSinglePresses) {
+  auto* probe = new ProbeControl(Form);
+  probe->SetBounds(0, 0, 100, 100);
+  probe->SetParent(Form);
+
+  Platform.Click(*Form, 10, 10);
+  Platform.AdvanceTime(Application->DoubleClickTime + 1);
+  Platform.Click(*Form, 10, 10);
+  Platform.Click(*Form, 20, 10);
+  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "dblclick"), 0);
+
+  probe->Log.clear();
+  probe->ControlStyle &= static_cast<TControlStyle>(~csDoubleClicks);
+  Platform.Click(*Form, 50, 50);
+  Platform.Click(*Form, 50, 50);
+  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "down 50,50"), 2);
+  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 2);
+}
+
+TEST_F(Controls, EnterAndLeaveFollowTheMouseEvenWhileAButtonIsHeld) {
+  auto* a = new ProbeControl(Form);
+  a->SetBounds(0, 0, 20, 20);
+  a->SetParent(Form);
+  auto* b = new ProbeControl(Form);
+  b->SetBounds(40, 0, 20, 20);
+  b->SetParent(Form);
+
+  Platform.MouseMove(*Form, 5, 5);
+  Platform.MouseDown(*Form, 5, 5);
+  Platform.MouseMove(*Form, 45, 5, ssLeft);
+  Platform.MouseUp(*Form, 45, 5);
+  Platform.MouseLeaveWindow(*Form);
+
+  EXPECT_EQ(a->Log, (std::vector<std::string>{"enter", "move 5,5", "down 5,5", "leave", "move 45,5",
+                                              "up 45,5"}));
+  EXPECT_EQ(b->Log, (std::vector<std::string>{"enter", "leave"}));
+}
+
+TEST_F(Controls, TheCursorOfTheControlUnderTheMouseIsShown) {
+  auto* probe = new ProbeControl(Form);
+  probe->SetBounds(0, 0, 20, 20);
+  probe->Cursor = crHandPoint;
+  probe->SetParent(Form);
+
+  Platform.MouseMove(*Form, 5, 5);
+  EXPECT_EQ(Platform.WindowOf(*Form)->Cursor, crHandPoint);
+  Platform.MouseMove(*Form, 50, 50);
+  EXPECT_EQ(Platform.WindowOf(*Form)->Cursor, crDefault);
+}
+
+class KeyProbe : public TCustomControl {
+public:
+  using TCustomControl::TCustomControl;
+  std::vector<std::string> Log;
+  void KeyDown(std::uint16_t& key, TShiftState shift) override {
+    Log.push_back("down " + std::to_string(key) + ((shift & ssCtrl) ? " ctrl" : ""));
+  }
+  void KeyUp(std::uint16_t& key, TShiftState) override {
+    Log.push_back("up " + std::to_string(key));
+  }
+  void KeyPress(char& key) override { Log.push_back(std::string("char ") + key); }
+  void DoEnter() override { Log.push_back("enter"); }
+  void DoExit() override { Log.push_back("exit"); }
+};
+
+TEST_F(Controls, KeysAndCharactersGoToTheFocusedControl) {
+  auto* first = new KeyProbe(Form);
+  first->SetBounds(0, 0, 20, 20);
+  first->TabStop = true;
+  first->SetParent(Form);
+  auto* second = new KeyProbe(Form);
+  second->SetBounds(30, 0, 20, 20);
+  second->TabStop = true;
+  second->SetParent(Form);
+
+  first->SetFocus();
+  Platform.PressKey(*Form, 'A', ssCtrl);
+  Platform.Type(*Form, "x");
+  EXPECT_TRUE(first->Focused());
+  EXPECT_EQ(first->Log, (std::vector<std::string>{"enter", "down 65 ctrl", std::string("char \x01"),
+                                                  "up 65", "char x"}));
+
+  // A press does not take the focus by itself.
+  Platform.Click(*Form, 35, 5);
+  EXPECT_TRUE(first->Focused());
+
+  // Tab moves to the next tab stop, and round again.
+  Platform.KeyDown(*Form, vkTab);
+  EXPECT_TRUE(second->Focused());
+  EXPECT_EQ(first->Log.back(), "exit");
+  Platform.KeyDown(*Form, vkTab);
+  EXPECT_TRUE(first->Focused());
+
+  second->SetEnabled(false);
+  second->SetFocus();
+  EXPECT_TRUE(first->Focused());
+}
+
+TEST_F(Controls, TheCaretInvertsItsPixelsInsideItsControlWhileShown) {
+  auto* edit = new KeyProbe(Form);
+  edit->SetBounds(10, 10, 50, 20);
+  edit->SetParent(Form);
+  TBitmap shape(5, 1);
+  shape.Canvas().Brush.Color = RGBColor(150, 200, 150);
+  shape.Canvas().FillRect(shape.BoundsRect());
+
+  edit->CreateCaret(shape);
+  edit->SetCaretPos(3, 13);
+  EXPECT_EQ(PixelAt(13, 23), Form->Color); // created hidden
+  edit->ShowCaret();
+  const TColor inverted = RGBColor(10 ^ 150, 20 ^ 200, 30 ^ 150);
+  EXPECT_EQ(PixelAt(13, 23), inverted);
+  EXPECT_EQ(PixelAt(17, 23), inverted);
+  EXPECT_EQ(PixelAt(18, 23), Form->Color);
+
+  Platform.AdvanceTime(Application->CaretBlinkTime);
+  EXPECT_EQ(PixelAt(13, 23), Form->Color); // blinked off
+  Platform.AdvanceTime(Application->CaretBlinkTime);
+  EXPECT_EQ(PixelAt(13, 23), inverted);
+
+  edit->DestroyCaret();
+  EXPECT_EQ(PixelAt(13, 23), Form->Color);
+}
+
+TEST_F(Controls, ControlsThatOnlyAcceptOneSizeCanRefuseOthers) {
+  class FixedSize : public TGraphicControl {
+  public:
+    using TGraphicControl::TGraphicControl;
+    void SetBounds(int l, int t, int, int) override { TGraphicControl::SetBounds(l, t, 13, 13); }
+  };
+  auto* fixed = new FixedSize(Form);
+  fixed->SetBounds(4, 5, 40, 40);
+  EXPECT_EQ(fixed->BoundsRect(), Bounds(4, 5, 13, 13));
+}
+
+TEST(Components, AnOwnerFreesWhatItOwnsAndPartnersHearOfIt) {
+  class Watcher : public TComponent {
+  public:
+    using TComponent::TComponent;
+    std::vector<TComponent*> Removed;
+
+  protected:
+    void Notification(TComponent* c, TOperation op) override {
+      if (op == opRemove) Removed.push_back(c);
+    }
+  };
+  Watcher watcher(nullptr);
+  auto* owner = new TComponent(nullptr);
+  auto* child = new TComponent(owner);
+  auto* grandchild = new TComponent(child);
+  grandchild->Tag = 7;
+  EXPECT_EQ(owner->ComponentCount(), 1);
+  EXPECT_EQ(child->Components(0)->Tag, 7);
+  watcher.FreeNotification(grandchild);
+
+  delete owner;
+  EXPECT_EQ(watcher.Removed, std::vector<TComponent*>{grandchild});
+}
+
+} // namespace

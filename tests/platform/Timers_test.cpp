@@ -1,0 +1,104 @@
+// Timers on the virtual clock of the headless backend.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/core/uTimer.h"
+#include "tests/platform/HeadlessFixture.h"
+
+namespace {
+
+class Timers : public HeadlessTest {
+protected:
+  std::vector<std::uint64_t> Ticks;
+  TTimer* MakeTimer(unsigned interval) {
+    auto* timer = new TTimer(Form);
+    timer->SetInterval(interval);
+    timer->OnTimer = [this](TObject*) { Ticks.push_back(Platform.NowMs()); };
+    return timer;
+  }
+};
+
+TEST_F(Timers, ARepeatingTimerFiresAtEveryMultipleOfItsInterval) {
+  const std::uint64_t start = Platform.NowMs();
+  MakeTimer(100);
+  Platform.AdvanceTime(350);
+  EXPECT_EQ(Ticks, (std::vector<std::uint64_t>{start + 100, start + 200, start + 300}));
+}
+
+TEST_F(Timers, ADisabledTimerDoesNotFireAndEnablingCountsFromThen) {
+  const std::uint64_t start = Platform.NowMs();
+  TTimer* timer = MakeTimer(100);
+  timer->SetEnabled(false);
+  Platform.AdvanceTime(250);
+  EXPECT_TRUE(Ticks.empty());
+  timer->SetEnabled(true);
+  Platform.AdvanceTime(150);
+  EXPECT_EQ(Ticks, (std::vector<std::uint64_t>{start + 350}));
+}
+
+TEST_F(Timers, AnIntervalChangedInTheHandlerAppliesFromThatTick) {
+  const std::uint64_t start = Platform.NowMs();
+  auto* timer = new TTimer(Form);
+  timer->SetInterval(500);
+  timer->OnTimer = [&](TObject*) {
+    Ticks.push_back(Platform.NowMs());
+    timer->SetInterval(100); // an auto-repeat: a long first pause, then fast repeats
+  };
+  Platform.AdvanceTime(800);
+  EXPECT_EQ(Ticks,
+            (std::vector<std::uint64_t>{start + 500, start + 600, start + 700, start + 800}));
+}
+
+TEST_F(Timers, ChangingTheIntervalRestartsTheCount) {
+  const std::uint64_t start = Platform.NowMs();
+  TTimer* timer = MakeTimer(100);
+  Platform.AdvanceTime(90);
+  timer->SetInterval(50);
+  Platform.AdvanceTime(100);
+  EXPECT_EQ(Ticks, (std::vector<std::uint64_t>{start + 140, start + 190}));
+}
+
+TEST_F(Timers, ATimerStoppedInsideItsHandlerFiresNoMore) {
+  auto* timer = new TTimer(Form);
+  timer->SetInterval(10);
+  int ticks = 0;
+  timer->OnTimer = [&](TObject*) {
+    if (++ticks == 3) timer->SetEnabled(false);
+  };
+  Platform.AdvanceTime(1000);
+  EXPECT_EQ(ticks, 3);
+}
+
+TEST_F(Timers, ATimerMayFreeItselfInsideItsHandler) {
+  auto* timer = new TTimer(nullptr);
+  timer->SetInterval(10);
+  int ticks = 0;
+  timer->OnTimer = [&](TObject* sender) {
+    ++ticks;
+    delete static_cast<TTimer*>(sender);
+  };
+  Platform.AdvanceTime(100);
+  EXPECT_EQ(ticks, 1);
+}
+
+TEST_F(Timers, TimersFireInOrderOfDueTimeAndTiesInCreationOrder) {
+  std::vector<int> order;
+  auto* slow = new TTimer(Form);
+  slow->SetInterval(30);
+  slow->OnTimer = [&](TObject*) { order.push_back(30); };
+  auto* fast = new TTimer(Form);
+  fast->SetInterval(20);
+  fast->OnTimer = [&](TObject*) { order.push_back(20); };
+  Platform.AdvanceTime(60);
+  EXPECT_EQ(order, (std::vector<int>{20, 30, 20, 30, 20}));
+}
+
+TEST_F(Timers, AFreedTimerNeverFires) {
+  TTimer* timer = MakeTimer(10);
+  delete timer;
+  Platform.AdvanceTime(100);
+  EXPECT_TRUE(Ticks.empty());
+}
+
+} // namespace
