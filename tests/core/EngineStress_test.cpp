@@ -1,5 +1,5 @@
 // One thread renders while others automate every parameter, switch filter kinds
-// and sample rates and run program operations. Run under ThreadSanitizer and
+// and sample rates and run program and pattern operations. Run under ThreadSanitizer and
 // AddressSanitizer, this shows the engine's sharing is free of data races.
 #include <atomic>
 #include <random>
@@ -51,6 +51,13 @@ TEST_F(Engine, RenderingStaysCleanWhileOtherThreadsChangeEverything) {
     Synth.SelectProgram(round % 4);
     if (round % 10 == 0) Synth.InsertProgramCopy();
     if (round % 10 == 5) Synth.StoreProgram();
+    Synth.RandomiseSteps(round % 2 == 0);
+    Synth.ShuffleSteps();
+    Synth.RotateStepsLeft();
+    Synth.TransposeSteps(1.0);
+    if (round % 5 == 0) Synth.CopyPattern();
+    if (round % 5 == 2) Synth.PastePattern();
+    Synth.CommitSteps();
     Synth.KillVoice();
     Synth.suspend();
     Synth.resume();
