@@ -8,6 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git python3
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libpng-dev libfreetype-dev libfontconfig1-dev fonts-dejavu-core
+  libsndfile1-dev
   clang libclang-rt-14-dev
 )
 

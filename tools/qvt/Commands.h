@@ -6,4 +6,5 @@
 
 namespace qvt {
 int RunInfo(const std::vector<std::string>& args);
+int RunRender(const std::vector<std::string>& args);
 } // namespace qvt

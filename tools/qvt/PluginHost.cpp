@@ -77,7 +77,7 @@ VstIntPtr VSTCALLBACK THostedPlugin::Callback(AEffect* effect, VstInt32 opcode, 
 
 VstIntPtr THostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                 float opt) {
-  Requests.push_back(opcode);
+  if (RecordRequests) Requests.push_back(opcode);
   switch (opcode) {
   case audioMasterVersion: return kVstVersion;
   case audioMasterAutomate:
@@ -87,6 +87,7 @@ VstIntPtr THostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value
   case audioMasterTempoAt: return static_cast<VstIntPtr>(TempoAt(static_cast<VstInt32>(value)) * 10000.0 + 0.5);
   case audioMasterGetTime:
     TimeInfo = {};
+    TimeInfo.samplePos = SamplePosition;
     TimeInfo.sampleRate = SampleRate;
     TimeInfo.tempo = TempoAt(0);
     TimeInfo.timeSigNumerator = 4;

@@ -36,6 +36,8 @@ public:
   std::vector<TAutomation> Automations; // every audioMasterAutomate received
   bool RecordAutomation = true;
   std::vector<VstInt32> Requests; // every host opcode the plug-in asked, in order
+  bool RecordRequests = true;      // long renders switch the logs off
+  double SamplePosition = 0.0;     // the transport position audioMasterGetTime reports
 
   // Closes the plug-in now (answers effClose's result, 0 when already closed);
   // the destructor then only unloads the library.

@@ -11,7 +11,9 @@ namespace {
 void PrintUsage() {
   std::fprintf(stderr, "usage: qvt COMMAND [ARGS]\n"
                        "commands:\n"
-                       "  info PLUGIN.so    show the plug-in as a host sees it\n");
+                       "  info PLUGIN.so    show the plug-in as a host sees it\n"
+                       "  render [PLUGIN.so] SONG.mid -o OUT.wav [options]\n"
+                       "                    play a MIDI file through the plug-in into a WAV file\n");
 }
 
 } // namespace
@@ -25,6 +27,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 2, argv + argc);
   try {
     if (command == "info") return qvt::RunInfo(args);
+    if (command == "render") return qvt::RunRender(args);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "qvt %s: %s\n", command.c_str(), error.what());
     return 1;
