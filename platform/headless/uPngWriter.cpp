@@ -3,31 +3,38 @@
 #include <png.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
+#include <fstream>
 #include <stdexcept>
-#include <vector>
 
 namespace qvt {
 
-void WritePng(const TBitmap& bitmap, const std::string& path, bool withAlpha) {
-  if (bitmap.Empty()) throw std::runtime_error("cannot write an empty bitmap to " + path);
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-  if (!file) throw std::runtime_error("cannot create " + path);
+namespace {
 
+void AppendBytes(png_structp png, png_bytep data, png_size_t length) {
+  auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+
+void FlushNothing(png_structp) {}
+
+} // namespace
+
+std::vector<std::uint8_t> EncodePng(const TBitmap& bitmap, bool withAlpha) {
+  if (bitmap.Empty()) throw std::runtime_error("cannot encode an empty bitmap as PNG");
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info) {
     png_destroy_write_struct(&png, nullptr);
     throw std::runtime_error("libpng could not start");
   }
+  std::vector<std::uint8_t> encoded;
   const int channels = withAlpha ? 4 : 3;
   std::vector<png_byte> row(static_cast<std::size_t>(bitmap.Width() * channels));
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    throw std::runtime_error("cannot write " + path);
+    throw std::runtime_error("PNG encoding failed");
   }
-  png_init_io(png, file.get());
+  png_set_write_fn(png, &encoded, &AppendBytes, &FlushNothing);
   png_set_IHDR(png, info, static_cast<png_uint_32>(bitmap.Width()),
                static_cast<png_uint_32>(bitmap.Height()), 8,
                withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
@@ -53,6 +60,15 @@ void WritePng(const TBitmap& bitmap, const std::string& path, bool withAlpha) {
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
+  return encoded;
+}
+
+void WritePng(const TBitmap& bitmap, const std::string& path, bool withAlpha) {
+  const std::vector<std::uint8_t> encoded = EncodePng(bitmap, withAlpha);
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(encoded.data()),
+             static_cast<std::streamsize>(encoded.size()));
+  if (!file) throw std::runtime_error("cannot write " + path);
 }
 
 } // namespace qvt

@@ -1,0 +1,158 @@
+#include <png.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "controls/uBitmapEx.h"
+#include "controls/uSkinKey.h"
+#include "lib/uGlobals.h"
+
+namespace qvt {
+
+namespace {
+
+constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+struct TReader {
+  const std::vector<std::uint8_t>* Data;
+  std::size_t Position = 0;
+};
+
+void ReadBytes(png_structp png, png_bytep out, png_size_t length) {
+  auto* reader = static_cast<TReader*>(png_get_io_ptr(png));
+  if (reader->Position + length > reader->Data->size()) png_error(png, "truncated image");
+  std::memcpy(out, reader->Data->data() + reader->Position, length);
+  reader->Position += length;
+}
+
+// Palette images count as having alpha when some palette entry is partly transparent.
+bool PaletteHasPartialAlpha(png_structp png, png_infop info) {
+  png_bytep alphas = nullptr;
+  int count = 0;
+  png_color_16p colour = nullptr;
+  if (!png_get_valid(png, info, PNG_INFO_tRNS)) return false;
+  png_get_tRNS(png, info, &alphas, &count, &colour);
+  for (int i = 0; i < count; ++i)
+    if (alphas[i] != 0 && alphas[i] != 255) return true;
+  return false;
+}
+
+} // namespace
+
+std::unique_ptr<TBitmap> DecodeSkinImage(std::vector<std::uint8_t> data, const std::string& name) {
+  if (data.size() < 8 || !std::equal(kPngSignature, kPngSignature + 8, data.begin()))
+    ScrambleSkinBytes(data.data(), data.size());
+  if (data.size() < 8 || !std::equal(kPngSignature, kPngSignature + 8, data.begin()))
+    throw ESkinImageError("Skin image " + name + " is not a PNG image");
+
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info) {
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    throw ESkinImageError("Skin image " + name + " cannot be decoded");
+  }
+  auto bitmap = std::make_unique<TBitmap>();
+  std::vector<png_bytep> rows;
+  TReader reader{&data};
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    throw ESkinImageError("Skin image " + name + " cannot be decoded");
+  }
+  png_set_read_fn(png, &reader, &ReadBytes);
+  png_read_info(png, info);
+  const int colourType = png_get_color_type(png, info);
+  const bool alpha = colourType == PNG_COLOR_TYPE_GRAY_ALPHA ||
+                     colourType == PNG_COLOR_TYPE_RGB_ALPHA ||
+                     (colourType == PNG_COLOR_TYPE_PALETTE && PaletteHasPartialAlpha(png, info));
+  png_set_strip_16(png);
+  png_set_packing(png);
+  if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
+    png_set_expand_gray_1_2_4_to_8(png);
+    png_set_gray_to_rgb(png);
+  }
+  if (alpha && colourType == PNG_COLOR_TYPE_PALETTE) png_set_tRNS_to_alpha(png);
+  if (!alpha) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+  png_set_bgr(png);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+
+  const int width = static_cast<int>(png_get_image_width(png, info));
+  const int height = static_cast<int>(png_get_image_height(png, info));
+  if (png_get_rowbytes(png, info) != static_cast<png_size_t>(width) * 4)
+    png_error(png, "unexpected pixel layout");
+  bitmap->SetSize(width, height);
+  rows.resize(static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y)
+    rows[static_cast<std::size_t>(y)] = bitmap->ScanLine(y);
+  png_read_image(png, rows.data());
+  png_read_end(png, nullptr);
+  png_destroy_read_struct(&png, &info, nullptr);
+
+  if (alpha) {
+    for (int y = 0; y < height; ++y) {
+      std::uint8_t* p = bitmap->ScanLine(y);
+      for (int x = 0; x < width; ++x, p += 4)
+        for (int c = 0; c < 3; ++c)
+          p[c] = static_cast<std::uint8_t>((p[c] * p[3]) >> 8);
+    }
+    bitmap->PixelFormat = pf32bit;
+    bitmap->AlphaFormat = afPremultiplied;
+  } else {
+    bitmap->PixelFormat = pf24bit;
+  }
+  return bitmap;
+}
+
+} // namespace qvt
+
+std::unique_ptr<TBitmap> LoadSkinBitmap(const std::string& name) {
+  const TResourceData resource = FindResourceData("PNG", name.c_str());
+  if (!resource.Data) throw ESkinImageError("Skin image " + name + " not found");
+  return qvt::DecodeSkinImage({resource.Data, resource.Data + resource.Size}, name);
+}
+
+namespace qvt {
+
+void DrawFont1Text(TCanvas& canvas, const TBitmap& font1, std::string_view text, int x, int y) {
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    const int code = static_cast<unsigned char>(text[k]);
+    const int glyphX = code < 32 ? 0 : 5 * (code - 32);
+    canvas.Copy(x + 6 * static_cast<int>(k), y, font1, Bounds(glyphX, 0, 5, 8));
+  }
+}
+
+void DrawDigit(TCanvas& canvas, const TBitmap& digits9, int d, int x, int y) {
+  canvas.Copy(x, y, digits9, Bounds(6 * d + 6, 0, 6, 9));
+}
+
+namespace {
+TSharedSkinImages GShared;
+} // namespace
+
+const TSharedSkinImages& SharedSkinImages() {
+  return GShared;
+}
+
+void LoadSharedSkinImages() {
+  TSharedSkinImages images;
+  images.Knob128 = LoadSkinBitmap("KNOB128");
+  images.ChButton0 = LoadSkinBitmap("CH_BUTTON0");
+  images.ChButton0->PixelFormat = pf32bit;
+  images.ChButton1 = LoadSkinBitmap("CH_BUTTON1");
+  images.ChButton1->PixelFormat = pf32bit;
+  images.WaveSwitch = LoadSkinBitmap("WAVE_SWITCH");
+  images.ZButton = LoadSkinBitmap("ZBUTTON");
+  images.ZSButton = LoadSkinBitmap("ZSBUTTON");
+  images.Font1 = LoadSkinBitmap("FONT1");
+  images.Caret = std::make_unique<TBitmap>(5, 1);
+  images.Caret->Canvas().Brush.Color = RGBColor(150, 200, 150);
+  images.Caret->Canvas().FillRect(images.Caret->BoundsRect());
+  GShared = std::move(images);
+}
+
+void FreeSharedSkinImages() {
+  GShared = {};
+}
+
+} // namespace qvt
