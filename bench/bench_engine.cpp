@@ -1,0 +1,66 @@
+// The whole engine per stereo sample at 44.1 kHz: the start program, and the
+// heaviest settings (both filters Chebyshev, pipe on and following the pattern,
+// flanger and reverb on, all oscillators following the pattern with glide).
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "core/uSynth.h"
+
+namespace {
+
+VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+  if (opcode == audioMasterVersion) return 2400;
+  if (opcode == audioMasterTempoAt) return 1200000;
+  return 0;
+}
+
+void PlayNote(TSynth& synth, int note) {
+  VstMidiEvent event{};
+  event.type = kVstMidiType;
+  event.midiData[0] = static_cast<char>(0x90);
+  event.midiData[1] = static_cast<char>(note);
+  event.midiData[2] = 100;
+  VstEvents events{};
+  events.numEvents = 1;
+  events.events[0] = reinterpret_cast<VstEvent*>(&event);
+  synth.processEvents(&events);
+}
+
+void RenderBlocks(benchmark::State& state, TSynth& synth) {
+  constexpr int kBlock = 512;
+  std::vector<float> left(kBlock), right(kBlock);
+  float* outputs[2] = {left.data(), right.data()};
+  PlayNote(synth, 57);
+  for (auto _ : state) {
+    synth.processReplacing(nullptr, outputs, kBlock);
+    benchmark::DoNotOptimize(left.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kBlock);
+  state.counters["ns/sample"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * kBlock),
+      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_EngineStartProgram(benchmark::State& state) {
+  TSynth synth(Host);
+  RenderBlocks(state, synth);
+}
+BENCHMARK(BM_EngineStartProgram)->Unit(benchmark::kMicrosecond);
+
+void BM_EngineHeaviest(benchmark::State& state) {
+  TSynth synth(Host);
+  const struct {
+    int Index;
+    float Value;
+  } settings[] = {{0, 0.9f},  {1, 0.7f},  {2, 0.6f},  {26, 0.03f}, {27, 0.03f}, {24, 0.6f},
+                  {25, 0.2f}, {30, 1.0f}, {31, 0.6f}, {33, 1.0f},  {35, 0.02f}, {37, 1.0f},
+                  {45, 1.0f}, {13, 1.0f}, {14, 1.0f}, {15, 1.0f},  {53, 0.5f},  {16, 0.3f},
+                  {19, 0.7f}, {52, 0.08f}};
+  for (const auto& setting : settings) synth.setParameter(setting.Index, setting.Value);
+  for (int step = 54; step < 70; ++step) synth.setParameter(step, 0.5f + 0.02f * (step % 5));
+  RenderBlocks(state, synth);
+}
+BENCHMARK(BM_EngineHeaviest)->Unit(benchmark::kMicrosecond);
+
+} // namespace
