@@ -24,6 +24,8 @@ public:
   bool Armed() const { return FEnabled && FInterval > 0; }
   std::uint64_t Due() const { return FDue; }
   void Fire(std::uint64_t now);
+  // Counts the interval again from the clock's present time.
+  void Restart() { UpdateTimer(); }
 
 private:
   void UpdateTimer();
