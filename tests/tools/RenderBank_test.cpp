@@ -1,0 +1,108 @@
+// Programs read from preset bank files of the three record layouts.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+
+#include "tools/qvt/RenderBank.h"
+
+namespace qvt {
+namespace {
+
+using TBytes = std::vector<std::uint8_t>;
+
+TBytes BankHeader(int version, int count) {
+  return {0xA4, 'Q', 'V', 'T', static_cast<std::uint8_t>(version), 0,
+          static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8)};
+}
+
+// A record named `name` whose float number i holds `first` + i / 1000.
+void AppendRecord(TBytes& bank, const char* name, int floats, float first) {
+  std::uint8_t nameBytes[23] = {};
+  std::memcpy(nameBytes, name, std::strlen(name));
+  bank.insert(bank.end(), nameBytes, nameBytes + 23);
+  for (int i = 0; i < floats; ++i) {
+    const auto bits = std::bit_cast<std::uint32_t>(first + i / 1000.0f);
+    for (int shift = 0; shift < 32; shift += 8) bank.push_back(static_cast<std::uint8_t>(bits >> shift));
+  }
+}
+
+std::string ErrorOf(const TBytes& bank, int program) {
+  try {
+    ReadBankProgram(bank, program);
+  } catch (const std::runtime_error& error) {
+    return error.what();
+  }
+  return "(read)";
+}
+
+TEST(BankProgram, ReadsTheChosenRecordOfACurrentBank) {
+  TBytes bank = BankHeader(22, 3);
+  AppendRecord(bank, "Init", 72, 0.0f);
+  AppendRecord(bank, "Second", 72, 0.25f);
+  AppendRecord(bank, "Twenty-two characters!", 72, 0.5f);
+  const TBankProgram second = ReadBankProgram(bank, 1);
+  EXPECT_EQ(second.Name, "Second");
+  EXPECT_FLOAT_EQ(second.Values[0], 0.25f);
+  EXPECT_FLOAT_EQ(second.Values[71], 0.25f + 0.071f);
+  EXPECT_EQ(ReadBankProgram(bank, 2).Name, "Twenty-two characters!");
+}
+
+TEST(BankProgram, MovesVersion21ValuesPastTheMissingParameter32) {
+  TBytes bank = BankHeader(21, 1);
+  AppendRecord(bank, "Old", 71, 0.0f);
+  const TBankProgram program = ReadBankProgram(bank, 0);
+  EXPECT_FLOAT_EQ(program.Values[31], 0.031f);
+  EXPECT_EQ(program.Values[32], 0.0f);
+  EXPECT_FLOAT_EQ(program.Values[33], 0.032f); // the file's float 32
+  EXPECT_FLOAT_EQ(program.Values[71], 0.070f);
+}
+
+TEST(BankProgram, ConvertsVersion20WaveformsAndLeavesTheLastTwoParametersZero) {
+  TBytes bank = BankHeader(20, 1);
+  AppendRecord(bank, "Oldest", 70, 0.0f);
+  // Waveforms on the old scale of thirds: 0.3333 is the second wave, 1.0 the fourth.
+  const auto put = [&bank](int slot, float value) {
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    for (int byte = 0; byte < 4; ++byte)
+      bank[8 + 23 + 4 * static_cast<std::size_t>(slot) + static_cast<std::size_t>(byte)] =
+          static_cast<std::uint8_t>(bits >> (8 * byte));
+  };
+  put(10, 0.3333f);
+  put(11, 1.0f);
+  put(12, 0.6667f);
+  const TBankProgram program = ReadBankProgram(bank, 0);
+  EXPECT_FLOAT_EQ(program.Values[10], 0.1f);
+  EXPECT_FLOAT_EQ(program.Values[11], 0.3f);
+  EXPECT_FLOAT_EQ(program.Values[12], 0.2f);
+  EXPECT_FLOAT_EQ(program.Values[69], 0.069f);
+  EXPECT_EQ(program.Values[70], 0.0f);
+  EXPECT_EQ(program.Values[71], 0.0f);
+}
+
+TEST(BankProgram, RefusesFilesThatAreNotUsableBanks) {
+  TBytes wrongMagic = BankHeader(22, 1);
+  wrongMagic[0] = 'X';
+  EXPECT_EQ(ErrorOf(wrongMagic, 0), "not a preset bank file");
+  EXPECT_EQ(ErrorOf({0xA4, 'Q', 'V'}, 0), "not a preset bank file");
+  EXPECT_EQ(ErrorOf(BankHeader(22, 0), 0), "the bank is empty");
+  EXPECT_EQ(ErrorOf(BankHeader(23, 1), 0), "unsupported bank version 23");
+  EXPECT_EQ(ErrorOf(BankHeader(19, 1), 0), "unsupported bank version 19");
+  TBytes two = BankHeader(22, 2);
+  AppendRecord(two, "A", 72, 0.0f);
+  EXPECT_EQ(ErrorOf(two, 2), "program 2 does not exist (the bank holds 2, numbered from 0)");
+  EXPECT_EQ(ErrorOf(two, 1), "the file ends before program 1");
+  EXPECT_EQ(ReadBankProgram(two, 0).Name, "A");
+}
+
+TEST(BankProgram, LoadingNamesTheFile) {
+  try {
+    LoadBankProgram("/nonexistent/bank.qvt", 0);
+    FAIL() << "loaded a missing bank";
+  } catch (const std::runtime_error& error) {
+    EXPECT_EQ(std::string(error.what()), "/nonexistent/bank.qvt: No such file or directory");
+  }
+}
+
+} // namespace
+} // namespace qvt

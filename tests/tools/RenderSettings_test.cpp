@@ -1,0 +1,125 @@
+// Parameter settings and the rest of the render command line.
+#include <gtest/gtest.h>
+
+#include "tools/qvt/RenderArguments.h"
+#include "tools/qvt/RenderSettings.h"
+
+namespace qvt {
+namespace {
+
+std::string ErrorOf(auto&& call) {
+  try {
+    call();
+  } catch (const std::invalid_argument& error) {
+    return error.what();
+  }
+  return "(accepted)";
+}
+
+const std::vector<std::string> kNames = {"Generation Scheme", "Osc1 Level",  "Osc1 XY-pad",
+                                         "Osc2 XY-pad",       "Osc1 XY-pad", "Pipe Filter",
+                                         "Osc1 XY-pad"};
+
+TEST(ParameterSetting, ReadsAnIndexAndAValue) {
+  const TParameterSetting setting = ParseSetting("26=0.03");
+  EXPECT_EQ(setting.Index, 26);
+  EXPECT_TRUE(setting.Name.empty());
+  EXPECT_FLOAT_EQ(setting.Value, 0.03f);
+  EXPECT_EQ(ResolveSetting(ParseSetting("5=1"), kNames), 5);
+}
+
+TEST(ParameterSetting, ValuesOutsideTheUnitRangeStillTravelAsGiven) {
+  EXPECT_FLOAT_EQ(ParseSetting("3=-0.25").Value, -0.25f);
+  EXPECT_FLOAT_EQ(ParseSetting("3=1.7").Value, 1.7f);
+  EXPECT_FLOAT_EQ(ParseSetting("3=1e-3").Value, 0.001f);
+}
+
+TEST(ParameterSetting, FindsANameAmongThePluginsParameters) {
+  const TParameterSetting setting = ParseSetting("Pipe Filter=1");
+  EXPECT_EQ(setting.Name, "Pipe Filter");
+  EXPECT_EQ(ResolveSetting(setting, kNames), 5);
+  EXPECT_EQ(ResolveSetting(ParseSetting("Osc2 XY-pad=0.5"), kNames), 3);
+}
+
+TEST(ParameterSetting, ReportsAnAmbiguousNameWithItsIndices) {
+  const std::string message = ErrorOf([] { ResolveSetting(ParseSetting("Osc1 XY-pad=0.5"), kNames); });
+  EXPECT_EQ(message, "parameter name \"Osc1 XY-pad\" is ambiguous (indices 2, 4, 6): use its "
+                     "index or Osc1 XY-pad#N, N from 1 to 3");
+}
+
+TEST(ParameterSetting, PicksTheNthOfEqualNamesWithAHashSuffix) {
+  EXPECT_EQ(ResolveSetting(ParseSetting("Osc1 XY-pad#1=0.5"), kNames), 2);
+  EXPECT_EQ(ResolveSetting(ParseSetting("Osc1 XY-pad#3=0.5"), kNames), 6);
+  EXPECT_EQ(ResolveSetting(ParseSetting("Pipe Filter#1=1"), kNames), 5);
+  EXPECT_EQ(ErrorOf([] { ResolveSetting(ParseSetting("Osc1 XY-pad#4=0.5"), kNames); }),
+            "the plug-in has only 3 parameters named \"Osc1 XY-pad\"");
+  EXPECT_NE(ErrorOf([] { ParseSetting("Osc1 XY-pad#0=0.5"); }).find("counts from 1"),
+            std::string::npos);
+}
+
+TEST(ParameterSetting, RefusesMalformedSettings) {
+  EXPECT_NE(ErrorOf([] { ParseSetting("26"); }).find("has no '='"), std::string::npos);
+  EXPECT_NE(ErrorOf([] { ParseSetting("=0.5"); }).find("names no parameter"), std::string::npos);
+  EXPECT_NE(ErrorOf([] { ParseSetting("26="); }).find("is not a finite number"), std::string::npos);
+  EXPECT_NE(ErrorOf([] { ParseSetting("26=0,5"); }).find("'0,5' is not a finite number"),
+            std::string::npos); // decimal point only, whatever the locale
+  EXPECT_NE(ErrorOf([] { ParseSetting("26=nan"); }).find("not a finite number"), std::string::npos);
+  EXPECT_NE(ErrorOf([] { ParseSetting("26=inf"); }).find("not a finite number"), std::string::npos);
+  EXPECT_NE(ErrorOf([] { ParseSetting("99999999999=1"); }).find("out of range"), std::string::npos);
+}
+
+TEST(ParameterSetting, RefusesUnknownIndicesAndNames) {
+  EXPECT_EQ(ErrorOf([] { ResolveSetting(ParseSetting("7=1"), kNames); }),
+            "parameter index 7 is out of range (the plug-in has 7 parameters)");
+  EXPECT_EQ(ErrorOf([] { ResolveSetting(ParseSetting("pipe filter=1"), kNames); }),
+            "the plug-in has no parameter named \"pipe filter\"");
+}
+
+TEST(RenderArguments, TakesThePluginOnlyWhenTwoFilesAreGiven) {
+  const TRenderArguments one = ParseRenderArguments({"song.mid", "-o", "out.wav"});
+  EXPECT_TRUE(one.PluginPath.empty());
+  EXPECT_EQ(one.SongPath, "song.mid");
+  EXPECT_EQ(one.OutputPath, "out.wav");
+  EXPECT_EQ(one.SampleRate, 44100);
+  EXPECT_EQ(one.BlockSize, 512);
+  EXPECT_EQ(one.Samples, TWavSamples::Float32);
+  const TRenderArguments two = ParseRenderArguments({"synth.so", "song.mid", "--output=x.wav"});
+  EXPECT_EQ(two.PluginPath, "synth.so");
+  EXPECT_EQ(two.SongPath, "song.mid");
+  EXPECT_EQ(two.OutputPath, "x.wav");
+}
+
+TEST(RenderArguments, ReadsEveryOptionInBothSpellings) {
+  const TRenderArguments parsed = ParseRenderArguments(
+      {"s.mid", "-o", "o.wav", "--rate", "48000", "--block=64", "--tail", "0.5", "--bits", "24",
+       "--set", "26=0.03", "--set=Flanger=1", "--bank", "b.qvt", "--program", "3", "--plot",
+       "p.png"});
+  EXPECT_EQ(parsed.SampleRate, 48000);
+  EXPECT_EQ(parsed.BlockSize, 64);
+  EXPECT_DOUBLE_EQ(parsed.TailSeconds, 0.5);
+  EXPECT_EQ(parsed.Samples, TWavSamples::Int24);
+  ASSERT_EQ(parsed.Settings.size(), 2u);
+  EXPECT_EQ(parsed.Settings[0].Index, 26);
+  EXPECT_EQ(parsed.Settings[1].Name, "Flanger");
+  EXPECT_EQ(parsed.BankPath, "b.qvt");
+  EXPECT_EQ(parsed.Program, 3);
+  EXPECT_EQ(parsed.PlotPath, "p.png");
+}
+
+TEST(RenderArguments, RefusesIncompleteOrOutOfRangeCommandLines) {
+  using TArgs = std::vector<std::string>;
+  const auto error = [](TArgs args) { return ErrorOf([&] { ParseRenderArguments(args); }); };
+  EXPECT_EQ(error({"s.mid"}), "no output file given (-o OUT.wav)");
+  EXPECT_EQ(error({"-o", "o.wav"}), "no MIDI file given");
+  EXPECT_EQ(error({"a.so", "s.mid", "t.mid", "-o", "o.wav"}), "too many file names");
+  EXPECT_EQ(error({"s.mid", "-o"}), "-o needs a value");
+  EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--bits", "8"}), "--bits must be 16, 24 or 32");
+  EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--block", "0"}), "--block must lie between 1 and 65536");
+  EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--rate", "44.1k"}), "--rate: '44.1k' is not a valid number");
+  EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--tail", "-1"}), "--tail must lie between 0 and 600");
+  EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--bank", "b.qvt"}), "--bank and --program go together");
+  EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--loud"}), "unknown option --loud");
+}
+
+} // namespace
+} // namespace qvt

@@ -1,0 +1,112 @@
+// WAV files written through libsndfile and read back with it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sndfile.h>
+#include <vector>
+
+#include "tools/qvt/WavWriter.h"
+
+namespace qvt {
+namespace {
+
+struct TReadBack {
+  SF_INFO Info{};
+  std::vector<float> Samples;
+};
+
+TReadBack ReadWav(const std::string& path) {
+  TReadBack result;
+  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &result.Info);
+  EXPECT_NE(file, nullptr) << sf_strerror(nullptr);
+  if (!file) return result;
+  result.Samples.resize(static_cast<std::size_t>(result.Info.frames * result.Info.channels));
+  EXPECT_EQ(sf_readf_float(file, result.Samples.data(), result.Info.frames), result.Info.frames);
+  sf_close(file);
+  return result;
+}
+
+class WavFile : public ::testing::Test {
+protected:
+  void TearDown() override { std::remove(Path.c_str()); }
+  std::string Path = ::testing::TempDir() + "qvt_wav_test.wav";
+  // Interleaved stereo: a ramp on the left, its negation on the right, then two overloads.
+  std::vector<float> Frames() const {
+    std::vector<float> frames;
+    for (int i = 0; i < 100; ++i) {
+      frames.push_back(i / 128.0f);
+      frames.push_back(-i / 128.0f);
+    }
+    frames.insert(frames.end(), {1.5f, -1.5f});
+    return frames;
+  }
+};
+
+TEST_F(WavFile, FloatSamplesComeBackExactlyWithRateAndChannels) {
+  {
+    TWavWriter writer(Path, 48000, 2, TWavSamples::Float32);
+    const auto frames = Frames();
+    writer.Write(frames.data(), 60);
+    writer.Write(frames.data() + 120, 41);
+    writer.Close();
+  }
+  const TReadBack wav = ReadWav(Path);
+  EXPECT_EQ(wav.Info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+  EXPECT_EQ(wav.Info.samplerate, 48000);
+  EXPECT_EQ(wav.Info.channels, 2);
+  EXPECT_EQ(wav.Info.frames, 101);
+  EXPECT_EQ(wav.Samples, Frames()); // values beyond full scale survive in float
+}
+
+TEST_F(WavFile, IntegerSamplesAreQuantisedAndClipAtFullScale) {
+  for (const auto& [samples, format, step] :
+       {std::tuple{TWavSamples::Int16, SF_FORMAT_PCM_16, 1.0 / 32768},
+        std::tuple{TWavSamples::Int24, SF_FORMAT_PCM_24, 1.0 / 8388608}}) {
+    {
+      TWavWriter writer(Path, 44100, 2, samples);
+      const auto frames = Frames();
+      writer.Write(frames.data(), 101);
+    } // closed by the destructor
+    const TReadBack wav = ReadWav(Path);
+    EXPECT_EQ(wav.Info.format, SF_FORMAT_WAV | format);
+    ASSERT_EQ(wav.Samples.size(), 202u);
+    for (std::size_t i = 0; i < 200; ++i) EXPECT_NEAR(wav.Samples[i], Frames()[i], step);
+    EXPECT_NEAR(wav.Samples[200], 1.0, 2 * step); // clipped, not wrapped round to negative
+    EXPECT_NEAR(wav.Samples[201], -1.0, 2 * step);
+  }
+}
+
+TEST_F(WavFile, MonoFilesHaveOneChannel) {
+  {
+    TWavWriter writer(Path, 22050, 1, TWavSamples::Float32);
+    const float samples[3] = {0.25f, -0.5f, 0.125f};
+    writer.Write(samples, 3);
+  }
+  const TReadBack wav = ReadWav(Path);
+  EXPECT_EQ(wav.Info.channels, 1);
+  EXPECT_EQ(wav.Samples, (std::vector<float>{0.25f, -0.5f, 0.125f}));
+}
+
+TEST(WavWriterErrors, AnUnwritablePathNamesTheFile) {
+  try {
+    TWavWriter writer("/nonexistent/folder/out.wav", 44100, 2, TWavSamples::Float32);
+    FAIL() << "opened an impossible path";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find("cannot write /nonexistent/folder/out.wav"),
+              std::string::npos);
+  }
+}
+
+TEST(WavSamples, BitDepthsMapToSampleFormats) {
+  TWavSamples samples = TWavSamples::Float32;
+  EXPECT_TRUE(WavSamplesFromBits(16, samples));
+  EXPECT_EQ(samples, TWavSamples::Int16);
+  EXPECT_TRUE(WavSamplesFromBits(24, samples));
+  EXPECT_EQ(samples, TWavSamples::Int24);
+  EXPECT_TRUE(WavSamplesFromBits(32, samples));
+  EXPECT_EQ(samples, TWavSamples::Float32);
+  EXPECT_FALSE(WavSamplesFromBits(8, samples));
+}
+
+} // namespace
+} // namespace qvt
