@@ -114,12 +114,18 @@ void DrawSpectrum(TRaster& raster, std::span<const float> mono, double sampleRat
       // The row covers the frequencies from its lower edge up to the row above.
       const double low = PlotRowHz(row + 1, sampleRate, layout);
       const double high = PlotRowHz(row, sampleRate, layout);
-      auto first = static_cast<std::size_t>(std::lrint(low / binHz));
-      auto last = static_cast<std::size_t>(std::lrint(high / binHz));
-      last = std::min(std::max(first, last), magnitude.size() - 1);
-      first = std::min(first, last);
       double level = 0.0;
-      for (std::size_t bin = first; bin <= last; ++bin) level = std::max(level, magnitude[bin]);
+      if (high - low < binHz) { // narrower than a bin: interpolate at the row's centre
+        const double bin = std::min(std::sqrt(low * high) / binHz, magnitude.size() - 1.0);
+        const auto below = static_cast<std::size_t>(bin);
+        const std::size_t above = std::min(below + 1, magnitude.size() - 1);
+        const double t = bin - static_cast<double>(below);
+        level = magnitude[below] * (1.0 - t) + magnitude[above] * t;
+      } else { // wider: the strongest bin inside it
+        const auto first = static_cast<std::size_t>(std::ceil(low / binHz));
+        const auto last = std::min(static_cast<std::size_t>(high / binHz), magnitude.size() - 1);
+        for (std::size_t bin = first; bin <= last; ++bin) level = std::max(level, magnitude[bin]);
+      }
       const double db = level > 0.0 ? 20.0 * std::log10(level) : kFloorDb;
       raster.Set(x, top + row, HeatColour(db));
     }

@@ -1,5 +1,6 @@
 #include "tools/qvt/RenderArguments.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -67,6 +68,11 @@ TRenderArguments ParseRenderArguments(const std::vector<std::string>& args) {
       option = "--set";
       hasValue = true;
     }
+    static const char* const kOptions[] = {"-o",   "--output",  "--rate", "--block",
+                                           "--tail", "--bits", "--set", "--bank",
+                                           "--program", "--plot"};
+    if (std::find(std::begin(kOptions), std::end(kOptions), option) == std::end(kOptions))
+      throw std::invalid_argument("unknown option " + option);
     if (!hasValue) {
       if (i + 1 >= args.size()) throw std::invalid_argument(option + " needs a value");
       value = args[++i];
@@ -88,10 +94,8 @@ TRenderArguments ParseRenderArguments(const std::vector<std::string>& args) {
       parsed.BankPath = value;
     else if (option == "--program")
       parsed.Program = ParseInRange<int>(option, value, 0, 65534);
-    else if (option == "--plot")
+    else // --plot
       parsed.PlotPath = value;
-    else
-      throw std::invalid_argument("unknown option " + option);
   }
   if (positional.size() == 1) {
     parsed.SongPath = positional[0];
