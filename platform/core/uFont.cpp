@@ -45,6 +45,7 @@ private:
 
 class TBoxEngine : public TFontEngine {
 public:
+  bool HasFamily(const std::string&) override { return false; }
   std::shared_ptr<TFontFace> Face(const TFont& font) override {
     const int em = EmPixels(font.Height, 1.17);
     auto& face = FFaces[em];

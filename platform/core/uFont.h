@@ -50,6 +50,8 @@ public:
   virtual ~TFontEngine() = default;
   // Never null: an unknown name gives a substitute face.
   virtual std::shared_ptr<TFontFace> Face(const TFont& font) = 0;
+  // Whether a family of that name is installed (rather than substituted).
+  virtual bool HasFamily(const std::string& name) = 0;
 };
 
 // A plain outline-box face that needs no font files.

@@ -74,6 +74,8 @@ public:
                                                             const TWindowParams& params) = 0;
   // Screen rectangle of any window, ours or the host's; empty when unknown.
   virtual TRect WindowScreenRect(TWindowHandle window) = 0;
+  // The usable area of the monitor that holds a screen point (menus stay inside it).
+  virtual TRect WorkAreaAt(TPoint screenPoint) = 0;
 
   // Milliseconds on a monotonic clock.
   virtual std::uint64_t NowMs() = 0;

@@ -83,7 +83,7 @@ TFreeTypeFontEngine::~TFreeTypeFontEngine() {
 }
 
 std::string TFreeTypeFontEngine::MatchFile(const std::string& family, TFontStyles style,
-                                           int* faceIndex) {
+                                           int* faceIndex, std::string* matchedFamily) {
   if (!FLibrary->Config) return {};
   const std::string name = Win1252ToUtf8(family.empty() ? "sans-serif" : family);
   FcPattern* pattern = FcPatternCreate();
@@ -103,6 +103,10 @@ std::string TFreeTypeFontEngine::MatchFile(const std::string& family, TFontStyle
     int index = 0;
     FcPatternGetInteger(match, FC_INDEX, 0, &index);
     if (faceIndex) *faceIndex = index;
+    FcChar8* matched = nullptr;
+    if (matchedFamily && FcPatternGetString(match, FC_FAMILY, 0, &matched) == FcResultMatch &&
+        matched)
+      *matchedFamily = reinterpret_cast<const char*>(matched);
     FcPatternDestroy(match);
   }
   FcPatternDestroy(pattern);
@@ -127,6 +131,13 @@ std::shared_ptr<TFontFace> TFreeTypeFontEngine::Face(const TFont& font) {
     cached = FallbackFontEngine().Face(font);
   }
   return cached;
+}
+
+bool TFreeTypeFontEngine::HasFamily(const std::string& name) {
+  std::string matched;
+  if (MatchFile(name, 0, nullptr, &matched).empty()) return false;
+  return FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(matched.c_str()),
+                            reinterpret_cast<const FcChar8*>(Win1252ToUtf8(name).c_str())) == 0;
 }
 
 } // namespace qvt

@@ -20,8 +20,10 @@ public:
   TFreeTypeFontEngine& operator=(const TFreeTypeFontEngine&) = delete;
 
   std::shared_ptr<TFontFace> Face(const TFont& font) override;
+  bool HasFamily(const std::string& name) override;
   // The font file chosen for a family and style; empty when none was found.
-  std::string MatchFile(const std::string& family, TFontStyles style, int* faceIndex = nullptr);
+  std::string MatchFile(const std::string& family, TFontStyles style, int* faceIndex = nullptr,
+                        std::string* matchedFamily = nullptr);
 
 private:
   struct TLibrary;

@@ -136,6 +136,18 @@ void THeadlessPlatform::SavePng(TForm& form, const std::string& path) {
   WritePng(form.BackBuffer(), path);
 }
 
+TBitmap THeadlessPlatform::ControlPicture(TControl& control) {
+  TBitmap picture(control.Width(), control.Height());
+  TForm* form = control.ParentForm();
+  if (!form) return picture;
+  form->InvalidateRect(form->ClientRect());
+  form->PaintNow();
+  const TPoint origin = control.FormOrigin();
+  picture.Canvas().Copy(0, 0, form->BackBuffer(),
+                        Bounds(origin.X, origin.Y, control.Width(), control.Height()));
+  return picture;
+}
+
 std::unique_ptr<TNativeWindow> THeadlessPlatform::CreateNativeWindow(TForm& form,
                                                                      const TWindowParams& params) {
   return std::make_unique<THeadlessWindow>(*this, form, params, FNextHandle++);

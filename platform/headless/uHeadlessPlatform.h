@@ -81,13 +81,19 @@ public:
   std::string ShellOpenError;
   std::vector<std::string> Sounds;
 
+  // The one monitor's usable area.
+  TRect WorkArea{0, 0, 1920, 1080};
+
   // Paints what is waiting and writes the form's back buffer as a PNG.
   void SavePng(TForm& form, const std::string& path);
+  // The part of the form's picture that shows one control.
+  TBitmap ControlPicture(TControl& control);
 
   // --- TPlatform ---
   std::unique_ptr<TNativeWindow> CreateNativeWindow(TForm& form,
                                                     const TWindowParams& params) override;
   TRect WindowScreenRect(TWindowHandle window) override;
+  TRect WorkAreaAt(TPoint) override { return WorkArea; }
   void PollEvents() override {}
   void WaitEvents(std::optional<std::uint64_t> deadlineMs) override;
   TFontEngine& Fonts() override { return *FFonts; }

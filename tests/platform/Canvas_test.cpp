@@ -241,6 +241,16 @@ TEST_P(CanvasText, EightBitCharactersAreDrawn) {
   EXPECT_GT(canvas.TextWidth("\xAB"), 0);
 }
 
+TEST(FontEngines, TellInstalledFamiliesFromSubstitutes) {
+  qvt::TFreeTypeFontEngine engine;
+  EXPECT_FALSE(engine.HasFamily("No Such Family Q7"));
+  EXPECT_FALSE(qvt::FallbackFontEngine().HasFamily("Tahoma"));
+  std::string family;
+  if (engine.MatchFile("sans-serif", 0, nullptr, &family).empty())
+    GTEST_SKIP() << "no fonts installed";
+  EXPECT_TRUE(engine.HasFamily(family)) << family;
+}
+
 INSTANTIATE_TEST_SUITE_P(FreeTypeAndFallback, CanvasText, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "FreeType" : "Fallback"; });
 

@@ -38,6 +38,21 @@ TEST_F(Windows, AFormIsWrittenAsAPngOfItsClientSize) {
   EXPECT_EQ(qvt::ColorOfPixel(Form->BackBuffer().Pixel(7, 7)), RGBColor(255, 0, 0));
 }
 
+TEST_F(Windows, AControlsPictureIsCutFromItsFormWithWhatLiesAroundIt) {
+  auto* probe = new ProbeControl(Form, RGBColor(255, 0, 0));
+  probe->SetBounds(20, 30, 6, 4);
+  probe->SetParent(Form);
+  auto* cover = new ProbeControl(Form, RGBColor(0, 0, 255));
+  cover->SetBounds(23, 30, 10, 10);
+  cover->SetParent(Form);
+
+  const TBitmap picture = Platform.ControlPicture(*probe);
+  ASSERT_EQ(picture.Width(), 6);
+  ASSERT_EQ(picture.Height(), 4);
+  EXPECT_EQ(qvt::ColorOfPixel(picture.Pixel(0, 0)), RGBColor(255, 0, 0));
+  EXPECT_EQ(qvt::ColorOfPixel(picture.Pixel(5, 3)), RGBColor(0, 0, 255));
+}
+
 TEST_F(Windows, AGrabbingMenuFormReceivesClicksMadeOnOtherForms) {
   TForm menu(nullptr);
   menu.WindowKind = qvt::wkMenu;
