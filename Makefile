@@ -31,8 +31,9 @@ test-tsan: deps
 	cmake --build --preset tsan
 	ctest --preset tsan -R Thread
 
+# The demo song through the plug-in with its start-up program: a WAV file, its picture, the figures.
 demo: build
-	$(QVT) info $(PLUGIN)
+	$(QVT) render $(PLUGIN) examples/demo.mid -o build/demo.wav --plot build/demo.png
 
 install: build
 	mkdir -p "$(VST_DIR)/Banks" "$(VST_DIR)/Patterns"

@@ -11,12 +11,14 @@
 namespace qvt {
 namespace {
 
-using test::TBytes;
 using test::Smf;
+using test::TBytes;
 using test::Track;
 using test::VarLen;
 
-TMidiSong ParseBytes(const TBytes& bytes) { return TMidiSong::Parse(bytes); }
+TMidiSong ParseBytes(const TBytes& bytes) {
+  return TMidiSong::Parse(bytes);
+}
 
 std::string ErrorOf(const TBytes& bytes) {
   try {
@@ -29,8 +31,13 @@ std::string ErrorOf(const TBytes& bytes) {
 
 TEST(MidiFileFormat0, PlacesNotesOnTheDefaultTempoOf120Bpm) {
   // 480 ticks per quarter: a beat lasts 0.5 s at 120 beats per minute.
-  const TBytes file = Smf(0, 480, {Track({{0x00, 0x90, 60, 100}, VarLen(480), {0x80, 60, 0},
-                                          VarLen(960), {0xC0, 5}, test::EndOfTrack()})});
+  const TBytes file = Smf(0, 480,
+                          {Track({{0x00, 0x90, 60, 100},
+                                  VarLen(480),
+                                  {0x80, 60, 0},
+                                  VarLen(960),
+                                  {0xC0, 5},
+                                  test::EndOfTrack()})});
   const TMidiSong song = ParseBytes(file);
   EXPECT_EQ(song.Format, 0);
   EXPECT_EQ(song.TicksPerQuarter, 480);
@@ -48,21 +55,26 @@ TEST(MidiFileFormat0, PlacesNotesOnTheDefaultTempoOf120Bpm) {
 TEST(MidiFileFormat1, MergesAllTracksByTimeKeepingTrackOrderAtEqualTicks) {
   const TBytes conductor = Track({test::TempoEvent(0, 500000), test::EndOfTrack(1920)});
   const TBytes bass = Track({{0x00, 0x91, 40, 90}, VarLen(480), {0x81, 40, 0}, test::EndOfTrack()});
-  const TBytes lead = Track({VarLen(240), {0x90, 64, 80}, VarLen(240), {0x80, 64, 0},
-                             test::EndOfTrack()});
+  const TBytes lead =
+      Track({VarLen(240), {0x90, 64, 80}, VarLen(240), {0x80, 64, 0}, test::EndOfTrack()});
   const TMidiSong song = ParseBytes(Smf(1, 480, {conductor, bass, lead}));
   EXPECT_EQ(song.TrackCount, 3);
   ASSERT_EQ(song.Messages.size(), 4u);
-  EXPECT_EQ(song.Messages[0].Bytes[1], 40); // tick 0
-  EXPECT_EQ(song.Messages[1].Bytes[1], 64); // tick 240
+  EXPECT_EQ(song.Messages[0].Bytes[1], 40);   // tick 0
+  EXPECT_EQ(song.Messages[1].Bytes[1], 64);   // tick 240
   EXPECT_EQ(song.Messages[2].Bytes[0], 0x81); // tick 480, bass track first
   EXPECT_EQ(song.Messages[3].Bytes[0], 0x80);
   EXPECT_DOUBLE_EQ(song.LengthSeconds(), 2.0); // the conductor's end of track at tick 1920
 }
 
 TEST(MidiFileRunningStatus, RepeatsTheLastChannelStatusForBareDataBytes) {
-  const TBytes file = Smf(0, 96, {Track({{0x00, 0x92, 60, 100}, {0x10, 62, 101}, {0x10, 60, 0},
-                                         {0x00, 0xC3, 7}, {0x05, 9}, test::EndOfTrack()})});
+  const TBytes file = Smf(0, 96,
+                          {Track({{0x00, 0x92, 60, 100},
+                                  {0x10, 62, 101},
+                                  {0x10, 60, 0},
+                                  {0x00, 0xC3, 7},
+                                  {0x05, 9},
+                                  test::EndOfTrack()})});
   const TMidiSong song = ParseBytes(file);
   ASSERT_EQ(song.Messages.size(), 5u);
   EXPECT_EQ(song.Messages[1].Bytes[0], 0x92);
@@ -75,12 +87,12 @@ TEST(MidiFileRunningStatus, RepeatsTheLastChannelStatusForBareDataBytes) {
 }
 
 TEST(MidiFileRunningStatus, IsCancelledByMetaAndSystemExclusiveEvents) {
-  const TBytes afterMeta = Smf(0, 96, {Track({{0x00, 0x90, 60, 100}, {0x00, 0xFF, 0x01, 0x01, 'x'},
-                                              {0x00, 62, 100}})});
+  const TBytes afterMeta =
+      Smf(0, 96, {Track({{0x00, 0x90, 60, 100}, {0x00, 0xFF, 0x01, 0x01, 'x'}, {0x00, 62, 100}})});
   EXPECT_NE(ErrorOf(afterMeta).find("data byte without a preceding status"), std::string::npos)
       << ErrorOf(afterMeta);
-  const TBytes afterSysex = Smf(0, 96, {Track({{0x00, 0x90, 60, 100}, {0x00, 0xF0, 0x02, 0x7E, 0xF7},
-                                               {0x00, 62, 100}})});
+  const TBytes afterSysex =
+      Smf(0, 96, {Track({{0x00, 0x90, 60, 100}, {0x00, 0xF0, 0x02, 0x7E, 0xF7}, {0x00, 62, 100}})});
   EXPECT_NE(ErrorOf(afterSysex).find("data byte without a preceding status"), std::string::npos);
 }
 
@@ -89,10 +101,14 @@ TEST(MidiFileSkipping, StepsOverMetaAndSystemExclusivePayloadsOfAnyLength) {
   TBytes meta = {0x00, 0xFF, 0x01};
   test::Append(meta, VarLen(200)); // a two-byte length
   test::Append(meta, longText);
-  const TBytes file =
-      Smf(0, 480, {Track({meta, {0x60, 0xF0, 0x03, 0x7E, 0x09, 0xF7}, {0x20, 0xF7, 0x01, 0xF7},
-                          {0x00, 0x90, 0x45, 0x40}, {0x83, 0x60, 0x90, 0x45, 0x00},
-                          {0x00, 0xFF, 0x7F, 0x02, 0x90, 0x45}, test::EndOfTrack()})});
+  const TBytes file = Smf(0, 480,
+                          {Track({meta,
+                                  {0x60, 0xF0, 0x03, 0x7E, 0x09, 0xF7},
+                                  {0x20, 0xF7, 0x01, 0xF7},
+                                  {0x00, 0x90, 0x45, 0x40},
+                                  {0x83, 0x60, 0x90, 0x45, 0x00},
+                                  {0x00, 0xFF, 0x7F, 0x02, 0x90, 0x45},
+                                  test::EndOfTrack()})});
   const TMidiSong song = ParseBytes(file);
   ASSERT_EQ(song.Messages.size(), 2u); // the sequencer-specific payload is not a note
   EXPECT_EQ(song.Messages[0].Tick, 0x80u);
@@ -102,7 +118,8 @@ TEST(MidiFileSkipping, StepsOverMetaAndSystemExclusivePayloadsOfAnyLength) {
 TEST(MidiFileSkipping, IgnoresUnknownChunksAndBytesAfterEndOfTrack) {
   TBytes file = test::Header(0, 1, 480);
   test::Append(file, test::Chunk("XFIH", {1, 2, 3, 4, 5}));
-  test::Append(file, test::Chunk("MTrk", Track({{0x00, 0x90, 60, 1}, test::EndOfTrack(),
+  test::Append(file, test::Chunk("MTrk", Track({{0x00, 0x90, 60, 1},
+                                                test::EndOfTrack(),
                                                 {0xFF, 0xFF, 0xFF, 0xFF, 0xFF}})));
   const TMidiSong song = ParseBytes(file);
   EXPECT_EQ(song.Messages.size(), 1u);
@@ -135,8 +152,9 @@ TEST(MidiFileTempoMap, TakesTempoEventsFromAnyTrackAndTheLaterOfTwoAtOneTick) {
 TEST(MidiFileTimecode, CountsTicksAsFractionsOfFrames) {
   // 25 frames per second, 40 ticks per frame: one tick per millisecond, tempo events aside.
   const int division = (static_cast<std::uint8_t>(-25) << 8) | 40;
-  const TBytes file = Smf(0, division, {Track({test::TempoEvent(0, 1000000), VarLen(1500),
-                                               {0x90, 60, 1}, test::EndOfTrack()})});
+  const TBytes file =
+      Smf(0, division,
+          {Track({test::TempoEvent(0, 1000000), VarLen(1500), {0x90, 60, 1}, test::EndOfTrack()})});
   const TMidiSong song = ParseBytes(file);
   EXPECT_EQ(song.TicksPerQuarter, 0);
   EXPECT_NEAR(song.Messages[0].Seconds, 1.5, 1e-12);
@@ -168,14 +186,17 @@ INSTANTIATE_TEST_SUITE_P(
     Files, MidiFileMalformed,
     ::testing::Values(
         TMalformed{"Empty", {}, "no MThd header"},
-        TMalformed{"NotMidi", {'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E'}, "no MThd header"},
-        TMalformed{"ShortHeader", {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0}, "header chunk of 6 bytes"},
-        TMalformed{"AbsurdHeaderLength", {'M', 'T', 'h', 'd', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 1},
+        TMalformed{
+            "NotMidi", {'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E'}, "no MThd header"},
+        TMalformed{
+            "ShortHeader", {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0}, "header chunk of 6 bytes"},
+        TMalformed{"AbsurdHeaderLength",
+                   {'M', 'T', 'h', 'd', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 1},
                    "does not fit"},
         TMalformed{"Format2", Smf(2, 480, {test::EndOfTrack()}), "format 2 is not supported"},
         TMalformed{"NoTracks", test::Header(1, 0, 480), "no tracks"},
-        TMalformed{"Format0WithTwoTracks",
-                   Smf(0, 480, {test::EndOfTrack(), test::EndOfTrack()}), "announces 2 tracks"},
+        TMalformed{"Format0WithTwoTracks", Smf(0, 480, {test::EndOfTrack(), test::EndOfTrack()}),
+                   "announces 2 tracks"},
         TMalformed{"ZeroDivision", Smf(0, 0, {test::EndOfTrack()}), "time division of 0"},
         TMalformed{"TimecodeZeroTicks", Smf(0, 0xE700, {test::EndOfTrack()}), "0 ticks per frame"},
         TMalformed{"TimecodeOddRate", Smf(0, 0xEE08, {test::EndOfTrack()}), "18 frames per second"},
@@ -210,12 +231,16 @@ TEST(MidiFileMalformed, ErrorsOfTracksNameTheTrackAndOffset) {
 // Every prefix and thousands of corruptions of a valid file either parse or raise TMidiError;
 // the sanitizer build checks that no read strays outside the buffer.
 TEST(MidiFileRobustness, TruncatedOrCorruptedFilesNeverEscapeTheReader) {
-  const TBytes file =
-      Smf(1, 480, {Track({test::TempoEvent(0, 500000), test::TempoEvent(480, 400000),
-                          test::EndOfTrack(480)}),
-                   Track({{0x00, 0x90, 60, 100}, {0x60, 62, 100}, {0x00, 0xF0, 0x02, 0x7E, 0xF7},
-                          {0x81, 0x00, 0x80, 60, 0}, {0x00, 0xFF, 0x03, 0x02, 'h', 'i'},
-                          {0x10, 0xE0, 0x00, 0x40}, test::EndOfTrack()})});
+  const TBytes file = Smf(
+      1, 480,
+      {Track({test::TempoEvent(0, 500000), test::TempoEvent(480, 400000), test::EndOfTrack(480)}),
+       Track({{0x00, 0x90, 60, 100},
+              {0x60, 62, 100},
+              {0x00, 0xF0, 0x02, 0x7E, 0xF7},
+              {0x81, 0x00, 0x80, 60, 0},
+              {0x00, 0xFF, 0x03, 0x02, 'h', 'i'},
+              {0x10, 0xE0, 0x00, 0x40},
+              test::EndOfTrack()})});
   ASSERT_NO_THROW(ParseBytes(file));
   int refused = 0;
   for (std::size_t length = 0; length < file.size(); ++length) {

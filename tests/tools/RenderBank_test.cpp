@@ -12,8 +12,14 @@ namespace {
 using TBytes = std::vector<std::uint8_t>;
 
 TBytes BankHeader(int version, int count) {
-  return {0xA4, 'Q', 'V', 'T', static_cast<std::uint8_t>(version), 0,
-          static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8)};
+  return {0xA4,
+          'Q',
+          'V',
+          'T',
+          static_cast<std::uint8_t>(version),
+          0,
+          static_cast<std::uint8_t>(count),
+          static_cast<std::uint8_t>(count >> 8)};
 }
 
 // A record named `name` whose float number i holds `first` + i / 1000.
@@ -23,7 +29,8 @@ void AppendRecord(TBytes& bank, const char* name, int floats, float first) {
   bank.insert(bank.end(), nameBytes, nameBytes + 23);
   for (int i = 0; i < floats; ++i) {
     const auto bits = std::bit_cast<std::uint32_t>(first + i / 1000.0f);
-    for (int shift = 0; shift < 32; shift += 8) bank.push_back(static_cast<std::uint8_t>(bits >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+      bank.push_back(static_cast<std::uint8_t>(bits >> shift));
   }
 }
 

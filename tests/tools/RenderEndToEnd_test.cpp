@@ -20,17 +20,20 @@ using test::TBytes;
 
 // A4 held from 0 to 1.5 s at 120 BPM (480 ticks per quarter).
 TBytes HeldA4() {
-  return test::Smf(0, 480, {test::Track({{0x00, 0x90, 69, 100}, test::VarLen(1440), {0x80, 69, 0},
-                                         test::EndOfTrack()})});
+  return test::Smf(
+      0, 480,
+      {test::Track(
+          {{0x00, 0x90, 69, 100}, test::VarLen(1440), {0x80, 69, 0}, test::EndOfTrack()})});
 }
 
 // Samples [begin, end) through a Hann window.
-std::vector<double> Windowed(const std::vector<float>& samples, std::size_t begin, std::size_t end) {
+std::vector<double> Windowed(const std::vector<float>& samples, std::size_t begin,
+                             std::size_t end) {
   std::vector<double> windowed(end - begin);
   for (std::size_t n = 0; n < windowed.size(); ++n)
-    windowed[n] = samples[begin + n] *
-                  (0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) /
-                                        static_cast<double>(windowed.size())));
+    windowed[n] =
+        samples[begin + n] * (0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) /
+                                                   static_cast<double>(windowed.size())));
   return windowed;
 }
 
@@ -78,12 +81,14 @@ TStereo RenderHeldA4(std::initializer_list<std::pair<VstInt32, float>> settings)
   TSongRenderer renderer(*plugin, song, options);
   renderer.Prepare();
   AEffect* fx = plugin->Effect();
-  for (const auto& [index, value] : settings) fx->setParameter(fx, index, value);
+  for (const auto& [index, value] : settings)
+    fx->setParameter(fx, index, value);
   renderer.Render([&](const float* const* outputs, int, int frames) {
     out.Left.insert(out.Left.end(), outputs[0], outputs[0] + frames);
     out.Right.insert(out.Right.end(), outputs[1], outputs[1] + frames);
   });
-  EXPECT_EQ(out.Left.size(), 66151u + 22050u); // the note-off at 1.5 s gets its frame, then the tail
+  EXPECT_EQ(out.Left.size(),
+            66151u + 22050u); // the note-off at 1.5 s gets its frame, then the tail
   return out;
 }
 
@@ -96,17 +101,31 @@ TEST(RenderQuivertone, TheStartUpProgramSoundsAHeldNoteAndStaysFinite) {
   ASSERT_FALSE(out.Left.empty());
   EXPECT_TRUE(AllFinite(out.Left) && AllFinite(out.Right));
   float peak = 0.0f;
-  for (std::size_t i = 22050; i < 66150; ++i) peak = std::max(peak, std::fabs(out.Left[i]));
+  for (std::size_t i = 22050; i < 66150; ++i)
+    peak = std::max(peak, std::fabs(out.Left[i]));
   EXPECT_GT(peak, 0.01f) << "the held note is silent";
 }
 
 TEST(RenderQuivertone, APlainSineOnOperator3SoundsAHeldA4At440Hz) {
   // Algorithm 2 with both modulators at level 0 leaves operator 3's sine: ratio 1, offset 0 Hz,
   // no detune, no shaping or reduction, filters, pipe, flanger and reverb off.
-  const TStereo out = RenderHeldA4({{0, 0.2f},  {1, 0.0f},  {2, 0.0f},  {3, 1.0f},
-                                    {6, 999.99f / 10999.98f}, {9, 1.0f / 64.0f}, {12, 0.0f},
-                                    {15, 0.0f}, {18, 0.0f}, {21, 0.5f}, {23, 0.5f}, {26, 0.0f},
-                                    {27, 0.0f}, {30, 0.0f}, {37, 0.0f}, {45, 0.0f}, {70, 0.0f}});
+  const TStereo out = RenderHeldA4({{0, 0.2f},
+                                    {1, 0.0f},
+                                    {2, 0.0f},
+                                    {3, 1.0f},
+                                    {6, 999.99f / 10999.98f},
+                                    {9, 1.0f / 64.0f},
+                                    {12, 0.0f},
+                                    {15, 0.0f},
+                                    {18, 0.0f},
+                                    {21, 0.5f},
+                                    {23, 0.5f},
+                                    {26, 0.0f},
+                                    {27, 0.0f},
+                                    {30, 0.0f},
+                                    {37, 0.0f},
+                                    {45, 0.0f},
+                                    {70, 0.0f}});
   ASSERT_FALSE(out.Left.empty());
   EXPECT_TRUE(AllFinite(out.Left) && AllFinite(out.Right));
   for (const auto* channel : {&out.Left, &out.Right}) {
@@ -126,7 +145,8 @@ std::string RunCommand(const std::string& command, int& status) {
   std::string output;
   if (std::FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
     char buffer[512];
-    while (std::fgets(buffer, sizeof(buffer), pipe)) output += buffer;
+    while (std::fgets(buffer, sizeof(buffer), pipe))
+      output += buffer;
     status = pclose(pipe);
     status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -142,7 +162,8 @@ protected:
   void TearDown() override { std::filesystem::remove_all(Dir); }
   std::string Write(const std::string& name, const TBytes& bytes) {
     std::ofstream(Dir + name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return Dir + name;
   }
   std::string Dir;
@@ -155,8 +176,8 @@ TEST_F(QvtRender, AMalformedSongGetsOneLineNamingTheFileAndProblem) {
   int status = 0;
   const std::string output =
       RunCommand(std::string(QVT_TOOL_PATH) + " render " QVT_RECORDER_Replacing_PATH " " + song +
-              " -o " + Dir + "out.wav",
-          status);
+                     " -o " + Dir + "out.wav",
+                 status);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(output, "qvt render: " + song +
                         ": track 1 is truncated: its length 13 exceeds the 10 bytes left in the "
@@ -166,8 +187,8 @@ TEST_F(QvtRender, AMalformedSongGetsOneLineNamingTheFileAndProblem) {
 
 TEST_F(QvtRender, AMissingSongOrBadOptionFailsWithoutACrash) {
   int status = 0;
-  const std::string missing =
-      RunCommand(std::string(QVT_TOOL_PATH) + " render " + Dir + "none.mid -o " + Dir + "o.wav", status);
+  const std::string missing = RunCommand(
+      std::string(QVT_TOOL_PATH) + " render " + Dir + "none.mid -o " + Dir + "o.wav", status);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(missing, "qvt render: " + Dir + "none.mid: No such file or directory\n");
   RunCommand(std::string(QVT_TOOL_PATH) + " render song.mid -o o.wav --bits 12", status);
@@ -177,11 +198,11 @@ TEST_F(QvtRender, AMissingSongOrBadOptionFailsWithoutACrash) {
 TEST_F(QvtRender, WritesTheWavAndPictureAndPrintsTheFigures) {
   const std::string song = Write("a4.mid", HeldA4());
   int status = 0;
-  const std::string output =
-      RunCommand(std::string(QVT_TOOL_PATH) + " render " QVT_RECORDER_Accumulating_PATH " " + song +
-              " -o " + Dir + "out.wav --bits 16 --rate 48000 --tail 0.25 --set Level#2=0.5 --plot " +
-              Dir + "out.png",
-          status);
+  const std::string output = RunCommand(
+      std::string(QVT_TOOL_PATH) + " render " QVT_RECORDER_Accumulating_PATH " " + song + " -o " +
+          Dir + "out.wav --bits 16 --rate 48000 --tail 0.25 --set Level#2=0.5 --plot " + Dir +
+          "out.png",
+      status);
   EXPECT_EQ(status, 0) << output;
   SF_INFO info{};
   SNDFILE* wav = sf_open((Dir + "out.wav").c_str(), SFM_READ, &info);
@@ -202,9 +223,10 @@ TEST_F(QvtRender, ReportsAnAmbiguousParameterName) {
   const std::string song = Write("a4.mid", HeldA4());
   int status = 0;
   // All four parameters of the recorder are called "Level".
-  const std::string output = RunCommand(std::string(QVT_TOOL_PATH) + " render " QVT_RECORDER_Replacing_PATH
-                                 " " + song + " -o " + Dir + "o.wav --set Level=1",
-                                 status);
+  const std::string output =
+      RunCommand(std::string(QVT_TOOL_PATH) + " render " QVT_RECORDER_Replacing_PATH " " + song +
+                     " -o " + Dir + "o.wav --set Level=1",
+                 status);
   EXPECT_EQ(status, 1);
   EXPECT_NE(output.find("\"Level\" is ambiguous (indices 0, 1, 2, 3)"), std::string::npos)
       << output;

@@ -42,7 +42,8 @@ TEST(ParameterSetting, FindsANameAmongThePluginsParameters) {
 }
 
 TEST(ParameterSetting, ReportsAnAmbiguousNameWithItsIndices) {
-  const std::string message = ErrorOf([] { ResolveSetting(ParseSetting("Osc1 XY-pad=0.5"), kNames); });
+  const std::string message =
+      ErrorOf([] { ResolveSetting(ParseSetting("Osc1 XY-pad=0.5"), kNames); });
   EXPECT_EQ(message, "parameter name \"Osc1 XY-pad\" is ambiguous (indices 2, 4, 6): use its "
                      "index or Osc1 XY-pad#N, N from 1 to 3");
 }
@@ -90,10 +91,10 @@ TEST(RenderArguments, TakesThePluginOnlyWhenTwoFilesAreGiven) {
 }
 
 TEST(RenderArguments, ReadsEveryOptionInBothSpellings) {
-  const TRenderArguments parsed = ParseRenderArguments(
-      {"s.mid", "-o", "o.wav", "--rate", "48000", "--block=64", "--tail", "0.5", "--bits", "24",
-       "--set", "26=0.03", "--set=Flanger=1", "--bank", "b.qvt", "--program", "3", "--plot",
-       "p.png"});
+  const TRenderArguments parsed =
+      ParseRenderArguments({"s.mid", "-o", "o.wav", "--rate", "48000", "--block=64", "--tail",
+                            "0.5", "--bits", "24", "--set", "26=0.03", "--set=Flanger=1", "--bank",
+                            "b.qvt", "--program", "3", "--plot", "p.png"});
   EXPECT_EQ(parsed.SampleRate, 48000);
   EXPECT_EQ(parsed.BlockSize, 64);
   EXPECT_DOUBLE_EQ(parsed.TailSeconds, 0.5);
@@ -114,8 +115,10 @@ TEST(RenderArguments, RefusesIncompleteOrOutOfRangeCommandLines) {
   EXPECT_EQ(error({"a.so", "s.mid", "t.mid", "-o", "o.wav"}), "too many file names");
   EXPECT_EQ(error({"s.mid", "-o"}), "-o needs a value");
   EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--bits", "8"}), "--bits must be 16, 24 or 32");
-  EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--block", "0"}), "--block must lie between 1 and 65536");
-  EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--rate", "44.1k"}), "--rate: '44.1k' is not a valid number");
+  EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--block", "0"}),
+            "--block must lie between 1 and 65536");
+  EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--rate", "44.1k"}),
+            "--rate: '44.1k' is not a valid number");
   EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--tail", "-1"}), "--tail must lie between 0 and 600");
   EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--bank", "b.qvt"}), "--bank and --program go together");
   EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--loud"}), "unknown option --loud");

@@ -34,7 +34,8 @@ TMidiSong NotesAtFrames(std::initializer_list<std::uint32_t> frames, std::uint32
 std::vector<TScheduledEvent> EventsAt(std::initializer_list<std::int64_t> frames) {
   std::vector<TScheduledEvent> events;
   std::uint8_t key = 0;
-  for (auto frame : frames) events.push_back({frame, {0x90, key++, 1}});
+  for (auto frame : frames)
+    events.push_back({frame, {0x90, key++, 1}});
   return events;
 }
 
@@ -146,7 +147,8 @@ TEST_P(RecorderRender, EventsLandOnTheirFramesWhateverTheBlockSize) {
     ASSERT_EQ(recording.Impulses.size(), 6000u);
     // An impulse of exactly 1 at each event: the accumulating render got zeroed buffers.
     EXPECT_EQ(ImpulseFrames(recording.Impulses), expected) << "block " << blockSize;
-    for (std::size_t frame : expected) EXPECT_EQ(recording.Impulses[frame], 1.0f);
+    for (std::size_t frame : expected)
+      EXPECT_EQ(recording.Impulses[frame], 1.0f);
   }
 }
 
@@ -188,7 +190,8 @@ TEST(SongRenderer, ChoosesTheRenderCallThePluginDeclares) {
 }
 
 TEST(SongRenderer, RendersTheSongAndItsTail) {
-  const TRecording recording = Record(QVT_RECORDER_Replacing_PATH, NotesAtFrames({10}, 44100), 512, 0.5);
+  const TRecording recording =
+      Record(QVT_RECORDER_Replacing_PATH, NotesAtFrames({10}, 44100), 512, 0.5);
   EXPECT_EQ(recording.Frames, 44100 + 22050);
   EXPECT_EQ(recording.Impulses.size(), 66150u);
 }

@@ -9,7 +9,9 @@ namespace qvt::test {
 
 using TBytes = std::vector<std::uint8_t>;
 
-inline void Append(TBytes& to, const TBytes& bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
+inline void Append(TBytes& to, const TBytes& bytes) {
+  to.insert(to.end(), bytes.begin(), bytes.end());
+}
 
 inline TBytes BigEndian32(std::uint32_t value) {
   return {static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
@@ -32,14 +34,16 @@ inline TBytes Header(int format, int tracks, int division) {
 // A file from a header and track bodies (each wrapped as an MTrk chunk).
 inline TBytes Smf(int format, int division, std::initializer_list<TBytes> tracks) {
   TBytes file = Header(format, static_cast<int>(tracks.size()), division);
-  for (const TBytes& track : tracks) Append(file, Chunk("MTrk", track));
+  for (const TBytes& track : tracks)
+    Append(file, Chunk("MTrk", track));
   return file;
 }
 
 inline TBytes VarLen(std::uint32_t value) {
   TBytes groups;
   do {
-    groups.insert(groups.begin(), static_cast<std::uint8_t>((value & 0x7F) | (groups.empty() ? 0 : 0x80)));
+    groups.insert(groups.begin(),
+                  static_cast<std::uint8_t>((value & 0x7F) | (groups.empty() ? 0 : 0x80)));
     value >>= 7;
   } while (value);
   return groups;
@@ -62,7 +66,8 @@ inline TBytes EndOfTrack(std::uint32_t delta = 0) {
 // Concatenates pieces of a track body.
 inline TBytes Track(std::initializer_list<TBytes> pieces) {
   TBytes body;
-  for (const TBytes& piece : pieces) Append(body, piece);
+  for (const TBytes& piece : pieces)
+    Append(body, piece);
   return body;
 }
 

@@ -81,7 +81,8 @@ private:
 
 std::uint32_t BigEndian(const std::uint8_t* bytes, int count) {
   std::uint32_t value = 0;
-  for (int i = 0; i < count; ++i) value = (value << 8) | bytes[i];
+  for (int i = 0; i < count; ++i)
+    value = (value << 8) | bytes[i];
   return value;
 }
 
@@ -118,7 +119,8 @@ void ReadTrack(TByteReader& reader, TTrackEvents& track) {
       message.Tick = tick;
       message.Bytes[0] = status;
       message.Size = static_cast<std::uint8_t>(1 + ChannelDataBytes(status));
-      for (int i = 1; i < message.Size; ++i) message.Bytes[i] = reader.DataByte();
+      for (int i = 1; i < message.Size; ++i)
+        message.Bytes[i] = reader.DataByte();
       track.Messages.push_back(message);
       continue;
     }
@@ -151,8 +153,8 @@ TMidiSong TMidiSong::Parse(std::span<const std::uint8_t> bytes) {
   const std::uint32_t headerLength = BigEndian(bytes.data() + 4, 4);
   if (headerLength < 6 || headerLength > bytes.size() - 8)
     throw TMidiError("header chunk of " + std::to_string(headerLength) +
-                     " bytes does not fit (6 or more needed, " +
-                     std::to_string(bytes.size() - 8) + " left in the file)");
+                     " bytes does not fit (6 or more needed, " + std::to_string(bytes.size() - 8) +
+                     " left in the file)");
   TMidiSong song;
   song.Format = static_cast<int>(BigEndian(bytes.data() + 8, 2));
   song.TrackCount = static_cast<int>(BigEndian(bytes.data() + 10, 2));
@@ -186,8 +188,8 @@ TMidiSong TMidiSong::Parse(std::span<const std::uint8_t> bytes) {
     const std::uint32_t length = BigEndian(chunk + 4, 4);
     const std::size_t left = bytes.size() - pos - 8;
     const bool isTrack = std::memcmp(chunk, "MTrk", 4) == 0;
-    const std::string name =
-        isTrack ? "track " + std::to_string(tracks.size() + 1) : "chunk at offset " + std::to_string(pos);
+    const std::string name = isTrack ? "track " + std::to_string(tracks.size() + 1)
+                                     : "chunk at offset " + std::to_string(pos);
     if (length > left)
       throw TMidiError(name + " is truncated: its length " + std::to_string(length) +
                        " exceeds the " + std::to_string(left) + " bytes left in the file");
@@ -210,7 +212,8 @@ TMidiSong TMidiSong::Parse(std::span<const std::uint8_t> bytes) {
   std::stable_sort(song.Messages.begin(), song.Messages.end(),
                    [](const TMidiMessage& a, const TMidiMessage& b) { return a.Tick < b.Tick; });
   song.BuildTempoMap(std::move(tempoChanges));
-  for (auto& message : song.Messages) message.Seconds = song.SecondsAt(message.Tick);
+  for (auto& message : song.Messages)
+    message.Seconds = song.SecondsAt(message.Tick);
   return song;
 }
 
@@ -218,8 +221,7 @@ void TMidiSong::BuildTempoMap(std::vector<std::pair<std::uint64_t, std::uint32_t
   std::stable_sort(changes.begin(), changes.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   const auto secondsPerTick = [this](std::uint32_t micros) {
-    return TimecodeSecondsPerTick > 0.0 ? TimecodeSecondsPerTick
-                                        : micros * 1e-6 / TicksPerQuarter;
+    return TimecodeSecondsPerTick > 0.0 ? TimecodeSecondsPerTick : micros * 1e-6 / TicksPerQuarter;
   };
   Tempo.assign(1, {0, 0.0, secondsPerTick(kDefaultMicrosPerQuarter), 120.0});
   for (const auto& [tick, micros] : changes) {
@@ -234,8 +236,9 @@ void TMidiSong::BuildTempoMap(std::vector<std::pair<std::uint64_t, std::uint32_t
 }
 
 double TMidiSong::SecondsAt(std::uint64_t tick) const {
-  auto segment = std::upper_bound(Tempo.begin(), Tempo.end(), tick,
-                                   [](std::uint64_t t, const TTempoSegment& s) { return t < s.Tick; });
+  auto segment =
+      std::upper_bound(Tempo.begin(), Tempo.end(), tick,
+                       [](std::uint64_t t, const TTempoSegment& s) { return t < s.Tick; });
   --segment; // the first segment starts at tick 0
   return segment->Seconds + (tick - segment->Tick) * segment->SecondsPerTick;
 }

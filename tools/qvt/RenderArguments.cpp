@@ -37,10 +37,12 @@ template <typename T> std::string Format(T value) {
   return std::string(text, result.ptr);
 }
 
-template <typename T> T ParseInRange(const std::string& option, const std::string& text, T low, T high) {
+template <typename T>
+T ParseInRange(const std::string& option, const std::string& text, T low, T high) {
   const T value = ParseNumber<T>(option, text);
   if (!(value >= low && value <= high))
-    throw std::invalid_argument(option + " must lie between " + Format(low) + " and " + Format(high));
+    throw std::invalid_argument(option + " must lie between " + Format(low) + " and " +
+                                Format(high));
   return value;
 }
 
@@ -68,9 +70,8 @@ TRenderArguments ParseRenderArguments(const std::vector<std::string>& args) {
       option = "--set";
       hasValue = true;
     }
-    static const char* const kOptions[] = {"-o",   "--output",  "--rate", "--block",
-                                           "--tail", "--bits", "--set", "--bank",
-                                           "--program", "--plot"};
+    static const char* const kOptions[] = {"-o",     "--output", "--rate", "--block",   "--tail",
+                                           "--bits", "--set",    "--bank", "--program", "--plot"};
     if (std::find(std::begin(kOptions), std::end(kOptions), option) == std::end(kOptions))
       throw std::invalid_argument("unknown option " + option);
     if (!hasValue) {
@@ -103,8 +104,7 @@ TRenderArguments ParseRenderArguments(const std::vector<std::string>& args) {
     parsed.PluginPath = positional[0];
     parsed.SongPath = positional[1];
   } else {
-    throw std::invalid_argument(positional.empty() ? "no MIDI file given"
-                                                   : "too many file names");
+    throw std::invalid_argument(positional.empty() ? "no MIDI file given" : "too many file names");
   }
   if (parsed.OutputPath.empty()) throw std::invalid_argument("no output file given (-o OUT.wav)");
   if (parsed.BankPath.empty() != (parsed.Program < 0))

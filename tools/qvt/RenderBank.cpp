@@ -18,10 +18,9 @@ constexpr std::size_t kHeaderSize = 8;
 constexpr std::size_t kNameSize = 23;
 
 float LittleEndianFloat(const std::uint8_t* bytes) {
-  const std::uint32_t bits = static_cast<std::uint32_t>(bytes[0]) |
-                             static_cast<std::uint32_t>(bytes[1]) << 8 |
-                             static_cast<std::uint32_t>(bytes[2]) << 16 |
-                             static_cast<std::uint32_t>(bytes[3]) << 24;
+  const std::uint32_t bits =
+      static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
   return std::bit_cast<float>(bits);
 }
 
@@ -47,8 +46,9 @@ TBankProgram ReadBankProgram(std::span<const std::uint8_t> bytes, int index) {
   default: throw std::runtime_error("unsupported bank version " + std::to_string(version));
   }
   if (index < 0 || index >= count)
-    throw std::runtime_error("program " + std::to_string(index) + " does not exist (the bank holds " +
-                             std::to_string(count) + ", numbered from 0)");
+    throw std::runtime_error("program " + std::to_string(index) +
+                             " does not exist (the bank holds " + std::to_string(count) +
+                             ", numbered from 0)");
   const std::size_t recordSize = kNameSize + 4 * static_cast<std::size_t>(floats);
   const std::size_t offset = kHeaderSize + recordSize * static_cast<std::size_t>(index);
   if (bytes.size() < offset + recordSize)

@@ -75,8 +75,8 @@ int Render(const TRenderArguments& arguments) {
   TSongRenderer renderer(*plugin, song, options);
   const double seconds = static_cast<double>(renderer.TotalFrames()) / options.SampleRate;
   if (seconds > kLongestRenderSeconds)
-    throw std::runtime_error(arguments.SongPath + ": the song lasts " + std::to_string(std::lrint(seconds)) +
-                             " s, longer than the " +
+    throw std::runtime_error(arguments.SongPath + ": the song lasts " +
+                             std::to_string(std::lrint(seconds)) + " s, longer than the " +
                              std::to_string(std::lrint(kLongestRenderSeconds)) + " s qvt renders");
   renderer.Prepare();
   ApplyParameters(*plugin, arguments, arguments.BankPath.empty() ? nullptr : &program);
@@ -123,9 +123,10 @@ int Render(const TRenderArguments& arguments) {
   if (meter.NonFinite() > 0)
     std::printf("non-finite   %lld samples (NaN or infinity)\n",
                 static_cast<long long>(meter.NonFinite()));
-  const double inside = renderer.PluginSeconds();
-  if (inside > 0.0)
-    std::printf("real time    %.1fx (%.3f s in the plug-in)\n", seconds / inside, inside);
+  const double inside = renderer.PluginSeconds(), cpu = renderer.PluginCpuSeconds();
+  if (inside > 0.0 && cpu > 0.0)
+    std::printf("real time    %.1fx (%.3f s in the plug-in; by CPU time %.1fx, %.3f s)\n",
+                seconds / inside, inside, seconds / cpu, cpu);
   return meter.NonFinite() > 0 ? 1 : 0;
 }
 

@@ -8,9 +8,9 @@
 namespace qvt {
 
 struct TParameterSetting {
-  int Index = -1;       // set when the parameter was given by number
-  std::string Name;     // set when it was given by name
-  int Occurrence = 0;   // N of NAME#N (1 = first parameter of that name); 0 when not given
+  int Index = -1;     // set when the parameter was given by number
+  std::string Name;   // set when it was given by name
+  int Occurrence = 0; // N of NAME#N (1 = first parameter of that name); 0 when not given
   float Value = 0.0f;
 };
 

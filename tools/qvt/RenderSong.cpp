@@ -3,9 +3,18 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <ctime>
 #include <stdexcept>
 
 namespace qvt {
+
+namespace {
+double ThreadCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+} // namespace
 
 std::vector<TScheduledEvent> ScheduleSong(const TMidiSong& song, double sampleRate) {
   std::vector<TScheduledEvent> events;
@@ -20,8 +29,7 @@ std::vector<TScheduledEvent> ScheduleSong(const TMidiSong& song, double sampleRa
 }
 
 TBlockEvents::TBlockEvents(std::size_t capacity)
-    : Midi(std::max<std::size_t>(capacity, 1)),
-      Storage(2 + std::max<std::size_t>(capacity, 2)) {
+    : Midi(std::max<std::size_t>(capacity, 1)), Storage(2 + std::max<std::size_t>(capacity, 2)) {
   static_assert(sizeof(VstEvents) == 2 * sizeof(VstIntPtr) + 2 * sizeof(VstEvent*));
   for (auto& event : Midi) {
     event = {};
@@ -40,7 +48,8 @@ std::size_t TBlockEvents::Fill(std::span<const TScheduledEvent> events, std::siz
     VstMidiEvent& event = Midi[static_cast<std::size_t>(Count_)];
     // Events before the block (none in a song played in order) go at its first frame.
     event.deltaFrames = static_cast<VstInt32>(std::max<std::int64_t>(source.Frame - start, 0));
-    for (int i = 0; i < 3; ++i) event.midiData[i] = static_cast<char>(source.Bytes[i]);
+    for (int i = 0; i < 3; ++i)
+      event.midiData[i] = static_cast<char>(source.Bytes[i]);
     list->events[Count_++] = reinterpret_cast<VstEvent*>(&event);
   }
   list->numEvents = Count_;
@@ -54,7 +63,8 @@ std::size_t BusiestBlock(std::span<const TScheduledEvent> events, int length) {
   while (first < events.size()) {
     const std::int64_t block = events[first].Frame / length;
     std::size_t last = first;
-    while (last < events.size() && events[last].Frame / length == block) ++last;
+    while (last < events.size() && events[last].Frame / length == block)
+      ++last;
     busiest = std::max(busiest, last - first);
     first = last;
   }
@@ -72,7 +82,7 @@ TSongRenderer::TSongRenderer(THostedPlugin& plugin, const TMidiSong& song,
   Events = ScheduleSong(song, options.SampleRate);
   const std::int64_t songEnd =
       std::max<std::int64_t>(std::llrint(song.LengthSeconds() * options.SampleRate),
-               Events.empty() ? std::int64_t{0} : Events.back().Frame + 1);
+                             Events.empty() ? std::int64_t{0} : Events.back().Frame + 1);
   TotalFrames_ = songEnd + std::llrint(options.TailSeconds * options.SampleRate);
   OutputCount = plugin.Effect()->numOutputs;
   if (OutputCount < 1) throw std::runtime_error("the plug-in has no audio outputs");
@@ -98,8 +108,10 @@ void TSongRenderer::Render(const TBlockSink& sink) {
   std::vector<std::vector<float>> outputs(static_cast<std::size_t>(OutputCount),
                                           std::vector<float>(block, 0.0f));
   std::vector<float*> inputPointers, outputPointers;
-  for (auto& channel : inputs) inputPointers.push_back(channel.data());
-  for (auto& channel : outputs) outputPointers.push_back(channel.data());
+  for (auto& channel : inputs)
+    inputPointers.push_back(channel.data());
+  for (auto& channel : outputs)
+    outputPointers.push_back(channel.data());
   inputPointers.push_back(nullptr); // never an empty array, even without inputs
   TBlockEvents blockEvents(BusiestBlock(Events, Options.BlockSize));
   const bool replacing = UsesReplacing();
@@ -114,6 +126,7 @@ void TSongRenderer::Render(const TBlockSink& sink) {
 
   using TClock = std::chrono::steady_clock;
   TClock::duration inside{};
+  double insideCpu = 0.0;
   std::size_t next = 0;
   for (BlockStart = 0; BlockStart < TotalFrames_; BlockStart += Options.BlockSize) {
     const int frames =
@@ -121,7 +134,9 @@ void TSongRenderer::Render(const TBlockSink& sink) {
     next = blockEvents.Fill(Events, next, BlockStart, frames);
     Plugin.SamplePosition = static_cast<double>(BlockStart);
     if (!replacing)
-      for (auto& channel : outputs) std::fill_n(channel.begin(), frames, 0.0f);
+      for (auto& channel : outputs)
+        std::fill_n(channel.begin(), frames, 0.0f);
+    const double beginCpu = ThreadCpuSeconds();
     const auto begin = TClock::now();
     if (blockEvents.Count() > 0) Plugin.Dispatch(effProcessEvents, 0, 0, blockEvents.List());
     if (replacing)
@@ -129,12 +144,15 @@ void TSongRenderer::Render(const TBlockSink& sink) {
     else
       fx->process(fx, inputPointers.data(), outputPointers.data(), frames);
     inside += TClock::now() - begin;
+    insideCpu += ThreadCpuSeconds() - beginCpu;
     sink(outputPointers.data(), OutputCount, frames);
   }
 
   Plugin.Dispatch(effStopProcess);
   Plugin.Dispatch(effMainsChanged, 0, 0);
   PluginSeconds_ = std::chrono::duration<double>(inside).count();
+  PluginCpuSeconds_ = insideCpu;
+  Plugin.TempoAt = [](VstInt32) { return 120.0; }; // this renderer's song may not outlive it
 }
 
 } // namespace qvt

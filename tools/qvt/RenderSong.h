@@ -62,7 +62,10 @@ public:
   std::int64_t TotalFrames() const { return TotalFrames_; }
   int OutputChannels() const { return OutputCount; }
   bool UsesReplacing() const;
-  double PluginSeconds() const { return PluginSeconds_; } // time spent inside the plug-in
+  // Time spent inside the plug-in's calls: wall-clock time, and the render thread's CPU time
+  // (which other processes on a busy machine do not inflate).
+  double PluginSeconds() const { return PluginSeconds_; }
+  double PluginCpuSeconds() const { return PluginCpuSeconds_; }
 
 private:
   THostedPlugin& Plugin;
@@ -73,6 +76,7 @@ private:
   std::int64_t BlockStart = 0;
   int OutputCount = 0;
   double PluginSeconds_ = 0.0;
+  double PluginCpuSeconds_ = 0.0;
 };
 
 } // namespace qvt

@@ -50,7 +50,8 @@ void TWavWriter::Close() {
   if (!File) return;
   const int result = sf_close(File);
   File = nullptr;
-  if (result != 0) throw std::runtime_error("cannot finish " + Path + ": " + sf_error_number(result));
+  if (result != 0)
+    throw std::runtime_error("cannot finish " + Path + ": " + sf_error_number(result));
 }
 
 } // namespace qvt

@@ -17,7 +17,9 @@ struct TRecorder {
   float Parameters[4] = {};
 };
 
-TRecorder* RecorderOf(AEffect* effect) { return static_cast<TRecorder*>(effect->object); }
+TRecorder* RecorderOf(AEffect* effect) {
+  return static_cast<TRecorder*>(effect->object);
+}
 
 TRecorder* Current = nullptr;
 
@@ -37,9 +39,7 @@ VstIntPtr VSTCALLBACK Dispatcher(AEffect* effect, VstInt32 opcode, VstInt32, Vst
         recorder->Pending.push_back(*reinterpret_cast<const VstMidiEvent*>(events->events[i]));
     return 1;
   }
-  case effGetParamName:
-    std::strcpy(static_cast<char*>(ptr), "Level");
-    return 0;
+  case effGetParamName: std::strcpy(static_cast<char*>(ptr), "Level"); return 0;
   default: return 0;
   }
 }
