@@ -196,5 +196,24 @@ TEST(SongRenderer, RendersTheSongAndItsTail) {
   EXPECT_EQ(recording.Impulses.size(), 66150u);
 }
 
+TEST(SongRenderer, RefusesASongLongerThanTheLimitBeforeRendering) {
+  // Four deltas of 2^28 - 1 ticks at 16.7 s per quarter note and one tick per quarter.
+  TBytes body = test::TempoEvent(0, 0xFFFFFF);
+  for (int i = 0; i < 4; ++i) {
+    test::Append(body, {0xFF, 0xFF, 0xFF, 0x7F});
+    test::Append(body, {0x90, 60, 1});
+  }
+  const TMidiSong song = TMidiSong::Parse(test::Smf(0, 1, {body}));
+  std::string error;
+  auto host = THostedPlugin::Load(QVT_RECORDER_Replacing_PATH, error);
+  ASSERT_TRUE(host) << error;
+  EXPECT_THROW(TSongRenderer(*host, song, TRenderOptions{}), std::length_error);
+  TRenderOptions shortLimit;
+  shortLimit.LongestSeconds = 1.0;
+  shortLimit.TailSeconds = 0.5;
+  EXPECT_THROW(TSongRenderer(*host, NotesAtFrames({10}, 30000), shortLimit), std::length_error);
+  EXPECT_NO_THROW(TSongRenderer(*host, NotesAtFrames({10}, 20000), shortLimit));
+}
+
 } // namespace
 } // namespace qvt

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 
 #include "tools/qvt/Commands.h"
@@ -16,8 +17,6 @@
 namespace qvt {
 
 namespace {
-
-constexpr double kLongestRenderSeconds = 3600.0;
 
 std::string DefaultPluginPath() {
   std::error_code error;
@@ -72,12 +71,14 @@ int Render(const TRenderArguments& arguments) {
   options.SampleRate = arguments.SampleRate;
   options.BlockSize = arguments.BlockSize;
   options.TailSeconds = arguments.TailSeconds;
-  TSongRenderer renderer(*plugin, song, options);
+  std::unique_ptr<TSongRenderer> made;
+  try {
+    made = std::make_unique<TSongRenderer>(*plugin, song, options);
+  } catch (const std::length_error& error) {
+    throw std::runtime_error(arguments.SongPath + ": " + error.what());
+  }
+  TSongRenderer& renderer = *made;
   const double seconds = static_cast<double>(renderer.TotalFrames()) / options.SampleRate;
-  if (seconds > kLongestRenderSeconds)
-    throw std::runtime_error(arguments.SongPath + ": the song lasts " +
-                             std::to_string(std::lrint(seconds)) + " s, longer than the " +
-                             std::to_string(std::lrint(kLongestRenderSeconds)) + " s qvt renders");
   renderer.Prepare();
   ApplyParameters(*plugin, arguments, arguments.BankPath.empty() ? nullptr : &program);
 

@@ -79,6 +79,12 @@ TSongRenderer::TSongRenderer(THostedPlugin& plugin, const TMidiSong& song,
   if (options.BlockSize < 1) throw std::invalid_argument("the block size must be at least 1");
   if (!(options.TailSeconds >= 0.0) || !std::isfinite(options.TailSeconds))
     throw std::invalid_argument("the tail must be 0 seconds or more");
+  const double seconds = song.LengthSeconds() + options.TailSeconds;
+  if (!(seconds <= options.LongestSeconds))
+    throw std::length_error("the song and its tail last " + std::to_string(std::llround(seconds)) +
+                            " s, longer than the " +
+                            std::to_string(std::llround(options.LongestSeconds)) +
+                            " s a render may take");
   Events = ScheduleSong(song, options.SampleRate);
   const std::int64_t songEnd =
       std::max<std::int64_t>(std::llrint(song.LengthSeconds() * options.SampleRate),

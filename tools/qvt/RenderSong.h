@@ -45,6 +45,7 @@ struct TRenderOptions {
   double SampleRate = 44100.0;
   int BlockSize = 512;
   double TailSeconds = 2.0;
+  double LongestSeconds = 3600.0; // longer songs are refused (std::length_error)
 };
 
 // Receives each rendered block: `channels` pointers of `frames` samples.
