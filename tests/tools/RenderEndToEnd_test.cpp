@@ -222,7 +222,7 @@ TEST_F(QvtRender, WritesTheWavAndPictureAndPrintsTheFigures) {
 TEST_F(QvtRender, ReportsAnAmbiguousParameterName) {
   const std::string song = Write("a4.mid", HeldA4());
   int status = 0;
-  // All four parameters of the recorder are called "Level".
+  // The recorder's first four parameters are all called "Level".
   const std::string output =
       RunCommand(std::string(QVT_TOOL_PATH) + " render " QVT_RECORDER_Replacing_PATH " " + song +
                      " -o " + Dir + "o.wav --set Level=1",

@@ -76,6 +76,40 @@ TEST(ParameterSetting, RefusesUnknownIndicesAndNames) {
             "the plug-in has no parameter named \"pipe filter\"");
 }
 
+class ParameterApplication : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string error;
+    Host = THostedPlugin::Load(QVT_RECORDER_Replacing_PATH, error);
+    ASSERT_TRUE(Host) << error;
+  }
+  float Get(VstInt32 index) { return Host->Effect()->getParameter(Host->Effect(), index); }
+  std::unique_ptr<THostedPlugin> Host;
+};
+
+TEST_F(ParameterApplication, AppliesTheBankProgramThenTheSettingsInOrder) {
+  TBankProgram program;
+  for (std::size_t i = 0; i < program.Values.size(); ++i)
+    program.Values[i] = i / 100.0f;
+  ApplyParameters(*Host, &program,
+                  {ParseSetting("Level#2=0.9"), ParseSetting("80=0.25"), ParseSetting("P5=0.5"),
+                   ParseSetting("80=0.75")});
+  EXPECT_EQ(Get(0), 0.0f);
+  EXPECT_FLOAT_EQ(Get(1), 0.9f); // the setting wins over the program
+  EXPECT_FLOAT_EQ(Get(2), 0.02f);
+  EXPECT_FLOAT_EQ(Get(5), 0.5f);
+  EXPECT_FLOAT_EQ(Get(71), 0.71f);
+  EXPECT_EQ(Get(72), 0.0f);        // beyond the stored parameters: untouched
+  EXPECT_FLOAT_EQ(Get(80), 0.75f); // the later of two settings
+}
+
+TEST_F(ParameterApplication, RefusesAnAmbiguousNameBeforeSettingIt) {
+  EXPECT_THROW(ApplyParameters(*Host, nullptr, {ParseSetting("Level=1")}), std::invalid_argument);
+  EXPECT_THROW(ApplyParameters(*Host, nullptr, {ParseSetting("81=1")}), std::invalid_argument);
+  for (VstInt32 index = 0; index < 81; ++index)
+    EXPECT_EQ(Get(index), 0.0f);
+}
+
 TEST(RenderArguments, TakesThePluginOnlyWhenTwoFilesAreGiven) {
   const TRenderArguments one = ParseRenderArguments({"song.mid", "-o", "out.wav"});
   EXPECT_TRUE(one.PluginPath.empty());

@@ -32,28 +32,6 @@ std::string Decibels(double level) {
   return text;
 }
 
-// Applies the bank program, then the --set values, through setParameter as a host would.
-void ApplyParameters(THostedPlugin& plugin, const TRenderArguments& arguments,
-                     const TBankProgram* program) {
-  AEffect* fx = plugin.Effect();
-  if (program) {
-    if (fx->numParams < kStoredParameterCount)
-      throw std::runtime_error("a bank program holds " + std::to_string(kStoredParameterCount) +
-                               " values but the plug-in has " + std::to_string(fx->numParams) +
-                               " parameters");
-    for (int index = 0; index < kStoredParameterCount; ++index)
-      fx->setParameter(fx, index, program->Values[static_cast<std::size_t>(index)]);
-  }
-  std::vector<std::string> names;
-  for (const auto& setting : arguments.Settings) {
-    if (names.empty() && !setting.Name.empty())
-      for (VstInt32 index = 0; index < fx->numParams; ++index)
-        names.push_back(plugin.Text(effGetParamName, index));
-    if (names.empty()) names.assign(static_cast<std::size_t>(std::max(fx->numParams, 0)), "");
-    fx->setParameter(fx, ResolveSetting(setting, names), setting.Value);
-  }
-}
-
 int Render(const TRenderArguments& arguments) {
   const TMidiSong song = TMidiSong::Load(arguments.SongPath);
   TBankProgram program;
@@ -80,7 +58,7 @@ int Render(const TRenderArguments& arguments) {
   TSongRenderer& renderer = *made;
   const double seconds = static_cast<double>(renderer.TotalFrames()) / options.SampleRate;
   renderer.Prepare();
-  ApplyParameters(*plugin, arguments, arguments.BankPath.empty() ? nullptr : &program);
+  ApplyParameters(*plugin, arguments.BankPath.empty() ? nullptr : &program, arguments.Settings);
 
   const int channels = std::min(renderer.OutputChannels(), 2);
   TWavWriter wav(arguments.OutputPath, arguments.SampleRate, channels, arguments.Samples);

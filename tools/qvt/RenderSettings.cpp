@@ -1,5 +1,6 @@
 #include "tools/qvt/RenderSettings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -87,6 +88,27 @@ int ResolveSetting(const TParameterSetting& setting, const std::vector<std::stri
                                 std::to_string(matches.size()));
   }
   return matches.front();
+}
+
+void ApplyParameters(THostedPlugin& plugin, const TBankProgram* program,
+                     const std::vector<TParameterSetting>& settings) {
+  AEffect* fx = plugin.Effect();
+  if (program) {
+    if (fx->numParams < kStoredParameterCount)
+      throw std::runtime_error("a bank program holds " + std::to_string(kStoredParameterCount) +
+                               " values but the plug-in has " + std::to_string(fx->numParams) +
+                               " parameters");
+    for (int index = 0; index < kStoredParameterCount; ++index)
+      fx->setParameter(fx, index, program->Values[static_cast<std::size_t>(index)]);
+  }
+  std::vector<std::string> names; // asked only when a setting names its parameter
+  for (const auto& setting : settings) {
+    if (names.empty() && !setting.Name.empty())
+      for (VstInt32 index = 0; index < fx->numParams; ++index)
+        names.push_back(plugin.Text(effGetParamName, index));
+    if (names.empty()) names.assign(static_cast<std::size_t>(std::max(fx->numParams, 0)), "");
+    fx->setParameter(fx, ResolveSetting(setting, names), setting.Value);
+  }
 }
 
 } // namespace qvt

@@ -2,6 +2,7 @@
 // impulse of 1.0 on output 0 at its deltaFrames, and on output 1 the tempo the host answers
 // there (beats per minute / 1000). It logs the dispatcher opcodes it receives. Built twice:
 // declaring processReplacing, and with only the accumulating process.
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -14,7 +15,7 @@ struct TRecorder {
   audioMasterCallback Host = nullptr;
   std::vector<VstInt32> Opcodes;
   std::vector<VstMidiEvent> Pending; // events of the block about to be rendered
-  float Parameters[4] = {};
+  float Parameters[81] = {};
 };
 
 TRecorder* RecorderOf(AEffect* effect) {
@@ -23,8 +24,8 @@ TRecorder* RecorderOf(AEffect* effect) {
 
 TRecorder* Current = nullptr;
 
-VstIntPtr VSTCALLBACK Dispatcher(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr,
-                                 float) {
+VstIntPtr VSTCALLBACK Dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr,
+                                 void* ptr, float) {
   TRecorder* recorder = RecorderOf(effect);
   recorder->Opcodes.push_back(opcode);
   switch (opcode) {
@@ -39,7 +40,9 @@ VstIntPtr VSTCALLBACK Dispatcher(AEffect* effect, VstInt32 opcode, VstInt32, Vst
         recorder->Pending.push_back(*reinterpret_cast<const VstMidiEvent*>(events->events[i]));
     return 1;
   }
-  case effGetParamName: std::strcpy(static_cast<char*>(ptr), "Level"); return 0;
+  case effGetParamName: // four parameters share a name, as some instruments' do
+    std::snprintf(static_cast<char*>(ptr), 16, index < 4 ? "Level" : "P%d", index);
+    return 0;
   default: return 0;
   }
 }
@@ -66,10 +69,10 @@ void VSTCALLBACK ProcessReplacing(AEffect* effect, float**, float** outputs, Vst
   Render(effect, outputs, frames, false);
 }
 void VSTCALLBACK SetParameter(AEffect* effect, VstInt32 index, float value) {
-  if (index >= 0 && index < 4) RecorderOf(effect)->Parameters[index] = value;
+  if (index >= 0 && index < 81) RecorderOf(effect)->Parameters[index] = value;
 }
 float VSTCALLBACK GetParameter(AEffect* effect, VstInt32 index) {
-  return index >= 0 && index < 4 ? RecorderOf(effect)->Parameters[index] : 0.0f;
+  return index >= 0 && index < 81 ? RecorderOf(effect)->Parameters[index] : 0.0f;
 }
 
 } // namespace
@@ -88,7 +91,7 @@ __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallbac
   fx.getParameter = GetParameter;
   fx.processReplacing = ProcessReplacing;
   fx.numPrograms = 1;
-  fx.numParams = 4;
+  fx.numParams = 81;
   fx.numInputs = 0;
   fx.numOutputs = 2;
   fx.flags = effFlagsIsSynth | (QVT_RECORDER_REPLACING ? effFlagsCanReplacing : 0);
@@ -101,9 +104,5 @@ __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallbac
 // The opcodes the last loaded recorder received, for the tests to read through dlsym.
 __attribute__((visibility("default"))) const std::vector<VstInt32>* QvtRecorderOpcodes() {
   return Current ? &Current->Opcodes : nullptr;
-}
-
-__attribute__((visibility("default"))) float QvtRecorderParameter(int index) {
-  return Current && index >= 0 && index < 4 ? Current->Parameters[index] : -1.0f;
 }
 }
