@@ -139,6 +139,9 @@ TEST(MidiFileTempoMap, ConvertsTicksToSecondsAcrossTempoChanges) {
   EXPECT_DOUBLE_EQ(song.TempoAt(1.0), 60.0);
   EXPECT_DOUBLE_EQ(song.TempoAt(2.5), 60.0);
   EXPECT_DOUBLE_EQ(song.LengthSeconds(), 3.0);
+  EXPECT_DOUBLE_EQ(song.QuartersAt(0.5), 1.0);
+  EXPECT_DOUBLE_EQ(song.QuartersAt(2.0), 3.0); // two quarters in the first second, one in the next
+  EXPECT_DOUBLE_EQ(song.QuartersAt(3.0), 4.0);
 }
 
 TEST(MidiFileTempoMap, TakesTempoEventsFromAnyTrackAndTheLaterOfTwoAtOneTick) {

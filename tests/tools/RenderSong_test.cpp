@@ -196,6 +196,41 @@ TEST(SongRenderer, RendersTheSongAndItsTail) {
   EXPECT_EQ(recording.Impulses.size(), 66150u);
 }
 
+TEST(SongRenderer, TellsThePluginThePositionRateAndBlockSizeItAsksFor) {
+  // 120 BPM for one beat (22050 frames), then 60 BPM.
+  const TBytes conductor = Track({test::TempoEvent(0, 500000), test::TempoEvent(22050, 1000000)});
+  const TMidiSong song = TMidiSong::Parse(test::Smf(1, kTickPerFrame, {conductor, Track({})}));
+  std::string error;
+  auto host = THostedPlugin::Load(QVT_RECORDER_Replacing_PATH, error);
+  ASSERT_TRUE(host) << error;
+  void* library = dlopen(QVT_RECORDER_Replacing_PATH, RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(library, nullptr);
+  const auto ask =
+      reinterpret_cast<VstIntPtr (*)(VstInt32, VstIntPtr)>(dlsym(library, "QvtRecorderAskHost"));
+  ASSERT_NE(ask, nullptr);
+  TRenderOptions options;
+  options.BlockSize = 4410;
+  options.TailSeconds = 1.0;
+  TSongRenderer renderer(*host, song, options);
+  renderer.Prepare();
+  std::int64_t blockStart = 0;
+  renderer.Render([&](const float* const*, int, int frames) {
+    const auto* time = reinterpret_cast<const VstTimeInfo*>(ask(audioMasterGetTime, 0));
+    ASSERT_NE(time, nullptr);
+    EXPECT_EQ(time->samplePos, static_cast<double>(blockStart));
+    // One quarter in the first half second, then one per second.
+    const double seconds = blockStart / 44100.0;
+    EXPECT_NEAR(time->ppqPos, seconds < 0.5 ? seconds * 2.0 : 1.0 + (seconds - 0.5), 1e-9);
+    EXPECT_DOUBLE_EQ(time->tempo, seconds < 0.5 ? 120.0 : 60.0);
+    EXPECT_EQ(time->flags & (1 << 1), 1 << 1); // playing
+    EXPECT_EQ(ask(16, 0), 44100);              // sample rate
+    EXPECT_EQ(ask(17, 0), 4410);               // block size
+    blockStart += frames;
+  });
+  EXPECT_EQ(blockStart, 66150);
+  dlclose(library);
+}
+
 TEST(SongRenderer, RefusesASongLongerThanTheLimitBeforeRendering) {
   // Four deltas of 2^28 - 1 ticks at 16.7 s per quarter note and one tick per quarter.
   TBytes body = test::TempoEvent(0, 0xFFFFFF);

@@ -223,11 +223,12 @@ void TMidiSong::BuildTempoMap(std::vector<std::pair<std::uint64_t, std::uint32_t
   const auto secondsPerTick = [this](std::uint32_t micros) {
     return TimecodeSecondsPerTick > 0.0 ? TimecodeSecondsPerTick : micros * 1e-6 / TicksPerQuarter;
   };
-  Tempo.assign(1, {0, 0.0, secondsPerTick(kDefaultMicrosPerQuarter), 120.0});
+  Tempo.assign(1, {0, 0.0, secondsPerTick(kDefaultMicrosPerQuarter), 120.0, 0.0});
   for (const auto& [tick, micros] : changes) {
     const TTempoSegment& last = Tempo.back();
-    const TTempoSegment segment{tick, last.Seconds + (tick - last.Tick) * last.SecondsPerTick,
-                                secondsPerTick(micros), 60e6 / micros};
+    const double seconds = last.Seconds + (tick - last.Tick) * last.SecondsPerTick;
+    const TTempoSegment segment{tick, seconds, secondsPerTick(micros), 60e6 / micros,
+                                last.Quarters + (seconds - last.Seconds) * last.Bpm / 60.0};
     if (tick == last.Tick)
       Tempo.back() = segment; // the later of two changes at one tick wins
     else
@@ -249,6 +250,14 @@ double TMidiSong::TempoAt(double seconds) const {
                        [](double s, const TTempoSegment& segment) { return s < segment.Seconds; });
   if (segment != Tempo.begin()) --segment;
   return segment->Bpm;
+}
+
+double TMidiSong::QuartersAt(double seconds) const {
+  auto segment =
+      std::upper_bound(Tempo.begin(), Tempo.end(), seconds,
+                       [](double s, const TTempoSegment& segment) { return s < segment.Seconds; });
+  if (segment != Tempo.begin()) --segment;
+  return segment->Quarters + (seconds - segment->Seconds) * segment->Bpm / 60.0;
 }
 
 TMidiSong TMidiSong::Load(const std::string& path) {

@@ -39,6 +39,8 @@ public:
   double SecondsAt(std::uint64_t tick) const;
   // Beats per minute in force at a time (120 before the first tempo event).
   double TempoAt(double seconds) const;
+  // Quarter notes elapsed at a time, by the tempo map.
+  double QuartersAt(double seconds) const;
   // Time of the last event of any track, end-of-track markers included.
   double LengthSeconds() const { return SecondsAt(LastTick); }
 
@@ -48,6 +50,7 @@ private:
     double Seconds;
     double SecondsPerTick;
     double Bpm;
+    double Quarters; // quarter notes elapsed at the segment's start
   };
   std::vector<TTempoSegment> Tempo; // never empty after parsing; first segment at tick 0
   double TimecodeSecondsPerTick = 0.0;

@@ -11,6 +11,12 @@ using EntryPoint = AEffect* (*)(audioMasterCallback);
 // the record exists, so the callback cannot find its host through the record yet.
 thread_local THostedPlugin* LoadingHost = nullptr;
 
+// Host opcodes and time-info flags of the SDK that the shared ABI header does not list.
+constexpr VstInt32 audioMasterGetSampleRate = 16;
+constexpr VstInt32 audioMasterGetBlockSize = 17;
+constexpr VstInt32 kVstTransportPlaying = 1 << 1;
+constexpr VstInt32 kVstPpqPosValid = 1 << 9;
+
 void CopyText(void* ptr, const char* text) {
   if (ptr) std::strcpy(static_cast<char*>(ptr), text);
 }
@@ -68,9 +74,8 @@ std::string THostedPlugin::Text(VstInt32 opcode, VstInt32 index, VstIntPtr value
 
 VstIntPtr VSTCALLBACK THostedPlugin::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                               VstIntPtr value, void* ptr, float opt) {
-  THostedPlugin* host = effect && effect->resvd1
-                            ? reinterpret_cast<THostedPlugin*>(effect->resvd1)
-                            : LoadingHost;
+  THostedPlugin* host =
+      effect && effect->resvd1 ? reinterpret_cast<THostedPlugin*>(effect->resvd1) : LoadingHost;
   if (!host) return opcode == audioMasterVersion ? kVstVersion : 0;
   return host->Answer(opcode, index, value, ptr, opt);
 }
@@ -84,7 +89,8 @@ VstIntPtr THostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value
     if (RecordAutomation) Automations.push_back({index, opt});
     return 0;
   case audioMasterWantMidi: return 1;
-  case audioMasterTempoAt: return static_cast<VstIntPtr>(TempoAt(static_cast<VstInt32>(value)) * 10000.0 + 0.5);
+  case audioMasterTempoAt:
+    return static_cast<VstIntPtr>(TempoAt(static_cast<VstInt32>(value)) * 10000.0 + 0.5);
   case audioMasterGetTime:
     TimeInfo = {};
     TimeInfo.samplePos = SamplePosition;
@@ -93,7 +99,13 @@ VstIntPtr THostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value
     TimeInfo.timeSigNumerator = 4;
     TimeInfo.timeSigDenominator = 4;
     TimeInfo.flags = 1 << 10; // tempo valid
+    if (QuarterPosition >= 0.0) {
+      TimeInfo.ppqPos = QuarterPosition;
+      TimeInfo.flags |= kVstPpqPosValid | kVstTransportPlaying;
+    }
     return reinterpret_cast<VstIntPtr>(&TimeInfo);
+  case audioMasterGetSampleRate: return static_cast<VstIntPtr>(SampleRate);
+  case audioMasterGetBlockSize: return BlockSize;
   case audioMasterGetVendorString: CopyText(ptr, "Fernhollow Tools"); return 1;
   case audioMasterGetProductString: CopyText(ptr, "qvt"); return 1;
   case audioMasterGetVendorVersion: return 1;

@@ -21,8 +21,8 @@ public:
   THostedPlugin& operator=(const THostedPlugin&) = delete;
 
   AEffect* Effect() const { return Effect_; }
-  VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                     void* ptr = nullptr, float opt = 0.0f);
+  VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.0f);
   // A text query into a zero-filled 256-byte buffer.
   std::string Text(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0);
 
@@ -36,8 +36,10 @@ public:
   std::vector<TAutomation> Automations; // every audioMasterAutomate received
   bool RecordAutomation = true;
   std::vector<VstInt32> Requests; // every host opcode the plug-in asked, in order
-  bool RecordRequests = true;      // long renders switch the logs off
-  double SamplePosition = 0.0;     // the transport position audioMasterGetTime reports
+  bool RecordRequests = true;     // long renders switch the logs off
+  double SamplePosition = 0.0;    // the transport position audioMasterGetTime reports
+  double QuarterPosition = -1.0;  // the same in quarter notes; below 0 while stopped
+  VstInt32 BlockSize = 0;         // answered to audioMasterGetBlockSize
 
   // Closes the plug-in now (answers effClose's result, 0 when already closed);
   // the destructor then only unloads the library.

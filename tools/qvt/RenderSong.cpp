@@ -101,6 +101,7 @@ bool TSongRenderer::UsesReplacing() const {
 
 void TSongRenderer::Prepare() {
   Plugin.SampleRate = Options.SampleRate;
+  Plugin.BlockSize = Options.BlockSize;
   Plugin.Dispatch(effOpen);
   Plugin.Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(Options.SampleRate));
   Plugin.Dispatch(effSetBlockSize, 0, Options.BlockSize);
@@ -139,6 +140,7 @@ void TSongRenderer::Render(const TBlockSink& sink) {
         static_cast<int>(std::min<std::int64_t>(Options.BlockSize, TotalFrames_ - BlockStart));
     next = blockEvents.Fill(Events, next, BlockStart, frames);
     Plugin.SamplePosition = static_cast<double>(BlockStart);
+    Plugin.QuarterPosition = Song.QuartersAt(static_cast<double>(BlockStart) / Options.SampleRate);
     if (!replacing)
       for (auto& channel : outputs)
         std::fill_n(channel.begin(), frames, 0.0f);
@@ -159,6 +161,7 @@ void TSongRenderer::Render(const TBlockSink& sink) {
   PluginSeconds_ = std::chrono::duration<double>(inside).count();
   PluginCpuSeconds_ = insideCpu;
   Plugin.TempoAt = [](VstInt32) { return 120.0; }; // this renderer's song may not outlive it
+  Plugin.QuarterPosition = -1.0;
 }
 
 } // namespace qvt

@@ -105,4 +105,10 @@ __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallbac
 __attribute__((visibility("default"))) const std::vector<VstInt32>* QvtRecorderOpcodes() {
   return Current ? &Current->Opcodes : nullptr;
 }
+
+// Asks the host a question as the last loaded recorder, for the tests to see the answers.
+__attribute__((visibility("default"))) VstIntPtr QvtRecorderAskHost(VstInt32 opcode,
+                                                                    VstIntPtr value) {
+  return Current ? Current->Host(&Current->Effect, opcode, 0, value, nullptr, 0.0f) : 0;
+}
 }
