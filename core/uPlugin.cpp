@@ -18,58 +18,22 @@ float Limited(float value) {
   return value > 1.0f ? 1.0f : value;
 }
 
-// The start-up program until a bank is loaded: a plain sine on operator 3,
-// filters open, effects off.
-TProgramRecord InitProgram() {
-  TProgramRecord record{};
-  SetRecordName(record, "Init");
-  auto set = [&record](int index, double value) {
-    record.Values[index] = static_cast<float>(value);
-  };
-  set(0, 0.2);                                   // scheme 2: operator 3 carries
-  set(3, 1.0);                                   // operator 3 level
-  for (int k = 0; k < 3; ++k) {
-    set(4 + k, qvt::ValueFromOffset(0.0));       // no offset
-    set(7 + k, qvt::ValueFromRatio(1.0));        // ratio 1
-  }
-  set(19, 0.5);                                  // shaper off
-  set(20, 0.5);
-  set(21, 0.5);
-  set(23, 0.5);                                  // no unison detune
-  set(24, 1.0);                                  // low-pass wide open (off)
-  set(28, 5.0 / 12000.0);                        // 5 ms attack
-  set(29, 250.0 / 12000.0);                      // 250 ms release
-  set(31, 0.5);
-  set(34, qvt::ValueFromOffset(0.0));
-  set(35, qvt::ValueFromRatio(1.0));
-  set(36, 0.5);
-  set(39, qvt::ValueFromFlangerRate(0.5));
-  set(40, 0.5);
-  set(41, 0.2);
-  set(42, 0.5);
-  set(44, 0.5);
-  set(46, 0.5);
-  set(47, 1.0);
-  set(48, 1.0);
-  set(49, 0.25);
-  set(50, 1.0);
-  set(52, 0.04);                                 // four steps per beat
-  for (int step = 0; step < qvt::kNumSteps; ++step)
-    set(54 + step, qvt::ValueFromStepRatio(1.0)); // every step at the note's pitch
-  return record;
-}
-
 } // namespace
 
 TPlugin::TPlugin(audioMasterCallback audioMaster)
     : AudioEffectX(audioMaster, qvt::kNumPrograms, qvt::kNumParams) {
   for (auto& step : Steps) step.store(1.0f, std::memory_order_relaxed);
+  // Each step below reports its own failures and never throws.
+  SetUpFolders();
+  BuildHostKey();
+  ReadSettings();
   LoadStartupBank();
 }
 
-TPlugin::~TPlugin() { ClearBank(); }
-
-void TPlugin::LoadStartupBank() { AddProgram(InitProgram()); }
+TPlugin::~TPlugin() {
+  WriteSettings();
+  ClearBank();
+}
 
 // ---- host-facing parameter and program queries ---------------------------------------
 

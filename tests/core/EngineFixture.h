@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/uBankText.h"
 #include "core/uSynth.h"
 
 namespace engine_test {
@@ -26,7 +27,16 @@ struct TStereo {
 
 class Engine : public ::testing::Test {
 protected:
-  void SetUp() override { gTempo = 120.0; }
+  void SetUp() override {
+    gTempo = 120.0;
+    PlayNeutralProgram(Synth);
+  }
+  // The tests measure the neutral program: one sine carrier, filters open, effects off.
+  static void PlayNeutralProgram(TSynth& synth) {
+    const TProgramRecord neutral = qvt::DefaultProgram();
+    for (int index = 0; index < qvt::kNumStoredParams; ++index)
+      synth.setParameter(index, neutral.Values[index]);
+  }
 
   void Send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, VstInt32 delta = 0) {
     VstMidiEvent event{};

@@ -141,6 +141,7 @@ TEST_F(Engine, EventsWithZeroOffsetsBehaveAsIfHandledBeforeTheBlock) {
   NoteOn(69, 0);
   const TStereo split = Render(256);
   TSynth direct(Host);
+  PlayNeutralProgram(direct);
   VstMidiEvent event{};
   event.type = kVstMidiType;
   event.midiData[0] = static_cast<char>(0x90);
@@ -211,7 +212,7 @@ TEST_F(Engine, ProgramChangesApplyKillVoiceBeforeTheNewValues) {
   Synth.AddProgram(slow);
   NoteOn(60);
   Render(64);
-  Synth.SelectProgram(1);
+  Synth.SelectProgram(Synth.BankCount() - 1);
   Render(64);
   EXPECT_NEAR(Synth.ReleaseCoefficient(), 1.0 + std::log(0.0001) / (0.001 * 6000.5 * 44100.0),
               1e-12);
@@ -233,6 +234,7 @@ TEST_F(Engine, ProcessAddsWhileProcessReplacingReplaces) {
   std::vector<float> left(256, 0.5f), right(256, 0.5f);
   float* outputs[2] = {left.data(), right.data()};
   TSynth twin(Host);
+  PlayNeutralProgram(twin);
   VstMidiEvent event{};
   event.type = kVstMidiType;
   event.midiData[0] = static_cast<char>(0x90);

@@ -1,13 +1,14 @@
 // Construction and late initialisation of the synthesizer object.
 #include <gtest/gtest.h>
 
+#include "core/uBankText.h"
 #include "core/uSynth.h"
 
 TEST(Construction, LoadsTheFirstProgramAndSetsTheFinalRecord) {
   TSynth synth(nullptr);
   AEffect* fx = synth.getAeffect();
-  EXPECT_EQ(synth.getProgramName(), "Init");
-  EXPECT_EQ(synth.BankCount(), 1);
+  ASSERT_GE(synth.BankCount(), 1);
+  EXPECT_EQ(synth.getProgramName(), RecordName(synth.BankProgram(0)));
   EXPECT_EQ(synth.SelectedIndex(), -1);
   EXPECT_EQ(fx->numInputs, 0);
   EXPECT_EQ(fx->numOutputs, 2);
@@ -18,8 +19,11 @@ TEST(Construction, LoadsTheFirstProgramAndSetsTheFinalRecord) {
   for (int step = 0; step < 16; ++step) EXPECT_EQ(synth.StepRatio(step), 1.0f);
 }
 
-TEST(Construction, TheStartProgramIsAPlainSineWithFiltersOpenAndEffectsOff) {
+TEST(Construction, TheNeutralProgramIsAPlainSineWithFiltersOpenAndEffectsOff) {
   TSynth synth(nullptr);
+  synth.ClearBank();
+  synth.AddProgram(qvt::DefaultProgram());
+  synth.LoadFirstProgram();
   EXPECT_EQ(synth.getParameterDisplay(0), "2");       // operator 3 carries
   EXPECT_EQ(synth.getParameterDisplay(3), "100");
   EXPECT_EQ(synth.getParameterDisplay(12), "Sine");

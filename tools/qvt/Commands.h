@@ -6,5 +6,6 @@
 
 namespace qvt {
 int RunInfo(const std::vector<std::string>& args);
+int RunBank(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args);
 } // namespace qvt

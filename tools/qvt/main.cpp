@@ -12,6 +12,8 @@ void PrintUsage() {
   std::fprintf(stderr, "usage: qvt COMMAND [ARGS]\n"
                        "commands:\n"
                        "  info PLUGIN.so    show the plug-in as a host sees it\n"
+                       "  bank list|dump FILE.qvt, bank build SOURCE -o FILE.qvt\n"
+                       "                    list a bank file, write it as text, or pack text\n"
                        "  render [PLUGIN.so] SONG.mid -o OUT.wav [options]\n"
                        "                    play a MIDI file through the plug-in into a WAV file\n");
 }
@@ -27,6 +29,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 2, argv + argc);
   try {
     if (command == "info") return qvt::RunInfo(args);
+    if (command == "bank") return qvt::RunBank(args);
     if (command == "render") return qvt::RunRender(args);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "qvt %s: %s\n", command.c_str(), error.what());

@@ -1,0 +1,243 @@
+// Bank files: layout, old versions, refusals with their messages, short files, failed saves.
+#include <sys/resource.h>
+
+#include <csignal>
+#include <sstream>
+
+#include "core/uBankFormat.h"
+#include "core/uSynth.h"
+#include "lib/uFileIo.h"
+#include "lib/uRegistry.h"
+#include "tests/core/BankFileFixture.h"
+
+using namespace bank_test;
+
+namespace {
+
+std::string Message(const char* format, const std::string& path) {
+  std::string text = format;
+  return text.replace(text.find("%s"), 2, path);
+}
+
+std::string RememberedBankPath(const TPlugin& plugin) {
+  return qvt::RegReadText(qvt::TRegistryRoot::CurrentUser,
+                          "SOFTWARE\\Fernhollow\\VST\\Quivertone\\2\\" + plugin.GetHostKey() +
+                              "\\BankPath");
+}
+
+} // namespace
+
+TEST_F(BankFiles, ThreeProgramsAreAHeaderAndThreeRecordsOf311Bytes) {
+  TPlugin plugin(nullptr);
+  const TProgramRecord a = Program("Alpha", 0.1f), b = Program("Beta", 0.2f), c = Program("Gamma", 0.3f);
+  Fill(plugin, {a, b, c});
+  plugin.SaveBankFile(PathOf("three.qvt"));
+  const TBytes file = Get("three.qvt");
+  ASSERT_EQ(file.size(), 941u);
+  EXPECT_EQ(TBytes(file.begin(), file.begin() + 8), Header(22, 3));
+  EXPECT_EQ(std::memcmp(file.data() + 8, &a, 311), 0);
+  EXPECT_EQ(std::memcmp(file.data() + 8 + 311, &b, 311), 0);
+  EXPECT_EQ(std::memcmp(file.data() + 8 + 622, &c, 311), 0);
+  EXPECT_EQ(plugin.GetBankFilePath(), PathOf("three.qvt"));
+  EXPECT_EQ(RememberedBankPath(plugin), PathOf("three.qvt"));
+}
+
+TEST_F(BankFiles, ASavedBankLoadsBackByteForByte) {
+  TPlugin writer(nullptr), reader(nullptr);
+  TProgramRecord odd = Program("\xAB" "Odd\xBB name", 0.5f);
+  odd.Values[60] = 1.7f; // step values may lie outside 0…1 after pattern operations
+  Fill(writer, {Program("One", 0.0f), odd, Program("Three", 0.9f)});
+  writer.SaveBankFile(PathOf("a.qvt"));
+  ASSERT_TRUE(reader.LoadBankFile(PathOf("a.qvt")));
+  EXPECT_EQ(BankOf(reader), BankOf(writer));
+  reader.SaveBankFile(PathOf("b.qvt"));
+  EXPECT_EQ(Get("a.qvt"), Get("b.qvt"));
+  EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(BankFiles, LoadingABankLeavesTheSoundingProgramAlone) {
+  TPlugin plugin(nullptr);
+  plugin.LoadFirstProgram();
+  const TProgramRecord sounding = plugin.EditBufferRecord();
+  Fill(plugin, {Program("Other", 0.7f)});
+  plugin.SaveBankFile(PathOf("other.qvt"));
+  plugin.LoadFactoryBank();
+  ASSERT_TRUE(plugin.LoadBankFile(PathOf("other.qvt")));
+  EXPECT_EQ(plugin.EditBufferRecord(), sounding);
+  EXPECT_EQ(RecordName(plugin.BankProgram(0)), "Other");
+}
+
+TEST_F(BankFiles, RefusedFilesShowTheirMessageAndChangeNothing) {
+  struct TCase {
+    const char* File;
+    TBytes Bytes;
+    const char* Format;
+  };
+  const char* notBank = "File \xAB%s\xBB is not Quivertone preset bank!";
+  const char* empty = "File \xAB%s\xBB is empty Quivertone preset bank!";
+  const char* version = "File \xAB%s\xBB is incorect version of Quivertone preset bank!";
+  TBytes v23 = Header(23, 1), v19 = Header(19, 1), wrongMagic = Header(22, 1);
+  v23.resize(8 + 311);
+  v19.resize(8 + 311);
+  wrongMagic[0] = 'X';
+  const std::vector<TCase> cases = {
+      {"empty.qvt", {0xA4, 0x51, 0x56, 0x54, 0x16, 0x00, 0x00, 0x00}, empty},
+      {"v23.qvt", v23, version},
+      {"v19.qvt", v19, version},
+      {"zero-count-bad-version.qvt", Header(99, 0), empty}, // the count is checked first
+      {"short.qvt", {0xA4, 'Q'}, notBank},
+      {"nothing.qvt", {}, notBank},
+      {"magic.qvt", wrongMagic, notBank},
+  };
+  TPlugin plugin(nullptr);
+  Fill(plugin, {Program("Keep", 0.4f)});
+  plugin.SaveBankFile(PathOf("kept.qvt"));
+  for (const TCase& c : cases) {
+    Put(c.File, c.Bytes);
+    Messages.clear();
+    EXPECT_FALSE(plugin.LoadBankFile(PathOf(c.File))) << c.File;
+    ASSERT_EQ(Messages.size(), 1u) << c.File;
+    EXPECT_EQ(Messages[0].Text, Message(c.Format, PathOf(c.File)));
+    EXPECT_EQ(Messages[0].Caption, "Quivertone v2.2");
+    EXPECT_EQ(Messages[0].Flags, qvt::mbOk | qvt::mbIconError);
+    EXPECT_EQ(BankOf(plugin), std::vector<TProgramRecord>{Program("Keep", 0.4f)}) << c.File;
+    EXPECT_EQ(plugin.GetBankFilePath(), PathOf("kept.qvt"));
+    EXPECT_EQ(RememberedBankPath(plugin), PathOf("kept.qvt"));
+  }
+}
+
+TEST_F(BankFiles, MissingOrUnreadableFilesRaiseTheSystemsErrorAndChangeNothing) {
+  TPlugin plugin(nullptr);
+  Fill(plugin, {Program("Keep", 0.4f)});
+  EXPECT_THROW(plugin.LoadBankFile(PathOf("missing.qvt")), qvt::EFileError);
+  std::filesystem::create_directory(Root / "folder.qvt");
+  EXPECT_THROW(plugin.LoadBankFile(PathOf("folder.qvt")), qvt::EFileError);
+  EXPECT_EQ(plugin.BankCount(), 1);
+  EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(BankFiles, Version20WaveformsMoveToTheNewScaleAndTheLastTwoParametersAreZero) {
+  TBytes file = Header(20, 1);
+  AppendName(file, "Old");
+  for (int i = 0; i < 70; ++i) {
+    float value = 0.5f;
+    if (i == 10) value = 0.3333f;
+    if (i == 11) value = 1.0f;
+    if (i == 12) value = 0.6667f;
+    AppendFloat(file, value);
+  }
+  ASSERT_EQ(file.size(), 8u + 303u);
+  Put("v20.qvt", file);
+  TPlugin plugin(nullptr);
+  ASSERT_TRUE(plugin.LoadBankFile(PathOf("v20.qvt")));
+  ASSERT_EQ(plugin.BankCount(), 1);
+  const TProgramRecord& program = plugin.BankProgram(0);
+  EXPECT_EQ(RecordName(program), "Old");
+  EXPECT_EQ(program.Values[10], 0.1f);
+  EXPECT_EQ(program.Values[11], 0.3f);
+  EXPECT_EQ(program.Values[12], 0.2f);
+  EXPECT_EQ(program.Values[69], 0.5f);
+  EXPECT_EQ(program.Values[70], 0.0f);
+  EXPECT_EQ(program.Values[71], 0.0f);
+}
+
+TEST_F(BankFiles, Version21GainsAnInvertSwitchThatIsOff) {
+  TBytes file = Header(21, 1);
+  AppendName(file, "Mid");
+  for (int i = 0; i < 71; ++i) AppendFloat(file, i == 32 ? 0.7f : 0.01f * static_cast<float>(i));
+  ASSERT_EQ(file.size(), 8u + 307u);
+  Put("v21.qvt", file);
+  TPlugin plugin(nullptr);
+  ASSERT_TRUE(plugin.LoadBankFile(PathOf("v21.qvt")));
+  const TProgramRecord& program = plugin.BankProgram(0);
+  EXPECT_EQ(program.Values[31], 0.01f * 31.0f);
+  EXPECT_EQ(program.Values[32], 0.0f);
+  EXPECT_EQ(program.Values[33], 0.7f);
+  EXPECT_EQ(program.Values[71], 0.01f * 70.0f); // the file's last value
+  EXPECT_EQ(program.Values[10], 0.01f * 10.0f); // no waveform conversion after version 20
+}
+
+TEST_F(BankFiles, ARecordAreaShorterThanPromisedReadsAsZeros) {
+  TBytes file = Header(22, 3);
+  const TProgramRecord first = Program("First", 0.25f);
+  const auto* raw = reinterpret_cast<const std::uint8_t*>(&first);
+  file.insert(file.end(), raw, raw + 311);
+  file.insert(file.end(), {'S', 'e', 'c'}); // three bytes of the second record
+  Put("short.qvt", file);
+  TPlugin plugin(nullptr);
+  ASSERT_TRUE(plugin.LoadBankFile(PathOf("short.qvt")));
+  ASSERT_EQ(plugin.BankCount(), 3);
+  EXPECT_EQ(plugin.BankProgram(0), first);
+  EXPECT_EQ(RecordName(plugin.BankProgram(1)), "Sec");
+  EXPECT_EQ(plugin.BankProgram(1).Values[0], 0.0f);
+  EXPECT_EQ(plugin.BankProgram(2), TProgramRecord{});
+}
+
+TEST_F(BankFiles, EveryTruncationOfAFileLoadsOrIsRefusedWithoutHarm) {
+  TPlugin plugin(nullptr);
+  Fill(plugin, {Program("A", 0.1f), Program("B", 0.2f)});
+  plugin.SaveBankFile(PathOf("full.qvt"));
+  const TBytes full = Get("full.qvt");
+  for (std::size_t size = 0; size <= full.size(); size += 7) {
+    Put("cut.qvt", TBytes(full.begin(), full.begin() + static_cast<long>(size)));
+    const bool loaded = plugin.LoadBankFile(PathOf("cut.qvt"));
+    EXPECT_EQ(loaded, size >= 7) << size; // the count's high byte is 0 anyway
+    EXPECT_GE(plugin.BankCount(), 1);
+  }
+}
+
+TEST_F(BankFiles, AStreamOfUnknownVersionOrWithoutProgramsLeavesTheBank) {
+  TPlugin plugin(nullptr);
+  Fill(plugin, {Program("Keep", 0.4f)});
+  for (const TBytes& header : {Header(23, 1), Header(22, 0)}) {
+    std::istringstream stream(std::string(header.begin(), header.end()));
+    EXPECT_THROW(plugin.ReadBank(stream), std::runtime_error);
+    EXPECT_EQ(BankOf(plugin), std::vector<TProgramRecord>{Program("Keep", 0.4f)});
+  }
+}
+
+TEST_F(BankFiles, AFailedSaveKeepsTheOldFileAndRaisesAnError) {
+  TPlugin plugin(nullptr);
+  Fill(plugin, {Program("Old", 0.1f)});
+  plugin.SaveBankFile(PathOf("bank.qvt"));
+  const TBytes old = Get("bank.qvt");
+  Fill(plugin, {Program("New1", 0.2f), Program("New2", 0.3f), Program("New3", 0.4f)});
+
+  // The file system refuses the write half way (here: a file-size limit).
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit low = saved;
+  low.rlim_cur = 400;
+  setrlimit(RLIMIT_FSIZE, &low);
+  EXPECT_THROW(plugin.SaveBankFile(PathOf("bank.qvt")), qvt::EFileError);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+
+  EXPECT_EQ(Get("bank.qvt"), old);
+  for (const auto& entry : std::filesystem::directory_iterator(Root)) // no leftovers
+    EXPECT_TRUE(entry.path().filename() == "bank.qvt" || entry.path().filename() == "config")
+        << entry.path();
+  EXPECT_EQ(plugin.GetBankFilePath(), PathOf("bank.qvt"));
+}
+
+TEST_F(BankFiles, SavingOverAFolderFailsAndLeavesItAlone) {
+  TPlugin plugin(nullptr);
+  std::filesystem::create_directories(Root / "bank.qvt/inside");
+  EXPECT_THROW(plugin.SaveBankFile(PathOf("bank.qvt")), qvt::EFileError);
+  EXPECT_TRUE(std::filesystem::is_directory(Root / "bank.qvt/inside"));
+  EXPECT_NE(plugin.GetBankFilePath(), PathOf("bank.qvt"));
+}
+
+TEST_F(BankFiles, SavingIntoAReadOnlyFolderFailsAndKeepsTheOldFile) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  TPlugin plugin(nullptr);
+  plugin.SaveBankFile(PathOf("bank.qvt"));
+  const TBytes old = Get("bank.qvt");
+  Fill(plugin, {Program("New", 0.2f)});
+  std::filesystem::permissions(Root, std::filesystem::perms::owner_read |
+                                         std::filesystem::perms::owner_exec);
+  EXPECT_THROW(plugin.SaveBankFile(PathOf("bank.qvt")), qvt::EFileError);
+  std::filesystem::permissions(Root, std::filesystem::perms::owner_all);
+  EXPECT_EQ(Get("bank.qvt"), old);
+}

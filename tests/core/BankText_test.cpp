@@ -1,0 +1,165 @@
+// The bank text source: names, units, defaults, errors and exact round trips.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "core/uBankFormat.h"
+#include "core/uBankText.h"
+#include "core/uParameters.h"
+#include "lib/uFunctions.h"
+
+namespace {
+
+TProgramRecord One(const std::string& text) {
+  const auto programs = qvt::ParseBankText(text);
+  EXPECT_EQ(programs.size(), 1u);
+  return programs.empty() ? TProgramRecord{} : programs[0];
+}
+
+std::string ErrorOf(const std::string& text) {
+  try {
+    qvt::ParseBankText(text);
+  } catch (const qvt::EBankTextError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+std::string FactorySource() {
+  const std::string here = __FILE__; // …/tests/core/BankText_test.cpp
+  const std::string path = here.substr(0, here.rfind("/tests/")) + "/resources/bank/factory-bank.txt";
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+TEST(BankText, SharedParameterNamesTakeAnOccurrenceNumber) {
+  EXPECT_EQ(qvt::SourceName(16), "Osc1 XY-pad");
+  EXPECT_EQ(qvt::SourceName(19), "Osc1 XY-pad#2");
+  EXPECT_EQ(qvt::SourceName(21), "Osc3 XY-pad#2");
+  EXPECT_EQ(qvt::SourceName(24), "Filter Lowpass Cuttoff");
+  for (int index = 0; index < 72; ++index)
+    EXPECT_EQ(qvt::IndexOfSourceName(qvt::SourceName(index)), index) << index;
+  EXPECT_EQ(qvt::IndexOfSourceName("@19"), 19);
+  EXPECT_EQ(qvt::IndexOfSourceName("@72"), -1);
+  EXPECT_EQ(qvt::IndexOfSourceName("Osc1 XY-pad#3"), -1);
+}
+
+TEST(BankText, OmittedParametersTakeTheDefaultProgram) {
+  const TProgramRecord program = One("[Plain]\n");
+  TProgramRecord expected = qvt::DefaultProgram();
+  SetRecordName(expected, "Plain");
+  EXPECT_EQ(program, expected);
+  const TProgramRecord defaults = qvt::DefaultProgram();
+  EXPECT_EQ(RecordName(defaults), "Init");
+  auto show = [&](int index) {
+    return qvt::ParameterDisplay(index, defaults.Values[index],
+                                 [&](int other) { return defaults.Values[other]; });
+  };
+  EXPECT_EQ(show(0), "2");
+  EXPECT_EQ(show(3), "100");
+  EXPECT_EQ(show(4), "0.00");
+  EXPECT_EQ(show(9), "1.0000");
+  EXPECT_EQ(show(28), "5");
+  EXPECT_EQ(show(29), "250");
+  for (int index : {30, 37, 45}) EXPECT_EQ(show(index), "off");
+  for (int step = 54; step < 70; ++step) EXPECT_EQ(show(step), "1.0000");
+}
+
+TEST(BankText, UnitsConvertAsTheDisplayShowsThem) {
+  const TProgramRecord p = One(R"([Units]
+Generation Scheme = scheme 7
+Osc1 Level = 80%
+Osc2 Offset = 1.5Hz
+Osc2 Ratio = 3x
+Osc1 Waveform = Sawtooth
+Osc2 Waveform = inv saw
+Osc1 Seq = on
+Osc1 XY-pad = 25%
+Osc1 XY-pad#2 = -50%
+Space Unison = 10%
+Filter Lowpass Cuttoff = 2000Hz
+Filter Highpass Cuttoff = 20Hz
+Filter Lowpass Type = Butterworth
+MainOsc Attack Time = 120ms
+Flanger LFO Waveform = Sine
+Flanger LFO Rate = 0.25Hz
+Flanger Time = 30ms
+Pattern Speed = 8 steps
+Pattern Step1 = 2x
+Pattern Step2 = -12st
+Pattern Step3 = 0.5   # a plain value
+)");
+  auto show = [&p](int index) {
+    return qvt::ParameterDisplay(index, p.Values[index], [&p](int other) { return p.Values[other]; });
+  };
+  EXPECT_EQ(show(0), "7");
+  EXPECT_EQ(show(1), "80");
+  EXPECT_EQ(show(5), "1.50");
+  EXPECT_EQ(show(8), "3.0000");
+  EXPECT_EQ(show(10), "Sawtooth");
+  EXPECT_EQ(show(11), "Inv Saw");
+  EXPECT_EQ(show(13), "on");
+  EXPECT_EQ(show(16), "Reductor 25 %; Shaper -50 %");
+  EXPECT_EQ(show(23), "10");
+  EXPECT_EQ(show(24), "2000");
+  EXPECT_EQ(show(25), "20");
+  EXPECT_EQ(show(26), "Butterworth");
+  EXPECT_EQ(show(28), "120");
+  EXPECT_EQ(show(38), "Sine");
+  EXPECT_EQ(show(39), "0.2");
+  EXPECT_EQ(show(42), "30.0");
+  EXPECT_FLOAT_EQ(p.Values[52], 0.08f);
+  EXPECT_EQ(show(54), "2.0000");
+  EXPECT_EQ(show(55), "0.5000");
+  EXPECT_EQ(p.Values[56], 0.5f);
+}
+
+TEST(BankText, MistakesAreReportedWithTheirLine) {
+  EXPECT_EQ(ErrorOf("Osc1 Level = 1\n"), "line 1: a value before the first [program name]");
+  EXPECT_EQ(ErrorOf("[A]\n\nOsc9 Level = 1\n"), "line 3: unknown parameter \"Osc9 Level\"");
+  EXPECT_EQ(ErrorOf("[A]\nLoop = on\nLoop = off\n"), "line 3: Loop is given twice");
+  EXPECT_EQ(ErrorOf("[A]\nLoop\n"), "line 2: expected \"name = value\"");
+  EXPECT_EQ(ErrorOf("[12345678901234567890123]\n"),
+            "line 1: the program name is longer than 22 characters");
+  EXPECT_EQ(ErrorOf("[A]\nOsc1 Ratio = 65x\n"), "line 2: \"65x\" lies outside the range of Osc1 Ratio");
+  EXPECT_EQ(ErrorOf("[A]\nOsc1 Level = 3ms\n"), "line 2: \"3ms\" is no value for Osc1 Level");
+  EXPECT_EQ(ErrorOf("[A]\nOsc1 Level = 0,5\n"), "line 2: \"0,5\" is no value for Osc1 Level");
+  EXPECT_EQ(ErrorOf("[A]\nOsc1 Level = nan\n"), "line 2: the value is not a finite number");
+}
+
+TEST(BankText, NamesAreUtf8InTheTextAnd8BitInTheBank) {
+  const TProgramRecord p = One("[Caf\xC3\xA9 \xC2\xAB" "Bass\xC2\xBB] # comment\n");
+  EXPECT_EQ(RecordName(p), "Caf\xE9 \xAB" "Bass\xBB");
+  EXPECT_EQ(qvt::FormatBankText(std::vector<TProgramRecord>{p}).substr(0, 17),
+            "[Caf\xC3\xA9 \xC2\xAB" "Bass\xC2\xBB]\n");
+}
+
+TEST(BankText, AnyBankSurvivesTheTextForm) {
+  std::mt19937 random(7);
+  std::vector<TProgramRecord> bank;
+  for (int p = 0; p < 20; ++p) {
+    TProgramRecord record = qvt::DefaultProgram();
+    SetRecordName(record, "Random " + std::to_string(p));
+    for (int i = 0; i < 72; ++i)
+      if (random() % 3 == 0) record.Values[i] = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+    record.Values[5] = std::numeric_limits<float>::quiet_NaN();
+    record.Values[6] = -std::numeric_limits<float>::infinity();
+    bank.push_back(record);
+  }
+  const auto parsed = qvt::ParseBankText(qvt::FormatBankText(bank));
+  EXPECT_EQ(qvt::EncodeBank(parsed), qvt::EncodeBank(bank));
+}
+
+TEST(BankText, TheFactorySourceBuildsDumpsAndBuildsToTheSameFile) {
+  const std::string source = FactorySource();
+  ASSERT_FALSE(source.empty());
+  const auto first = qvt::EncodeBank(qvt::ParseBankText(source));
+  const std::string dumped = qvt::FormatBankText(qvt::DecodeBank(first));
+  EXPECT_EQ(qvt::EncodeBank(qvt::ParseBankText(dumped)), first);
+}

@@ -1,0 +1,157 @@
+// Per-host settings: the host key, the remembered bank, note quantisation, folders.
+#include <unistd.h>
+
+#include "core/uBankFormat.h"
+#include "lib/uPaths.h"
+#include "lib/uRegistry.h"
+#include "tests/core/BankFileFixture.h"
+
+using namespace bank_test;
+
+namespace {
+
+// A host whose vendor, product and version answers the test chooses.
+struct THostAnswers {
+  std::string Vendor = "V", Product = "P";
+  VstIntPtr Version = 3;
+  bool Succeeds = true;
+  std::size_t WriteBytes = 0; // when set, the host writes this many bytes of its text
+};
+THostAnswers gHost;
+
+VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
+  auto answer = [ptr](const std::string& text) -> VstIntPtr {
+    const std::size_t n = gHost.WriteBytes ? gHost.WriteBytes : text.size() + 1;
+    std::memcpy(ptr, text.c_str(), std::min(n, text.size() + 1));
+    return gHost.Succeeds ? 1 : 0;
+  };
+  switch (opcode) {
+  case audioMasterVersion: return 2400;
+  case audioMasterGetVendorString: return answer(gHost.Vendor);
+  case audioMasterGetProductString: return answer(gHost.Product);
+  case audioMasterGetVendorVersion: return gHost.Version;
+  default: return 0;
+  }
+}
+
+const std::string kKey = "SOFTWARE\\Fernhollow\\VST\\Quivertone\\2\\V\\P\\3\\";
+constexpr auto kUser = qvt::TRegistryRoot::CurrentUser;
+
+class Settings : public BankFiles {
+protected:
+  void SetUp() override {
+    BankFiles::SetUp();
+    gHost = THostAnswers{};
+  }
+};
+
+} // namespace
+
+TEST_F(Settings, TheHostKeyIsVendorProductAndVersion) {
+  TPlugin plugin(Host);
+  EXPECT_EQ(plugin.GetHostKey(), "V\\P\\3");
+  gHost = {"Vendor", "Product", 4100, true, 0};
+  EXPECT_EQ(TPlugin(Host).GetHostKey(), "Vendor\\Product\\4100");
+}
+
+TEST_F(Settings, AFailedAnswerStillUsesTheBufferAndNoHostMeansUnknown) {
+  gHost.Succeeds = false;
+  gHost.Vendor = "";
+  EXPECT_EQ(TPlugin(Host).GetHostKey(), "\\P\\3");
+  EXPECT_EQ(TPlugin(nullptr).GetHostKey(), "Unknown\\Unknown\\0");
+}
+
+TEST_F(Settings, LongHostTextsAreCutTo63CharactersEvenWhenTheHostWritesPast64Bytes) {
+  gHost.Vendor = std::string(200, 'v');
+  gHost.Product = std::string(62, 'p') + "\xC3\xA9"; // the cut must not split a character
+  gHost.WriteBytes = 201;
+  const std::string key = TPlugin(Host).GetHostKey();
+  EXPECT_EQ(key, std::string(63, 'v') + "\\" + std::string(62, 'p') + "\\3");
+}
+
+TEST_F(Settings, TheRememberedBankIsLoadedAtConstruction) {
+  {
+    TPlugin plugin(Host);
+    Fill(plugin, {Program("Mine", 0.3f), Program("Also", 0.6f)});
+    plugin.SaveBankFile(PathOf("mine.qvt"));
+  }
+  EXPECT_EQ(qvt::RegReadText(kUser, kKey + "BankPath"), PathOf("mine.qvt"));
+  TPlugin again(Host);
+  EXPECT_EQ(again.GetBankFilePath(), PathOf("mine.qvt"));
+  ASSERT_EQ(again.BankCount(), 2);
+  EXPECT_EQ(RecordName(again.BankProgram(0)), "Mine");
+  // Another host does not share the setting.
+  gHost.Product = "Other";
+  TPlugin other(Host);
+  EXPECT_EQ(other.GetBankFilePath(), "");
+  EXPECT_NE(RecordName(other.BankProgram(0)), "Mine");
+}
+
+TEST_F(Settings, ARemovedBankFileMakesTheNextConstructionLoadTheFactoryBank) {
+  TPlugin factory(Host);
+  const auto factoryBank = BankOf(factory);
+  {
+    TPlugin plugin(Host);
+    Fill(plugin, {Program("Mine", 0.3f)});
+    plugin.SaveBankFile(PathOf("mine.qvt"));
+  }
+  std::filesystem::remove(PathOf("mine.qvt"));
+  TPlugin again(Host);
+  EXPECT_EQ(BankOf(again), factoryBank);
+  EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(Settings, ARefusedRememberedBankIsReportedAndTheFactoryBankPlays) {
+  TPlugin factory(Host);
+  Put("broken.qvt", {'n', 'o', 'p', 'e'});
+  qvt::RegWriteText(kUser, kKey + "BankPath", PathOf("broken.qvt"));
+  TPlugin plugin(Host);
+  ASSERT_EQ(Messages.size(), 1u);
+  EXPECT_EQ(Messages[0].Text,
+            "File \xAB" + PathOf("broken.qvt") + "\xBB is not Quivertone preset bank!");
+  EXPECT_EQ(BankOf(plugin), BankOf(factory));
+  EXPECT_EQ(plugin.GetBankFilePath(), PathOf("broken.qvt")); // the setting stays as it was
+}
+
+TEST_F(Settings, NotesQuantizationIsANumberReadAtConstructionAndWrittenAtTheEnd) {
+  EXPECT_FALSE(TPlugin(Host).GetNotesQuantization());
+  EXPECT_EQ(qvt::RegReadNumber(kUser, kKey + "NotesQuantization"), 0u);
+  {
+    TPlugin plugin(Host);
+    plugin.SetNotesQuantization(true);
+  }
+  EXPECT_EQ(qvt::RegReadNumber(kUser, kKey + "NotesQuantization"), 1u);
+  EXPECT_TRUE(TPlugin(Host).GetNotesQuantization());
+  qvt::RegWriteNumber(kUser, kKey + "NotesQuantization", 7); // anything but 0 is true
+  EXPECT_TRUE(TPlugin(Host).GetNotesQuantization());
+}
+
+TEST_F(Settings, ANotesQuantizationStoredAsTextIsIgnored) {
+  qvt::RegWriteText(kUser, kKey + "NotesQuantization", "1");
+  TPlugin plugin(Host);
+  EXPECT_FALSE(plugin.GetNotesQuantization());
+}
+
+TEST_F(Settings, ACorruptSettingsFileIsIgnoredAndSurvives) {
+  const std::string garbage = "\x7F" "ELF? not settings [at all]\n";
+  std::filesystem::create_directories(Root / "config/Quivertone");
+  std::ofstream(Root / "config/Quivertone/settings.reg", std::ios::binary) << garbage;
+  {
+    TPlugin plugin(Host);
+    EXPECT_EQ(plugin.GetBankFilePath(), "");
+    EXPECT_FALSE(plugin.GetNotesQuantization());
+  }
+  std::ifstream kept(Root / "config/Quivertone/settings.reg.broken", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), garbage);
+  EXPECT_EQ(qvt::RegReadNumber(kUser, kKey + "NotesQuantization"), 0u);
+}
+
+TEST_F(Settings, BankAndPatternFoldersExistAndTheHelpFileLiesBesideTheLibrary) {
+  TPlugin plugin(Host);
+  const std::string module = qvt::FolderOfFile(qvt::ModuleFileName());
+  EXPECT_EQ(plugin.GetHelpFile(), module + "Help.html");
+  EXPECT_TRUE(plugin.GetBankFolder().ends_with("/Banks/"));
+  EXPECT_TRUE(plugin.GetPatternsFolder().ends_with("/Patterns/"));
+  EXPECT_TRUE(std::filesystem::is_directory(plugin.GetBankFolder()));
+  EXPECT_TRUE(std::filesystem::is_directory(plugin.GetPatternsFolder()));
+}

@@ -1,0 +1,57 @@
+// The plug-in's own file name and the folders derived from it.
+#include <unistd.h>
+
+#include "lib/uPaths.h"
+#include "tests/lib/UserFolderFixture.h"
+
+using Paths = UserFolders;
+
+TEST_F(Paths, TheModuleIsTheFileThatHoldsTheCode) {
+  const std::string module = qvt::ModuleFileName();
+  ASSERT_FALSE(module.empty());
+  EXPECT_EQ(module.front(), '/');
+  EXPECT_TRUE(std::filesystem::equivalent(module, "/proc/self/exe"));
+  EXPECT_EQ(qvt::FolderOfFile("/a/b/Quivertone.so"), "/a/b/");
+  EXPECT_EQ(qvt::FolderOfFile("Quivertone.so"), "");
+}
+
+TEST_F(Paths, BankAndPatternFoldersAreMadeBesideTheLibrary) {
+  const std::string module = (Root / "vst/deeper").string(); // missing parents are made too
+  const qvt::TPluginFolders folders = qvt::PluginFolders(module, qvt::UserDataFolder());
+  EXPECT_EQ(folders.Banks, module + "/Banks/");
+  EXPECT_EQ(folders.Patterns, module + "/Patterns/");
+  EXPECT_EQ(folders.HelpFile, module + "/Help.html");
+  EXPECT_TRUE(std::filesystem::is_directory(folders.Banks));
+  EXPECT_TRUE(std::filesystem::is_directory(folders.Patterns));
+  EXPECT_FALSE(std::filesystem::exists(Root / "data"));
+}
+
+TEST_F(Paths, AFolderThatCannotHoldThemGivesWayToTheUserDataFolder) {
+  Put(Root / "file", "not a folder");
+  const std::string module = (Root / "file").string() + "/";
+  const qvt::TPluginFolders folders = qvt::PluginFolders(module, qvt::UserDataFolder());
+  EXPECT_EQ(folders.Banks, (Root / "data/Quivertone/Banks/").string());
+  EXPECT_EQ(folders.Patterns, (Root / "data/Quivertone/Patterns/").string());
+  EXPECT_EQ(folders.HelpFile, module + "Help.html"); // the manual stays with the library
+  EXPECT_TRUE(std::filesystem::is_directory(folders.Banks));
+}
+
+TEST_F(Paths, ReadOnlyLibraryFoldersGiveWayToTheUserDataFolder) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  std::filesystem::create_directories(Root / "system");
+  std::filesystem::permissions(Root / "system", std::filesystem::perms::owner_read |
+                                                    std::filesystem::perms::owner_exec);
+  const auto folders = qvt::PluginFolders((Root / "system/").string(), qvt::UserDataFolder());
+  std::filesystem::permissions(Root / "system", std::filesystem::perms::owner_all);
+  EXPECT_EQ(folders.Banks, (Root / "data/Quivertone/Banks/").string());
+}
+
+TEST_F(Paths, UserFoldersFollowTheXdgRules) {
+  Keep("HOME", (Root / "home").string());
+  EXPECT_EQ(qvt::UserDataFolder(), (Root / "data/Quivertone/").string());
+  Keep("XDG_DATA_HOME", "");
+  EXPECT_EQ(qvt::UserDataFolder(), (Root / "home/.local/share/Quivertone/").string());
+  Keep("XDG_DATA_HOME", "not/absolute");
+  EXPECT_EQ(qvt::UserDataFolder(), (Root / "home/.local/share/Quivertone/").string());
+  EXPECT_EQ(qvt::UserConfigFolder(), (Root / "config/Quivertone/").string());
+}

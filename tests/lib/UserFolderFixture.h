@@ -1,0 +1,48 @@
+// A fresh temporary folder per test, with $XDG_CONFIG_HOME and $XDG_DATA_HOME
+// pointed into it for the test's duration.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+class UserFolders : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qvt-test-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    Root = pattern;
+    Keep("XDG_CONFIG_HOME", (Root / "config").string());
+    Keep("XDG_DATA_HOME", (Root / "data").string());
+  }
+  void TearDown() override {
+    for (auto& [name, value] : Saved) {
+      if (value) ::setenv(name.c_str(), value->c_str(), 1);
+      else ::unsetenv(name.c_str());
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(Root, ignored);
+  }
+  // Sets an environment variable until the test ends.
+  void Keep(const std::string& name, const std::string& value) {
+    const char* old = std::getenv(name.c_str());
+    Saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    ::setenv(name.c_str(), value.c_str(), 1);
+  }
+  static std::string Contents(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  static void Put(const std::filesystem::path& file, const std::string& text) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << text;
+  }
+
+  std::filesystem::path Root;
+  std::vector<std::pair<std::string, std::optional<std::string>>> Saved;
+};
