@@ -1,0 +1,85 @@
+// Message boxes and opening targets with the desktop's opener.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/core/uMessageBox.h"
+#include "platform/core/uShell.h"
+
+namespace {
+
+// A stand-in xdg-open on a PATH of its own that exits with the given code.
+class ShellOpenTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qvt-shell-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    Root = pattern;
+    const char* path = std::getenv("PATH");
+    OldPath = path ? path : "";
+    ::setenv("PATH", Root.c_str(), 1);
+  }
+  void TearDown() override {
+    ::setenv("PATH", OldPath.c_str(), 1);
+    std::filesystem::remove_all(Root);
+  }
+  void Opener(int exitCode) {
+    std::ofstream(Root / "xdg-open") << "#!/bin/sh\nexit " << exitCode << "\n";
+    std::filesystem::permissions(Root / "xdg-open", std::filesystem::perms(0755));
+  }
+
+  std::filesystem::path Root;
+  std::string OldPath;
+  std::vector<qvt::TMessageBoxRequest> Shown;
+  qvt::TScopedMessageBoxHandler Boxes{[this](const qvt::TMessageBoxRequest& request) {
+    Shown.push_back(request);
+    return static_cast<int>(qvt::idOk);
+  }};
+};
+
+} // namespace
+
+TEST_F(ShellOpenTest, ASuccessfulOpenShowsNothing) {
+  Opener(0);
+  EXPECT_TRUE(ShellOpen("/opt/vst/Help.html", kCantOpenFileMessage));
+  EXPECT_TRUE(Shown.empty());
+}
+
+TEST_F(ShellOpenTest, AFailedOpenShowsTheFormatTheTargetAndTheSystemsText) {
+  Opener(2);
+  EXPECT_FALSE(ShellOpen("/opt/vst/Help.html", kCantOpenFileMessage));
+  ASSERT_EQ(Shown.size(), 1u);
+  EXPECT_EQ(Shown[0].Text, "Can't not open file \xAB/opt/vst/Help.html\xBB!\r\n"
+                           "Error: One of the files passed on the command line did not exist.");
+  EXPECT_EQ(Shown[0].Caption, "Quivertone v2.2");
+  EXPECT_EQ(Shown[0].Flags, qvt::mbOk | qvt::mbIconError);
+
+  Opener(4);
+  EXPECT_FALSE(ShellOpen("https://example.invalid/caf\xC3\xA9", kCantOpenUrlMessage));
+  ASSERT_EQ(Shown.size(), 2u);
+  EXPECT_EQ(Shown[1].Text, "Can't not open URL \xAB" "https://example.invalid/caf\xE9\xBB!\r\n"
+                           "Error: The action failed.");
+}
+
+TEST(MessageBoxes, WithoutAHandlerTheyAreKeptAndAnsweredWithoutChangingAnything) {
+  EXPECT_EQ(qvt::ShowMessageBox("Saved \xAB" "a\xBB", "Quivertone v2.2", qvt::mbOk), qvt::idOk);
+  EXPECT_EQ(qvt::ShowMessageBox("Replace?", "Quivertone v2.2", qvt::mbYesNo | qvt::mbIconQuestion),
+            qvt::idNo);
+  EXPECT_EQ(qvt::ShowMessageBox("Go on?", "Quivertone v2.2", qvt::mbOkCancel), qvt::idCancel);
+  const auto recent = qvt::RecentMessageBoxes();
+  ASSERT_GE(recent.size(), 3u);
+  EXPECT_EQ(recent[recent.size() - 3].Text, "Saved \xAB" "a\xBB");
+  EXPECT_EQ(recent.back().Flags, qvt::mbOkCancel);
+}
+
+TEST(MessageBoxes, AnInstalledHandlerAnswersUntilItIsReplaced) {
+  {
+    qvt::TScopedMessageBoxHandler yes([](const qvt::TMessageBoxRequest&) { return int(qvt::idYes); });
+    EXPECT_EQ(qvt::ShowMessageBox("Replace?", "c", qvt::mbYesNo), qvt::idYes);
+  }
+  EXPECT_EQ(qvt::ShowMessageBox("Replace?", "c", qvt::mbYesNo), qvt::idNo);
+}
