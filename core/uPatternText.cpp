@@ -68,6 +68,14 @@ bool ParsePlainDecimal(std::string_view text, double& value) {
   const std::string_view number = text.front() == '+' ? text.substr(1) : text;
   const auto result = std::from_chars(number.data(), number.data() + number.size(), value,
                                       std::chars_format::fixed);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Beyond a double's range: a number below 1 in magnitude is too tiny and
+    // reads as zero; anything larger is too large to be taken.
+    const std::string_view whole = number.substr(number.front() == '-' ? 1 : 0);
+    if (whole.find_first_not_of('0') != whole.find('.')) return false;
+    value = number.front() == '-' ? -0.0 : 0.0;
+    return true;
+  }
   // The value is stored as a 32-bit float: it must fit one.
   return result.ec == std::errc() && result.ptr == number.data() + number.size() &&
          std::isfinite(static_cast<float>(value));

@@ -33,6 +33,10 @@ TPlugin::TPlugin(audioMasterCallback audioMaster)
 TPlugin::~TPlugin() {
   WriteSettings();
   ClearBank();
+  // Last the editor bridge, while the plug-in it reports to still exists (the
+  // base class would free it only after this object is gone).
+  EditorBridge = nullptr;
+  setEditor(nullptr);
 }
 
 // ---- host-facing parameter and program queries ---------------------------------------

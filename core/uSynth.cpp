@@ -6,12 +6,6 @@
 #include "editor/uPluginEditor.h"
 #include "lib/uFunctions.h"
 
-namespace {
-
-bool IsUsableSampleRate(float rate) { return std::isfinite(rate) && rate > 0.0f; }
-
-} // namespace
-
 TSynthModules::TSynthModules(float SampleRate)
     : SampleRate(SampleRate), Reverb(SampleRate), Chorus(SampleRate), Generator(SampleRate),
       DelayLeft(SampleRate), DelayRight(SampleRate), SynthFilter(SampleRate) {}
@@ -54,8 +48,9 @@ void TSynth::KillVoice() { Inbox.Post({qvt::TEngineCommand::ckKillVoice, 0, 0.0f
 void TSynth::suspend() { Inbox.Post({qvt::TEngineCommand::ckSuspend, 0, 0.0f}); }
 
 void TSynth::setSampleRate(float rate) {
-  // A rate that is not a positive number would break the modules: keep the current ones.
-  if (!IsUsableSampleRate(rate)) return;
+  // A rate that is not a positive number would break the modules, and one
+  // beyond 10 MHz would claim absurd memory: keep the current ones.
+  if (!qvt::IsUsableSampleRate(rate)) return;
   TPlugin::setSampleRate(rate);
   std::lock_guard lock(RebuildLock);
   if (rate == ModulesSampleRate) return;

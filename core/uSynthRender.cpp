@@ -34,6 +34,15 @@ inline float OscillatorHz(double hz) {
   return static_cast<float>(hz == hz ? std::clamp(hz, -kFrequencyCeiling, kFrequencyCeiling) : 0.0);
 }
 
+// A pipe above half the sample rate (or below zero) asks for a delay shorter
+// than two samples; there the line's interpolation reads slots it has not
+// written yet and its feedback grows without bound. Such pipes get the
+// shortest delay that stays stable.
+constexpr double kShortestPipeDelay = 2.0;
+inline float PipeDelay(double samples) {
+  return static_cast<float>(samples >= kShortestPipeDelay ? samples : kShortestPipeDelay);
+}
+
 // Counters wrap instead of overflowing.
 std::int32_t Incremented(std::int32_t value) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(value) + 1u);
@@ -44,8 +53,11 @@ std::int32_t Incremented(std::int32_t value) {
 VstInt32 TSynth::processEvents(VstEvents* events) {
   ApplyPendingChanges();
   if (!events) return 1;
+  // The host's list runs past the two slots the record declares: index it
+  // through a pointer, not the declared array.
+  VstEvent* const* const list = events->events;
   for (VstInt32 i = 0; i < events->numEvents; ++i) {
-    const VstEvent* event = events->events[i];
+    const VstEvent* event = list[i];
     if (!event || event->type != kVstMidiType) continue;
     if (PendingEventCount == kMaxPendingEvents) break;
     const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
@@ -110,8 +122,8 @@ void TSynth::NoteOff() {
 
 void TSynth::SetPipeDelays(double frequency) {
   const double sampleRate = getSampleRate();
-  Current->DelayLeft.SetDelay(static_cast<float>(sampleRate / (frequency - PipeSpread)));
-  Current->DelayRight.SetDelay(static_cast<float>(sampleRate / (frequency + PipeSpread)));
+  Current->DelayLeft.SetDelay(PipeDelay(sampleRate / (frequency - PipeSpread)));
+  Current->DelayRight.SetDelay(PipeDelay(sampleRate / (frequency + PipeSpread)));
 }
 
 void TSynth::StepEnvelope() {

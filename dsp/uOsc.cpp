@@ -139,7 +139,10 @@ void LoadWaveTable(TResourceData Resource) {
 }
 
 float WaveLookup(std::uint8_t Wave, double Phase) {
-  const double pos = Phase * qvt::kPhaseToIndex;
+  double pos = Phase * qvt::kPhaseToIndex;
+  // A phase that is not finite, or too large for the index arithmetic (only
+  // absurd parameter values or sample rates make one), reads the table's start.
+  if (!(std::fabs(pos) < 4.0e18)) pos = 0.0;
   // Rounding pos − 0.5 gives the floor of pos, except that an odd integral pos
   // yields pos − 1 with frac 1, which interpolates to the same sample.
   const long long i = std::llrint(pos - 0.5);

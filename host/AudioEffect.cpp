@@ -211,7 +211,7 @@ VstIntPtr AudioEffect::dispatchEditor(VstInt32 opcode, VstIntPtr value, void* pt
   if (!editor) return 0;
   switch (opcode) {
   case effEditGetRect: return ptr ? editor->getRect(static_cast<ERect**>(ptr)) : 0;
-  case effEditOpen: return editor->open(ptr);
+  case effEditOpen: return ptr ? editor->open(ptr) : 0; // no parent window, nothing to open in
   case effEditClose: editor->close(); return 0;
   case effEditIdle: editor->idle(); return 0;
   default: return 0;

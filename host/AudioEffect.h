@@ -9,6 +9,13 @@
 #include "host/AEffEditor.h"
 #include "host/vst2.h"
 
+namespace qvt {
+// Sample rates the plug-in takes: positive and at most 10 MHz. Delay lines grow
+// with the rate, so a larger one would claim memory no host can mean to give.
+inline constexpr float kMaxSampleRate = 10.0e6f;
+inline bool IsUsableSampleRate(float rate) { return rate > 0.0f && rate <= kMaxSampleRate; }
+} // namespace qvt
+
 class AudioEffect {
 public:
   AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams);

@@ -123,9 +123,9 @@ VstIntPtr AudioEffectX::dispatchIdentity(VstInt32 opcode, void* ptr) {
 VstIntPtr AudioEffectX::dispatchProcessing(VstInt32 opcode, VstIntPtr value, float opt) {
   if (opcode == effSetTotalSampleToProcess) return value;
   // Stored directly, without the module rebuild that effSetSampleRate performs;
-  // a rate that is not a positive number is not taken.
+  // a rate the plug-in cannot use is not taken.
   blockSize.store(static_cast<VstInt32>(value), std::memory_order_relaxed);
-  if (std::isfinite(opt) && opt > 0.0f) sampleRate.store(opt, std::memory_order_relaxed);
+  if (qvt::IsUsableSampleRate(opt)) sampleRate.store(opt, std::memory_order_relaxed);
   return 1;
 }
 

@@ -1,0 +1,136 @@
+// Faults the fuzzers and the soak found, each kept as the behaviour that mends it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/uSynth.h"
+#include "dsp/uOsc.h"
+#include "platform/core/uClipboard.h"
+
+namespace {
+
+VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+  switch (opcode) {
+  case audioMasterVersion: return 2400;
+  case audioMasterTempoAt: return 120 * 10000;
+  default: return 0;
+  }
+}
+
+VstMidiEvent NoteOn(int note) {
+  VstMidiEvent event{};
+  event.type = kVstMidiType;
+  event.byteSize = sizeof(VstMidiEvent);
+  event.midiData[0] = static_cast<char>(0x90);
+  event.midiData[1] = static_cast<char>(note);
+  event.midiData[2] = 100;
+  return event;
+}
+
+void Play(TSynth& synth, int note) {
+  VstMidiEvent event = NoteOn(note);
+  VstEvents events{};
+  events.numEvents = 1;
+  events.events[0] = reinterpret_cast<VstEvent*>(&event);
+  synth.processEvents(&events);
+}
+
+float Peak(TSynth& synth, int blocks) {
+  float left[1024], right[1024];
+  float* outputs[2] = {left, right};
+  float peak = 0.0f;
+  for (int block = 0; block < blocks; ++block) {
+    synth.processReplacing(nullptr, outputs, 1024);
+    for (int i = 0; i < 1024; ++i)
+      peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
+  }
+  return peak;
+}
+
+// A bare sine on operator 3 at the note's pitch, nothing else.
+void PlainSine(TSynth& synth) {
+  for (int index = 0; index < qvt::kNumStoredParams; ++index)
+    synth.setParameter(index, 0.0f);
+  synth.setParameter(0, 0.2f);
+  synth.setParameter(3, 1.0f);
+  synth.setParameter(6, 999.99f / 10999.98f);
+  synth.setParameter(9, 1.0f / 64.0f);
+  synth.setParameter(21, 0.5f);
+  synth.setParameter(23, 0.5f);
+}
+
+} // namespace
+
+// Dispatcher fuzzer, bounds check: the event list was indexed through its two-slot declaration.
+TEST(FuzzFindings, EventListsLongerThanTheTwoDeclaredSlotsAreReadToTheEnd) {
+  auto synth = std::make_unique<TSynth>(Host);
+  PlainSine(*synth);
+  VstMidiEvent ignored[3] = {};
+  for (auto& event : ignored)
+    event.type = kVstSysExType;
+  VstMidiEvent note = NoteOn(69);
+  struct {
+    VstInt32 numEvents;
+    VstIntPtr reserved;
+    VstEvent* events[4];
+  } list{4, 0, {}};
+  for (int i = 0; i < 3; ++i)
+    list.events[i] = reinterpret_cast<VstEvent*>(&ignored[i]);
+  list.events[3] = reinterpret_cast<VstEvent*>(&note);
+  synth->processEvents(reinterpret_cast<VstEvents*>(&list));
+  EXPECT_GT(Peak(*synth, 4), 0.1f) << "the note in the fourth slot sounds";
+}
+
+// Soak: with random in-range automation the pipe's feedback ran away to the engine's ceiling.
+TEST(FuzzFindings, APipeAboveHalfTheSampleRateStaysBoundedAtFullFeedback) {
+  // Ratio 64 and offset 9999.9 Hz put the pipe near 26 kHz: a delay of 1.7 samples.
+  auto synth = std::make_unique<TSynth>(Host);
+  PlainSine(*synth);
+  synth->setParameter(30, 1.0f); // pipe on
+  synth->setParameter(31, 1.0f); // full feedback
+  synth->setParameter(34, 1.0f);
+  synth->setParameter(35, 1.0f);
+  synth->setParameter(36, 0.5f);
+  Play(*synth, 60);
+  // A pipe at full feedback resonates up to about 330 times its input; it must not grow.
+  EXPECT_LT(Peak(*synth, 40), 400.0f);
+}
+
+// Pattern-text fuzzer seed: a number below a double's range ended the paste as "not a number".
+TEST(FuzzFindings, ATinyPlainDecimalNumberPastesAsZero) {
+  auto synth = std::make_unique<TSynth>(Host);
+  std::string text = "[QVT SeqPattern]\r\n0.04\r\n0.5\r\n0." + std::string(400, '0') + "1\r\n";
+  for (int i = 0; i < 15; ++i)
+    text += "0.25\r\n";
+  SetClipboardText(text);
+  synth->PastePattern();
+  EXPECT_EQ(synth->getParameter(54), 0.0f);
+  EXPECT_EQ(synth->getParameter(69), 0.25f) << "the lines after the tiny number are pasted too";
+}
+
+// Dispatcher fuzzer, overflow check: a sample rate of 4e-31 Hz made phases infinite.
+TEST(FuzzFindings, AnOscillatorPhaseThatIsNotFiniteReadsTheTableStart) {
+  const float start = WaveLookup(otSin, 0.0);
+  for (double phase :
+       {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::quiet_NaN(), 1.0e300, -1.0e300}) {
+    EXPECT_EQ(WaveLookup(otSin, phase), start) << phase;
+    EXPECT_EQ(WaveLookup(otSaw, phase), WaveLookup(otSaw, 0.0)) << phase;
+  }
+}
+
+// Host misuse: a rate of 10^9 Hz or more built delay lines of 64 MB each.
+TEST(FuzzFindings, SampleRatesBeyondTenMegahertzBuildNoModules) {
+  auto synth = std::make_unique<TSynth>(Host);
+  synth->setSampleRate(48000.0f);
+  for (float rate : {1.1e7f, 1.0e9f, std::numeric_limits<float>::max()}) {
+    synth->setSampleRate(rate);
+    EXPECT_EQ(synth->getSampleRate(), 48000.0f);
+  }
+  synth->setSampleRate(1.0e7f);
+  EXPECT_EQ(synth->getSampleRate(), 1.0e7f) << "10 MHz itself is taken";
+}
