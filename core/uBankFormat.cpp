@@ -23,7 +23,7 @@ std::uint16_t Word(std::span<const std::uint8_t> bytes, std::size_t at) {
 
 TBankHeader ReadBankHeader(std::span<const std::uint8_t> bytes) {
   std::uint8_t raw[kBankHeaderSize] = {};
-  std::memcpy(raw, bytes.data(), std::min(bytes.size(), kBankHeaderSize));
+  if (!bytes.empty()) std::memcpy(raw, bytes.data(), std::min(bytes.size(), kBankHeaderSize));
   TBankHeader header;
   std::memcpy(header.Magic, raw, 4);
   header.Version = Word(raw, 4);
@@ -54,11 +54,11 @@ TProgramRecord DecodeRecord(std::span<const std::uint8_t> bytes, unsigned versio
     // The file has no parameter 32: its values 32 … 70 are parameters 33 … 71.
     const std::size_t head = kNameSize + 4 * kPipeInvertIndex;
     auto* target = reinterpret_cast<std::uint8_t*>(&record);
-    std::memcpy(target, bytes.data(), std::min(size, head));
+    if (size) std::memcpy(target, bytes.data(), std::min(size, head));
     if (size > head) std::memcpy(target + head + 4, bytes.data() + head, size - head);
     return record;
   }
-  std::memcpy(&record, bytes.data(), size);
+  if (size) std::memcpy(&record, bytes.data(), size);
   if (version == 20)
     // Four waves were stored at 0, 1/3, 2/3 and 1; now they are 0, 0.1, 0.2 and 0.3.
     for (int index : kWaveformIndices) {

@@ -289,8 +289,8 @@ std::string FormatBankText(std::span<const TProgramRecord> programs) {
     auto valueOf = [&program](int other) { return program.Values[other]; };
     for (int index = 0; index < kNumStoredParams; ++index) {
       const float value = program.Values[index];
-      if (std::bit_cast<std::uint32_t>(value) == std::bit_cast<std::uint32_t>(defaults.Values[index]))
-        continue;
+      const float standard = defaults.Values[index]; // a copy: the record is packed
+      if (std::bit_cast<std::uint32_t>(value) == std::bit_cast<std::uint32_t>(standard)) continue;
       std::string display = ParameterDisplay(index, value, valueOf);
       const std::string label = ParameterLabel(index);
       if (!label.empty()) display.append(" ").append(label);

@@ -114,10 +114,10 @@ Pattern Step3 = 0.5   # a plain value
   EXPECT_EQ(show(38), "Sine");
   EXPECT_EQ(show(39), "0.2");
   EXPECT_EQ(show(42), "30.0");
-  EXPECT_FLOAT_EQ(p.Values[52], 0.08f);
+  EXPECT_FLOAT_EQ(float(p.Values[52]), 0.08f);
   EXPECT_EQ(show(54), "2.0000");
   EXPECT_EQ(show(55), "0.5000");
-  EXPECT_EQ(p.Values[56], 0.5f);
+  EXPECT_EQ(float(p.Values[56]), 0.5f);
 }
 
 TEST(BankText, MistakesAreReportedWithTheirLine) {
