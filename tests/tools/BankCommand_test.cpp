@@ -1,0 +1,78 @@
+// qvt bank: list, dump and build through the command line, and the round trip between them.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+class BankCommand : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qvt-bankcmd-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    Dir = pattern + "/";
+  }
+  void TearDown() override { std::filesystem::remove_all(Dir); }
+
+  // Runs qvt with the arguments; answers its standard output and sets the exit status.
+  std::string Qvt(const std::string& arguments, int& status) {
+    std::string output;
+    if (std::FILE* pipe = popen((std::string(QVT_TOOL_PATH) + " bank " + arguments + " 2>/dev/null").c_str(), "r")) {
+      char buffer[4096];
+      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+      const int raw = pclose(pipe);
+      status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+    return output;
+  }
+  std::string Contents(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  std::string Dir;
+};
+
+} // namespace
+
+TEST_F(BankCommand, TheFactorySourceBuildsDumpsAndBuildsToTheSameFile) {
+  const std::string source = std::string(QVT_SOURCE_DIR) + "/resources/bank/factory-bank.txt";
+  int status = -1;
+  Qvt(source + " -o " + Dir + "a.qvt", status); // a missing action is refused
+  EXPECT_EQ(status, 2);
+  Qvt("build " + source + " -o " + Dir + "a.qvt", status);
+  ASSERT_EQ(status, 0);
+  const std::string text = Qvt("dump " + Dir + "a.qvt", status);
+  ASSERT_EQ(status, 0);
+  std::ofstream(Dir + "dumped.txt") << text;
+  Qvt("build " + Dir + "dumped.txt -o " + Dir + "b.qvt", status);
+  ASSERT_EQ(status, 0);
+  EXPECT_FALSE(Contents(Dir + "a.qvt").empty());
+  EXPECT_EQ(Contents(Dir + "a.qvt"), Contents(Dir + "b.qvt"));
+}
+
+TEST_F(BankCommand, ListShowsIndexAndName) {
+  std::ofstream(Dir + "two.txt") << "[First]\n[Caf\xC3\xA9]\nOsc1 Level = 50%\n";
+  int status = -1;
+  Qvt("build " + Dir + "two.txt -o " + Dir + "two.qvt", status);
+  ASSERT_EQ(status, 0);
+  EXPECT_EQ(Qvt("list " + Dir + "two.qvt", status), "    0  First\n    1  Caf\xC3\xA9\n");
+  EXPECT_EQ(status, 0);
+}
+
+TEST_F(BankCommand, SourceMistakesAndRefusedFilesFail) {
+  std::ofstream(Dir + "bad.txt") << "[A]\nNo Such Thing = 1\n";
+  int status = -1;
+  Qvt("build " + Dir + "bad.txt -o " + Dir + "bad.qvt", status);
+  EXPECT_EQ(status, 1);
+  EXPECT_FALSE(std::filesystem::exists(Dir + "bad.qvt"));
+  std::ofstream(Dir + "not.qvt") << "not a bank";
+  Qvt("list " + Dir + "not.qvt", status);
+  EXPECT_EQ(status, 1);
+}
