@@ -25,7 +25,7 @@ public:
 TProgramRecord Program(const char* name, float fill) {
   TProgramRecord record{};
   SetRecordName(record, name);
-  for (float& value : record.Values) value = fill;
+  for (int i = 0; i < qvt::kNumStoredParams; ++i) record.Values[i] = fill; // packed: no references
   return record;
 }
 
