@@ -4,8 +4,11 @@ BUILD   := build/$(PRESET)
 PLUGIN  := $(BUILD)/Quivertone.so
 QVT     := $(BUILD)/qvt
 VST_DIR ?= $(HOME)/.vst/Quivertone
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD   ?= build/fuzz
+SOAK_SECONDS ?= 3600
 
-.PHONY: all deps configure build test test-dev test-tsan demo install bench clean
+.PHONY: all deps configure build test test-dev test-tsan demo install bench fuzz soak clean
 
 all: build
 
@@ -44,6 +47,24 @@ bench: build
 	@set -e; for program in $(BUILD)/bench/bench_*; do \
 	  [ -x "$$program" ] && "$$program" --benchmark_min_time=0.2; \
 	done
+
+# Each fuzz target under libFuzzer (clang, AddressSanitizer, UndefinedBehaviorSanitizer)
+# for FUZZ_SECONDS, starting from its seeds in fuzz/corpus. New inputs collect in
+# $(FUZZ_BUILD)/corpus/<target>, failing ones in $(FUZZ_BUILD)/artifacts.
+fuzz: deps
+	@cmake --preset fuzz -B $(FUZZ_BUILD) >/dev/null
+	cmake --build $(FUZZ_BUILD) --target qvt_fuzzers
+	@set -e; mkdir -p $(FUZZ_BUILD)/artifacts; \
+	for program in $(FUZZ_BUILD)/fuzz/qvt_fuzz_*; do \
+	  name=$${program##*/qvt_fuzz_}; mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
+	  echo "== $$name for $(FUZZ_SECONDS) s"; \
+	  TMPDIR=$${TMPDIR:-/dev/shm} $$program -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$name- $(FUZZ_BUILD)/corpus/$$name fuzz/corpus/$$name; \
+	done
+
+# A long random session rendered offline (an hour of audio by default).
+soak: build
+	$(BUILD)/qvt_soak --seconds $(SOAK_SECONDS)
 
 clean:
 	rm -rf build

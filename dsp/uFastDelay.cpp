@@ -17,6 +17,8 @@ int LineLength(float SampleRate) {
 TFastDelay::TFastDelay(float SampleRate)
     : Buffer(static_cast<std::size_t>(LineLength(SampleRate)), 0.0f),
       Length(LineLength(SampleRate)) {
+  // At rates below 40 Hz the line is shorter than the initial delay.
+  if (Delay > static_cast<float>(Length)) Delay = static_cast<float>(Length);
   Clear();
 }
 

@@ -204,7 +204,8 @@ private:
     case 0: return 0;
     case 1: return -Input.InRange(1, 1 << 30);
     case 2: return Input.InRange(1, 16);
-    default: return Input.InRange(1, kMaxFrames);
+    case 3: return Input.InRange(1, kMaxFrames);
+    default: return Input.InRange(1, 1024);
     }
   }
 

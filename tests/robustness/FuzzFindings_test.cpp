@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/uSynth.h"
+#include "dsp/uFastDelay.h"
 #include "dsp/uOsc.h"
 #include "platform/core/uClipboard.h"
 
@@ -133,4 +134,20 @@ TEST(FuzzFindings, SampleRatesBeyondTenMegahertzBuildNoModules) {
   }
   synth->setSampleRate(1.0e7f);
   EXPECT_EQ(synth->getSampleRate(), 1.0e7f) << "10 MHz itself is taken";
+}
+
+// Dispatcher fuzzer, pointer-overflow check: at 8 Hz the pipe's line is one sample
+// long, shorter than its initial delay, and its first read fell before the buffer.
+TEST(FuzzFindings, ADelayLineShorterThanItsInitialDelayReadsInsideItself) {
+  TFastDelay line(8.0f);
+  ASSERT_EQ(line.Length, 1);
+  EXPECT_LE(line.Delay, 1.0f);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_TRUE(std::isfinite(line.Process(1.0f)));
+
+  auto synth = std::make_unique<TSynth>(Host);
+  synth->setSampleRate(8.0f);
+  synth->setParameter(30, 1.0f);
+  Play(*synth, 60);
+  EXPECT_TRUE(std::isfinite(Peak(*synth, 2)));
 }
