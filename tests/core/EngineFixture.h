@@ -25,6 +25,22 @@ struct TStereo {
   std::vector<float> Left, Right;
 };
 
+// Hands one MIDI event to a synthesizer, as a host's processEvents would.
+inline void SendMidi(TSynth& synth, std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
+                     VstInt32 delta = 0) {
+  VstMidiEvent event{};
+  event.type = kVstMidiType;
+  event.byteSize = sizeof(VstMidiEvent);
+  event.deltaFrames = delta;
+  event.midiData[0] = static_cast<char>(status);
+  event.midiData[1] = static_cast<char>(data1);
+  event.midiData[2] = static_cast<char>(data2);
+  VstEvents events{};
+  events.numEvents = 1;
+  events.events[0] = reinterpret_cast<VstEvent*>(&event);
+  synth.processEvents(&events);
+}
+
 class Engine : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -39,17 +55,7 @@ protected:
   }
 
   void Send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, VstInt32 delta = 0) {
-    VstMidiEvent event{};
-    event.type = kVstMidiType;
-    event.byteSize = sizeof(VstMidiEvent);
-    event.deltaFrames = delta;
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(data1);
-    event.midiData[2] = static_cast<char>(data2);
-    VstEvents events{};
-    events.numEvents = 1;
-    events.events[0] = reinterpret_cast<VstEvent*>(&event);
-    Synth.processEvents(&events);
+    SendMidi(Synth, status, data1, data2, delta);
   }
   void NoteOn(int note, VstInt32 delta = 0) { Send(0x90, note, 100, delta); }
   void NoteOff(int note, VstInt32 delta = 0) { Send(0x80, note, 0, delta); }

@@ -25,19 +25,11 @@ TEST_F(Engine, ExtremeParameterValuesNeverProduceNonFiniteSamples) {
       synth.setParameter(37, 1.0f);
       synth.setParameter(45, 1.0f);
       synth.setParameter(index, extreme);
-      VstMidiEvent event{};
-      event.type = kVstMidiType;
-      event.midiData[0] = static_cast<char>(0x90);
-      event.midiData[1] = 60;
-      event.midiData[2] = 100;
-      VstEvents events{};
-      events.numEvents = 1;
-      events.events[0] = reinterpret_cast<VstEvent*>(&event);
-      synth.processEvents(&events);
+      SendMidi(synth, 0x90, 60, 100);
       std::vector<float> left(2048), right(2048);
       float* outputs[2] = {left.data(), right.data()};
       bool finite = true;
-      for (int block = 0; block < 8 && finite; ++block) {
+      for (int block = 0; block < 4 && finite; ++block) {
         synth.processReplacing(nullptr, outputs, 2048);
         for (int i = 0; i < 2048; ++i)
           finite = finite && std::isfinite(left[i]) && std::isfinite(right[i]);

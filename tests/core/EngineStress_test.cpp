@@ -18,16 +18,8 @@ TEST_F(Engine, RenderingStaysCleanWhileOtherThreadsChangeEverything) {
     std::vector<float> left(256), right(256);
     float* outputs[2] = {left.data(), right.data()};
     for (int block = 0; !stop.load(); ++block) {
-      VstMidiEvent event{};
-      event.type = kVstMidiType;
-      event.deltaFrames = block % 256;
-      event.midiData[0] = static_cast<char>(block % 3 ? 0x90 : 0x80);
-      event.midiData[1] = static_cast<char>(40 + block % 40);
-      event.midiData[2] = 90;
-      VstEvents events{};
-      events.numEvents = 1;
-      events.events[0] = reinterpret_cast<VstEvent*>(&event);
-      Synth.processEvents(&events);
+      SendMidi(Synth, block % 3 ? 0x90 : 0x80, static_cast<std::uint8_t>(40 + block % 40), 90,
+               block % 256);
       Synth.processReplacing(nullptr, outputs, 256);
       for (int i = 0; i < 256; ++i)
         if (!std::isfinite(left[i]) || !std::isfinite(right[i])) allFinite = false;
