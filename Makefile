@@ -41,6 +41,7 @@ demo: build
 install: build
 	mkdir -p "$(VST_DIR)/Banks" "$(VST_DIR)/Patterns"
 	install -m 755 $(PLUGIN) "$(VST_DIR)/Quivertone.so"
+	install -m 644 docs/Help.html "$(VST_DIR)/Help.html"
 	@echo "Installed into $(VST_DIR)"
 
 bench: build
