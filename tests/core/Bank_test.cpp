@@ -150,7 +150,8 @@ TEST_F(BankOperations, StoreOverwritesOnlyAValidSelection) {
   Plugin.SelectProgram(1);
   Plugin.setParameter(7, 0.5f);
   Plugin.StoreProgram();
-  EXPECT_EQ(Plugin.BankProgram(1).Values[7], 0.5f);
+  const float stored = Plugin.BankProgram(1).Values[7]; // copied out of the packed record
+  EXPECT_EQ(stored, 0.5f);
 }
 
 TEST_F(BankOperations, FindEditBufferSelectsTheFirstByteEqualEntry) {
