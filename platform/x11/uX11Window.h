@@ -1,0 +1,47 @@
+// The Xlib window of one form: a child of the host's window, a pop-up owned
+// by it (transient, undecorated) or an override-redirect menu.
+#pragma once
+
+#include "platform/core/uPlatform.h"
+
+class TForm;
+
+namespace qvt {
+
+class TX11Platform;
+
+class TX11Window : public TNativeWindow {
+public:
+  TX11Window(TX11Platform& platform, TForm& form, const TWindowParams& params);
+  ~TX11Window() override;
+  TX11Window(const TX11Window&) = delete;
+  TX11Window& operator=(const TX11Window&) = delete;
+
+  TWindowHandle Handle() const override { return FWindow; }
+  void SetBounds(const TRect& bounds) override;
+  void SetVisible(bool visible) override;
+  void BringToFront() override;
+  void Present(const TBitmap& buffer, const TRect& dirty) override;
+  TPoint ScreenOrigin() const override;
+  void SetCursor(TCursor cursor) override;
+  void SetMouseGrab(bool grab) override;
+  void BeginMove() override;
+  void SetKeyboardFocus() override;
+
+  TForm& Form;
+  const TWindowParams Params;
+  bool Grabbed() const { return FGrabbed; }
+  bool Mapped() const { return FMapped; }
+
+private:
+  void SetPopupProperties();
+
+  TX11Platform& FPlatform;
+  unsigned long FWindow = 0;
+  void* FGc = nullptr;
+  unsigned long FCursor = 0;
+  bool FGrabbed = false;
+  bool FMapped = false;
+};
+
+} // namespace qvt

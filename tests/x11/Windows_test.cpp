@@ -1,0 +1,134 @@
+// Pop-up and menu windows on a real X server: transient owners, override-
+// redirect menus with their pointer grab, close requests of the window manager.
+#include "tests/x11/X11Fixture.h"
+
+#include <X11/Xatom.h>
+
+namespace {
+
+class Windows : public X11Test {
+protected:
+  TForm* ScreenForm(qvt::TWindowKind kind, const TRect& screenBounds, TColor color) {
+    auto* form = new TForm(nullptr);
+    Forms.push_back(form);
+    form->BorderStyle = bsNone;
+    form->WindowKind = kind;
+    form->SetParentWindow(HostWindow);
+    form->SetBounds(screenBounds.Left, screenBounds.Top, screenBounds.Width(),
+                    screenBounds.Height());
+    form->Color = color;
+    return form;
+  }
+  bool Viewable(TForm* form) {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(Host, static_cast<Window>(form->Handle()), &attributes);
+    return attributes.map_state == IsViewable;
+  }
+};
+
+TEST_F(Windows, APopupIsATopLevelWindowTransientForItsOwner) {
+  TForm* popup = ScreenForm(qvt::wkPopup, Bounds(300, 200, 120, 80), RGBColor(0, 0, 255));
+  popup->Caption = "Pattern \xAB"
+                   "A\xBB";
+  popup->Show();
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(popup); }));
+  const Window handle = static_cast<Window>(popup->Handle());
+
+  Window owner = 0;
+  ASSERT_TRUE(XGetTransientForHint(Host, handle, &owner));
+  EXPECT_EQ(owner, HostWindow);
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(Host, handle, &attributes);
+  EXPECT_FALSE(attributes.override_redirect);
+  EXPECT_EQ(popup->ScreenRect(), Bounds(300, 200, 120, 80));
+
+  // The title is the caption in UTF-8.
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(Host, handle, XInternAtom(Host, "_NET_WM_NAME", False), 0, 64, False,
+                     AnyPropertyType, &type, &format, &count, &after, &data);
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data), count), "Pattern \xC2\xAB"
+                                                               "A\xC2\xBB");
+  XFree(data);
+}
+
+TEST_F(Windows, TheWindowManagersCloseRequestClosesAPopup) {
+  TForm* popup = ScreenForm(qvt::wkPopup, Bounds(300, 200, 120, 80), RGBColor(0, 0, 255));
+  bool asked = false;
+  popup->OnCloseQuery = [&](TObject*, bool&) { asked = true; };
+  popup->Show();
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(popup); }));
+
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = static_cast<Window>(popup->Handle());
+  event.xclient.message_type = XInternAtom(Host, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(Host, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(Host, event.xclient.window, False, NoEventMask, &event);
+  ASSERT_TRUE(PumpUntil([&] { return !popup->Visible(); }));
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(PumpUntil([&] { return !Viewable(popup); }));
+}
+
+TEST_F(Windows, AGrabbingMenuGetsThePressesMadeOutsideIt) {
+  // The menu lies over the host window's right part (screen 350,100).
+  TForm* menu = ScreenForm(qvt::wkMenu, Bounds(350, 100, 100, 60), RGBColor(255, 255, 0));
+  auto* item = new ProbeControl(menu, Bounds(0, 0, 100, 30), RGBColor(0, 255, 255));
+  std::vector<TPoint> presses;
+  menu->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) {
+    presses.push_back({x, y});
+  };
+  menu->Show();
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(menu); }));
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(Host, static_cast<Window>(menu->Handle()), &attributes);
+  EXPECT_TRUE(attributes.override_redirect);
+  menu->SetMouseGrab(true);
+  ASSERT_TRUE(Platform->WindowOf(*menu)->Grabbed());
+
+  ClickAt(350 - kHostLeft + 10, 100 - kHostTop + 10); // on the item
+  ASSERT_TRUE(PumpUntil([&] { return item->Clicks == 1; }));
+  ClickAt(20, 20); // over the host window, outside the menu
+  ASSERT_TRUE(PumpUntil([&] { return !presses.empty(); }));
+  EXPECT_EQ(presses.back(), (TPoint{kHostLeft + 20 - 350, kHostTop + 20 - 100}));
+
+  menu->SetMouseGrab(false);
+  EXPECT_FALSE(Platform->WindowOf(*menu)->Grabbed());
+}
+
+TEST_F(Windows, WindowRectanglesAndTheWorkAreaComeFromTheServer) {
+  EXPECT_EQ(Platform->WindowScreenRect(HostWindow), Bounds(kHostLeft, kHostTop, 400, 300));
+  // A window that does not exist (any more) has no rectangle, and is no error.
+  EXPECT_TRUE(Platform->WindowScreenRect(0x7FFFFFF).IsEmpty());
+  const TRect work = Platform->WorkAreaAt({0, 0});
+  EXPECT_EQ(work.Width(), DisplayWidth(Host, DefaultScreen(Host)));
+  EXPECT_EQ(work.Height(), DisplayHeight(Host, DefaultScreen(Host)));
+}
+
+TEST_F(Windows, AFormSurvivesTheHostDestroyingItsWindowFirst) {
+  TForm* form = EmbeddedForm(0, 0, 50, 50, RGBColor(1, 2, 3));
+  form->Show();
+  PumpFor(30);
+  const Window gone = HostWindow;
+  XDestroyWindow(Host, gone); // hosts do this before closing the editor
+  XSync(Host, False);
+  PumpFor(30);
+  std::erase(Forms, form);
+  delete form; // destroys a window the server no longer has: an error that is ignored
+  EXPECT_TRUE(Platform->WindowScreenRect(gone).IsEmpty());
+
+  // The connection still serves the next editor.
+  HostWindow = XCreateSimpleWindow(Host, DefaultRootWindow(Host), kHostLeft, kHostTop, 100, 100, 0,
+                                   0, kHostGrey);
+  XMapWindow(Host, HostWindow);
+  XSync(Host, False); // the host's window exists before the editor opens
+  EmbeddedForm(5, 5, 20, 20, RGBColor(9, 99, 199))->Show();
+  EXPECT_TRUE(HostPixelBecomes(10, 10, RGBColor(9, 99, 199)));
+}
+
+} // namespace
