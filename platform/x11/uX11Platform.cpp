@@ -159,6 +159,7 @@ void TX11Platform::HandleEvent(XEvent& event) {
 
 void TX11Platform::HandleWindowEvent(TX11Window& window, XEvent& event) {
   TForm& form = window.Form;
+  if (FDropInput && event.type != Expose) return;
   switch (event.type) {
   case Expose: {
     const XExposeEvent& e = event.xexpose;

@@ -102,6 +102,7 @@ private:
   std::unique_ptr<TFontEngine> FFonts;
   std::recursive_mutex FUiLock;
   std::atomic<std::uint64_t> FLastIdle{0};
+  bool FDropInput = false; // while a dialog program is modal
   std::unique_ptr<TX11FallbackPump> FFallback;
   TPlatform* FPreviousPlatform = nullptr;
 };

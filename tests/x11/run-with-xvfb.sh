@@ -7,4 +7,5 @@ if command -v xvfb-run >/dev/null 2>&1 && xvfb-run -a true >/dev/null 2>&1; then
   exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" "$program" "$@"
 fi
 echo "Xvfb cannot run here: the X11 tests skip"
-exec env -u DISPLAY "$program" "$@"
+unset DISPLAY
+exec "$program" "$@"

@@ -1,0 +1,127 @@
+// File dialogs through the desktop's dialog programs, played here by small
+// scripts named like them on a PATH of their own.
+#include "tests/x11/X11Fixture.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/x11/uX11FileDialog.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+qvt::TFileDialogRequest SaveBankRequest() {
+  qvt::TFileDialogRequest request;
+  request.Save = true;
+  request.Title = "Save \xAB"
+                  "bank\xBB";
+  request.Filter = "Banks (*.qvt)|*.qvt|All files (*.*)|*.*";
+  request.InitialDir = "/home/u/Banks";
+  request.FileName = "Caf\xE9";
+  request.DefaultExt = "qvt";
+  return request;
+}
+
+TEST(X11FileDialogCommand, ZenityGetsTitleFolderAndFiltersInUtf8) {
+  EXPECT_EQ(qvt::FileDialogCommand("zenity", SaveBankRequest()),
+            (std::vector<std::string>{"zenity", "--file-selection", "--save", "--confirm-overwrite",
+                                      "--title=Save \xC2\xAB"
+                                      "bank\xC2\xBB",
+                                      "--filename=/home/u/Banks/Caf\xC3\xA9",
+                                      "--file-filter=Banks (*.qvt) | *.qvt",
+                                      "--file-filter=All files (*.*) | *"}));
+}
+
+TEST(X11FileDialogCommand, KdialogGetsItsOwnFilterLines) {
+  qvt::TFileDialogRequest request;
+  request.Filter = "Patterns (*.txt;*.pat)|*.txt;*.pat";
+  EXPECT_EQ(qvt::FileDialogCommand("kdialog", request),
+            (std::vector<std::string>{"kdialog", "--getopenfilename", ".",
+                                      "*.txt *.pat|Patterns (*.txt;*.pat)"}));
+}
+
+TEST(X11FileDialogCommand, ASavedNameWithoutExtensionGetsTheDefaultOne) {
+  const qvt::TFileDialogRequest save = SaveBankRequest();
+  EXPECT_EQ(qvt::WithDefaultExtension("/a.b/name", save), "/a.b/name.qvt");
+  EXPECT_EQ(qvt::WithDefaultExtension("/a/name.bak", save), "/a/name.bak");
+  qvt::TFileDialogRequest open = save;
+  open.Save = false;
+  EXPECT_EQ(qvt::WithDefaultExtension("/a/name", open), "/a/name");
+}
+
+class FileDialog : public X11Test {
+protected:
+  fs::path Folder;
+  std::string SavedPath;
+
+  void SetUp() override {
+    X11Test::SetUp();
+    if (IsSkipped()) return;
+    Folder = fs::temp_directory_path() / ("qvt_x11_dialogs_" + std::to_string(::getpid()));
+    fs::create_directories(Folder);
+    SavedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ::setenv("PATH", Folder.c_str(), 1); // only the scripts below can be found
+  }
+  void TearDown() override {
+    if (!Folder.empty()) {
+      ::setenv("PATH", SavedPath.c_str(), 1);
+      fs::remove_all(Folder);
+    }
+    X11Test::TearDown();
+  }
+  // A dialog program that records its arguments, waits `seconds`, prints
+  // `output` and exits with `code`.
+  void FakeProgram(const std::string& name, const std::string& output, int code,
+                   const char* seconds = "0") {
+    const fs::path script = Folder / name;
+    std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n/bin/sleep "
+                          << seconds << "\nprintf '" << output << "'\nexit " << code << "\n";
+    fs::permissions(script, fs::perms::owner_all);
+  }
+};
+
+TEST_F(FileDialog, TheChosenPathComesBackInWindows1252WithItsExtension) {
+  FakeProgram("zenity", "/tmp/b\\303\\251nk\\n", 0);
+  EXPECT_EQ(Platform->FileDialog(SaveBankRequest()),
+            std::optional<std::string>("/tmp/b\xE9nk.qvt"));
+  std::ifstream args(Folder / "zenity.args");
+  std::string first;
+  std::getline(args, first);
+  EXPECT_EQ(first, "--file-selection");
+}
+
+TEST_F(FileDialog, CancellingAnswersNothing) {
+  FakeProgram("zenity", "", 1);
+  EXPECT_EQ(Platform->FileDialog(SaveBankRequest()), std::nullopt);
+}
+
+TEST_F(FileDialog, KdialogServesWhenZenityIsMissing) {
+  FakeProgram("kdialog", "/x/y.qvt\\n", 0);
+  EXPECT_EQ(Platform->FileDialog(SaveBankRequest()), std::optional<std::string>("/x/y.qvt"));
+}
+
+TEST_F(FileDialog, WithoutDialogProgramsEveryDialogIsCancelled) {
+  EXPECT_EQ(Platform->FileDialog(SaveBankRequest()), std::nullopt);
+}
+
+TEST_F(FileDialog, TheFormsStayPaintedWhileTheDialogIsOpen) {
+  FakeProgram("zenity", "/slow\\n", 0, "0.5"); // the form is uncovered meanwhile
+  TForm* form = EmbeddedForm(0, 0, 50, 50, RGBColor(7, 77, 177));
+  int presses = 0;
+  form->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++presses; };
+  form->Show();
+  ASSERT_TRUE(HostPixelBecomes(20, 20, RGBColor(7, 77, 177)));
+  XUnmapWindow(Host, HostWindow);
+  XMapWindow(Host, HostWindow);
+  ClickAt(20, 20); // the dialog is modal: this press is not for the form
+  XSync(Host, False);
+
+  EXPECT_EQ(Platform->FileDialog(SaveBankRequest()), std::optional<std::string>("/slow.qvt"));
+  EXPECT_EQ(HostPixel(20, 20), RGBColor(7, 77, 177)); // painted during the wait
+  PumpFor(50);
+  EXPECT_EQ(presses, 0);
+}
+
+} // namespace
