@@ -216,6 +216,14 @@ void TX11Platform::HandleWindowEvent(TX11Window& window, XEvent& event) {
     // The key's code comes from its unshifted symbol, its character from the shifted one.
     const std::uint16_t key = VirtualKeyOfKeysym(XLookupKeysym(&e, 0));
     if (event.type == KeyRelease) {
+      // Auto-repeat sends a release and a press at the same moment: a held key
+      // repeats its key-down alone, as the framework expects.
+      if (XEventsQueued(FDisplay, QueuedAfterReading) > 0) {
+        XEvent next;
+        XPeekEvent(FDisplay, &next);
+        if (next.type == KeyPress && next.xkey.keycode == e.keycode && next.xkey.time == e.time)
+          break;
+      }
       if (key) Application->PostKeyUp(form, key, shift);
       break;
     }

@@ -148,4 +148,24 @@ TEST_F(Embedding, KeysAndCharactersReachTheFocusedControl) {
   EXPECT_FALSE(keys->Shifts[0] & ssShift);
 }
 
+TEST_F(Embedding, AHeldKeyRepeatsItsKeyDownAlone) {
+  ShowForm();
+  auto* keys = new KeyProbe(Form);
+  keys->SetFocus();
+  MovePointer(10 + 25, 10 + 90);
+  XKeyboardControl control{};
+  control.auto_repeat_mode = AutoRepeatModeOn;
+  XChangeKeyboardControl(Host, KBAutoRepeatMode, &control);
+  PumpFor(20);
+
+  Key(XK_x, true);
+  PumpFor(1200); // beyond the server's repeat delay
+  Key(XK_x, false);
+  ASSERT_TRUE(PumpUntil([&] { return keys->KeyUps == 1; }));
+  PumpFor(30);
+  EXPECT_GE(keys->Keys.size(), 3u);
+  EXPECT_EQ(keys->KeyUps, 1);
+  EXPECT_EQ(keys->Typed, std::string(keys->Keys.size(), 'x'));
+}
+
 } // namespace

@@ -31,10 +31,12 @@ public:
   std::vector<std::uint16_t> Keys;
   std::string Typed;
   std::vector<TShiftState> Shifts;
+  int KeyUps = 0;
   void KeyDown(std::uint16_t& key, TShiftState shift) override {
     Keys.push_back(key);
     Shifts.push_back(shift);
   }
+  void KeyUp(std::uint16_t&, TShiftState) override { ++KeyUps; }
   void KeyPress(char& ch) override { Typed += ch; }
 };
 
