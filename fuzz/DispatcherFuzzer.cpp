@@ -57,7 +57,9 @@ public:
       event.deltaFrames = input.Bool() ? input.InRange(0, 1024) : input.Int32();
       event.flags = input.Int32();
       const std::uint8_t status[] = {0x80, 0x90, 0xB0, 0xE0, 0xF0};
-      event.midiData[0] = static_cast<char>(status[input.Byte() % 5] | (input.Byte() & 0x0F));
+      const std::uint8_t kind = status[input.Byte() % 5];
+      const std::uint8_t channel = input.Byte() & 0x0F; // one read after the other
+      event.midiData[0] = static_cast<char>(kind | channel);
       if (input.Bool()) event.midiData[0] = static_cast<char>(input.Byte());
       event.midiData[1] = static_cast<char>(input.Byte());
       event.midiData[2] = static_cast<char>(input.Byte());
@@ -117,9 +119,10 @@ private:
     switch (Input.Byte() % 4) {
     case 0: return Input.InRange(-2, 8192);
     case 1: return Input.Int32();
-    case 2:
-      return static_cast<VstIntPtr>(static_cast<std::uint64_t>(Input.Bits32()) << 32 |
-                                    Input.Bits32());
+    case 2: {
+      const std::uint64_t high = Input.Bits32(); // one read after the other
+      return static_cast<VstIntPtr>(high << 32 | Input.Bits32());
+    }
     default: return 0;
     }
   }

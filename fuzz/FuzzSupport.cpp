@@ -1,5 +1,6 @@
 #include "fuzz/FuzzSupport.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -13,14 +14,11 @@
 
 namespace qvt::fuzz {
 
-std::uint8_t TFuzzInput::Byte() {
-  return Empty() ? 0 : Data[Position++];
-}
+std::uint8_t TFuzzInput::Byte() { return Empty() ? 0 : Data[Position++]; }
 
 std::uint32_t TFuzzInput::Bits32() {
   std::uint32_t bits = 0;
-  for (int i = 0; i < 4; ++i)
-    bits = bits << 8 | Byte();
+  for (int i = 0; i < 4; ++i) bits = bits << 8 | Byte();
   return bits;
 }
 
@@ -67,7 +65,8 @@ float TFuzzInput::Value() {
 }
 
 std::string TFuzzInput::Text(std::size_t limit) {
-  const std::size_t length = std::min<std::size_t>(Byte() % (limit + 1), Remaining());
+  const std::size_t wanted = Byte() % (limit + 1); // read before Remaining() is asked
+  const std::size_t length = std::min(wanted, Remaining());
   std::string text(reinterpret_cast<const char*>(Data + Position), length);
   Position += length;
   return text;
@@ -85,9 +84,7 @@ VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*
   }
 }
 
-void SetHostTempo(double beatsPerMinute) {
-  gTempo.store(beatsPerMinute);
-}
+void SetHostTempo(double beatsPerMinute) { gTempo.store(beatsPerMinute); }
 
 void SetUpProcess() {
   static const bool once = [] {
