@@ -16,8 +16,7 @@ std::vector<float> Noise() {
   std::vector<float> v(kBlock);
   std::mt19937 rng(1);
   std::uniform_real_distribution<float> d(-0.5f, 0.5f);
-  for (float& x : v)
-    x = d(rng);
+  for (float& x : v) x = d(rng);
   return v;
 }
 
@@ -90,8 +89,7 @@ void BM_ToneFilter(benchmark::State& state) {
   f.SetLowPass(4000);
   f.SetHighPass(400);
   for (auto _ : state) {
-    for (float x : in)
-      benchmark::DoNotOptimize(f.Process(x));
+    for (float x : in) benchmark::DoNotOptimize(f.Process(x));
   }
   PerSample(state);
 }

@@ -37,9 +37,9 @@ void RenderBlocks(benchmark::State& state, TSynth& synth) {
     benchmark::DoNotOptimize(left.data());
   }
   state.SetItemsProcessed(state.iterations() * kBlock);
-  state.counters["ns/sample"] = benchmark::Counter(
-      static_cast<double>(state.iterations() * kBlock),
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns/sample"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * kBlock),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_EngineStartProgram(benchmark::State& state) {
@@ -53,10 +53,10 @@ void BM_EngineHeaviest(benchmark::State& state) {
   const struct {
     int Index;
     float Value;
-  } settings[] = {{0, 0.9f},  {1, 0.7f},  {2, 0.6f},  {26, 0.03f}, {27, 0.03f}, {24, 0.6f},
-                  {25, 0.2f}, {30, 1.0f}, {31, 0.6f}, {33, 1.0f},  {35, 0.02f}, {37, 1.0f},
-                  {45, 1.0f}, {13, 1.0f}, {14, 1.0f}, {15, 1.0f},  {53, 0.5f},  {16, 0.3f},
-                  {19, 0.7f}, {52, 0.08f}};
+  } settings[] = {{0, 0.9f},   {1, 0.7f},  {2, 0.6f},  {26, 0.03f}, {27, 0.03f},
+                  {24, 0.6f},  {25, 0.2f}, {30, 1.0f}, {31, 0.6f},  {33, 1.0f},
+                  {35, 0.02f}, {37, 1.0f}, {45, 1.0f}, {13, 1.0f},  {14, 1.0f},
+                  {15, 1.0f},  {53, 0.5f}, {16, 0.3f}, {19, 0.7f},  {52, 0.08f}};
   for (const auto& setting : settings) synth.setParameter(setting.Index, setting.Value);
   for (int step = 54; step < 70; ++step) synth.setParameter(step, 0.5f + 0.02f * (step % 5));
   RenderBlocks(state, synth);

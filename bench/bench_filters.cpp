@@ -17,8 +17,7 @@ std::vector<float> Noise() {
   std::vector<float> v(kBlock);
   std::mt19937 rng(1);
   std::uniform_real_distribution<float> d(-0.5f, 0.5f);
-  for (float& x : v)
-    x = d(rng);
+  for (float& x : v) x = d(rng);
   return v;
 }
 
@@ -36,8 +35,7 @@ template <class TKind> void BM_Filter(benchmark::State& state) {
   f.SetOrder(10);
   f.SetFrequency(2000.0);
   for (auto _ : state) {
-    for (float x : in)
-      benchmark::DoNotOptimize(f.ProcessSample(x));
+    for (float x : in) benchmark::DoNotOptimize(f.ProcessSample(x));
   }
   PerSample(state);
 }

@@ -24,8 +24,7 @@ void BM_OscProcess(benchmark::State& state) {
   osc.SetWaveForm(otTri);
   if (state.range(0)) osc.Shape = 0.4f;
   if (state.range(1)) osc.SetReduction(0.6f);
-  for (auto _ : state)
-    benchmark::DoNotOptimize(osc.Process(0.0f, 1.0f));
+  for (auto _ : state) benchmark::DoNotOptimize(osc.Process(0.0f, 1.0f));
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_OscProcess)->ArgNames({"shape", "reduce"})->Args({0, 0})->Args({1, 0})->Args({1, 1});

@@ -27,9 +27,7 @@ constexpr std::uint32_t ByteOf(std::uint32_t value, int index) {
 const std::uint8_t (&GammaTable)[256] = GTables.Gamma;
 const std::uint8_t (&MulTable)[256][256] = GTables.Mul;
 
-TBitmapEx::TBitmapEx() {
-  PixelFormat = pf32bit;
-}
+TBitmapEx::TBitmapEx() { PixelFormat = pf32bit; }
 
 void TBitmapEx::SetPenColor(std::uint8_t c0, std::uint8_t c1, std::uint8_t c2, std::uint8_t alpha) {
   FPenValue =
@@ -46,8 +44,7 @@ void TBitmapEx::SetSize(int width, int height) {
 void TBitmapEx::BlendPixel(std::uint8_t* pixel, int coverage, std::uint32_t penValue) const {
   if (coverage <= 0) return;
   if (coverage >= 255) {
-    for (int i = 0; i < 4; ++i)
-      pixel[i] = static_cast<std::uint8_t>(ByteOf(penValue, i));
+    for (int i = 0; i < 4; ++i) pixel[i] = static_cast<std::uint8_t>(ByteOf(penValue, i));
     return;
   }
   for (int i = 0; i < 3; ++i)

@@ -83,8 +83,7 @@ std::unique_ptr<TBitmap> DecodeSkinImage(std::vector<std::uint8_t> data, const s
     png_error(png, "unexpected pixel layout");
   bitmap->SetSize(width, height);
   rows.resize(static_cast<std::size_t>(height));
-  for (int y = 0; y < height; ++y)
-    rows[static_cast<std::size_t>(y)] = bitmap->ScanLine(y);
+  for (int y = 0; y < height; ++y) rows[static_cast<std::size_t>(y)] = bitmap->ScanLine(y);
   png_read_image(png, rows.data());
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
@@ -93,8 +92,7 @@ std::unique_ptr<TBitmap> DecodeSkinImage(std::vector<std::uint8_t> data, const s
     for (int y = 0; y < height; ++y) {
       std::uint8_t* p = bitmap->ScanLine(y);
       for (int x = 0; x < width; ++x, p += 4)
-        for (int c = 0; c < 3; ++c)
-          p[c] = static_cast<std::uint8_t>((p[c] * p[3]) >> 8);
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>((p[c] * p[3]) >> 8);
     }
     bitmap->PixelFormat = pf32bit;
     bitmap->AlphaFormat = afPremultiplied;
@@ -130,9 +128,7 @@ namespace {
 TSharedSkinImages GShared;
 } // namespace
 
-const TSharedSkinImages& SharedSkinImages() {
-  return GShared;
-}
+const TSharedSkinImages& SharedSkinImages() { return GShared; }
 
 void LoadSharedSkinImages() {
   TSharedSkinImages images;
@@ -151,8 +147,6 @@ void LoadSharedSkinImages() {
   GShared = std::move(images);
 }
 
-void FreeSharedSkinImages() {
-  GShared = {};
-}
+void FreeSharedSkinImages() { GShared = {}; }
 
 } // namespace qvt

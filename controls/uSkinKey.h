@@ -22,8 +22,7 @@ constexpr std::array<std::uint8_t, 256> MakeSkinKey() {
 inline constexpr std::array<std::uint8_t, 256> kSkinKey = MakeSkinKey();
 
 inline void ScrambleSkinBytes(std::uint8_t* data, std::size_t size) {
-  for (std::size_t i = 0; i < size; ++i)
-    data[i] ^= kSkinKey[i % 256];
+  for (std::size_t i = 0; i < size; ++i) data[i] ^= kSkinKey[i % 256];
 }
 
 } // namespace qvt

@@ -99,7 +99,8 @@ std::vector<std::uint8_t> EncodeBank(std::span<const TProgramRecord> programs) {
   file[5] = kBankFileVersion >> 8;
   file[6] = static_cast<std::uint8_t>(count & 0xFF);
   file[7] = static_cast<std::uint8_t>(count >> 8);
-  if (count) std::memcpy(file.data() + kBankHeaderSize, programs.data(), count * sizeof(TProgramRecord));
+  if (count)
+    std::memcpy(file.data() + kBankHeaderSize, programs.data(), count * sizeof(TProgramRecord));
   return file;
 }
 

@@ -23,8 +23,16 @@ constexpr long double kLn1000 = 6.907755279L;
 
 bool IsSwitch(int i) {
   switch (i) {
-  case 13: case 14: case 15: case 30: case 32: case 33: case 37: case 45: case 70: case 71:
-    return true;
+  case 13:
+  case 14:
+  case 15:
+  case 30:
+  case 32:
+  case 33:
+  case 37:
+  case 45:
+  case 70:
+  case 71: return true;
   default: return false;
   }
 }
@@ -99,14 +107,19 @@ std::optional<double> ValueOfUnit(int index, double n, std::string_view unit) {
     if (IsStep(index)) return ValueFromStepRatio(std::exp2(n / 12.0));
   } else if (unit == "Hz") {
     switch (index) {
-    case 4: case 5: case 6: case 34: return ValueFromOffset(n);
+    case 4:
+    case 5:
+    case 6:
+    case 34: return ValueFromOffset(n);
     case 39: return n >= 0.25 ? std::optional<double>(ValueFromFlangerRate(n)) : std::nullopt;
     default: break;
     }
     if (n <= 0) return {};
     switch (index) {
-    case 24: case 50: return static_cast<double>(std::log(n / 320.0L) / kLn62_5);
-    case 25: case 51: return static_cast<double>(std::log(n / 20.0L) / kLn150);
+    case 24:
+    case 50: return static_cast<double>(std::log(n / 320.0L) / kLn62_5);
+    case 25:
+    case 51: return static_cast<double>(std::log(n / 20.0L) / kLn150);
     case 41: return static_cast<double>(std::log(n / 20.0L) / kLn1000);
     default: break;
     }
@@ -115,10 +128,27 @@ std::optional<double> ValueOfUnit(int index, double n, std::string_view unit) {
     if (index == 42) return (n - 5.0) / 25.0;
   } else if (unit == "%") {
     switch (index) {
-    case 1: case 2: case 3: case 16: case 17: case 18: case 22: case 31: case 40: case 43:
-    case 44: case 46: case 47: case 48: case 49: case 53:
-      return n / 100.0;
-    case 19: case 20: case 21: case 23: case 36: return (n + 100.0) / 200.0;
+    case 1:
+    case 2:
+    case 3:
+    case 16:
+    case 17:
+    case 18:
+    case 22:
+    case 31:
+    case 40:
+    case 43:
+    case 44:
+    case 46:
+    case 47:
+    case 48:
+    case 49:
+    case 53: return n / 100.0;
+    case 19:
+    case 20:
+    case 21:
+    case 23:
+    case 36: return (n + 100.0) / 200.0;
     default: break;
     }
   }
@@ -163,7 +193,8 @@ float ParseValue(int index, std::string_view text, int line) {
 std::string Shortest(float value) {
   if (!std::isfinite(value)) {
     char hex[16];
-    const auto end = std::to_chars(hex, hex + sizeof hex, std::bit_cast<std::uint32_t>(value), 16).ptr;
+    const auto end =
+        std::to_chars(hex, hex + sizeof hex, std::bit_cast<std::uint32_t>(value), 16).ptr;
     std::string digits(hex, end);
     std::string text = "bits:";
     return text.append(8 - digits.size(), '0').append(digits);
@@ -188,25 +219,25 @@ TProgramRecord DefaultProgram() {
     set(7 + k, ValueFromRatio(1.0));
     set(19 + k, 0.5); // shaper off
   }
-  set(23, 0.5);                    // no unison detune
-  set(24, 1.0);                    // low-pass cutoff at the top
-  set(28, 5.0 / 12000.0);          // 5 ms attack
-  set(29, 250.0 / 12000.0);        // 250 ms release
-  set(31, 0.5);                    // pipe feedback
-  set(34, ValueFromOffset(0.0));   // pipe offset 0 Hz
-  set(35, ValueFromRatio(1.0));    // pipe at the note's pitch
-  set(36, 0.5);                    // no pipe spread
+  set(23, 0.5);                  // no unison detune
+  set(24, 1.0);                  // low-pass cutoff at the top
+  set(28, 5.0 / 12000.0);        // 5 ms attack
+  set(29, 250.0 / 12000.0);      // 250 ms release
+  set(31, 0.5);                  // pipe feedback
+  set(34, ValueFromOffset(0.0)); // pipe offset 0 Hz
+  set(35, ValueFromRatio(1.0));  // pipe at the note's pitch
+  set(36, 0.5);                  // no pipe spread
   set(39, ValueFromFlangerRate(0.5));
   set(40, 0.5);
-  set(41, 0.2);                    // flanger input high-pass about 80 Hz
-  set(42, 0.5);                    // 17.5 ms
+  set(41, 0.2); // flanger input high-pass about 80 Hz
+  set(42, 0.5); // 17.5 ms
   set(44, 0.5);
   set(46, 0.5);
   set(47, 1.0);
   set(48, 1.0);
   set(49, 0.25);
-  set(50, 1.0);                    // reverb tone low-pass at the top
-  set(52, 0.04);                   // four steps per beat
+  set(50, 1.0);  // reverb tone low-pass at the top
+  set(52, 0.04); // four steps per beat
   for (int step = 54; step <= 69; ++step) set(step, ValueFromStepRatio(1.0));
   return record;
 }

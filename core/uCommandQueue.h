@@ -15,7 +15,8 @@ template <class T, std::size_t Capacity> class TCommandQueue {
 
 public:
   TCommandQueue() {
-    for (std::size_t i = 0; i < Capacity; ++i) Cells[i].Sequence.store(i, std::memory_order_relaxed);
+    for (std::size_t i = 0; i < Capacity; ++i)
+      Cells[i].Sequence.store(i, std::memory_order_relaxed);
   }
   TCommandQueue(const TCommandQueue&) = delete;
   TCommandQueue& operator=(const TCommandQueue&) = delete;

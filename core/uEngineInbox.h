@@ -36,7 +36,8 @@ public:
       dirty.store(true, std::memory_order_release);
     } else {
       if (Queue.TryPush(command)) return;
-      auto& counter = command.Kind == TEngineCommand::ckKillVoice ? OverflowKills : OverflowSuspends;
+      auto& counter =
+          command.Kind == TEngineCommand::ckKillVoice ? OverflowKills : OverflowSuspends;
       counter.fetch_add(1, std::memory_order_relaxed);
     }
     Overflowed.store(true, std::memory_order_release);
@@ -47,8 +48,10 @@ public:
     TEngineCommand command;
     while (Queue.TryPop(command)) apply(command);
     if (!Overflowed.exchange(false, std::memory_order_acq_rel)) return;
-    for (int n = OverflowSuspends.exchange(0); n > 0; --n) apply({TEngineCommand::ckSuspend, 0, 0.0f});
-    for (int n = OverflowKills.exchange(0); n > 0; --n) apply({TEngineCommand::ckKillVoice, 0, 0.0f});
+    for (int n = OverflowSuspends.exchange(0); n > 0; --n)
+      apply({TEngineCommand::ckSuspend, 0, 0.0f});
+    for (int n = OverflowKills.exchange(0); n > 0; --n)
+      apply({TEngineCommand::ckKillVoice, 0, 0.0f});
     for (int index = 0; index < kSlots; ++index) {
       if (!SlotDirty[index].exchange(false, std::memory_order_acq_rel)) continue;
       const float value = std::bit_cast<float>(SlotBits[index].load(std::memory_order_relaxed));

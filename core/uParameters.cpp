@@ -12,51 +12,150 @@ namespace qvt {
 
 namespace {
 
-constexpr std::array<const char*, 72> kStoredNames = {
-    "Generation Scheme", "Osc1 Level", "Osc2 Level", "Osc3 Level", "Osc1 Offset", "Osc2 Offset",
-    "Osc3 Offset", "Osc1 Ratio", "Osc2 Ratio", "Osc3 Ratio", "Osc1 Waveform", "Osc2 Waveform",
-    "Osc3 Waveform", "Osc1 Seq", "Osc2 Seq", "Osc3 Seq", "Osc1 XY-pad", "Osc2 XY-pad",
-    "Osc3 XY-pad", "Osc1 XY-pad", "Osc2 XY-pad", "Osc3 XY-pad", "Space 3D Depth", "Space Unison",
-    "Filter Lowpass Cuttoff", "Filter Highpass Cuttoff", "Filter Lowpass Type",
-    "Filter Highpass Type", "MainOsc Attack Time", "MainOsc Release Time", "Pipe Filter",
-    "Pipe Filter Feedback", "Pipe Feedback Invert", "Pipe Mode", "Pipe Offset", "Pipe Ratio",
-    "Pipe Space Unison", "Flanger", "Flanger LFO Waveform", "Flanger LFO Rate",
-    "Flanger LFO Depth", "Flanger Lowpass Cuttoff", "Flanger Time", "Flanger Feedback",
-    "Flanger Level", "Reverberator", "Reverberator Time", "Reverberator Stereo Width",
-    "Reverberator Dry Level", "Reverberator Wet Level", "Reverberator Highpass Cuttoff",
-    "Reverberator Lowpass Cuttoff", "Pattern Speed", "Pattern Portamento", "Pattern Step1",
-    "Pattern Step2", "Pattern Step3", "Pattern Step4", "Pattern Step5", "Pattern Step6",
-    "Pattern Step7", "Pattern Step8", "Pattern Step9", "Pattern Step10", "Pattern Step11",
-    "Pattern Step12", "Pattern Step13", "Pattern Step14", "Pattern Step15", "Pattern Step16",
-    "Use root note A4", "Loop"};
+constexpr std::array<const char*, 72> kStoredNames = {"Generation Scheme",
+                                                      "Osc1 Level",
+                                                      "Osc2 Level",
+                                                      "Osc3 Level",
+                                                      "Osc1 Offset",
+                                                      "Osc2 Offset",
+                                                      "Osc3 Offset",
+                                                      "Osc1 Ratio",
+                                                      "Osc2 Ratio",
+                                                      "Osc3 Ratio",
+                                                      "Osc1 Waveform",
+                                                      "Osc2 Waveform",
+                                                      "Osc3 Waveform",
+                                                      "Osc1 Seq",
+                                                      "Osc2 Seq",
+                                                      "Osc3 Seq",
+                                                      "Osc1 XY-pad",
+                                                      "Osc2 XY-pad",
+                                                      "Osc3 XY-pad",
+                                                      "Osc1 XY-pad",
+                                                      "Osc2 XY-pad",
+                                                      "Osc3 XY-pad",
+                                                      "Space 3D Depth",
+                                                      "Space Unison",
+                                                      "Filter Lowpass Cuttoff",
+                                                      "Filter Highpass Cuttoff",
+                                                      "Filter Lowpass Type",
+                                                      "Filter Highpass Type",
+                                                      "MainOsc Attack Time",
+                                                      "MainOsc Release Time",
+                                                      "Pipe Filter",
+                                                      "Pipe Filter Feedback",
+                                                      "Pipe Feedback Invert",
+                                                      "Pipe Mode",
+                                                      "Pipe Offset",
+                                                      "Pipe Ratio",
+                                                      "Pipe Space Unison",
+                                                      "Flanger",
+                                                      "Flanger LFO Waveform",
+                                                      "Flanger LFO Rate",
+                                                      "Flanger LFO Depth",
+                                                      "Flanger Lowpass Cuttoff",
+                                                      "Flanger Time",
+                                                      "Flanger Feedback",
+                                                      "Flanger Level",
+                                                      "Reverberator",
+                                                      "Reverberator Time",
+                                                      "Reverberator Stereo Width",
+                                                      "Reverberator Dry Level",
+                                                      "Reverberator Wet Level",
+                                                      "Reverberator Highpass Cuttoff",
+                                                      "Reverberator Lowpass Cuttoff",
+                                                      "Pattern Speed",
+                                                      "Pattern Portamento",
+                                                      "Pattern Step1",
+                                                      "Pattern Step2",
+                                                      "Pattern Step3",
+                                                      "Pattern Step4",
+                                                      "Pattern Step5",
+                                                      "Pattern Step6",
+                                                      "Pattern Step7",
+                                                      "Pattern Step8",
+                                                      "Pattern Step9",
+                                                      "Pattern Step10",
+                                                      "Pattern Step11",
+                                                      "Pattern Step12",
+                                                      "Pattern Step13",
+                                                      "Pattern Step14",
+                                                      "Pattern Step15",
+                                                      "Pattern Step16",
+                                                      "Use root note A4",
+                                                      "Loop"};
 
 constexpr std::array<const char*, 6> kRandomTexts = {"All",      "Sequencer", "Frequency",
-                                                      "Waveform", "Filter",    "Fx"};
+                                                     "Waveform", "Filter",    "Fx"};
 constexpr std::array<const char*, 4> kFilterTypeTexts = {"Filter Off", "Biquad", "Butterworth",
                                                          "Chebyshev"};
 
 enum class Kind {
-  Scheme, Percent, OffsetHz, Ratio, Waveform, OnOff, XyReduction, XyShape, PlusMinus,
-  LowPassCurve, HighPassCurve, FilterType, Milliseconds, Blank, FlangerWave, FlangerRate,
-  FlangerCutoff, FlangerTime, StepRatio, Random, XyEditor
+  Scheme,
+  Percent,
+  OffsetHz,
+  Ratio,
+  Waveform,
+  OnOff,
+  XyReduction,
+  XyShape,
+  PlusMinus,
+  LowPassCurve,
+  HighPassCurve,
+  FilterType,
+  Milliseconds,
+  Blank,
+  FlangerWave,
+  FlangerRate,
+  FlangerCutoff,
+  FlangerTime,
+  StepRatio,
+  Random,
+  XyEditor
 };
 
+// clang-format off: case lists read best as tables.
 Kind KindOf(int index) {
   switch (index) {
   case 0: return Kind::Scheme;
-  case 4: case 5: case 6: case 34: return Kind::OffsetHz;
-  case 7: case 8: case 9: return Kind::Ratio;
-  case 10: case 11: case 12: return Kind::Waveform;
-  case 13: case 14: case 15: case 30: case 32: case 33: case 37: case 45: case 70: case 71:
-    return Kind::OnOff;
-  case 16: case 17: case 18: return Kind::XyReduction;
-  case 19: case 20: case 21: return Kind::XyShape;
-  case 23: case 36: return Kind::PlusMinus;
-  case 24: case 50: return Kind::LowPassCurve;
-  case 25: case 51: return Kind::HighPassCurve;
-  case 26: case 27: return Kind::FilterType;
-  case 28: case 29: return Kind::Milliseconds;
-  case 35: case 52: return Kind::Blank;
+  case 4:
+  case 5:
+  case 6:
+  case 34: return Kind::OffsetHz;
+  case 7:
+  case 8:
+  case 9: return Kind::Ratio;
+  case 10:
+  case 11:
+  case 12: return Kind::Waveform;
+  case 13:
+  case 14:
+  case 15:
+  case 30:
+  case 32:
+  case 33:
+  case 37:
+  case 45:
+  case 70:
+  case 71: return Kind::OnOff;
+  case 16:
+  case 17:
+  case 18: return Kind::XyReduction;
+  case 19:
+  case 20:
+  case 21: return Kind::XyShape;
+  case 23:
+  case 36: return Kind::PlusMinus;
+  case 24:
+  case 50: return Kind::LowPassCurve;
+  case 25:
+  case 51: return Kind::HighPassCurve;
+  case 26:
+  case 27: return Kind::FilterType;
+  case 28:
+  case 29: return Kind::Milliseconds;
+  case 35:
+  case 52: return Kind::Blank;
   case 38: return Kind::FlangerWave;
   case 39: return Kind::FlangerRate;
   case 41: return Kind::FlangerCutoff;
@@ -68,6 +167,7 @@ Kind KindOf(int index) {
   if (index >= 78 && index <= 80) return Kind::XyEditor;
   return Kind::Percent; // 1–3, 22, 31, 40, 43, 44, 46–49, 53
 }
+// clang-format on
 
 std::string Integer(long long value) { return std::to_string(value); }
 
@@ -109,6 +209,7 @@ std::string ParameterName(int index) {
   return "unknown";
 }
 
+// clang-format off
 std::string ParameterLabel(int index) {
   switch (index) {
   case 1: case 2: case 3: case 22: case 23: case 31: case 36: case 40: case 43: case 44:
@@ -120,6 +221,7 @@ std::string ParameterLabel(int index) {
   default: return "";
   }
 }
+// clang-format on
 
 std::string ParameterDisplay(int index, float value, const std::function<float(int)>& valueOf) {
   if (index < 0 || index >= kNumParams) return " ";

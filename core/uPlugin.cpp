@@ -186,6 +186,7 @@ void TPlugin::ClearBank() {
 void TPlugin::RandomiseParameter(int index) {
   if (!IsStored(index)) return;
   double value;
+  // clang-format off
   switch (index) {
   case 7: case 8: case 9: case 35:
     value = 0.3 * ((Random.Real() + Random.Real() + Random.Real()) / 3.0);
@@ -195,5 +196,6 @@ void TPlugin::RandomiseParameter(int index) {
   case 52: value = qvt::Hundredths(Random.Integer(8)); break;
   default: value = Random.Real(); break;
   }
+  // clang-format on
   EditBuffer.SetValue(index, static_cast<float>(value));
 }

@@ -34,7 +34,7 @@ public:
   std::string getProductString() override;
   VstInt32 getVendorVersion() override;
   VstInt32 canDo(const char* text) override;
-  void process(float** inputs, float** outputs, VstInt32 sampleFrames) override; // audio
+  void process(float** inputs, float** outputs, VstInt32 sampleFrames) override;          // audio
   void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override; // audio
 
   // Engine hooks, given a body by TSynth.

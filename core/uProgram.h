@@ -36,7 +36,7 @@ class TEditBuffer {
 public:
   TEditBuffer();
 
-  float Value(int index) const;    // index 0…71
+  float Value(int index) const; // index 0…71
   void SetValue(int index, float value);
   std::string Name() const;
   void SetName(std::string_view name); // cut to 22 characters

@@ -103,24 +103,35 @@ double TSynth::Coefficient(double milliseconds) const {
   return std::isfinite(coefficient) ? coefficient : 0.0;
 }
 
+// clang-format off: the parameter table reads best with its case lists on one line.
 void TSynth::ApplyParameter(int index, float v) {
   TSynthModules& m = *Current;
   TGenerator& generator = m.Generator;
   switch (index) {
-  case 0: generator.SetAlgorithm(static_cast<int>(std::clamp(std::nearbyint(v * 10.0), -1e6, 1e6))); break;
+  case 0:
+    generator.SetAlgorithm(static_cast<int>(std::clamp(std::nearbyint(v * 10.0), -1e6, 1e6)));
+    break;
   case 1: generator.SetLevel1(v); break;
   case 2: generator.SetLevel2(v); break;
   case 3: generator.SetLevel3(v); break;
-  case 4: case 5: case 6: OscOffset[index - 4] = 10999.98 * v - 999.99; break;
-  case 7: case 8: case 9: OscRatio[index - 7] = 64.0 * v; break;
-  case 10: case 11: case 12: {
+  case 4:
+  case 5:
+  case 6: OscOffset[index - 4] = 10999.98 * v - 999.99; break;
+  case 7:
+  case 8:
+  case 9: OscRatio[index - 7] = 64.0 * v; break;
+  case 10:
+  case 11:
+  case 12: {
     const auto wave = static_cast<std::uint8_t>(std::clamp(std::nearbyint(v * 10.0), 0.0, 3.0));
     if (index == 10) generator.SetWaveForm1(wave);
     if (index == 11) generator.SetWaveForm2(wave);
     if (index == 12) generator.SetWaveForm3(wave);
     break;
   }
-  case 13: case 14: case 15: OscFollowsPattern[index - 13] = v >= 0.5f; break;
+  case 13:
+  case 14:
+  case 15: OscFollowsPattern[index - 13] = v >= 0.5f; break;
   case 16: generator.SetReduction1(v); break;
   case 17: generator.SetReduction2(v); break;
   case 18: generator.SetReduction3(v); break;
@@ -140,8 +151,14 @@ void TSynth::ApplyParameter(int index, float v) {
     m.DelayLeft.Cleared = false;
     m.DelayRight.Cleared = false;
     break;
-  case 31: m.DelayLeft.SetFeedback(v); m.DelayRight.SetFeedback(v); break;
-  case 32: m.DelayLeft.SetInvert(v > 0.5f); m.DelayRight.SetInvert(v > 0.5f); break;
+  case 31:
+    m.DelayLeft.SetFeedback(v);
+    m.DelayRight.SetFeedback(v);
+    break;
+  case 32:
+    m.DelayLeft.SetInvert(v > 0.5f);
+    m.DelayRight.SetInvert(v > 0.5f);
+    break;
   case 33: PipeFollowsPattern = v >= 0.5f; break;
   case 34: {
     const float offset = static_cast<float>(10999.98 * v - 999.99);
@@ -165,11 +182,15 @@ void TSynth::ApplyParameter(int index, float v) {
   case 49: m.Reverb.SetWet(v); break;
   case 50: m.Reverb.SetLowPass(v); break;
   case 51: m.Reverb.SetHighPass(v); break;
-  case 52: SpeedDivisor = static_cast<std::int32_t>(std::clamp(std::nearbyint(v * 100.0), -1e9, 16.0)); break;
+  case 52:
+    SpeedDivisor = static_cast<std::int32_t>(std::clamp(std::nearbyint(v * 100.0), -1e9, 16.0));
+    break;
   case 53: GlideCoef = qvt::GlideCoefficient(v); break;
   default: break;
   }
 }
+
+// clang-format on
 
 void TSynth::DoKillVoice() {
   if (--HeldKeyCount < 0) HeldKeyCount = 0;

@@ -38,13 +38,13 @@ public:
   ~TSynth() override;
 
   void setParameter(VstInt32 index, float value) override; // any
-  void suspend() override;                                  // any
-  void setSampleRate(float rate) override;                  // any but audio
-  VstInt32 processEvents(VstEvents* events) override;       // audio
-  void RebuildModules() override;                           // any but audio
-  void KillVoice() override;                                // any
-  void RenderSample(float& left, float& right) override;    // audio
-  void BeginBlock() override;                               // audio
+  void suspend() override;                                 // any
+  void setSampleRate(float rate) override;                 // any but audio
+  VstInt32 processEvents(VstEvents* events) override;      // audio
+  void RebuildModules() override;                          // any but audio
+  void KillVoice() override;                               // any
+  void RenderSample(float& left, float& right) override;   // audio
+  void BeginBlock() override;                              // audio
 
   // Sets the parameters 54 to 69 from the step table and announces them (UI thread).
   void CommitSteps();

@@ -61,10 +61,10 @@ VstInt32 TSynth::processEvents(VstEvents* events) {
     if (!event || event->type != kVstMidiType) continue;
     if (PendingEventCount == kMaxPendingEvents) break;
     const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-    PendingEvents[PendingEventCount++] = {
-        std::max<std::int32_t>(0, midi->deltaFrames), static_cast<std::uint8_t>(midi->midiData[0]),
-        static_cast<std::uint8_t>(midi->midiData[1] & 0x7F),
-        static_cast<std::uint8_t>(midi->midiData[2] & 0x7F)};
+    PendingEvents[PendingEventCount++] = {std::max<std::int32_t>(0, midi->deltaFrames),
+                                          static_cast<std::uint8_t>(midi->midiData[0]),
+                                          static_cast<std::uint8_t>(midi->midiData[1] & 0x7F),
+                                          static_cast<std::uint8_t>(midi->midiData[2] & 0x7F)};
   }
   return 1;
 }

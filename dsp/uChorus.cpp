@@ -15,9 +15,7 @@ void TChorus::SetEnable(float Value) {
   Active = Value > 0.5f;
 }
 
-void TChorus::SetLfoWave(float Value) {
-  LfoWave = Value > 0.5f ? otSin : otTri;
-}
+void TChorus::SetLfoWave(float Value) { LfoWave = Value > 0.5f ? otSin : otTri; }
 
 void TChorus::SetRate(float Hz) {
   Rate = Hz;
@@ -48,9 +46,7 @@ void TChorus::SetFeedback(float Value) {
   Delays[1].SetFeedback(Value);
 }
 
-void TChorus::SetMix(float Value) {
-  Mix = Value;
-}
+void TChorus::SetMix(float Value) { Mix = Value; }
 
 void TChorus::UpdateModAmount() {
   // The root maps the rate back to its parameter position 0 … 1, so the sweep

@@ -17,15 +17,9 @@ constexpr int kMaxOrder = 2 * kMaxFilterSections;
 // (ln 2)/2, used by the bandwidth-to-alpha conversion.
 const double kLn22 = std::log(2.0L) * 0.5L;
 
-Ext Sinh(Ext x) {
-  return x == 0.0L ? 0.0L : (std::exp(x) - std::exp(-x)) * 0.5L;
-}
-Ext Cosh(Ext x) {
-  return (std::exp(x) + std::exp(-x)) * 0.5L;
-}
-Ext ArcSinh(Ext x) {
-  return std::log(x + std::sqrt(x * x + 1.0L));
-}
+Ext Sinh(Ext x) { return x == 0.0L ? 0.0L : (std::exp(x) - std::exp(-x)) * 0.5L; }
+Ext Cosh(Ext x) { return (std::exp(x) + std::exp(-x)) * 0.5L; }
+Ext ArcSinh(Ext x) { return std::log(x + std::sqrt(x * x + 1.0L)); }
 
 // One second-order section of a cascade (see the recurrence in the header).
 inline double RunSection(const double* c, double* s, double x) {
@@ -45,27 +39,19 @@ double PoleTerm(double alpha, double k) {
 } // namespace
 
 namespace qvt {
-double FilterDbToGain(double x) {
-  return x < -144.0 ? 0.0 : std::exp(0.115129254L * x);
-}
+double FilterDbToGain(double x) { return x < -144.0 ? 0.0 : std::exp(0.115129254L * x); }
 } // namespace qvt
 
 // ---------------------------------------------------------------- TFilter
 
-TFilter::TFilter(float /*SampleRate*/) {
-  Ready = false;
-}
+TFilter::TFilter(float /*SampleRate*/) { Ready = false; }
 
 void TFilter::SetBandwidth(double /*Value*/) {}
-void TFilter::SetFrequency(double /*Value*/) {
-  Ready = true;
-}
+void TFilter::SetFrequency(double /*Value*/) { Ready = true; }
 void TFilter::SetGain(double /*Value*/) {}
 void TFilter::SetOrder(int /*Value*/) {}
 void TFilter::SetSampleRate(float /*Value*/) {}
-double TFilter::ProcessSample(double Input) {
-  return Input;
-}
+double TFilter::ProcessSample(double Input) { return Input; }
 
 // ------------------------------------------------------------ TBaseFilter
 
@@ -153,8 +139,7 @@ void TBiquadHP::CalcCoefficients() {
 
 TButterworthFilter::TButterworthFilter(float SampleRate) : TBaseFilter(SampleRate) {
   Order = 10;
-  for (auto& s : SectionState)
-    s[0] = s[1] = 0.0;
+  for (auto& s : SectionState) s[0] = s[1] = 0.0;
   // The coefficients are computed by the concrete low-pass or high-pass
   // constructor, once its CalcCoefficients is in effect.
 }
@@ -174,8 +159,7 @@ void TButterworthFilter::SetGain(double Value) {
 double TButterworthFilter::RunCascade(double Input, bool Highpass) {
   const int h = Order / 2;
   double x = Input + kDenormalOffset;
-  for (int k = h - 1; k >= 0; --k)
-    x = RunSection(SectionCoefs[k], SectionState[k], x);
+  for (int k = h - 1; k >= 0; --k) x = RunSection(SectionCoefs[k], SectionState[k], x);
   if (Order % 2 != 0) {
     const double* c = SectionCoefs[h];
     double& s0 = SectionState[h][0];
@@ -191,9 +175,7 @@ TButterworthLP::TButterworthLP(float SampleRate) : TButterworthFilter(SampleRate
   CalcCoefficients();
 }
 
-double TButterworthLP::ProcessSample(double Input) {
-  return RunCascade(Input, false);
-}
+double TButterworthLP::ProcessSample(double Input) { return RunCascade(Input, false); }
 
 void TButterworthLP::CalcCoefficients() {
   const int n = Order;
@@ -225,9 +207,7 @@ TButterworthHP::TButterworthHP(float SampleRate) : TButterworthFilter(SampleRate
   CalcCoefficients();
 }
 
-double TButterworthHP::ProcessSample(double Input) {
-  return RunCascade(Input, true);
-}
+double TButterworthHP::ProcessSample(double Input) { return RunCascade(Input, true); }
 
 void TButterworthHP::CalcCoefficients() {
   const int n = Order;
@@ -289,14 +269,12 @@ void TChebyshev1Filter::CalcRipple() {
   SinhV = static_cast<double>(Sinh(v));
   const Ext ch = Cosh(v);
   CoshSq = static_cast<double>(ch * ch);
-  for (int i = 0; i < Order; ++i)
-    SectionState[i / 2][i % 2] = 0.0;
+  for (int i = 0; i < Order; ++i) SectionState[i / 2][i % 2] = 0.0;
 }
 
 double TChebyshev1Filter::ProcessSample(double Input) {
   double x = Input;
-  for (int k = Order / 2 - 1; k >= 0; --k)
-    x = RunSection(SectionCoefs[k], SectionState[k], x);
+  for (int k = Order / 2 - 1; k >= 0; --k) x = RunSection(SectionCoefs[k], SectionState[k], x);
   return x;
 }
 

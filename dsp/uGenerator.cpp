@@ -113,23 +113,16 @@ void TGenerator::SetShape3(float Value) {
   Osc[3].Shape = Value;
 }
 
-void TGenerator::SetLevel1(float Value) {
-  Level1 = Value * Value;
-}
-void TGenerator::SetLevel2(float Value) {
-  Level2 = Value * Value;
-}
-void TGenerator::SetLevel3(float Value) {
-  Level3 = Value * Value;
-}
+void TGenerator::SetLevel1(float Value) { Level1 = Value * Value; }
+void TGenerator::SetLevel2(float Value) { Level2 = Value * Value; }
+void TGenerator::SetLevel3(float Value) { Level3 = Value * Value; }
 
 void TGenerator::SetAlgorithm(int Value) {
   Algorithm = static_cast<std::uint8_t>(std::clamp(Value, 1, 9));
 }
 
 void TGenerator::ResetPhases() {
-  for (TOsc& osc : Osc)
-    osc.Reset();
+  for (TOsc& osc : Osc) osc.Reset();
 }
 
 void TGenerator::Process(float& Left, float& Right) {

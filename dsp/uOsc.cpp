@@ -104,19 +104,13 @@ bool LoadWaveTableGuarded(TResourceData Resource) noexcept {
   return LoadGuarded([Resource] { LoadWaveTable(Resource); });
 }
 
-bool WaveTableLoaded() {
-  return gLoaded;
-}
+bool WaveTableLoaded() { return gLoaded; }
 
-const char* WaveTableError() {
-  return gError;
-}
+const char* WaveTableError() { return gError; }
 
 } // namespace qvt
 
-void LoadWaveTable() {
-  LoadWaveTable(FindResourceData("WAVETABLE", "WAVETABLE"));
-}
+void LoadWaveTable() { LoadWaveTable(FindResourceData("WAVETABLE", "WAVETABLE")); }
 
 void LoadWaveTable(TResourceData Resource) {
   if (Resource.Data == nullptr)
@@ -181,9 +175,7 @@ void ReductionCoefs(float Amount, double& Steps, double& Inv) {
   Inv = 1.0 / Steps;
 }
 
-TOsc::TOsc(float SampleRate) : SampleRate(SampleRate) {
-  TOsc::SetFrequency(1000.0f);
-}
+TOsc::TOsc(float SampleRate) : SampleRate(SampleRate) { TOsc::SetFrequency(1000.0f); }
 
 void TOsc::SetFrequency(float Value) {
   if (Value == Frequency) return;

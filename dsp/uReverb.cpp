@@ -34,9 +34,7 @@ void TFeedbackLine::SetLength(int Samples) {
   Pos = 0;
 }
 
-void TFeedbackLine::Clear() {
-  std::fill(Buffer.begin(), Buffer.end(), 0.0f);
-}
+void TFeedbackLine::Clear() { std::fill(Buffer.begin(), Buffer.end(), 0.0f); }
 
 float TFeedbackLine::Step(float Input) {
   float& slot = Buffer[static_cast<std::size_t>(Pos)];

@@ -42,9 +42,7 @@ float LowPassCutoffHz(float Value) {
   return static_cast<float>(320.0L * std::exp(kLn62_5 * Value));
 }
 
-float HighPassCutoffHz(float Value) {
-  return static_cast<float>(20.0L * std::exp(kLn150 * Value));
-}
+float HighPassCutoffHz(float Value) { return static_cast<float>(20.0L * std::exp(kLn150 * Value)); }
 
 } // namespace qvt
 

@@ -47,12 +47,10 @@ public:
   // Makes Kind the stage's kind with fresh filters tuned to Hz.
   void Select(int Kind, double Hz) {
     KindIndex = Kind;
-    for (int c = 0; c < 2; ++c)
-      Renew(c, Hz);
+    for (int c = 0; c < 2; ++c) Renew(c, Hz);
   }
   void Tune(double Hz) {
-    for (TFilter* f : Active)
-      f->SetFrequency(Hz);
+    for (TFilter* f : Active) f->SetFrequency(Hz);
   }
   // Replaces channel c's filter by a fresh one of the current kind tuned to Hz.
   void Renew(int c, double Hz) {

@@ -42,8 +42,7 @@ const std::string& StartingBank() {
 
 std::vector<std::uint8_t> BankBytes(const TSynth& synth) {
   std::vector<TProgramRecord> programs;
-  for (int i = 0; i < synth.BankCount(); ++i)
-    programs.push_back(synth.BankProgram(i));
+  for (int i = 0; i < synth.BankCount(); ++i) programs.push_back(synth.BankProgram(i));
   return qvt::EncodeBank(programs);
 }
 

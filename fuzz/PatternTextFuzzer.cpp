@@ -39,10 +39,8 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 std::string_view Trim(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
-    text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
-    text.remove_suffix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
   return text;
 }
 
@@ -96,8 +94,7 @@ std::vector<double> ExpectedValues(std::string_view text) {
 }
 
 void Play(TSynth& synth) {
-  for (int index : {13, 14, 15, 30, 33, 37, 45})
-    synth.setParameter(index, 1.0f);
+  for (int index : {13, 14, 15, 30, 33, 37, 45}) synth.setParameter(index, 1.0f);
   VstMidiEvent note{};
   note.type = kVstMidiType;
   note.midiData[0] = static_cast<char>(0x90);
@@ -130,8 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   qvt::fuzz::SetHostTempo(960.0);
   const std::string text(reinterpret_cast<const char*>(data), size);
   TSynth synth(qvt::fuzz::Host);
-  for (int i = 0; i < kCount; ++i)
-    synth.setParameter(kFirst + i, kUntouched);
+  for (int i = 0; i < kCount; ++i) synth.setParameter(kFirst + i, kUntouched);
 
   SetClipboardText(text);
   synth.PastePattern();
@@ -142,8 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         i < static_cast<int>(expected.size()) ? static_cast<float>(expected[i]) : kUntouched;
     Check(value == wanted, "the edit buffer holds the pasted values and keeps the rest");
   }
-  for (int i = 0; i < kCount; ++i)
-    (void)synth.getParameterDisplay(kFirst + i);
+  for (int i = 0; i < kCount; ++i) (void)synth.getParameterDisplay(kFirst + i);
 
   // The paste command announces every pattern parameter; the store limits them.
   for (int i = 0; i < kCount; ++i)

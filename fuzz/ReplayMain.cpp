@@ -48,8 +48,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   int failed = 0;
-  for (const auto& file : files)
-    failed += Replay(file) ? 0 : 1;
+  for (const auto& file : files) failed += Replay(file) ? 0 : 1;
   std::printf("replayed %zu inputs, %d unreadable\n", files.size() - failed, failed);
   return failed ? 1 : 0;
 }

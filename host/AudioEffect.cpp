@@ -86,8 +86,7 @@ float VSTCALLBACK GetParameterTrampoline(AEffect* effect, VstInt32 index) {
 
 } // namespace
 
-AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms,
-                         VstInt32 numParams)
+AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
     : audioMaster(audioMaster), numPrograms(numPrograms), numParams(numParams) {
   std::memset(&cEffect, 0, sizeof(cEffect));
   cEffect.magic = kEffectMagic;
@@ -195,7 +194,9 @@ VstIntPtr AudioEffect::dispatchParameterText(VstInt32 opcode, VstInt32 index, vo
   if (!ptr) return 0;
   auto* text = static_cast<char*>(ptr);
   switch (opcode) {
-  case effGetParamLabel: qvt::CopyHostText(text, kParamTextCapacity, getParameterLabel(index)); break;
+  case effGetParamLabel:
+    qvt::CopyHostText(text, kParamTextCapacity, getParameterLabel(index));
+    break;
   case effGetParamDisplay:
     qvt::CopyHostText(text, kParamTextCapacity, getParameterDisplay(index));
     break;
@@ -219,8 +220,7 @@ VstIntPtr AudioEffect::dispatchEditor(VstInt32 opcode, VstIntPtr value, void* pt
 }
 
 // Identity and chunks: UI thread. The plug-in keeps no chunks.
-VstIntPtr AudioEffect::dispatchChunk(VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                     void* ptr) {
+VstIntPtr AudioEffect::dispatchChunk(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr) {
   switch (opcode) {
   case effIdentify: return FourCharCode("NvEf");
   case effGetChunk: return ptr ? getChunk(static_cast<void**>(ptr), index != 0) : 0;

@@ -25,28 +25,28 @@ public:
 
   // Virtual operations in slot order. Thread notes: "any" means any host thread,
   // "audio" the host's audio thread, "UI" the user-interface thread.
-  virtual void setSampleRate(float rate);    // any
-  virtual void setBlockSize(VstInt32 size);  // any
+  virtual void setSampleRate(float rate);   // any
+  virtual void setBlockSize(VstInt32 size); // any
   virtual VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                               float opt);   // any; each opcode group notes its thread
-  virtual void open() {}                     // UI
-  virtual void close() {}                    // UI
-  virtual void suspend() {}                  // any
-  virtual void resume() {}                   // any
+                               float opt); // any; each opcode group notes its thread
+  virtual void open() {}                   // UI
+  virtual void close() {}                  // UI
+  virtual void suspend() {}                // any
+  virtual void resume() {}                 // any
   virtual void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames); // audio
   virtual void processDoubleReplacing(double** inputs, double** outputs,
-                                      VstInt32 sampleFrames); // audio
-  virtual void setParameter(VstInt32 index, float value); // any
-  virtual float getParameter(VstInt32 index);             // any
-  virtual void setParameterAutomated(VstInt32 index, float value); // any
-  virtual VstInt32 getProgram();                          // any
-  virtual void setProgram(VstInt32 program);              // any
-  virtual void setProgramName(const char* name);          // UI; 8-bit text
-  virtual std::string getProgramName();                   // any; 8-bit text
-  virtual std::string getParameterLabel(VstInt32 index);  // any
-  virtual std::string getParameterDisplay(VstInt32 index); // any
-  virtual std::string getParameterName(VstInt32 index);   // any
-  virtual VstInt32 getChunk(void** data, bool isPreset);  // UI
+                                      VstInt32 sampleFrames);              // audio
+  virtual void setParameter(VstInt32 index, float value);                  // any
+  virtual float getParameter(VstInt32 index);                              // any
+  virtual void setParameterAutomated(VstInt32 index, float value);         // any
+  virtual VstInt32 getProgram();                                           // any
+  virtual void setProgram(VstInt32 program);                               // any
+  virtual void setProgramName(const char* name);                           // UI; 8-bit text
+  virtual std::string getProgramName();                                    // any; 8-bit text
+  virtual std::string getParameterLabel(VstInt32 index);                   // any
+  virtual std::string getParameterDisplay(VstInt32 index);                 // any
+  virtual std::string getParameterName(VstInt32 index);                    // any
+  virtual VstInt32 getChunk(void** data, bool isPreset);                   // UI
   virtual VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset); // UI
   virtual void setUniqueID(VstInt32 id);
   virtual void setNumInputs(VstInt32 inputs);
@@ -76,8 +76,8 @@ public:
   void setEditor(std::unique_ptr<AEffEditor> newEditor);
 
   // Calls the host; answers 0 when the host gave no callback.
-  VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                     void* ptr = nullptr, float opt = 0.0f);
+  VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.0f);
 
 protected:
   void setFlag(VstInt32 flag, bool state);

@@ -78,8 +78,7 @@ VstIntPtr AudioEffectX::dispatchPrograms(VstInt32 opcode, VstInt32 index, VstInt
 }
 
 // Input and output pins: any thread.
-VstIntPtr AudioEffectX::dispatchPins(VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                     void* ptr) {
+VstIntPtr AudioEffectX::dispatchPins(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr) {
   switch (opcode) {
   case effConnectInput:
   case effConnectOutput: return 1;

@@ -11,9 +11,9 @@ public:
                        float opt) override; // any
 
   // 2.x operations the plug-in answers.
-  virtual VstInt32 processEvents(VstEvents* events);                       // audio
+  virtual VstInt32 processEvents(VstEvents* events);                                 // audio
   virtual bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text); // any
-  virtual bool getOutputProperties(VstInt32 index, VstPinProperties* properties); // any
+  virtual bool getOutputProperties(VstInt32 index, VstPinProperties* properties);    // any
   virtual VstInt32 getPlugCategory();
   virtual std::string getEffectName();
   virtual std::string getVendorString();

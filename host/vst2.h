@@ -33,10 +33,11 @@ using AEffectGetParameterProc = float(VSTCALLBACK*)(AEffect* effect, VstInt32 in
 
 // Four characters packed with the first one in the most significant byte.
 constexpr VstInt32 FourCharCode(const char (&text)[5]) {
-  return static_cast<VstInt32>((static_cast<std::uint32_t>(static_cast<unsigned char>(text[0])) << 24) |
-                               (static_cast<std::uint32_t>(static_cast<unsigned char>(text[1])) << 16) |
-                               (static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 8) |
-                               static_cast<std::uint32_t>(static_cast<unsigned char>(text[3])));
+  return static_cast<VstInt32>(
+      (static_cast<std::uint32_t>(static_cast<unsigned char>(text[0])) << 24) |
+      (static_cast<std::uint32_t>(static_cast<unsigned char>(text[1])) << 16) |
+      (static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 8) |
+      static_cast<std::uint32_t>(static_cast<unsigned char>(text[3])));
 }
 
 inline constexpr VstInt32 kEffectMagic = FourCharCode("VstP");

@@ -5,14 +5,14 @@ namespace qvt {
 
 // Normalised value v (0…1) to engineering units. The exponential forms are
 // evaluated in extended precision and rounded once at the end.
-double OffsetFromValue(double v);        // 10999.98·v − 999.99 Hz
-double RatioFromValue(double v);         // 64·v
-double StepRatioFromValue(double v);     // 0.02·1000^v
-double LowPassCurveHz(double v);         // 320·62.5^v
-double HighPassCurveHz(double v);        // 20·150^v
-double FlangerCutoffHz(double v);        // 20·1000^v
-double FlangerRateHz(double v);          // 9.75·v² + 0.25
-double GlideCoefficient(double v);       // 0.0001·100^(1 − v)
+double OffsetFromValue(double v);    // 10999.98·v − 999.99 Hz
+double RatioFromValue(double v);     // 64·v
+double StepRatioFromValue(double v); // 0.02·1000^v
+double LowPassCurveHz(double v);     // 320·62.5^v
+double HighPassCurveHz(double v);    // 20·150^v
+double FlangerCutoffHz(double v);    // 20·1000^v
+double FlangerRateHz(double v);      // 9.75·v² + 0.25
+double GlideCoefficient(double v);   // 0.0001·100^(1 − v)
 
 // Inverses used by the editor and the pattern operations.
 double ValueFromOffset(double hz);

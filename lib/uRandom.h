@@ -8,7 +8,7 @@ namespace qvt {
 
 class TRandom {
 public:
-  TRandom();                                  // seeded from the clock
+  TRandom(); // seeded from the clock
   explicit TRandom(std::uint64_t seed);
 
   double Real();          // uniform in [0, 1)

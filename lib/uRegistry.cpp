@@ -47,8 +47,8 @@ TStoreState Load(const std::string& file, TRegistryStore& store) {
   } catch (const EFileError& error) {
     return error.ErrorCode == ENOENT ? TStoreState::Missing : TStoreState::Unreadable;
   }
-  auto parsed =
-      ParseRegistryStore(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  auto parsed = ParseRegistryStore(
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   if (!parsed) return TStoreState::Corrupt;
   store = std::move(*parsed);
   return TStoreState::Read;

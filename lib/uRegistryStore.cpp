@@ -12,9 +12,8 @@ constexpr std::string_view kHeader = "Quivertone settings 1";
 
 bool SameText(std::string_view a, std::string_view b) {
   auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [&](char x, char y) { return lower(x) == lower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }

@@ -16,8 +16,10 @@ public:
   TIsolatedUserFolders() {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/qvt-user-XXXXXX";
-    if (::mkdtemp(pattern.data())) Root = pattern;
-    else Root = std::filesystem::temp_directory_path() / "qvt-user-fallback";
+    if (::mkdtemp(pattern.data()))
+      Root = pattern;
+    else
+      Root = std::filesystem::temp_directory_path() / "qvt-user-fallback";
     ::setenv("XDG_CONFIG_HOME", (Root / "config").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (Root / "data").c_str(), 1);
   }

@@ -23,24 +23,18 @@ TApplication::~TApplication() {
   FBlinkTimer = nullptr;
 }
 
-void TApplication::SetPlatform(qvt::TPlatform* platform) {
-  FPlatform = platform;
-}
+void TApplication::SetPlatform(qvt::TPlatform* platform) { FPlatform = platform; }
 
 qvt::TPlatform& TApplication::RequirePlatform() const {
   if (!FPlatform) throw std::logic_error("no platform backend is installed");
   return *FPlatform;
 }
 
-std::uint64_t TApplication::NowMs() const {
-  return FPlatform ? FPlatform->NowMs() : 0;
-}
+std::uint64_t TApplication::NowMs() const { return FPlatform ? FPlatform->NowMs() : 0; }
 
 // --- the queue ----------------------------------------------------------------
 
-void TApplication::Post(TMessage message) {
-  FQueue.push_back(std::move(message));
-}
+void TApplication::Post(TMessage message) { FQueue.push_back(std::move(message)); }
 
 void TApplication::PostMouseDown(TForm& form, TMouseButton button, TShiftState shift, int x,
                                  int y) {
@@ -222,13 +216,10 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::RunModalLoop(const std::function<bool()>& finished) {
-  while (!finished())
-    HandleMessage();
+  while (!finished()) HandleMessage();
 }
 
-void TApplication::PopModal(TForm* form) {
-  std::erase(FModalForms, form);
-}
+void TApplication::PopModal(TForm* form) { std::erase(FModalForms, form); }
 
 void TApplication::PaintAll() {
   for (std::size_t i = 0; i < FForms.size(); ++i) {
@@ -241,29 +232,22 @@ void TApplication::PaintAll() {
 
 int TApplication::MessageBox(std::string_view text, std::string_view caption, unsigned flags) {
   // A held button belongs to the box from now on.
-  for (TForm* form : FForms)
-    form->SetCaptureControl(nullptr);
+  for (TForm* form : FForms) form->SetCaptureControl(nullptr);
   return qvt::ShowMessageBox(std::string(text), std::string(caption), flags);
 }
 
 // --- forms and timers -----------------------------------------------------------
 
-void TApplication::RegisterForm(TForm* form) {
-  FForms.push_back(form);
-}
+void TApplication::RegisterForm(TForm* form) { FForms.push_back(form); }
 
 void TApplication::UnregisterForm(TForm* form) {
   std::erase(FForms, form);
   ForgetObject(form);
 }
 
-void TApplication::RegisterTimer(TTimer* timer) {
-  FTimers.push_back(timer);
-}
+void TApplication::RegisterTimer(TTimer* timer) { FTimers.push_back(timer); }
 
-void TApplication::UnregisterTimer(TTimer* timer) {
-  std::erase(FTimers, timer);
-}
+void TApplication::UnregisterTimer(TTimer* timer) { std::erase(FTimers, timer); }
 
 std::optional<std::uint64_t> TApplication::NextTimerDue() const {
   std::optional<std::uint64_t> due;

@@ -6,9 +6,7 @@
 
 TBitmap::TBitmap() = default;
 
-TBitmap::TBitmap(int width, int height) {
-  SetSize(width, height);
-}
+TBitmap::TBitmap(int width, int height) { SetSize(width, height); }
 
 TBitmap::TBitmap(const TBitmap& other)
     : TObject(), PixelFormat(other.PixelFormat), AlphaFormat(other.AlphaFormat),

@@ -9,9 +9,7 @@ using qvt::OpaquePixel;
 
 namespace {
 
-constexpr std::uint32_t Byte(std::uint32_t v, int shift) {
-  return (v >> shift) & 0xFF;
-}
+constexpr std::uint32_t Byte(std::uint32_t v, int shift) { return (v >> shift) & 0xFF; }
 
 // (a·x + b·y) / 255 rounded, for bytes with a + b = 255.
 constexpr std::uint32_t Mix(std::uint32_t x, std::uint32_t y, std::uint32_t a) {
@@ -251,9 +249,7 @@ int TCanvas::TextHeight(std::string_view) {
   return face->Ascent() + face->Descent();
 }
 
-int TCanvas::TextAscent() {
-  return qvt::CurrentFontEngine().Face(Font)->Ascent();
-}
+int TCanvas::TextAscent() { return qvt::CurrentFontEngine().Face(Font)->Ascent(); }
 
 void TCanvas::DrawString(int x, int baseline, std::string_view text) {
   if (!FTarget) return;
@@ -287,8 +283,7 @@ void TCanvas::TextOut(int x, int y, std::string_view text) {
 std::string TCanvas::EllipsizeText(std::string_view text, int width) {
   if (TextWidth(text) <= width) return std::string(text);
   std::string shown(text);
-  while (!shown.empty() && TextWidth(shown + "...") > width)
-    shown.pop_back();
+  while (!shown.empty() && TextWidth(shown + "...") > width) shown.pop_back();
   return shown + "...";
 }
 

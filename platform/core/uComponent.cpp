@@ -58,6 +58,5 @@ void TComponent::Notification(TComponent*, TOperation) {}
 void TComponent::DestroyComponents() {
   FDestroying = true;
   // Reverse creation order.
-  while (!FComponents.empty())
-    delete FComponents.back();
+  while (!FComponents.empty()) delete FComponents.back();
 }

@@ -30,8 +30,7 @@ void TControl::SetParent(TWinControl* AParent) {
 
 TForm* TControl::ParentForm() const {
   const TControl* control = this;
-  while (control->FParent)
-    control = control->FParent;
+  while (control->FParent) control = control->FParent;
   return dynamic_cast<TForm*>(const_cast<TControl*>(control));
 }
 
@@ -187,8 +186,7 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 TWinControl::~TWinControl() {
   // Owned children go while this object is whole; others are only detached.
   DestroyComponents();
-  while (!FControls.empty())
-    FControls.back()->SetParent(nullptr);
+  while (!FControls.empty()) FControls.back()->SetParent(nullptr);
 }
 
 void TWinControl::InsertControl(TControl* control) {
@@ -208,9 +206,7 @@ void TWinControl::CreateWndTree() {
     if (auto* windowed = dynamic_cast<TWinControl*>(child)) windowed->CreateWndTree();
 }
 
-bool TWinControl::CanFocus() const {
-  return Showing() && Enabled();
-}
+bool TWinControl::CanFocus() const { return Showing() && Enabled(); }
 
 void TWinControl::SetFocus() {
   if (TForm* form = ParentForm(); form && CanFocus()) form->SetActiveControl(this);
@@ -266,13 +262,9 @@ void TWinControl::DoExit() {
 
 // --- TCustomControl ---------------------------------------------------------
 
-TCustomControl::~TCustomControl() {
-  Application->DestroyCaret(this);
-}
+TCustomControl::~TCustomControl() { Application->DestroyCaret(this); }
 
-void TCustomControl::CreateCaret(const TBitmap& shape) {
-  Application->CreateCaret(this, shape);
-}
+void TCustomControl::CreateCaret(const TBitmap& shape) { Application->CreateCaret(this, shape); }
 
 void TCustomControl::CreateCaret(int width, int height) {
   TBitmap block(width, height);
@@ -281,15 +273,7 @@ void TCustomControl::CreateCaret(int width, int height) {
   Application->CreateCaret(this, block);
 }
 
-void TCustomControl::SetCaretPos(int X, int Y) {
-  Application->SetCaretPos(this, {X, Y});
-}
-void TCustomControl::ShowCaret() {
-  Application->ShowCaret(this);
-}
-void TCustomControl::HideCaret() {
-  Application->HideCaret(this);
-}
-void TCustomControl::DestroyCaret() {
-  Application->DestroyCaret(this);
-}
+void TCustomControl::SetCaretPos(int X, int Y) { Application->SetCaretPos(this, {X, Y}); }
+void TCustomControl::ShowCaret() { Application->ShowCaret(this); }
+void TCustomControl::HideCaret() { Application->HideCaret(this); }
+void TCustomControl::DestroyCaret() { Application->DestroyCaret(this); }

@@ -66,13 +66,9 @@ TFontEngine& FallbackFontEngine() {
   return engine;
 }
 
-void SetFontEngine(TFontEngine* engine) {
-  GEngine = engine;
-}
+void SetFontEngine(TFontEngine* engine) { GEngine = engine; }
 
-TFontEngine& CurrentFontEngine() {
-  return GEngine ? *GEngine : FallbackFontEngine();
-}
+TFontEngine& CurrentFontEngine() { return GEngine ? *GEngine : FallbackFontEngine(); }
 
 int EmPixels(int height, double cellPerEm) {
   if (height == 0) height = -11;

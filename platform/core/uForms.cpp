@@ -33,8 +33,7 @@ TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
 
 TForm::~TForm() {
   DestroyComponents();
-  while (ControlCount() > 0)
-    Controls(ControlCount() - 1)->SetParent(nullptr);
+  while (ControlCount() > 0) Controls(ControlCount() - 1)->SetParent(nullptr);
   if (FWindow) FWindow->SetMouseGrab(false);
   if (Application->GrabForm() == this) Application->SetGrabForm(nullptr);
   Application->PopModal(this);
@@ -42,9 +41,7 @@ TForm::~TForm() {
   FWindow.reset();
 }
 
-void TForm::SetParentWindow(qvt::TWindowHandle window) {
-  FParentWindow = window;
-}
+void TForm::SetParentWindow(qvt::TWindowHandle window) { FParentWindow = window; }
 
 void TForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
@@ -87,9 +84,7 @@ void TForm::Show() {
   BringToFront();
 }
 
-void TForm::Hide() {
-  SetVisible(false);
-}
+void TForm::Hide() { SetVisible(false); }
 
 void TForm::VisibleChanged() {
   if (Visible()) {
@@ -204,9 +199,7 @@ void TForm::SetActiveControl(TWinControl* control) {
   }
 }
 
-void TForm::InvalidateRect(const TRect& r) {
-  FInvalid = FInvalid.Union(r.Intersect(ClientRect()));
-}
+void TForm::InvalidateRect(const TRect& r) { FInvalid = FInvalid.Union(r.Intersect(ClientRect())); }
 
 void TForm::Paint() {
   Canvas().Brush.Color = Color;
@@ -249,9 +242,7 @@ void TForm::PaintNow() {
   FlushPresent();
 }
 
-void TForm::Present(const TRect& r) {
-  FPresentPending = FPresentPending.Union(r);
-}
+void TForm::Present(const TRect& r) { FPresentPending = FPresentPending.Union(r); }
 
 void TForm::FlushPresent() {
   const TRect r = FPresentPending.Intersect(ClientRect());

@@ -2,9 +2,7 @@
 
 #include "platform/core/uApplication.h"
 
-TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
-  UpdateTimer();
-}
+TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) { UpdateTimer(); }
 
 TTimer::~TTimer() {
   if (FRegistered) Application->UnregisterTimer(this);

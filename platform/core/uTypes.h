@@ -52,15 +52,9 @@ using TColor = std::uint32_t;
 constexpr TColor RGBColor(int r, int g, int b) {
   return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int RedOf(TColor c) {
-  return c & 0xFF;
-}
-constexpr int GreenOf(TColor c) {
-  return (c >> 8) & 0xFF;
-}
-constexpr int BlueOf(TColor c) {
-  return (c >> 16) & 0xFF;
-}
+constexpr int RedOf(TColor c) { return c & 0xFF; }
+constexpr int GreenOf(TColor c) { return (c >> 8) & 0xFF; }
+constexpr int BlueOf(TColor c) { return (c >> 16) & 0xFF; }
 
 inline constexpr TColor clBlack = RGBColor(0, 0, 0);
 inline constexpr TColor clWhite = RGBColor(255, 255, 255);

@@ -9,9 +9,7 @@
 
 namespace qvt {
 
-std::unique_ptr<TPlatform> CreatePlatform() {
-  return std::make_unique<THeadlessPlatform>();
-}
+std::unique_ptr<TPlatform> CreatePlatform() { return std::make_unique<THeadlessPlatform>(); }
 
 THeadlessPlatform::THeadlessPlatform() : FFonts(std::make_unique<TFreeTypeFontEngine>()) {
   FPreviousPlatform = Application->Platform();
@@ -27,9 +25,7 @@ THeadlessPlatform::~THeadlessPlatform() {
   Application->SetPlatform(FPreviousPlatform);
 }
 
-void THeadlessPlatform::Pump() {
-  Application->ProcessMessages();
-}
+void THeadlessPlatform::Pump() { Application->ProcessMessages(); }
 
 void THeadlessPlatform::AdvanceTime(std::uint64_t ms) {
   const std::uint64_t target = FNow + ms;
@@ -120,8 +116,7 @@ void THeadlessPlatform::PressKey(TForm& form, std::uint16_t key, TShiftState shi
 }
 
 void THeadlessPlatform::Type(TForm& form, const std::string& text) {
-  for (char c : text)
-    Application->PostChar(form, c);
+  for (char c : text) Application->PostChar(form, c);
   Pump();
 }
 
@@ -199,9 +194,7 @@ THeadlessWindow::THeadlessWindow(THeadlessPlatform& platform, TForm& form,
   FPlatform.FWindows[FHandle] = this;
 }
 
-THeadlessWindow::~THeadlessWindow() {
-  FPlatform.FWindows.erase(FHandle);
-}
+THeadlessWindow::~THeadlessWindow() { FPlatform.FWindows.erase(FHandle); }
 
 void THeadlessWindow::Present(const TBitmap&, const TRect& dirty) {
   ++PresentCount;

@@ -53,8 +53,7 @@ std::vector<TFilter> ParseFilter(const std::string& filter) {
 
 std::string Joined(const std::vector<std::string>& items, const char* separator) {
   std::string out;
-  for (const std::string& item : items)
-    out += (out.empty() ? "" : separator) + item;
+  for (const std::string& item : items) out += (out.empty() ? "" : separator) + item;
   return out;
 }
 
@@ -82,8 +81,7 @@ std::vector<std::string> FileDialogCommand(const std::string& program,
     command.push_back(request.Save ? "--getsavefilename" : "--getopenfilename");
     command.push_back(start.empty() ? "." : start);
     std::vector<std::string> lines;
-    for (const TFilter& f : filters)
-      lines.push_back(Joined(f.Patterns, " ") + "|" + f.Name);
+    for (const TFilter& f : filters) lines.push_back(Joined(f.Patterns, " ") + "|" + f.Name);
     if (!lines.empty()) command.push_back(Joined(lines, "\n"));
     if (!title.empty()) command.insert(command.end(), {"--title", title});
     return command;
@@ -110,8 +108,7 @@ std::optional<std::string> TX11Platform::FileDialog(const TFileDialogRequest& re
   for (const char* program : {"zenity", "kdialog"}) {
     command = FileDialogCommand(program, request);
     std::vector<char*> argv;
-    for (std::string& argument : command)
-      argv.push_back(argument.data());
+    for (std::string& argument : command) argv.push_back(argument.data());
     argv.push_back(nullptr);
 
     int out[2];
@@ -151,8 +148,7 @@ std::optional<std::string> TX11Platform::FileDialog(const TFileDialogRequest& re
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r'))
-      answer.pop_back();
+    while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
     // A program that exists but cannot run (exit 127) lets the next one try.
     if (WIFEXITED(status) && WEXITSTATUS(status) == 127) continue;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || answer.empty()) return std::nullopt;

@@ -21,18 +21,14 @@
 
 namespace qvt {
 
-std::unique_ptr<TPlatform> CreatePlatform() {
-  return std::make_unique<TX11Platform>();
-}
+std::unique_ptr<TPlatform> CreatePlatform() { return std::make_unique<TX11Platform>(); }
 
 namespace {
 
 // One wheel notch, in the framework's units.
 constexpr int kWheelDelta = 120;
 
-Atom Intern(Display* display, const char* name) {
-  return XInternAtom(display, name, False);
-}
+Atom Intern(Display* display, const char* name) { return XInternAtom(display, name, False); }
 
 } // namespace
 
@@ -92,9 +88,7 @@ void TX11Platform::StartFallbackPump(unsigned staleMs) {
   if (!FFallback) FFallback = std::make_unique<TX11FallbackPump>(*this, staleMs);
 }
 
-void TX11Platform::StopFallbackPump() {
-  FFallback.reset();
-}
+void TX11Platform::StopFallbackPump() { FFallback.reset(); }
 
 std::uint64_t TX11Platform::NowMs() {
   using namespace std::chrono;

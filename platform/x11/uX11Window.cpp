@@ -22,9 +22,7 @@ constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
                             StructureNotifyMask | FocusChangeMask;
 
 // Windows of size 0 are a protocol error.
-unsigned Side(int length) {
-  return static_cast<unsigned>(std::max(length, 1));
-}
+unsigned Side(int length) { return static_cast<unsigned>(std::max(length, 1)); }
 
 // Pixels of the back buffer can go to the window as they are when the visual
 // is the usual 24-bit true colour (blue in the lowest byte).
@@ -37,8 +35,7 @@ bool IsBgrx(const Visual* visual, int depth) {
 int MaskShift(unsigned long mask) {
   if (!mask) return 0;
   int top = 63;
-  while (!(mask & (1UL << top)))
-    --top;
+  while (!(mask & (1UL << top))) --top;
   return top - 7;
 }
 

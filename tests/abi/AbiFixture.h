@@ -17,8 +17,8 @@ protected:
     Fx = Plugin->Effect();
   }
 
-  VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                     void* ptr = nullptr, float opt = 0.0f) {
+  VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.0f) {
     return Plugin->Dispatch(opcode, index, value, ptr, opt);
   }
   std::string Text(VstInt32 opcode, VstInt32 index = 0) { return Plugin->Text(opcode, index); }

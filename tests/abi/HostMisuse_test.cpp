@@ -59,8 +59,7 @@ protected:
   // A bare sine at the note's pitch: operator 3 alone (algorithm 2 with the
   // modulators silent), ratio 1, no offset, no filters or effects.
   void PlainSine() {
-    for (VstInt32 index = 0; index < 72; ++index)
-      Set(index, 0.0f);
+    for (VstInt32 index = 0; index < 72; ++index) Set(index, 0.0f);
     Set(0, 0.2f);                // algorithm 2
     Set(3, 1.0f);                // operator 3 at full level
     Set(6, 999.99f / 10999.98f); // offset 0 Hz
@@ -107,8 +106,7 @@ protected:
 
   std::vector<float> AllParameters() {
     std::vector<float> values;
-    for (VstInt32 index = 0; index < 81; ++index)
-      values.push_back(Get(index));
+    for (VstInt32 index = 0; index < 81; ++index) values.push_back(Get(index));
     return values;
   }
 };
@@ -192,8 +190,7 @@ TEST_F(HostMisuse, RendersWithoutOutputsOrWithNegativeFramesWriteNothing) {
   // The note given before still plays.
   const std::vector<float> sound = Render(9600);
   float peak = 0.0f;
-  for (float s : sound)
-    peak = std::max(peak, std::fabs(s));
+  for (float s : sound) peak = std::max(peak, std::fabs(s));
   EXPECT_GT(peak, 0.01f);
 }
 

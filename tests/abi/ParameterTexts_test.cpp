@@ -72,10 +72,26 @@ const TExpected kTable[81] = {
     {"Reverberator Lowpass Cuttoff", "Hz", {"20", "245", "3000"}},
     {"Pattern Speed", "", {" ", " ", " "}},
     {"Pattern Portamento", "%", {"0", "50", "100"}},
-#define QVT_STEP(n) {"Pattern Step" #n, "", {"0.0200", "0.6325", "20.0000"}}
-    QVT_STEP(1), QVT_STEP(2), QVT_STEP(3), QVT_STEP(4), QVT_STEP(5), QVT_STEP(6),
-    QVT_STEP(7), QVT_STEP(8), QVT_STEP(9), QVT_STEP(10), QVT_STEP(11), QVT_STEP(12),
-    QVT_STEP(13), QVT_STEP(14), QVT_STEP(15), QVT_STEP(16),
+#define QVT_STEP(n)                                                                                \
+  {                                                                                                \
+    "Pattern Step" #n, "", { "0.0200", "0.6325", "20.0000" }                                       \
+  }
+    QVT_STEP(1),
+    QVT_STEP(2),
+    QVT_STEP(3),
+    QVT_STEP(4),
+    QVT_STEP(5),
+    QVT_STEP(6),
+    QVT_STEP(7),
+    QVT_STEP(8),
+    QVT_STEP(9),
+    QVT_STEP(10),
+    QVT_STEP(11),
+    QVT_STEP(12),
+    QVT_STEP(13),
+    QVT_STEP(14),
+    QVT_STEP(15),
+    QVT_STEP(16),
 #undef QVT_STEP
     {"Use root note A4", "", {"off", "off", "on"}},
     {"Loop", "", {"off", "off", "on"}},

@@ -12,7 +12,8 @@ TEST_F(PluginAbi, RecordCarriesTheInstrumentsIdentity) {
   EXPECT_EQ(Fx->numParams, 81);
   EXPECT_EQ(Fx->numInputs, 0);
   EXPECT_EQ(Fx->numOutputs, 2);
-  EXPECT_EQ(Fx->flags, effFlagsHasEditor | effFlagsCanMono | effFlagsCanReplacing | effFlagsIsSynth);
+  EXPECT_EQ(Fx->flags,
+            effFlagsHasEditor | effFlagsCanMono | effFlagsCanReplacing | effFlagsIsSynth);
   EXPECT_EQ(Fx->flags, 0x119);
   EXPECT_EQ(Fx->initialDelay, 0);
   EXPECT_EQ(Fx->ioRatio, 1.0f);
@@ -57,7 +58,8 @@ TEST_F(PluginAbi, RenamingKeepsTheFirst22Characters) {
 }
 
 TEST_F(PluginAbi, ProgramNamesWithAccentsReachTheHostAsUtf8) {
-  char name[] = "Caf\xC3\xA9 \xC2\xAB" "bass\xC2\xBB"; // "Café «bass»" in UTF-8
+  char name[] = "Caf\xC3\xA9 \xC2\xAB"
+                "bass\xC2\xBB"; // "Café «bass»" in UTF-8
   Dispatch(effSetProgramName, 0, 0, name);
   EXPECT_EQ(Text(effGetProgramName), std::string(name));
 }
@@ -169,8 +171,8 @@ TEST_F(PluginAbi, EventsAreAcceptedAndSilenceIsRendered) {
 }
 
 TEST_F(PluginAbi, UnknownOpcodesAndNullPointersAnswerZero) {
-  for (VstInt32 opcode : {16, 17, 18, 20, 21, 30, 36, 53, 54, 55, 61, 62, 64, 65, 66, 70, 74, 75,
-                          76, 80, 99, 12345, -1}) {
+  for (VstInt32 opcode : {16, 17, 18, 20, 21, 30, 36, 53, 54, 55,    61, 62,
+                          64, 65, 66, 70, 74, 75, 76, 80, 99, 12345, -1}) {
     EXPECT_EQ(Dispatch(opcode, 0, 0, nullptr), 0) << "opcode " << opcode;
   }
   for (VstInt32 opcode :

@@ -23,8 +23,10 @@ double ZeroCrossingFrequency(const std::vector<float>& signal, double rate) {
   for (std::size_t i = 1; i < signal.size(); ++i) {
     if (signal[i - 1] < 0 && signal[i] >= 0) {
       const double t = (i - 1) + signal[i - 1] / (signal[i - 1] - signal[i]);
-      if (first < 0) first = t;
-      else ++count;
+      if (first < 0)
+        first = t;
+      else
+        ++count;
       last = t;
     }
   }
@@ -44,13 +46,41 @@ protected:
   // 250 ms release, filters open and effects off.
   void PlainSine() {
     const float noOffset = 999.99f / 10999.98f, ratioOne = 1.0f / 64.0f;
-    const std::pair<int, float> values[] = {
-        {0, 0.2f},  {1, 0.0f},  {2, 0.0f},  {3, 1.0f},  {4, noOffset}, {5, noOffset},
-        {6, noOffset}, {7, ratioOne}, {8, ratioOne}, {9, ratioOne}, {10, 0.0f}, {11, 0.0f},
-        {12, 0.0f}, {13, 0.0f}, {14, 0.0f}, {15, 0.0f}, {16, 0.0f}, {17, 0.0f}, {18, 0.0f},
-        {19, 0.5f}, {20, 0.5f}, {21, 0.5f}, {22, 0.0f}, {23, 0.5f}, {24, 1.0f}, {25, 0.0f},
-        {26, 0.0f}, {27, 0.0f}, {28, 5.0f / 12000.0f}, {29, 250.0f / 12000.0f}, {30, 0.0f},
-        {37, 0.0f}, {45, 0.0f}, {70, 0.0f}, {71, 0.0f}};
+    const std::pair<int, float> values[] = {{0, 0.2f},
+                                            {1, 0.0f},
+                                            {2, 0.0f},
+                                            {3, 1.0f},
+                                            {4, noOffset},
+                                            {5, noOffset},
+                                            {6, noOffset},
+                                            {7, ratioOne},
+                                            {8, ratioOne},
+                                            {9, ratioOne},
+                                            {10, 0.0f},
+                                            {11, 0.0f},
+                                            {12, 0.0f},
+                                            {13, 0.0f},
+                                            {14, 0.0f},
+                                            {15, 0.0f},
+                                            {16, 0.0f},
+                                            {17, 0.0f},
+                                            {18, 0.0f},
+                                            {19, 0.5f},
+                                            {20, 0.5f},
+                                            {21, 0.5f},
+                                            {22, 0.0f},
+                                            {23, 0.5f},
+                                            {24, 1.0f},
+                                            {25, 0.0f},
+                                            {26, 0.0f},
+                                            {27, 0.0f},
+                                            {28, 5.0f / 12000.0f},
+                                            {29, 250.0f / 12000.0f},
+                                            {30, 0.0f},
+                                            {37, 0.0f},
+                                            {45, 0.0f},
+                                            {70, 0.0f},
+                                            {71, 0.0f}};
     for (const auto& [index, value] : values) Set(index, value);
   }
   void Send(VstMidiEvent event) {
@@ -81,7 +111,8 @@ TEST_F(PluginSound, ANoteSoundsAtItsPitchAndFallsSilentAfterItsRelease) {
   // The start program releases in 250 ms.
   const std::vector<float> released = Render(48000);
   float tail = 0.0f;
-  for (std::size_t i = 24000; i < released.size(); ++i) tail = std::max(tail, std::fabs(released[i]));
+  for (std::size_t i = 24000; i < released.size(); ++i)
+    tail = std::max(tail, std::fabs(released[i]));
   EXPECT_LT(tail, 1e-6f);
 }
 

@@ -102,9 +102,7 @@ TEST(BitmapEx, BlendPixelLeavesThePixelAtZeroAndStoresThePenAtFull) {
 }
 
 // Coverage of one pixel by a point at a fraction (fx, fy) of it, for alpha a.
-int Coverage(int a, int gammaX, int gammaY) {
-  return (a * gammaX * gammaY) >> 16;
-}
+int Coverage(int a, int gammaX, int gammaY) { return (a * gammaX * gammaY) >> 16; }
 
 TEST(BitmapEx, ALineOfTwoAndAHalfPixelsPlotsTwoFullPointsAndAHalfOneMidwayToTheEnd) {
   TBitmapEx bitmap;
@@ -124,8 +122,7 @@ TEST(BitmapEx, ALineOfTwoAndAHalfPixelsPlotsTwoFullPointsAndAHalfOneMidwayToTheE
   EXPECT_EQ(bitmap.Pixel(3, 2) & 0xFF,
             static_cast<std::uint32_t>(MulTable[255 - third][second] + MulTable[third][255]));
   EXPECT_EQ(bitmap.Pixel(5, 2), 0u);
-  for (int x = 0; x < 8; ++x)
-    EXPECT_EQ(bitmap.Pixel(x, 3), 0u) << x;
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(bitmap.Pixel(x, 3), 0u) << x;
 }
 
 TEST(BitmapEx, LinesShorterThanAFractionOfAPixelDrawNothing) {

@@ -26,8 +26,13 @@ inline TProgramRecord Program(const char* name, float fill) {
 }
 
 inline TBytes Header(std::uint16_t version, std::uint16_t count) {
-  return {0xA4, 'Q', 'V', 'T', static_cast<std::uint8_t>(version & 0xFF),
-          static_cast<std::uint8_t>(version >> 8), static_cast<std::uint8_t>(count & 0xFF),
+  return {0xA4,
+          'Q',
+          'V',
+          'T',
+          static_cast<std::uint8_t>(version & 0xFF),
+          static_cast<std::uint8_t>(version >> 8),
+          static_cast<std::uint8_t>(count & 0xFF),
           static_cast<std::uint8_t>(count >> 8)};
 }
 
@@ -64,7 +69,8 @@ protected:
   std::string PathOf(const std::string& name) const { return (Root / name).string(); }
   void Put(const std::string& name, const TBytes& bytes) const {
     std::ofstream(PathOf(name), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
   }
   TBytes Get(const std::string& name) const {
     std::ifstream in(PathOf(name), std::ios::binary);

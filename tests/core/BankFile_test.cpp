@@ -29,7 +29,8 @@ std::string RememberedBankPath(const TPlugin& plugin) {
 
 TEST_F(BankFiles, ThreeProgramsAreAHeaderAndThreeRecordsOf311Bytes) {
   TPlugin plugin(nullptr);
-  const TProgramRecord a = Program("Alpha", 0.1f), b = Program("Beta", 0.2f), c = Program("Gamma", 0.3f);
+  const TProgramRecord a = Program("Alpha", 0.1f), b = Program("Beta", 0.2f),
+                       c = Program("Gamma", 0.3f);
   Fill(plugin, {a, b, c});
   plugin.SaveBankFile(PathOf("three.qvt"));
   const TBytes file = Get("three.qvt");
@@ -44,7 +45,9 @@ TEST_F(BankFiles, ThreeProgramsAreAHeaderAndThreeRecordsOf311Bytes) {
 
 TEST_F(BankFiles, ASavedBankLoadsBackByteForByte) {
   TPlugin writer(nullptr), reader(nullptr);
-  TProgramRecord odd = Program("\xAB" "Odd\xBB name", 0.5f);
+  TProgramRecord odd = Program("\xAB"
+                               "Odd\xBB name",
+                               0.5f);
   odd.Values[60] = 1.7f; // step values may lie outside 0…1 after pattern operations
   Fill(writer, {Program("One", 0.0f), odd, Program("Three", 0.9f)});
   writer.SaveBankFile(PathOf("a.qvt"));

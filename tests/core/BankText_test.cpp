@@ -31,7 +31,8 @@ std::string ErrorOf(const std::string& text) {
 
 std::string FactorySource() {
   const std::string here = __FILE__; // …/tests/core/BankText_test.cpp
-  const std::string path = here.substr(0, here.rfind("/tests/")) + "/resources/bank/factory-bank.txt";
+  const std::string path =
+      here.substr(0, here.rfind("/tests/")) + "/resources/bank/factory-bank.txt";
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -96,7 +97,8 @@ Pattern Step2 = -12st
 Pattern Step3 = 0.5   # a plain value
 )");
   auto show = [&p](int index) {
-    return qvt::ParameterDisplay(index, p.Values[index], [&p](int other) { return p.Values[other]; });
+    return qvt::ParameterDisplay(index, p.Values[index],
+                                 [&p](int other) { return p.Values[other]; });
   };
   EXPECT_EQ(show(0), "7");
   EXPECT_EQ(show(1), "80");
@@ -127,17 +129,21 @@ TEST(BankText, MistakesAreReportedWithTheirLine) {
   EXPECT_EQ(ErrorOf("[A]\nLoop\n"), "line 2: expected \"name = value\"");
   EXPECT_EQ(ErrorOf("[12345678901234567890123]\n"),
             "line 1: the program name is longer than 22 characters");
-  EXPECT_EQ(ErrorOf("[A]\nOsc1 Ratio = 65x\n"), "line 2: \"65x\" lies outside the range of Osc1 Ratio");
+  EXPECT_EQ(ErrorOf("[A]\nOsc1 Ratio = 65x\n"),
+            "line 2: \"65x\" lies outside the range of Osc1 Ratio");
   EXPECT_EQ(ErrorOf("[A]\nOsc1 Level = 3ms\n"), "line 2: \"3ms\" is no value for Osc1 Level");
   EXPECT_EQ(ErrorOf("[A]\nOsc1 Level = 0,5\n"), "line 2: \"0,5\" is no value for Osc1 Level");
   EXPECT_EQ(ErrorOf("[A]\nOsc1 Level = nan\n"), "line 2: the value is not a finite number");
 }
 
 TEST(BankText, NamesAreUtf8InTheTextAnd8BitInTheBank) {
-  const TProgramRecord p = One("[Caf\xC3\xA9 \xC2\xAB" "Bass\xC2\xBB] # comment\n");
-  EXPECT_EQ(RecordName(p), "Caf\xE9 \xAB" "Bass\xBB");
+  const TProgramRecord p = One("[Caf\xC3\xA9 \xC2\xAB"
+                               "Bass\xC2\xBB] # comment\n");
+  EXPECT_EQ(RecordName(p), "Caf\xE9 \xAB"
+                           "Bass\xBB");
   EXPECT_EQ(qvt::FormatBankText(std::vector<TProgramRecord>{p}).substr(0, 17),
-            "[Caf\xC3\xA9 \xC2\xAB" "Bass\xC2\xBB]\n");
+            "[Caf\xC3\xA9 \xC2\xAB"
+            "Bass\xC2\xBB]\n");
 }
 
 TEST(BankText, AnyBankSurvivesTheTextForm) {
@@ -147,7 +153,8 @@ TEST(BankText, AnyBankSurvivesTheTextForm) {
     TProgramRecord record = qvt::DefaultProgram();
     SetRecordName(record, "Random " + std::to_string(p));
     for (int i = 0; i < 72; ++i)
-      if (random() % 3 == 0) record.Values[i] = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+      if (random() % 3 == 0)
+        record.Values[i] = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
     record.Values[5] = std::numeric_limits<float>::quiet_NaN();
     record.Values[6] = -std::numeric_limits<float>::infinity();
     bank.push_back(record);

@@ -1,4 +1,5 @@
-// Bank operations of the plug-in object: insert positions, limits, selection and the keep-voice rule.
+// Bank operations of the plug-in object: insert positions, limits, selection and the keep-voice
+// rule.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -9,8 +10,8 @@ namespace {
 
 std::vector<std::pair<VstInt32, float>>* gAutomations = nullptr;
 
-VstIntPtr VSTCALLBACK RecordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr,
-                                    void*, float opt) {
+VstIntPtr VSTCALLBACK RecordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
+                                    float opt) {
   if (opcode == audioMasterAutomate && gAutomations) gAutomations->push_back({index, opt});
   return opcode == audioMasterVersion ? 2400 : 0;
 }

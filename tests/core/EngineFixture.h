@@ -81,8 +81,10 @@ inline double MeasuredFrequency(const std::vector<float>& signal, double sampleR
   for (std::size_t i = from + 1; i < signal.size(); ++i) {
     if (signal[i - 1] < 0.0f && signal[i] >= 0.0f) {
       const double t = (i - 1) + signal[i - 1] / (signal[i - 1] - signal[i]);
-      if (first < 0) first = t;
-      else ++crossings;
+      if (first < 0)
+        first = t;
+      else
+        ++crossings;
       last = t;
     }
   }

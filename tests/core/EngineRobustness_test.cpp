@@ -15,8 +15,16 @@ bool AllFinite(const TStereo& out) {
 } // namespace
 
 TEST_F(Engine, ExtremeParameterValuesNeverProduceNonFiniteSamples) {
-  const float extremes[] = {0.0f, 1.0f, -1.0f, 2.0f, 1e6f, -1e6f, 1e30f, -1e30f,
-                            std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min()};
+  const float extremes[] = {0.0f,
+                            1.0f,
+                            -1.0f,
+                            2.0f,
+                            1e6f,
+                            -1e6f,
+                            1e30f,
+                            -1e30f,
+                            std::numeric_limits<float>::max(),
+                            std::numeric_limits<float>::denorm_min()};
   for (float extreme : extremes) {
     for (int index = 0; index < 81; ++index) {
       SCOPED_TRACE("index " + std::to_string(index) + " value " + std::to_string(extreme));

@@ -162,7 +162,7 @@ TEST_F(Engine, ASampleRateChangeRebuildsTheModulesOnlyForANewRate) {
 }
 
 TEST_F(Engine, RebuiltModulesKeepTheCurrentSound) {
-  Synth.setParameter(26, 0.02f);          // Butterworth low-pass
+  Synth.setParameter(26, 0.02f); // Butterworth low-pass
   Synth.setParameter(24, 0.3f);
   Synth.setSampleRate(48000.0f);
   NoteOn(69);

@@ -25,7 +25,8 @@ TEST_F(BankFiles, TheFactoryBankHoldsAtLeast32DistinctlyNamedPrograms) {
     EXPECT_TRUE(names.insert(name).second) << "twice: " << name;
     for (int index = 0; index < 72; ++index) {
       const float value = program.Values[index];
-      EXPECT_TRUE(value >= 0.0f && value <= 1.0f) << name << " parameter " << index << " = " << value;
+      EXPECT_TRUE(value >= 0.0f && value <= 1.0f)
+          << name << " parameter " << index << " = " << value;
     }
   }
   EXPECT_EQ(plugin.GetBankFilePath(), PathOf("mine.qvt")); // the factory bank is not a file

@@ -24,7 +24,7 @@ TEST(Construction, TheNeutralProgramIsAPlainSineWithFiltersOpenAndEffectsOff) {
   synth.ClearBank();
   synth.AddProgram(qvt::DefaultProgram());
   synth.LoadFirstProgram();
-  EXPECT_EQ(synth.getParameterDisplay(0), "2");       // operator 3 carries
+  EXPECT_EQ(synth.getParameterDisplay(0), "2"); // operator 3 carries
   EXPECT_EQ(synth.getParameterDisplay(3), "100");
   EXPECT_EQ(synth.getParameterDisplay(12), "Sine");
   EXPECT_EQ(synth.getParameterDisplay(9), "1.0000");

@@ -154,8 +154,8 @@ TEST(PatternText, OnlyPlainDecimalNumbersAreNumbers) {
   }
   EXPECT_TRUE(qvt::ParsePlainDecimal("-12.5", value));
   EXPECT_EQ(value, -12.5);
-  for (const char* bad : {"", "-", ".", "nan", "inf", "-inf", "0x10", "1e5", "1,5", "1.5.2",
-                          " 1", "1 ", "++1", "1e", "infinity", "NaN"}) {
+  for (const char* bad : {"", "-", ".", "nan", "inf", "-inf", "0x10", "1e5", "1,5", "1.5.2", " 1",
+                          "1 ", "++1", "1e", "infinity", "NaN"}) {
     EXPECT_FALSE(qvt::ParsePlainDecimal(bad, value)) << bad;
   }
   EXPECT_FALSE(qvt::ParsePlainDecimal(std::string(60, '9'), value)) << "too large for a float";

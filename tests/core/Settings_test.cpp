@@ -133,7 +133,8 @@ TEST_F(Settings, ANotesQuantizationStoredAsTextIsIgnored) {
 }
 
 TEST_F(Settings, ACorruptSettingsFileIsIgnoredAndSurvives) {
-  const std::string garbage = "\x7F" "ELF? not settings [at all]\n";
+  const std::string garbage = "\x7F"
+                              "ELF? not settings [at all]\n";
   std::filesystem::create_directories(Root / "config/Quivertone");
   std::ofstream(Root / "config/Quivertone/settings.reg", std::ios::binary) << garbage;
   {

@@ -97,8 +97,7 @@ TEST_F(ChorusTest, LfoRunsAtTheSetRate) {
   for (int n = 1; n + 1 < static_cast<int>(trace.size()); ++n)
     if (trace[n] > trace[n - 1] && trace[n] >= trace[n + 1]) peaks.push_back(n);
   ASSERT_GE(peaks.size(), 2u);
-  for (std::size_t k = 1; k < peaks.size(); ++k)
-    EXPECT_NEAR(peaks[k] - peaks[k - 1], 22050, 2);
+  for (std::size_t k = 1; k < peaks.size(); ++k) EXPECT_NEAR(peaks[k] - peaks[k - 1], 22050, 2);
   EXPECT_NEAR(peaks[0], 22050 / 4, 2); // triangle peaks a quarter cycle in
 }
 

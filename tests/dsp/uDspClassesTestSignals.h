@@ -13,8 +13,7 @@ template <class Process>
 double SineGainDb(Process&& process, double Hz, double SampleRate, int Settle = 20000,
                   int Measure = 44100) {
   const double step = 2 * std::numbers::pi * Hz / SampleRate;
-  for (int n = 0; n < Settle; ++n)
-    process(static_cast<float>(std::sin(step * n)));
+  for (int n = 0; n < Settle; ++n) process(static_cast<float>(std::sin(step * n)));
   double re = 0, im = 0;
   for (int n = Settle; n < Settle + Measure; ++n) {
     const double y = process(static_cast<float>(std::sin(step * n)));
@@ -28,8 +27,7 @@ double SineGainDb(Process&& process, double Hz, double SampleRate, int Settle = 
 // Output of a process after it has been fed a constant Level for Count samples.
 template <class Process> double SettledOutput(Process&& process, float Level, int Count) {
   double y = 0;
-  for (int n = 0; n < Count; ++n)
-    y = process(Level);
+  for (int n = 0; n < Count; ++n) y = process(Level);
   return y;
 }
 

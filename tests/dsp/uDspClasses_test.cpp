@@ -25,9 +25,7 @@ double CatmullRom(double ym1, double y0, double y1, double y2, double t) {
                 (3 * (y0 - y1) + y2 - ym1) * t * t * t);
 }
 
-bool IsZeroOrNormal(float x) {
-  return x == 0 || std::isnormal(x);
-}
+bool IsZeroOrNormal(float x) { return x == 0 || std::isnormal(x); }
 
 } // namespace
 
@@ -45,8 +43,7 @@ TEST(FastDelay, ZeroSampleRateStillGivesAUsableLine) {
   TFastDelay d(0);
   EXPECT_EQ(d.Length, 1);
   d.SetDelay(1);
-  for (int n = 0; n < 10; ++n)
-    EXPECT_TRUE(std::isfinite(d.Process(1)));
+  for (int n = 0; n < 10; ++n) EXPECT_TRUE(std::isfinite(d.Process(1)));
 }
 
 TEST(FastDelay, DelayIsClampedToTheLine) {
@@ -129,8 +126,7 @@ TEST(FastDelay, FractionalDelayInterpolatesWithHermiteCurve) {
   std::mt19937 rng(3);
   std::uniform_real_distribution<float> noise(-1, 1);
   std::vector<float> input(400);
-  for (float& x : input)
-    x = noise(rng);
+  for (float& x : input) x = noise(rng);
 
   for (float delay : {10.25f, 10.5f, 37.75f, 2.125f}) {
     TFastDelay d(44100);
@@ -187,8 +183,7 @@ TEST(FastDelay, FeedbackRepeatsTheEchoWithTheGainsSign) {
     d.SetInvert(invert);
     const float g = d.FeedbackGain;
     std::vector<float> out(400);
-    for (int n = 0; n < 400; ++n)
-      out[n] = d.Process(n == 0 ? 1.0f : 0.0f);
+    for (int n = 0; n < 400; ++n) out[n] = d.Process(n == 0 ? 1.0f : 0.0f);
     EXPECT_EQ(out[100], 1.0f);
     EXPECT_FLOAT_EQ(out[200], g);
     EXPECT_FLOAT_EQ(out[300], g * g);
@@ -203,16 +198,14 @@ TEST(FastDelay, ClearZeroesOnlyOnceUntilTheOwnerRearmsIt) {
   d.Process(1);
   d.Clear(); // still marked cleared from construction: nothing happens
   int n = 1;
-  for (; n < 50; ++n)
-    d.Process(0);
+  for (; n < 50; ++n) d.Process(0);
   EXPECT_EQ(d.Process(0), 1.0f);
 
   d.Process(1);
   d.Cleared = false;
   d.Clear();
   EXPECT_TRUE(d.Cleared);
-  for (float x : d.Buffer)
-    ASSERT_EQ(x, 0.0f);
+  for (float x : d.Buffer) ASSERT_EQ(x, 0.0f);
 }
 
 TEST(FastDelay, DenormalsAreFlushedWhenWritten) {
@@ -220,10 +213,8 @@ TEST(FastDelay, DenormalsAreFlushedWhenWritten) {
   d.SetDelay(5);
   d.SetFeedback(0.99f);
   d.Process(1e-30f);
-  for (int n = 0; n < 200000; ++n)
-    d.Process(0);
-  for (float x : d.Buffer)
-    ASSERT_TRUE(IsZeroOrNormal(x));
+  for (int n = 0; n < 200000; ++n) d.Process(0);
+  for (float x : d.Buffer) ASSERT_TRUE(IsZeroOrNormal(x));
   d.Process(std::numeric_limits<float>::denorm_min());
   EXPECT_EQ(d.Buffer[(d.WritePos + d.Length - 1) % d.Length], 0.0f);
 }
@@ -233,8 +224,7 @@ TEST(CombFilter, ImpulseReturnsAfterItsLengthThenDecaysByTheFeedback) {
   c.SetLength(7);
   c.Feedback = 0.5f;
   std::vector<float> out(30);
-  for (int n = 0; n < 30; ++n)
-    out[n] = c.Process(n == 0 ? 1.0f : 0.0f);
+  for (int n = 0; n < 30; ++n) out[n] = c.Process(n == 0 ? 1.0f : 0.0f);
   for (int n = 0; n < 30; ++n) {
     const float expected = (n > 0 && n % 7 == 0) ? std::pow(0.5f, n / 7 - 1) : 0.0f;
     EXPECT_EQ(out[n], expected) << "call " << n;
@@ -270,8 +260,7 @@ TEST(AllpassFilter, ReturnsTheLineMinusTheInput) {
   a.SetLength(4);
   a.Feedback = 0.5f;
   std::vector<float> out(13);
-  for (int n = 0; n < 13; ++n)
-    out[n] = a.Process(n == 0 ? 1.0f : 0.0f);
+  for (int n = 0; n < 13; ++n) out[n] = a.Process(n == 0 ? 1.0f : 0.0f);
   EXPECT_EQ(out[0], -1.0f);
   EXPECT_EQ(out[4], 1.0f);
   EXPECT_EQ(out[8], 0.5f);

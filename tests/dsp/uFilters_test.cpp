@@ -15,8 +15,7 @@ constexpr int kImpulseLength = 1 << 15;
 
 std::vector<double> ImpulseResponse(TFilter& f, int length = kImpulseLength) {
   std::vector<double> h(length);
-  for (int n = 0; n < length; ++n)
-    h[n] = f.ProcessSample(n == 0 ? 1.0 : 0.0);
+  for (int n = 0; n < length; ++n) h[n] = f.ProcessSample(n == 0 ? 1.0 : 0.0);
   return h;
 }
 
@@ -34,9 +33,7 @@ double MeasuredDb(const std::vector<double>& h, double hz) {
   return 20.0 * std::log10(std::abs(sum));
 }
 
-double MeasuredDb(TFilter& f, double hz) {
-  return MeasuredDb(ImpulseResponse(f), hz);
-}
+double MeasuredDb(TFilter& f, double hz) { return MeasuredDb(ImpulseResponse(f), hz); }
 
 // Bilinear-transform frequency ratio: tan(ω/2)/tan(ω0/2).
 double WarpedRatio(double hz, double cutoff) {
@@ -61,15 +58,13 @@ double ChebyshevDb(double omega, int order, double ripple) {
 
 double PeakDb(const std::vector<double>& h, double from, double to, double step) {
   double peak = -1e9;
-  for (double hz = from; hz <= to; hz += step)
-    peak = std::max(peak, MeasuredDb(h, hz));
+  for (double hz = from; hz <= to; hz += step) peak = std::max(peak, MeasuredDb(h, hz));
   return peak;
 }
 
 bool DecaysToSilence(const std::vector<double>& h) {
   double tail = 0;
-  for (std::size_t n = h.size() - 4096; n < h.size(); ++n)
-    tail = std::max(tail, std::abs(h[n]));
+  for (std::size_t n = h.size() - 4096; n < h.size(); ++n) tail = std::max(tail, std::abs(h[n]));
   return std::isfinite(tail) && tail < 1e-12;
 }
 
@@ -88,8 +83,7 @@ bool SectionsAreStable(const double (*coefs)[4], int count) {
 TEST(BypassFilter, PassesEverySampleUnchangedAndBecomesReadyWhenTuned) {
   TFilter f(kRate);
   EXPECT_FALSE(f.Ready);
-  for (double x : {0.0, 1.0, -0.25, 1e-300, 123456.789})
-    EXPECT_EQ(f.ProcessSample(x), x);
+  for (double x : {0.0, 1.0, -0.25, 1e-300, 123456.789}) EXPECT_EQ(f.ProcessSample(x), x);
   f.SetFrequency(500.0);
   EXPECT_TRUE(f.Ready);
   EXPECT_EQ(f.ProcessSample(0.3), 0.3);
@@ -208,8 +202,7 @@ TEST(BiquadFilter, GainSettingShiftsThePassBandByTheGivenDecibelsAndFloorsAtMinu
   silent.SetFrequency(1000.0);
   silent.SetGain(-300.0);
   EXPECT_EQ(silent.GainFactor, 0.0);
-  for (int n = 0; n < 100; ++n)
-    EXPECT_EQ(silent.ProcessSample(1.0), 0.0);
+  for (int n = 0; n < 100; ++n) EXPECT_EQ(silent.ProcessSample(1.0), 0.0);
 }
 
 TEST(BiquadFilter, CutoffOnTheNyquistFrequencyGivesFiniteOutput) {
@@ -227,10 +220,8 @@ TEST(BiquadFilter, CutoffOnTheNyquistFrequencyGivesFiniteOutput) {
 TEST(ButterworthLowPass, Order10At1kHzHasFiveSectionsUnityDcGainAndHalfPowerAtCutoff) {
   TButterworthLP f(kRate);
   f.SetFrequency(1000.0);
-  for (int k = 0; k < 5; ++k)
-    EXPECT_NE(f.SectionCoefs[k][3], 0.0) << "section " << k;
-  for (int k = 5; k < kMaxFilterSections; ++k)
-    EXPECT_EQ(f.SectionCoefs[k][0], 0.0);
+  for (int k = 0; k < 5; ++k) EXPECT_NE(f.SectionCoefs[k][3], 0.0) << "section " << k;
+  for (int k = 5; k < kMaxFilterSections; ++k) EXPECT_EQ(f.SectionCoefs[k][0], 0.0);
   const auto h = ImpulseResponse(f);
   EXPECT_NEAR(MeasuredDb(h, 0.0), 0.0, 1e-6);
   EXPECT_NEAR(MeasuredDb(h, 1000.0), -3.0103, 1e-3);
@@ -305,8 +296,7 @@ TEST(ChebyshevLowPass, Order10At1kHzRipplesBetween0And3dBAndIsBelowMinus100dBAnO
   EXPECT_NEAR(MeasuredDb(h, 1000.0), 0.0, 1e-4);
   EXPECT_NEAR(PeakDb(h, 10.0, 1000.0, 1.0), 3.0103, 0.01);
   double lowest = 1e9;
-  for (double hz = 10.0; hz <= 1000.0; hz += 1.0)
-    lowest = std::min(lowest, MeasuredDb(h, hz));
+  for (double hz = 10.0; hz <= 1000.0; hz += 1.0) lowest = std::min(lowest, MeasuredDb(h, hz));
   EXPECT_GT(lowest, -1e-4);
   EXPECT_LT(MeasuredDb(h, 2000.0), -100.0);
   for (double hz : {200.0, 600.0, 950.0, 1100.0, 1500.0})
@@ -351,13 +341,11 @@ TEST(ChebyshevFilter, GainSettingShiftsThePassBandByHalfTheDecibels) {
 TEST(ChebyshevFilter, NewCutoffClearsTheSectionState) {
   TChebyshev1LP tuned(kRate);
   tuned.SetFrequency(1500.0);
-  for (int n = 0; n < 100; ++n)
-    tuned.ProcessSample(1.0);
+  for (int n = 0; n < 100; ++n) tuned.ProcessSample(1.0);
   tuned.SetFrequency(1600.0);
   TChebyshev1LP fresh(kRate);
   fresh.SetFrequency(1600.0);
-  for (int n = 0; n < 100; ++n)
-    EXPECT_EQ(tuned.ProcessSample(0.5), fresh.ProcessSample(0.5));
+  for (int n = 0; n < 100; ++n) EXPECT_EQ(tuned.ProcessSample(0.5), fresh.ProcessSample(0.5));
 }
 
 TEST(ChebyshevFilter, CutoffAtOrBelowZeroStaysStable) {

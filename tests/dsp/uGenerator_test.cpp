@@ -13,10 +13,8 @@ constexpr float kRate = 44100.0f;
 // A phase whose table position is exactly `index`, so the lookup returns that sample.
 double PhaseAtIndex(int index) {
   double phase = index / qvt::kPhaseToIndex;
-  while (phase * qvt::kPhaseToIndex < index)
-    phase = std::nextafter(phase, 10.0);
-  while (phase * qvt::kPhaseToIndex > index)
-    phase = std::nextafter(phase, -10.0);
+  while (phase * qvt::kPhaseToIndex < index) phase = std::nextafter(phase, 10.0);
+  while (phase * qvt::kPhaseToIndex > index) phase = std::nextafter(phase, -10.0);
   return phase;
 }
 
@@ -127,8 +125,7 @@ TGenerator ConfiguredGenerator(int algorithm) {
 std::vector<float> Render(TGenerator& g, int samples, bool right = false) {
   std::vector<float> out(samples);
   float l, r;
-  for (float& s : out)
-    g.Process(l, r), s = right ? r : l;
+  for (float& s : out) g.Process(l, r), s = right ? r : l;
   return out;
 }
 
@@ -259,18 +256,15 @@ TEST(Generator, EveryOscillatorAdvancesOneSamplePerCallInEveryAlgorithm) {
     for (int n = 0; n < 500; ++n) {
       float l, r;
       g.Process(l, r);
-      for (int i = 0; i < 4; ++i)
-        expected[i] += g.Osc[i].PhaseInc;
+      for (int i = 0; i < 4; ++i) expected[i] += g.Osc[i].PhaseInc;
     }
-    for (int i = 0; i < 4; ++i)
-      EXPECT_EQ(g.Osc[i].Phase, expected[i]) << algorithm << " " << i;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(g.Osc[i].Phase, expected[i]) << algorithm << " " << i;
   }
 }
 
 TEST(Generator, AlgorithmOneWithAllOscillatorsAtPlusOneGivesPointNineNine) {
   TGenerator g(kRate);
-  for (TOsc& osc : g.Osc)
-    osc.Phase = PhaseAtIndex(512); // sine peak
+  for (TOsc& osc : g.Osc) osc.Phase = PhaseAtIndex(512); // sine peak
   float l, r;
   g.Process(l, r);
   EXPECT_EQ(l, 0.99f);
@@ -299,8 +293,7 @@ TEST(Generator, LevelThreeSetsTheCarrierAmplitude) {
     g.SetDetune(0.5f);
     g.SetFrequency3(100.0f);
     float peak = 0.0f;
-    for (float s : Render(g, 1000))
-      peak = std::max(peak, std::fabs(s));
+    for (float s : Render(g, 1000)) peak = std::max(peak, std::fabs(s));
     const float expected = algorithm == 1 ? 0.33f * 0.25f : 0.25f;
     EXPECT_NEAR(peak, expected, 1e-4) << algorithm;
   }
@@ -332,8 +325,7 @@ TEST(Generator, UndetunedPairGivesEqualChannels) {
     }
     g.SetDetune(0.55f);
     bool differ = false;
-    for (int n = 0; n < 2000; ++n)
-      g.Process(l, r), differ |= l != r;
+    for (int n = 0; n < 2000; ++n) g.Process(l, r), differ |= l != r;
     EXPECT_TRUE(differ) << "algorithm " << algorithm;
   }
 }
@@ -344,8 +336,7 @@ TEST(Generator, ResetPhasesRestartsTheSound) {
     TGenerator fresh = ConfiguredGenerator(algorithm);
     Render(g, 1234);
     g.ResetPhases();
-    for (const TOsc& osc : g.Osc)
-      EXPECT_EQ(osc.Phase, 0.0);
+    for (const TOsc& osc : g.Osc) EXPECT_EQ(osc.Phase, 0.0);
     EXPECT_EQ(Render(g, 500), Render(fresh, 500)) << "algorithm " << algorithm;
   }
 }

@@ -14,9 +14,7 @@ namespace {
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 constexpr int N = qvt::kWaveLength;
 
-const float* Wave(int w) {
-  return WaveTable[w];
-}
+const float* Wave(int w) { return WaveTable[w]; }
 
 // Four-point Hermite in the Catmull-Rom polynomial form, in extended precision,
 // with the index taken as the floor of the position.
@@ -34,10 +32,8 @@ long double HermiteReference(const float* t, double phase) {
 // The smallest phase whose position in the table is exactly `index`.
 double PhaseAtExactIndex(int index) {
   double phase = index / qvt::kPhaseToIndex;
-  while (phase * qvt::kPhaseToIndex < index)
-    phase = std::nextafter(phase, 10.0);
-  while (phase * qvt::kPhaseToIndex > index)
-    phase = std::nextafter(phase, -10.0);
+  while (phase * qvt::kPhaseToIndex < index) phase = std::nextafter(phase, 10.0);
+  while (phase * qvt::kPhaseToIndex > index) phase = std::nextafter(phase, -10.0);
   return phase;
 }
 
@@ -68,8 +64,7 @@ class OscOnTestTable : public WithTestTable {};
 
 double Correlation(const float* a, const std::vector<double>& b) {
   double ab = 0, aa = 0, bb = 0;
-  for (int n = 0; n < N; ++n)
-    ab += a[n] * b[n], aa += a[n] * a[n], bb += b[n] * b[n];
+  for (int n = 0; n < N; ++n) ab += a[n] * b[n], aa += a[n] * a[n], bb += b[n] * b[n];
   return ab / std::sqrt(aa * bb);
 }
 
@@ -93,12 +88,10 @@ TEST(WaveTableContents, SineIsTheCorrectlyRoundedSine) {
 TEST(WaveTableContents, EveryWavePeaksAtExactlyOneAndIsOddSymmetric) {
   for (int w = 0; w < qvt::kWaveCount; ++w) {
     float peak = 0.0f;
-    for (int n = 0; n < N; ++n)
-      peak = std::max(peak, std::fabs(Wave(w)[n]));
+    for (int n = 0; n < N; ++n) peak = std::max(peak, std::fabs(Wave(w)[n]));
     EXPECT_EQ(peak, 1.0f) << "wave " << w;
     EXPECT_EQ(Wave(w)[0], 0.0f) << "wave " << w;
-    for (int n = 1; n < N; ++n)
-      ASSERT_EQ(Wave(w)[N - n], -Wave(w)[n]) << "wave " << w;
+    for (int n = 1; n < N; ++n) ASSERT_EQ(Wave(w)[N - n], -Wave(w)[n]) << "wave " << w;
   }
 }
 
@@ -111,23 +104,18 @@ TEST(WaveTableContents, TriangleRisesToItsPeakAtAQuarterCycle) {
   EXPECT_GT(Correlation(Wave(otTri), ideal), 0.999);
   EXPECT_EQ(Wave(otTri)[512], 1.0f);
   EXPECT_EQ(Wave(otTri)[1536], -1.0f);
-  for (int n = 1; n <= 480; ++n)
-    ASSERT_GT(Wave(otTri)[n], Wave(otTri)[n - 1]) << n;
-  for (int n = 545; n <= 1500; ++n)
-    ASSERT_LT(Wave(otTri)[n], Wave(otTri)[n - 1]) << n;
+  for (int n = 1; n <= 480; ++n) ASSERT_GT(Wave(otTri)[n], Wave(otTri)[n - 1]) << n;
+  for (int n = 545; n <= 1500; ++n) ASSERT_LT(Wave(otTri)[n], Wave(otTri)[n - 1]) << n;
 }
 
 TEST(WaveTableContents, SawtoothRampsUpAndInvertedSawDown) {
   std::vector<double> ramp(N); // 0 at the start, rising, jump at half cycle
-  for (int n = 0; n < N; ++n)
-    ramp[n] = n < N / 2 ? 2.0 * n / N : 2.0 * n / N - 2.0;
+  for (int n = 0; n < N; ++n) ramp[n] = n < N / 2 ? 2.0 * n / N : 2.0 * n / N - 2.0;
   EXPECT_GT(Correlation(Wave(otSaw), ramp), 0.99);
-  for (int n = 40; n < 960; ++n)
-    ASSERT_GT(Wave(otSaw)[n], Wave(otSaw)[n - 1]) << n;
+  for (int n = 40; n < 960; ++n) ASSERT_GT(Wave(otSaw)[n], Wave(otSaw)[n - 1]) << n;
   // The fall sits at half cycle and is steep.
   EXPECT_GT(Wave(otSaw)[1000] - Wave(otSaw)[1048], 1.5f);
-  for (int n = 0; n < N; ++n)
-    ASSERT_EQ(Wave(otISw)[n], -Wave(otSaw)[n]) << n;
+  for (int n = 0; n < N; ++n) ASSERT_EQ(Wave(otISw)[n], -Wave(otSaw)[n]) << n;
 }
 
 // ---- WaveLookup ----
@@ -142,8 +130,7 @@ TEST(WaveLookup, PassesThroughTheStoredSamples) {
 }
 
 TEST(WaveLookup, AFullTurnWrapsToTheFirstSample) {
-  for (int w = 0; w < qvt::kWaveCount; ++w)
-    EXPECT_EQ(WaveLookup(w, kTwoPi), Wave(w)[0]);
+  for (int w = 0; w < qvt::kWaveCount; ++w) EXPECT_EQ(WaveLookup(w, kTwoPi), Wave(w)[0]);
   EXPECT_EQ(WaveLookupRaw(otSaw, kTwoPi + 1e-9), Wave(otSaw)[0]);
 }
 
@@ -159,8 +146,7 @@ TEST(WaveLookup, InterpolatedWavesStayWithinTheShapersSafeRange) {
 TEST_F(WaveLookupOnTestTable, MatchesFourPointHermiteBetweenSamples) {
   std::mt19937 random(7);
   std::uniform_real_distribution<float> value(-1.0f, 1.0f);
-  for (float& v : WaveTable[2])
-    v = value(random);
+  for (float& v : WaveTable[2]) v = value(random);
   std::uniform_real_distribution<double> phase(0.0, kTwoPi);
   for (int k = 0; k < 5000; ++k) {
     const double p = phase(random);
@@ -171,8 +157,7 @@ TEST_F(WaveLookupOnTestTable, MatchesFourPointHermiteBetweenSamples) {
 }
 
 TEST_F(WaveLookupOnTestTable, WaveIndicesBeyondTheLastReadTheLastWave) {
-  for (int n = 0; n < N; ++n)
-    WaveTable[3][n] = static_cast<float>(n);
+  for (int n = 0; n < N; ++n) WaveTable[3][n] = static_cast<float>(n);
   const double p = PhaseAtExactIndex(100);
   EXPECT_EQ(WaveLookup(3, p), 100.0f);
   EXPECT_EQ(WaveLookup(4, p), 100.0f);
@@ -181,8 +166,7 @@ TEST_F(WaveLookupOnTestTable, WaveIndicesBeyondTheLastReadTheLastWave) {
 }
 
 TEST_F(WaveLookupOnTestTable, RawLookupReturnsTheSampleAtOrBelowThePosition) {
-  for (int n = 0; n < N; ++n)
-    WaveTable[1][n] = static_cast<float>(n);
+  for (int n = 0; n < N; ++n) WaveTable[1][n] = static_cast<float>(n);
   for (int n : {0, 1, 2, 511, 1024, 2047}) {
     EXPECT_EQ(WaveLookupRaw(1, (n + 0.01) / qvt::kPhaseToIndex), n);
     EXPECT_EQ(WaveLookupRaw(1, (n + 0.99) / qvt::kPhaseToIndex), n);
@@ -261,8 +245,7 @@ TEST(Osc, PlaysAtItsFrequency) {
     TOsc osc(44100.0f);
     osc.SetFrequency(frequency);
     std::vector<float> out(44100);
-    for (float& s : out)
-      s = osc.Process(0.0f, 1.0f);
+    for (float& s : out) s = osc.Process(0.0f, 1.0f);
     EXPECT_NEAR(MeasureFrequency(out, 44100.0), frequency, frequency * 1e-5);
   }
 }
@@ -354,10 +337,8 @@ TEST(Osc, ResetRestartsTheWaveFromPhaseZero) {
   TOsc osc(44100.0f), fresh(44100.0f);
   osc.SetWaveForm(otTri);
   fresh.SetWaveForm(otTri);
-  for (int n = 0; n < 777; ++n)
-    osc.Process(0.0f, 1.0f);
+  for (int n = 0; n < 777; ++n) osc.Process(0.0f, 1.0f);
   osc.Reset();
   EXPECT_EQ(osc.Phase, 0.0);
-  for (int n = 0; n < 100; ++n)
-    ASSERT_EQ(osc.Process(0.0f, 1.0f), fresh.Process(0.0f, 1.0f));
+  for (int n = 0; n < 100; ++n) ASSERT_EQ(osc.Process(0.0f, 1.0f), fresh.Process(0.0f, 1.0f));
 }

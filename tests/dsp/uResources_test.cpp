@@ -45,9 +45,7 @@ TBytes StoredWaveTable() {
   return TBytes(r.Data, r.Data + r.Size);
 }
 
-TResourceData View(const TBytes& bytes) {
-  return {bytes.data(), bytes.size()};
-}
+TResourceData View(const TBytes& bytes) { return {bytes.data(), bytes.size()}; }
 
 std::string LoadError(const TBytes& bytes) {
   try {
@@ -109,8 +107,7 @@ TEST_F(WaveTableLoading, ReadsLittleEndianFloatsFromAnyTaggedStream) {
   TBytes data;
   for (int i = 0; i < qvt::kWaveCount * qvt::kWaveLength; ++i) {
     const std::uint32_t bits = std::bit_cast<std::uint32_t>(static_cast<float>(i) * 0.25f - 7.0f);
-    for (int shift = 0; shift < 32; shift += 8)
-      data.push_back(std::uint8_t(bits >> shift));
+    for (int shift = 0; shift < 32; shift += 8) data.push_back(std::uint8_t(bits >> shift));
   }
   data.resize(data.size() + 100, 0xEE); // bytes past the table are ignored
   LoadWaveTable(View(Tagged(data)));

@@ -77,8 +77,7 @@ TEST(Reverb, LineLengthsAt44100EqualTheTuningTable) {
 TEST(Reverb, LineLengthsScaleWithTheSampleRate) {
   TReverb r(48000);
   const int expected[] = {1215, 1293, 1390, 1476, 1548, 1623, 1695, 1760};
-  for (int i = 0; i < 8; ++i)
-    EXPECT_EQ(r.CombL[i].Length, expected[i]);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(r.CombL[i].Length, expected[i]);
   EXPECT_EQ(r.AllpassR[3].Length, 270); // 248 × 48000/44100 = 269.9
   TReverb tiny(1);
   EXPECT_EQ(tiny.AllpassL[3].Length, 1); // rounds to 0, kept at 1

@@ -9,9 +9,7 @@
 
 namespace {
 
-template <class T> bool Is(const TFilter& f) {
-  return dynamic_cast<const T*>(&f) != nullptr;
-}
+template <class T> bool Is(const TFilter& f) { return dynamic_cast<const T*>(&f) != nullptr; }
 
 struct TLastValues {
   float LowKind = 0, HighKind = 0, LowCutoff = 0, HighCutoff = 0;

@@ -18,8 +18,7 @@ std::vector<float> Noise(int length, unsigned seed) {
   std::mt19937 rng(seed);
   std::uniform_real_distribution<float> dist(-1.0f, 1.0f);
   std::vector<float> x(length);
-  for (float& v : x)
-    v = dist(rng);
+  for (float& v : x) v = dist(rng);
   return x;
 }
 
@@ -50,9 +49,7 @@ double MeasuredDb(const std::vector<double>& h, double hz) {
   return 20.0 * std::log10(std::abs(sum));
 }
 
-template <class T> bool Is(const TFilter& f) {
-  return dynamic_cast<const T*>(&f) != nullptr;
-}
+template <class T> bool Is(const TFilter& f) { return dynamic_cast<const T*>(&f) != nullptr; }
 
 } // namespace
 
@@ -185,8 +182,7 @@ TEST(SynthFilterResponse, EachChannelRunsHighPassThenLowPassAsPlainFiltersWould)
     for (std::size_t n = 0; n < left.size(); ++n) {
       if (n == 1000) { // a cutoff change keeps the filter state
         f.SetLowPassCutoff(0.3f);
-        for (TFilter* l : low)
-          l->SetFrequency(qvt::LowPassCutoffHz(0.3f));
+        for (TFilter* l : low) l->SetFrequency(qvt::LowPassCutoffHz(0.3f));
       }
       float l = left[n], r = right[n];
       f.Process(l, r);

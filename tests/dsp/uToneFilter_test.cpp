@@ -19,8 +19,7 @@ namespace {
 TFlt4Pole SettledLowPass(double Hz, float SampleRate = 44100) {
   TFlt4Pole f(SampleRate);
   f.SetFrequency(Hz);
-  for (int n = 0; n < 5000; ++n)
-    f.Process(0);
+  for (int n = 0; n < 5000; ++n) f.Process(0);
   return f;
 }
 
@@ -87,8 +86,7 @@ TEST(Flt4PoleLowPass, ZeroSampleRateBecomes44100) {
   TFlt4Pole f(0);
   EXPECT_EQ(f.SampleRate, 44100.0f);
   TFlt4Pole reference(44100);
-  for (int i = 0; i < 5; ++i)
-    EXPECT_EQ(f.B[i], reference.B[i]);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(f.B[i], reference.B[i]);
 }
 
 TEST(Flt4PoleLowPass, CutoffAboveHalfTheSampleRateStaysStable) {
@@ -141,8 +139,7 @@ TEST(KHighPass, ExtremeResonanceKeepsOutputFinite) {
   TKHPFilter f(44100);
   f.SetFrequency(20000);
   f.SetResonance(50);
-  for (int n = 0; n < 200000; ++n)
-    ASSERT_TRUE(std::isfinite(f.Process(n % 7 == 0 ? 1.0f : -0.3f)));
+  for (int n = 0; n < 200000; ++n) ASSERT_TRUE(std::isfinite(f.Process(n % 7 == 0 ? 1.0f : -0.3f)));
 }
 
 TEST(ToneFilter, ZeroSampleRateFailsWithSampleRateError) {

@@ -12,8 +12,8 @@ namespace {
 class AtomicWrite : public UserFolders {
 protected:
   void Write(const std::filesystem::path& file, const std::string& text) {
-    qvt::WriteFileAtomically(file.string(), {reinterpret_cast<const std::uint8_t*>(text.data()),
-                                             text.size()});
+    qvt::WriteFileAtomically(file.string(),
+                             {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
   }
   std::vector<std::string> Names() const {
     std::vector<std::string> names;

@@ -88,13 +88,13 @@ TEST_F(Registry, TheStoreTextParsesBackToTheSameStore) {
 }
 
 TEST_F(Registry, MalformedStoreTextsAreRefused) {
-  for (const char* text : {"[HKEY_CURRENT_USER\\A]\n\"x\"=\"y\"\n", // no header
-                           "Quivertone settings 1\n\"x\"=\"y\"\n", // value outside a key
-                           "Quivertone settings 1\n[K]\n\"x\"=dword:123\n",
-                           "Quivertone settings 1\n[K]\n\"x\"=\"unterminated\n",
-                           "Quivertone settings 1\n[K]\n\"x\"=\"y\" trailing\n",
-                           "Quivertone settings 1\n[K]\n\"x\"=hex:00\n",
-                           "Quivertone settings 1\n[K%4]\n"})
+  for (const char* text :
+       {"[HKEY_CURRENT_USER\\A]\n\"x\"=\"y\"\n", // no header
+        "Quivertone settings 1\n\"x\"=\"y\"\n",  // value outside a key
+        "Quivertone settings 1\n[K]\n\"x\"=dword:123\n",
+        "Quivertone settings 1\n[K]\n\"x\"=\"unterminated\n",
+        "Quivertone settings 1\n[K]\n\"x\"=\"y\" trailing\n",
+        "Quivertone settings 1\n[K]\n\"x\"=hex:00\n", "Quivertone settings 1\n[K%4]\n"})
     EXPECT_FALSE(qvt::ParseRegistryStore(text)) << text;
   EXPECT_TRUE(qvt::ParseRegistryStore(""));
   EXPECT_TRUE(qvt::ParseRegistryStore("; comment\r\nQuivertone settings 1\r\n"));
@@ -138,7 +138,8 @@ TEST_F(Registry, WritersOnSeveralThreadsLoseNoValue) {
   for (int t = 0; t < 6; ++t)
     writers.emplace_back([t] {
       for (int i = 0; i < 10; ++i)
-        qvt::RegWriteNumber(kUser, "K\\T" + std::to_string(t) + "_" + std::to_string(i), t * 100 + i);
+        qvt::RegWriteNumber(kUser, "K\\T" + std::to_string(t) + "_" + std::to_string(i),
+                            t * 100 + i);
     });
   for (auto& writer : writers) writer.join();
   for (int t = 0; t < 6; ++t)

@@ -22,8 +22,10 @@ protected:
   }
   void TearDown() override {
     for (auto& [name, value] : Saved) {
-      if (value) ::setenv(name.c_str(), value->c_str(), 1);
-      else ::unsetenv(name.c_str());
+      if (value)
+        ::setenv(name.c_str(), value->c_str(), 1);
+      else
+        ::unsetenv(name.c_str());
     }
     std::error_code ignored;
     std::filesystem::remove_all(Root, ignored);

@@ -37,8 +37,7 @@ TRect InkBounds(const TBitmap& bitmap, std::uint32_t background) {
 TEST(CanvasCopy, APlainCopyMovesTheRectangleAndClipsAtTheEdges) {
   TBitmap source(4, 4);
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 4; ++x)
-      source.SetPixel(x, y, Bgra(x, y, 7, 255));
+    for (int x = 0; x < 4; ++x) source.SetPixel(x, y, Bgra(x, y, 7, 255));
   TBitmap dest = Filled(6, 6, Bgra(0, 0, 0, 255));
 
   dest.Canvas().Copy(4, 3, source, {1, 1, 4, 4}); // 3×3 at (4,3): one column falls off

@@ -46,16 +46,14 @@ float Peak(TSynth& synth, int blocks) {
   float peak = 0.0f;
   for (int block = 0; block < blocks; ++block) {
     synth.processReplacing(nullptr, outputs, 1024);
-    for (int i = 0; i < 1024; ++i)
-      peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
+    for (int i = 0; i < 1024; ++i) peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
   }
   return peak;
 }
 
 // A bare sine on operator 3 at the note's pitch, nothing else.
 void PlainSine(TSynth& synth) {
-  for (int index = 0; index < qvt::kNumStoredParams; ++index)
-    synth.setParameter(index, 0.0f);
+  for (int index = 0; index < qvt::kNumStoredParams; ++index) synth.setParameter(index, 0.0f);
   synth.setParameter(0, 0.2f);
   synth.setParameter(3, 1.0f);
   synth.setParameter(6, 999.99f / 10999.98f);
@@ -71,16 +69,14 @@ TEST(FuzzFindings, EventListsLongerThanTheTwoDeclaredSlotsAreReadToTheEnd) {
   auto synth = std::make_unique<TSynth>(Host);
   PlainSine(*synth);
   VstMidiEvent ignored[3] = {};
-  for (auto& event : ignored)
-    event.type = kVstSysExType;
+  for (auto& event : ignored) event.type = kVstSysExType;
   VstMidiEvent note = NoteOn(69);
   struct {
     VstInt32 numEvents;
     VstIntPtr reserved;
     VstEvent* events[4];
   } list{4, 0, {}};
-  for (int i = 0; i < 3; ++i)
-    list.events[i] = reinterpret_cast<VstEvent*>(&ignored[i]);
+  for (int i = 0; i < 3; ++i) list.events[i] = reinterpret_cast<VstEvent*>(&ignored[i]);
   list.events[3] = reinterpret_cast<VstEvent*>(&note);
   synth->processEvents(reinterpret_cast<VstEvents*>(&list));
   EXPECT_GT(Peak(*synth, 4), 0.1f) << "the note in the fourth slot sounds";
@@ -105,8 +101,7 @@ TEST(FuzzFindings, APipeAboveHalfTheSampleRateStaysBoundedAtFullFeedback) {
 TEST(FuzzFindings, ATinyPlainDecimalNumberPastesAsZero) {
   auto synth = std::make_unique<TSynth>(Host);
   std::string text = "[QVT SeqPattern]\r\n0.04\r\n0.5\r\n0." + std::string(400, '0') + "1\r\n";
-  for (int i = 0; i < 15; ++i)
-    text += "0.25\r\n";
+  for (int i = 0; i < 15; ++i) text += "0.25\r\n";
   SetClipboardText(text);
   synth->PastePattern();
   EXPECT_EQ(synth->getParameter(54), 0.0f);
@@ -142,8 +137,7 @@ TEST(FuzzFindings, ADelayLineShorterThanItsInitialDelayReadsInsideItself) {
   TFastDelay line(8.0f);
   ASSERT_EQ(line.Length, 1);
   EXPECT_LE(line.Delay, 1.0f);
-  for (int i = 0; i < 4; ++i)
-    EXPECT_TRUE(std::isfinite(line.Process(1.0f)));
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(std::isfinite(line.Process(1.0f)));
 
   auto synth = std::make_unique<TSynth>(Host);
   synth->setSampleRate(8.0f);

@@ -163,8 +163,7 @@ private:
       VstIntPtr reserved;
       VstEvent* events[4];
     } list{count, 0, {}};
-    for (int i = 0; i < count; ++i)
-      list.events[i] = reinterpret_cast<VstEvent*>(&events[i]);
+    for (int i = 0; i < count; ++i) list.events[i] = reinterpret_cast<VstEvent*>(&events[i]);
     Synth.processEvents(reinterpret_cast<VstEvents*>(&list));
   }
 

@@ -23,9 +23,11 @@ protected:
   // Runs qvt with the arguments; answers its standard output and sets the exit status.
   std::string Qvt(const std::string& arguments, int& status) {
     std::string output;
-    if (std::FILE* pipe = popen((std::string(QVT_TOOL_PATH) + " bank " + arguments + " 2>/dev/null").c_str(), "r")) {
+    if (std::FILE* pipe = popen(
+            (std::string(QVT_TOOL_PATH) + " bank " + arguments + " 2>/dev/null").c_str(), "r")) {
       char buffer[4096];
-      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, n);
       const int raw = pclose(pipe);
       status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }

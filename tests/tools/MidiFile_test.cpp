@@ -16,9 +16,7 @@ using test::TBytes;
 using test::Track;
 using test::VarLen;
 
-TMidiSong ParseBytes(const TBytes& bytes) {
-  return TMidiSong::Parse(bytes);
-}
+TMidiSong ParseBytes(const TBytes& bytes) { return TMidiSong::Parse(bytes); }
 
 std::string ErrorOf(const TBytes& bytes) {
   try {

@@ -11,9 +11,7 @@
 namespace qvt {
 namespace {
 
-int Brightness(TRgb colour) {
-  return colour.R + colour.G + colour.B;
-}
+int Brightness(TRgb colour) { return colour.R + colour.G + colour.B; }
 
 // The spectrogram row of column x that shines brightest.
 int BrightestRow(const TRaster& raster, int x, int top, const TPlotLayout& layout) {
@@ -55,8 +53,7 @@ TEST(PlotPicture, TheWaveformSpansThePeaksOfTheSignal) {
   TPlotLayout layout;
   layout.Width = 10;
   std::vector<float> signal(1000, 0.0f);
-  for (std::size_t i = 500; i < 1000; ++i)
-    signal[i] = (i % 2) ? 1.0f : -1.0f;
+  for (std::size_t i = 500; i < 1000; ++i) signal[i] = (i % 2) ? 1.0f : -1.0f;
   const TRaster raster = DrawPlot(signal, 44100.0, layout);
   const int top = 4, middle = top + layout.WaveHeight / 2;
   EXPECT_EQ(raster.At(2, top + 5), raster.At(0, 0)); // silent half: background above the axis

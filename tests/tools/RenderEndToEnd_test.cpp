@@ -81,8 +81,7 @@ TStereo RenderHeldA4(std::initializer_list<std::pair<VstInt32, float>> settings)
   TSongRenderer renderer(*plugin, song, options);
   renderer.Prepare();
   AEffect* fx = plugin->Effect();
-  for (const auto& [index, value] : settings)
-    fx->setParameter(fx, index, value);
+  for (const auto& [index, value] : settings) fx->setParameter(fx, index, value);
   renderer.Render([&](const float* const* outputs, int, int frames) {
     out.Left.insert(out.Left.end(), outputs[0], outputs[0] + frames);
     out.Right.insert(out.Right.end(), outputs[1], outputs[1] + frames);
@@ -101,8 +100,7 @@ TEST(RenderQuivertone, TheStartUpProgramSoundsAHeldNoteAndStaysFinite) {
   ASSERT_FALSE(out.Left.empty());
   EXPECT_TRUE(AllFinite(out.Left) && AllFinite(out.Right));
   float peak = 0.0f;
-  for (std::size_t i = 22050; i < 66150; ++i)
-    peak = std::max(peak, std::fabs(out.Left[i]));
+  for (std::size_t i = 22050; i < 66150; ++i) peak = std::max(peak, std::fabs(out.Left[i]));
   EXPECT_GT(peak, 0.01f) << "the held note is silent";
 }
 
@@ -145,8 +143,7 @@ std::string RunCommand(const std::string& command, int& status) {
   std::string output;
   if (std::FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
     char buffer[512];
-    while (std::fgets(buffer, sizeof(buffer), pipe))
-      output += buffer;
+    while (std::fgets(buffer, sizeof(buffer), pipe)) output += buffer;
     status = pclose(pipe);
     status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }

@@ -89,8 +89,7 @@ protected:
 
 TEST_F(ParameterApplication, AppliesTheBankProgramThenTheSettingsInOrder) {
   TBankProgram program;
-  for (std::size_t i = 0; i < program.Values.size(); ++i)
-    program.Values[i] = i / 100.0f;
+  for (std::size_t i = 0; i < program.Values.size(); ++i) program.Values[i] = i / 100.0f;
   ApplyParameters(*Host, &program,
                   {ParseSetting("Level#2=0.9"), ParseSetting("80=0.25"), ParseSetting("P5=0.5"),
                    ParseSetting("80=0.75")});
@@ -106,8 +105,7 @@ TEST_F(ParameterApplication, AppliesTheBankProgramThenTheSettingsInOrder) {
 TEST_F(ParameterApplication, RefusesAnAmbiguousNameBeforeSettingIt) {
   EXPECT_THROW(ApplyParameters(*Host, nullptr, {ParseSetting("Level=1")}), std::invalid_argument);
   EXPECT_THROW(ApplyParameters(*Host, nullptr, {ParseSetting("81=1")}), std::invalid_argument);
-  for (VstInt32 index = 0; index < 81; ++index)
-    EXPECT_EQ(Get(index), 0.0f);
+  for (VstInt32 index = 0; index < 81; ++index) EXPECT_EQ(Get(index), 0.0f);
 }
 
 TEST(RenderArguments, TakesThePluginOnlyWhenTwoFilesAreGiven) {

@@ -34,8 +34,7 @@ TMidiSong NotesAtFrames(std::initializer_list<std::uint32_t> frames, std::uint32
 std::vector<TScheduledEvent> EventsAt(std::initializer_list<std::int64_t> frames) {
   std::vector<TScheduledEvent> events;
   std::uint8_t key = 0;
-  for (auto frame : frames)
-    events.push_back({frame, {0x90, key++, 1}});
+  for (auto frame : frames) events.push_back({frame, {0x90, key++, 1}});
   return events;
 }
 
@@ -147,8 +146,7 @@ TEST_P(RecorderRender, EventsLandOnTheirFramesWhateverTheBlockSize) {
     ASSERT_EQ(recording.Impulses.size(), 6000u);
     // An impulse of exactly 1 at each event: the accumulating render got zeroed buffers.
     EXPECT_EQ(ImpulseFrames(recording.Impulses), expected) << "block " << blockSize;
-    for (std::size_t frame : expected)
-      EXPECT_EQ(recording.Impulses[frame], 1.0f);
+    for (std::size_t frame : expected) EXPECT_EQ(recording.Impulses[frame], 1.0f);
   }
 }
 

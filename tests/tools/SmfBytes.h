@@ -34,8 +34,7 @@ inline TBytes Header(int format, int tracks, int division) {
 // A file from a header and track bodies (each wrapped as an MTrk chunk).
 inline TBytes Smf(int format, int division, std::initializer_list<TBytes> tracks) {
   TBytes file = Header(format, static_cast<int>(tracks.size()), division);
-  for (const TBytes& track : tracks)
-    Append(file, Chunk("MTrk", track));
+  for (const TBytes& track : tracks) Append(file, Chunk("MTrk", track));
   return file;
 }
 
@@ -66,8 +65,7 @@ inline TBytes EndOfTrack(std::uint32_t delta = 0) {
 // Concatenates pieces of a track body.
 inline TBytes Track(std::initializer_list<TBytes> pieces) {
   TBytes body;
-  for (const TBytes& piece : pieces)
-    Append(body, piece);
+  for (const TBytes& piece : pieces) Append(body, piece);
   return body;
 }
 

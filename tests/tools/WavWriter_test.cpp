@@ -70,8 +70,7 @@ TEST_F(WavFile, IntegerSamplesAreQuantisedAndClipAtFullScale) {
     const TReadBack wav = ReadWav(Path);
     EXPECT_EQ(wav.Info.format, SF_FORMAT_WAV | format);
     ASSERT_EQ(wav.Samples.size(), 202u);
-    for (std::size_t i = 0; i < 200; ++i)
-      EXPECT_NEAR(wav.Samples[i], Frames()[i], step);
+    for (std::size_t i = 0; i < 200; ++i) EXPECT_NEAR(wav.Samples[i], Frames()[i], step);
     EXPECT_NEAR(wav.Samples[200], 1.0, 2 * step); // clipped, not wrapped round to negative
     EXPECT_NEAR(wav.Samples[201], -1.0, 2 * step);
   }

@@ -69,15 +69,13 @@ protected:
     XSelectInput(Host, HostWindow, StructureNotifyMask);
     XMapWindow(Host, HostWindow);
     XEvent e;
-    do
-      XNextEvent(Host, &e);
+    do XNextEvent(Host, &e);
     while (e.type != MapNotify);
     MovePointer(0, 0);
   }
 
   void TearDown() override {
-    for (auto it = Forms.rbegin(); it != Forms.rend(); ++it)
-      delete *it;
+    for (auto it = Forms.rbegin(); it != Forms.rend(); ++it) delete *it;
     Forms.clear();
     if (Platform) Application->ProcessMessages();
     Platform.reset();

@@ -35,8 +35,7 @@ void PutVarLen(std::vector<std::uint8_t>& out, std::uint32_t value) {
     groups[count++] = value & 0x7F;
     value >>= 7;
   } while (value && count < 4);
-  while (count-- > 0)
-    out.push_back(static_cast<std::uint8_t>(groups[count] | (count ? 0x80 : 0)));
+  while (count-- > 0) out.push_back(static_cast<std::uint8_t>(groups[count] | (count ? 0x80 : 0)));
 }
 
 void PutChunk(std::vector<std::uint8_t>& file, const char* type,
@@ -57,9 +56,7 @@ void PutMeta(std::vector<std::uint8_t>& track, std::uint32_t delta, std::uint8_t
   track.insert(track.end(), data.begin(), data.end());
 }
 
-std::vector<std::uint8_t> Text(const char* text) {
-  return {text, text + std::strlen(text)};
-}
+std::vector<std::uint8_t> Text(const char* text) { return {text, text + std::strlen(text)}; }
 
 std::vector<std::uint8_t> Tempo(int bpm) {
   const std::uint32_t micros = 60000000u / static_cast<std::uint32_t>(bpm);
@@ -115,20 +112,17 @@ std::vector<std::uint8_t> DemoSong() {
   constexpr double kLegato = -0.125; // a thirty-second of overlap
 
   // Bars 1-4: detached notes; every note starts the envelope and the pattern afresh.
-  for (int key : {A3, E4, A4, G4, E4, D4, C4, D4})
-    phrase.Play(key, 1.0, kDetached);
+  for (int key : {A3, E4, A4, G4, E4, D4, C4, D4}) phrase.Play(key, 1.0, kDetached);
   phrase.Play(E4, 1.0, kDetached).Play(G4, 0.5, kDetached).Play(E4, 0.5, kDetached);
   phrase.Play(D4, 2.0, kDetached).Play(A3, 4.0, 0.5);
   // Bars 5-8: legato, each note held into the next.
-  for (int key : {C4, D4, E4, G4, A4, G4, E4, D4, C4, E4, D4, C4})
-    phrase.Play(key, 1.0, kLegato);
+  for (int key : {C4, D4, E4, G4, A4, G4, E4, D4, C4, E4, D4, C4}) phrase.Play(key, 1.0, kLegato);
   phrase.Play(B3, 2.0, kLegato).Play(A3, 2.0, 0.25);
   // Bars 9-12: long notes; at four steps per beat the pattern cycles every four beats.
   phrase.Play(A2, 8.0, kLegato).Play(C3, 4.0, kLegato).Play(E3, 4.0, 0.5);
   const int tempoChange = phrase.Now();
   // Bars 13-16 at the faster tempo: a legato run down and a last long note.
-  for (int key : {C5, A4, G4, E4, F4, E4, D4, C4})
-    phrase.Play(key, 0.5, kLegato);
+  for (int key : {C5, A4, G4, E4, F4, E4, D4, C4}) phrase.Play(key, 0.5, kLegato);
   phrase.Play(D4, 1.0, kLegato).Play(B3, 1.0, kLegato).Play(G3, 2.0, kDetached);
   phrase.Play(F3, 1.0, kLegato).Play(D3, 1.0, kLegato).Play(A2, 6.0, 1.0);
   const int end = phrase.Now();
@@ -181,8 +175,7 @@ std::vector<std::uint8_t> ReadFile(const char* path, bool& ok) {
   ok = file != nullptr;
   if (!file) return bytes;
   int c;
-  while ((c = std::fgetc(file)) != EOF)
-    bytes.push_back(static_cast<std::uint8_t>(c));
+  while ((c = std::fgetc(file)) != EOF) bytes.push_back(static_cast<std::uint8_t>(c));
   std::fclose(file);
   return bytes;
 }

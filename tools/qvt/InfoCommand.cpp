@@ -22,10 +22,14 @@ void PrintFlags(VstInt32 flags) {
   static const struct {
     VstInt32 Flag;
     const char* Name;
-  } kFlags[] = {{effFlagsHasEditor, "HasEditor"},   {effFlagsHasClip, "HasClip"},
-                {effFlagsHasVu, "HasVu"},           {effFlagsCanMono, "CanMono"},
-                {effFlagsCanReplacing, "CanReplacing"}, {effFlagsProgramChunks, "ProgramChunks"},
-                {effFlagsIsSynth, "IsSynth"},       {effFlagsNoSoundInStop, "NoSoundInStop"},
+  } kFlags[] = {{effFlagsHasEditor, "HasEditor"},
+                {effFlagsHasClip, "HasClip"},
+                {effFlagsHasVu, "HasVu"},
+                {effFlagsCanMono, "CanMono"},
+                {effFlagsCanReplacing, "CanReplacing"},
+                {effFlagsProgramChunks, "ProgramChunks"},
+                {effFlagsIsSynth, "IsSynth"},
+                {effFlagsNoSoundInStop, "NoSoundInStop"},
                 {effFlagsCanDoubleReplacing, "CanDoubleReplacing"}};
   std::printf("flags          0x%X", static_cast<unsigned>(flags));
   for (const auto& flag : kFlags)

@@ -81,8 +81,7 @@ private:
 
 std::uint32_t BigEndian(const std::uint8_t* bytes, int count) {
   std::uint32_t value = 0;
-  for (int i = 0; i < count; ++i)
-    value = (value << 8) | bytes[i];
+  for (int i = 0; i < count; ++i) value = (value << 8) | bytes[i];
   return value;
 }
 
@@ -119,8 +118,7 @@ void ReadTrack(TByteReader& reader, TTrackEvents& track) {
       message.Tick = tick;
       message.Bytes[0] = status;
       message.Size = static_cast<std::uint8_t>(1 + ChannelDataBytes(status));
-      for (int i = 1; i < message.Size; ++i)
-        message.Bytes[i] = reader.DataByte();
+      for (int i = 1; i < message.Size; ++i) message.Bytes[i] = reader.DataByte();
       track.Messages.push_back(message);
       continue;
     }
@@ -212,8 +210,7 @@ TMidiSong TMidiSong::Parse(std::span<const std::uint8_t> bytes) {
   std::stable_sort(song.Messages.begin(), song.Messages.end(),
                    [](const TMidiMessage& a, const TMidiMessage& b) { return a.Tick < b.Tick; });
   song.BuildTempoMap(std::move(tempoChanges));
-  for (auto& message : song.Messages)
-    message.Seconds = song.SecondsAt(message.Tick);
+  for (auto& message : song.Messages) message.Seconds = song.SecondsAt(message.Tick);
   return song;
 }
 

@@ -23,8 +23,7 @@ void Fft(std::vector<std::complex<double>>& data) {
   const std::size_t n = data.size();
   for (std::size_t i = 1, j = 0; i < n; ++i) {
     std::size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1)
-      j ^= bit;
+    for (; j & bit; bit >>= 1) j ^= bit;
     j ^= bit;
     if (i < j) std::swap(data[i], data[j]);
   }
@@ -59,9 +58,7 @@ TRgb HeatColour(double db) {
           mix(kStops[low].B, kStops[low + 1].B)};
 }
 
-std::string Integer(double value) {
-  return std::to_string(std::lrint(value));
-}
+std::string Integer(double value) { return std::to_string(std::lrint(value)); }
 
 double HighestHz(double sampleRate, const TPlotLayout& layout) {
   return std::max(std::min(20000.0, sampleRate / 2.0), layout.LowestHz * 2.0);
@@ -127,8 +124,7 @@ void DrawSpectrum(TRaster& raster, std::span<const float> mono, double sampleRat
       } else { // wider: the strongest bin inside it
         const auto first = static_cast<std::size_t>(std::ceil(low / binHz));
         const auto last = std::min(static_cast<std::size_t>(high / binHz), magnitude.size() - 1);
-        for (std::size_t bin = first; bin <= last; ++bin)
-          level = std::max(level, magnitude[bin]);
+        for (std::size_t bin = first; bin <= last; ++bin) level = std::max(level, magnitude[bin]);
       }
       const double db = level > 0.0 ? 20.0 * std::log10(level) : kFloorDb;
       raster.Set(x, top + row, HeatColour(db));
@@ -137,8 +133,7 @@ void DrawSpectrum(TRaster& raster, std::span<const float> mono, double sampleRat
   for (const double hz : {50.0, 100.0, 200.0, 500.0, 1000.0, 2000.0, 5000.0, 10000.0, 20000.0}) {
     if (hz >= HighestHz(sampleRate, layout) || hz <= layout.LowestHz) continue;
     const int y = top + PlotHzRow(hz, sampleRate, layout);
-    for (int x = 0; x < layout.Width; x += 4)
-      raster.Set(x, y, kGrid);
+    for (int x = 0; x < layout.Width; x += 4) raster.Set(x, y, kGrid);
     raster.Text(kMargin, y - 12, hz >= 1000.0 ? Integer(hz / 1000.0) + "k" : Integer(hz), kLabel);
   }
 }
@@ -151,8 +146,7 @@ void DrawSeconds(TRaster& raster, std::size_t frames, double sampleRate,
   const int bottom = kMargin * 2 + layout.WaveHeight + layout.SpectrumHeight;
   for (double t = step; t < seconds; t += step) {
     const int x = static_cast<int>(std::lrint(t / seconds * layout.Width));
-    for (int y = kMargin; y < bottom; y += 3)
-      raster.Set(x, y, kGrid);
+    for (int y = kMargin; y < bottom; y += 3) raster.Set(x, y, kGrid);
     raster.Text(x + 3, bottom + 3, Integer(t) + "s", kLabel);
   }
 }

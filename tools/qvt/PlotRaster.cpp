@@ -48,8 +48,7 @@ void TRaster::FillRect(int left, int top, int right, int bottom, TRgb colour) {
   right = std::min(right, Width_);
   bottom = std::min(bottom, Height_);
   for (int y = top; y < bottom; ++y)
-    for (int x = left; x < right; ++x)
-      Pixels[Index(x, y)] = colour;
+    for (int x = left; x < right; ++x) Pixels[Index(x, y)] = colour;
 }
 
 void TRaster::HLine(int left, int right, int y, TRgb colour) {

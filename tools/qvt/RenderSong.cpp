@@ -48,8 +48,7 @@ std::size_t TBlockEvents::Fill(std::span<const TScheduledEvent> events, std::siz
     VstMidiEvent& event = Midi[static_cast<std::size_t>(Count_)];
     // Events before the block (none in a song played in order) go at its first frame.
     event.deltaFrames = static_cast<VstInt32>(std::max<std::int64_t>(source.Frame - start, 0));
-    for (int i = 0; i < 3; ++i)
-      event.midiData[i] = static_cast<char>(source.Bytes[i]);
+    for (int i = 0; i < 3; ++i) event.midiData[i] = static_cast<char>(source.Bytes[i]);
     list->events[Count_++] = reinterpret_cast<VstEvent*>(&event);
   }
   list->numEvents = Count_;
@@ -63,8 +62,7 @@ std::size_t BusiestBlock(std::span<const TScheduledEvent> events, int length) {
   while (first < events.size()) {
     const std::int64_t block = events[first].Frame / length;
     std::size_t last = first;
-    while (last < events.size() && events[last].Frame / length == block)
-      ++last;
+    while (last < events.size() && events[last].Frame / length == block) ++last;
     busiest = std::max(busiest, last - first);
     first = last;
   }
@@ -115,10 +113,8 @@ void TSongRenderer::Render(const TBlockSink& sink) {
   std::vector<std::vector<float>> outputs(static_cast<std::size_t>(OutputCount),
                                           std::vector<float>(block, 0.0f));
   std::vector<float*> inputPointers, outputPointers;
-  for (auto& channel : inputs)
-    inputPointers.push_back(channel.data());
-  for (auto& channel : outputs)
-    outputPointers.push_back(channel.data());
+  for (auto& channel : inputs) inputPointers.push_back(channel.data());
+  for (auto& channel : outputs) outputPointers.push_back(channel.data());
   inputPointers.push_back(nullptr); // never an empty array, even without inputs
   TBlockEvents blockEvents(BusiestBlock(Events, Options.BlockSize));
   const bool replacing = UsesReplacing();
@@ -142,8 +138,7 @@ void TSongRenderer::Render(const TBlockSink& sink) {
     Plugin.SamplePosition = static_cast<double>(BlockStart);
     Plugin.QuarterPosition = Song.QuartersAt(static_cast<double>(BlockStart) / Options.SampleRate);
     if (!replacing)
-      for (auto& channel : outputs)
-        std::fill_n(channel.begin(), frames, 0.0f);
+      for (auto& channel : outputs) std::fill_n(channel.begin(), frames, 0.0f);
     const double beginCpu = ThreadCpuSeconds();
     const auto begin = TClock::now();
     if (blockEvents.Count() > 0) Plugin.Dispatch(effProcessEvents, 0, 0, blockEvents.List());

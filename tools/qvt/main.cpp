@@ -9,13 +9,14 @@
 namespace {
 
 void PrintUsage() {
-  std::fprintf(stderr, "usage: qvt COMMAND [ARGS]\n"
-                       "commands:\n"
-                       "  info PLUGIN.so    show the plug-in as a host sees it\n"
-                       "  bank list|dump FILE.qvt, bank build SOURCE -o FILE.qvt\n"
-                       "                    list a bank file, write it as text, or pack text\n"
-                       "  render [PLUGIN.so] SONG.mid -o OUT.wav [options]\n"
-                       "                    play a MIDI file through the plug-in into a WAV file\n");
+  std::fprintf(stderr,
+               "usage: qvt COMMAND [ARGS]\n"
+               "commands:\n"
+               "  info PLUGIN.so    show the plug-in as a host sees it\n"
+               "  bank list|dump FILE.qvt, bank build SOURCE -o FILE.qvt\n"
+               "                    list a bank file, write it as text, or pack text\n"
+               "  render [PLUGIN.so] SONG.mid -o OUT.wav [options]\n"
+               "                    play a MIDI file through the plug-in into a WAV file\n");
 }
 
 } // namespace

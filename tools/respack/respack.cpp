@@ -62,8 +62,7 @@ std::vector<TEntry> ReadManifest(const char* path) {
     if (line.empty()) continue;
     std::vector<std::string> fields;
     std::istringstream split(line);
-    for (std::string field; std::getline(split, field, '\t');)
-      fields.push_back(field);
+    for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
     const std::string where = std::string(path) + ":" + std::to_string(number) + ": ";
     if (fields.size() != 4 || fields[0].empty() || fields[1].empty())
       throw std::runtime_error(where + "expected type, name, mode and file separated by tabs");

@@ -77,16 +77,13 @@ std::array<float, kLength> Synthesize(const TWaveRecipe& recipe, const TWave& si
   for (int k = 1; k <= recipe.Harmonics; ++k) {
     const double gain = Coefficient(recipe.Shape, k) * Sigma(recipe.Window, k, recipe.Harmonics);
     if (gain == 0.0) continue;
-    for (int n = 0; n < kLength; ++n)
-      sum[n] += gain * sine[(k * n) % kLength];
+    for (int n = 0; n < kLength; ++n) sum[n] += gain * sine[(k * n) % kLength];
   }
   double peak = 0.0;
-  for (double v : sum)
-    peak = std::max(peak, std::fabs(v));
+  for (double v : sum) peak = std::max(peak, std::fabs(v));
   if (peak == 0.0) throw std::runtime_error("a wave is silent");
   std::array<float, kLength> wave{};
-  for (int n = 0; n < kLength; ++n)
-    wave[n] = static_cast<float>(sum[n] / peak);
+  for (int n = 0; n < kLength; ++n) wave[n] = static_cast<float>(sum[n] / peak);
   return wave;
 }
 
@@ -143,8 +140,7 @@ void WriteTable(const char* path, const std::vector<std::array<float, kLength>>&
   for (const auto& wave : waves)
     for (float v : wave) {
       const std::uint32_t bits = std::bit_cast<std::uint32_t>(v);
-      for (int shift = 0; shift < 32; shift += 8)
-        bytes.push_back(static_cast<char>(bits >> shift));
+      for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(bits >> shift));
     }
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -161,8 +157,7 @@ int main(int argc, char** argv) {
   try {
     const TWave sine = SineTable();
     std::vector<std::array<float, kLength>> waves;
-    for (const TWaveRecipe& recipe : ReadRecipe(argv[1]))
-      waves.push_back(Synthesize(recipe, sine));
+    for (const TWaveRecipe& recipe : ReadRecipe(argv[1])) waves.push_back(Synthesize(recipe, sine));
     WriteTable(argv[2], waves);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "wavegen: %s\n", e.what());

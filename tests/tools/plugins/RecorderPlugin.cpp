@@ -18,9 +18,7 @@ struct TRecorder {
   float Parameters[81] = {};
 };
 
-TRecorder* RecorderOf(AEffect* effect) {
-  return static_cast<TRecorder*>(effect->object);
-}
+TRecorder* RecorderOf(AEffect* effect) { return static_cast<TRecorder*>(effect->object); }
 
 TRecorder* Current = nullptr;
 
