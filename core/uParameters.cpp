@@ -114,7 +114,6 @@ enum class Kind {
   XyEditor
 };
 
-// clang-format off: case lists read best as tables.
 Kind KindOf(int index) {
   switch (index) {
   case 0: return Kind::Scheme;
@@ -167,7 +166,6 @@ Kind KindOf(int index) {
   if (index >= 78 && index <= 80) return Kind::XyEditor;
   return Kind::Percent; // 1–3, 22, 31, 40, 43, 44, 46–49, 53
 }
-// clang-format on
 
 std::string Integer(long long value) { return std::to_string(value); }
 
@@ -209,19 +207,39 @@ std::string ParameterName(int index) {
   return "unknown";
 }
 
-// clang-format off
 std::string ParameterLabel(int index) {
   switch (index) {
-  case 1: case 2: case 3: case 22: case 23: case 31: case 36: case 40: case 43: case 44:
-  case 46: case 47: case 48: case 49: case 53:
-    return "%";
-  case 4: case 5: case 6: case 24: case 25: case 34: case 39: case 41: case 50: case 51:
-    return "Hz";
-  case 28: case 29: case 42: return "Ms";
+  case 1:
+  case 2:
+  case 3:
+  case 22:
+  case 23:
+  case 31:
+  case 36:
+  case 40:
+  case 43:
+  case 44:
+  case 46:
+  case 47:
+  case 48:
+  case 49:
+  case 53: return "%";
+  case 4:
+  case 5:
+  case 6:
+  case 24:
+  case 25:
+  case 34:
+  case 39:
+  case 41:
+  case 50:
+  case 51: return "Hz";
+  case 28:
+  case 29:
+  case 42: return "Ms";
   default: return "";
   }
 }
-// clang-format on
 
 std::string ParameterDisplay(int index, float value, const std::function<float(int)>& valueOf) {
   if (index < 0 || index >= kNumParams) return " ";

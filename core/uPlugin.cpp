@@ -186,16 +186,18 @@ void TPlugin::ClearBank() {
 void TPlugin::RandomiseParameter(int index) {
   if (!IsStored(index)) return;
   double value;
-  // clang-format off
   switch (index) {
-  case 7: case 8: case 9: case 35:
-    value = 0.3 * ((Random.Real() + Random.Real() + Random.Real()) / 3.0);
-    break;
-  case 10: case 11: case 12: value = 0.1 * Random.Integer(4); break;
-  case 26: case 27: value = qvt::Hundredths(Random.Integer(4)); break;
+  case 7:
+  case 8:
+  case 9:
+  case 35: value = 0.3 * ((Random.Real() + Random.Real() + Random.Real()) / 3.0); break;
+  case 10:
+  case 11:
+  case 12: value = 0.1 * Random.Integer(4); break;
+  case 26:
+  case 27: value = qvt::Hundredths(Random.Integer(4)); break;
   case 52: value = qvt::Hundredths(Random.Integer(8)); break;
   default: value = Random.Real(); break;
   }
-  // clang-format on
   EditBuffer.SetValue(index, static_cast<float>(value));
 }

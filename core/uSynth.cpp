@@ -103,7 +103,6 @@ double TSynth::Coefficient(double milliseconds) const {
   return std::isfinite(coefficient) ? coefficient : 0.0;
 }
 
-// clang-format off: the parameter table reads best with its case lists on one line.
 void TSynth::ApplyParameter(int index, float v) {
   TSynthModules& m = *Current;
   TGenerator& generator = m.Generator;
@@ -189,8 +188,6 @@ void TSynth::ApplyParameter(int index, float v) {
   default: break;
   }
 }
-
-// clang-format on
 
 void TSynth::DoKillVoice() {
   if (--HeldKeyCount < 0) HeldKeyCount = 0;
