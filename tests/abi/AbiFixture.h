@@ -5,8 +5,27 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tools/qvt/PluginHost.h"
+
+// Frequency from the upward zero crossings after `from`, interpolated between samples.
+inline double ZeroCrossingFrequency(const std::vector<float>& signal, std::size_t from,
+                                    double rate) {
+  double first = -1, last = -1;
+  int count = 0;
+  for (std::size_t i = from + 1; i < signal.size(); ++i) {
+    if (signal[i - 1] < 0 && signal[i] >= 0) {
+      const double t = (i - 1) + signal[i - 1] / (signal[i - 1] - signal[i]);
+      if (first < 0)
+        first = t;
+      else
+        ++count;
+      last = t;
+    }
+  }
+  return count ? count * rate / (last - first) : 0.0;
+}
 
 class PluginAbi : public ::testing::Test {
 protected:
