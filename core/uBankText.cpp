@@ -17,25 +17,6 @@ namespace qvt {
 
 namespace {
 
-constexpr long double kLn62_5 = 4.135166556742356L;
-constexpr long double kLn150 = 5.010635294L;
-constexpr long double kLn1000 = 6.907755279L;
-
-bool IsSwitch(int i) {
-  switch (i) {
-  case 13:
-  case 14:
-  case 15:
-  case 30:
-  case 32:
-  case 33:
-  case 37:
-  case 45:
-  case 70:
-  case 71: return true;
-  default: return false;
-  }
-}
 bool IsStep(int i) { return i >= 54 && i <= 69; }
 
 std::string_view Trimmed(std::string_view text) {
@@ -72,7 +53,7 @@ std::optional<double> Number(std::string_view text) {
 // A value written with a word or a unit, as a double; empty when the form does
 // not apply to the parameter.
 std::optional<double> ValueOfWords(int index, std::string_view text) {
-  if (IsSwitch(index)) {
+  if (IsOnOffParameter(index)) {
     if (SameWord(text, "on")) return 1.0;
     if (SameWord(text, "off")) return 0.0;
   }
@@ -117,10 +98,10 @@ std::optional<double> ValueOfUnit(int index, double n, std::string_view unit) {
     if (n <= 0) return {};
     switch (index) {
     case 24:
-    case 50: return static_cast<double>(std::log(n / 320.0L) / kLn62_5);
+    case 50: return ValueFromLowPassHz(n);
     case 25:
-    case 51: return static_cast<double>(std::log(n / 20.0L) / kLn150);
-    case 41: return static_cast<double>(std::log(n / 20.0L) / kLn1000);
+    case 51: return ValueFromHighPassHz(n);
+    case 41: return ValueFromFlangerCutoffHz(n);
     default: break;
     }
   } else if (unit == "ms") {

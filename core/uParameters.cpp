@@ -207,6 +207,8 @@ std::string ParameterName(int index) {
   return "unknown";
 }
 
+bool IsOnOffParameter(int index) { return KindOf(index) == Kind::OnOff; }
+
 std::string ParameterLabel(int index) {
   switch (index) {
   case 1:

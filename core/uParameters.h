@@ -8,6 +8,7 @@ namespace qvt {
 
 std::string ParameterName(int index);  // "unknown" outside 0…80
 std::string ParameterLabel(int index); // empty above 53
+bool IsOnOffParameter(int index);      // shown as "on"/"off"
 
 // Display text of parameter `index` whose stored value is v; some texts also
 // show a neighbouring parameter, read through `valueOf` (0…71).

@@ -28,6 +28,13 @@ double ValueFromOffset(double hz) { return (hz + 999.99) / 10999.98; }
 double ValueFromRatio(double ratio) { return ratio / 64.0; }
 double ValueFromStepRatio(double ratio) { return std::log(1000.0 * ratio * 0.05) * 0.144764826019; }
 double ValueFromFlangerRate(double hz) { return std::sqrt((hz - 0.25) / 9.75); }
+double ValueFromLowPassHz(double hz) {
+  return static_cast<double>(std::log(hz / 320.0L) / kLn62_5);
+}
+double ValueFromHighPassHz(double hz) { return static_cast<double>(std::log(hz / 20.0L) / kLn150); }
+double ValueFromFlangerCutoffHz(double hz) {
+  return static_cast<double>(std::log(hz / 20.0L) / kLn1000);
+}
 
 double DbToGain(double db) { return db < -144.0 ? 0.0 : std::exp(0.115129254 * db); }
 double Hundredths(int k) { return k * 0.01; }

@@ -19,6 +19,9 @@ double ValueFromOffset(double hz);
 double ValueFromRatio(double ratio);
 double ValueFromStepRatio(double ratio);
 double ValueFromFlangerRate(double hz);
+double ValueFromLowPassHz(double hz);       // inverse of LowPassCurveHz, hz > 0
+double ValueFromHighPassHz(double hz);      // inverse of HighPassCurveHz, hz > 0
+double ValueFromFlangerCutoffHz(double hz); // inverse of FlangerCutoffHz, hz > 0
 
 // 0 below −144 dB, otherwise e^(0.115129254·x).
 double DbToGain(double db);
