@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_BUILD   ?= build/fuzz
 SOAK_SECONDS ?= 3600
 
-.PHONY: all deps configure build test test-dev test-tsan demo install bench fuzz soak clean
+.PHONY: all deps configure build test test-dev test-tsan demo install bench fuzz soak skin clean
 
 all: build
 
@@ -66,6 +66,11 @@ fuzz: deps
 # A long random session rendered offline (an hour of audio by default).
 soak: build
 	$(BUILD)/qvt_soak --seconds $(SOAK_SECONDS)
+
+# Redraws the skin images into resources/skin (committed) and a review sheet, build/skin-sheet.png.
+skin: configure
+	cmake --build --preset $(PRESET) --target skingen
+	$(BUILD)/tools/skingen/skingen resources/skin build/skin-sheet.png
 
 clean:
 	rm -rf build

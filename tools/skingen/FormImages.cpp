@@ -69,10 +69,7 @@ void Bracket(TBitmap& b, int left, int right, int y, std::string_view name) {
   HLine(b, left, right, y, c);
   Put(b, left, y - 1, c);
   Put(b, right, y - 1, c);
-  const int width = LabelWidth(name, kLabelFont) + 6;
-  const int middle = (left + right + 1) / 2;
-  Fill(b, {middle - width / 2, y, middle + width / 2 + 1, y + 1}, kPlate);
-  Label(b, middle, y + 4, name, kInk, 1, kLabelFont);
+  Label(b, (left + right + 1) / 2, y + 9, name, kInk, 1, kLabelFont);
 }
 
 // Small wave pictures beside the flanger's waveform switch.
@@ -90,7 +87,7 @@ void OscillatorColumn(TBitmap& b, int x0, std::string_view title) {
   Caption(b, x0 + 19, 40, "SEQ");
   Caption(b, x0 + 77, 40, "SHAPE", 2);
   Seat(b, x0 + 39, 46, 38, 33);
-  KnobLabel(b, x0 + 5, 46 + 2, "LEVEL");
+  KnobLabel(b, x0 + 5, 46, "LEVEL");
   // The three spin editors.
   Caption(b, x0 + 1, 92, "WAVE");
   Seat(b, x0, 95, 78, 19);
@@ -146,11 +143,11 @@ void PatternSection(TBitmap& b) {
   Seat(b, 116, 211, 79, 35);
   Caption(b, 155, 256, "SCHEME", 1);
   const int knobs[6] = {21, 49, 80, 108, 138, 166};
-  const char* names[6] = {"ATT", "REL", "LPF", "HPF", "DEPTH", "UNISON"};
+  const char* names[6] = {"ATT", "REL", "LPF", "HPF", "3D", "UNISON"};
   for (int i = 0; i < 6; ++i) KnobLabel(b, knobs[i], 266, names[i]);
-  Bracket(b, 21, 73, 303, "ENVELOPE");
-  Bracket(b, 80, 132, 303, "FILTER");
-  Bracket(b, 138, 190, 303, "SPACE");
+  Bracket(b, 21, 73, 302, "ENVELOPE");
+  Bracket(b, 80, 132, 302, "FILTER");
+  Bracket(b, 138, 190, 302, "SPACE");
 }
 
 void FlangerSection(TBitmap& b) {
@@ -249,7 +246,7 @@ TBitmap DrawPatternForm() {
   Seat(b, 135, 225, 78, 19);
   VLine(b, 222, 30, 244, Mix(kPlate, kPlateShade, 0.6));
   VLine(b, 223, 30, 244, Mix(kPlate, kPlateLight, 0.4));
-  for (int i = 0; i < 9; ++i) Seat(b, 231, 40 + 23 * i + (i == 8 ? 0 : 0), 66, 22);
+  for (int i = 0; i < 9; ++i) Seat(b, 231, 40 + 23 * i, 66, 22);
   return b;
 }
 
