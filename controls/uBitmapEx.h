@@ -86,6 +86,13 @@ void FreeSharedSkinImages();
 // Null members until loaded.
 const TSharedSkinImages& SharedSkinImages();
 
+// The load made when the library loads: runs `load` (LoadSharedSkinImages
+// unless a test gives another), catches every error and keeps its text, so
+// that nothing reaches the host. Controls then find null images and draw none.
+bool LoadSharedSkinImagesGuarded(void (*load)() = LoadSharedSkinImages) noexcept;
+// Empty after a successful guarded load.
+const char* SharedSkinImagesError();
+
 // Decodes PNG bytes (scrambled or not) as LoadSkinBitmap does; `name` is for messages.
 std::unique_ptr<TBitmap> DecodeSkinImage(std::vector<std::uint8_t> data, const std::string& name);
 

@@ -1,4 +1,5 @@
 // The exported entry point: the only symbols the plug-in library shows a host.
+#include "controls/uBitmapEx.h"
 #include "core/uSynth.h"
 #include "dsp/uOsc.h"
 #include "host/vst2.h"
@@ -6,6 +7,14 @@
 #define QVT_EXPORT __attribute__((visibility("default")))
 
 namespace {
+
+// The skin images every editor control shares live as long as the library is
+// loaded. A failure is recorded, not thrown; the editor then draws without them.
+struct TSharedSkinImagesLifetime {
+  TSharedSkinImagesLifetime() { qvt::LoadSharedSkinImagesGuarded(); }
+  ~TSharedSkinImagesLifetime() { qvt::FreeSharedSkinImages(); }
+};
+const TSharedSkinImagesLifetime gSharedSkinImages;
 
 AEffect* CreateEffect(audioMasterCallback audioMaster) noexcept {
   try {

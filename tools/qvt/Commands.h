@@ -8,4 +8,5 @@ namespace qvt {
 int RunInfo(const std::vector<std::string>& args);
 int RunBank(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args);
+int RunSnapshot(const std::vector<std::string>& args);
 } // namespace qvt

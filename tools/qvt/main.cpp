@@ -16,7 +16,9 @@ void PrintUsage() {
                "  bank list|dump FILE.qvt, bank build SOURCE -o FILE.qvt\n"
                "                    list a bank file, write it as text, or pack text\n"
                "  render [PLUGIN.so] SONG.mid -o OUT.wav [options]\n"
-               "                    play a MIDI file through the plug-in into a WAV file\n");
+               "                    play a MIDI file through the plug-in into a WAV file\n"
+               "  snapshot --form main|patedit|about -o FILE.png, snapshot --demo -o FILE.png\n"
+               "                    draw a form background or a demo of the skin\n");
 }
 
 } // namespace
@@ -32,6 +34,7 @@ int main(int argc, char** argv) {
     if (command == "info") return qvt::RunInfo(args);
     if (command == "bank") return qvt::RunBank(args);
     if (command == "render") return qvt::RunRender(args);
+    if (command == "snapshot") return qvt::RunSnapshot(args);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "qvt %s: %s\n", command.c_str(), error.what());
     return 1;

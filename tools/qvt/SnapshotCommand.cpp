@@ -1,0 +1,142 @@
+// qvt snapshot: the editor's skinned pictures rendered headless into PNG files.
+//   qvt snapshot --form main|patedit|about -o FILE.png   a form background
+//   qvt snapshot --demo -o FILE.png                      knobs, check buttons and text
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "controls/uBitmapEx.h"
+#include "platform/core/uApplication.h"
+#include "platform/core/uForms.h"
+#include "platform/headless/uHeadlessPlatform.h"
+#include "tools/qvt/Commands.h"
+
+namespace qvt {
+
+namespace {
+
+constexpr TColor kKnobTransparent = RGBColor(0, 255, 0);
+
+int Usage() {
+  std::fprintf(stderr, "usage: qvt snapshot --form main|patedit|about -o FILE.png\n"
+                       "       qvt snapshot --demo -o FILE.png\n");
+  return 2;
+}
+
+// A borderless form showing a picture, as the editor's forms paint their background.
+class TPictureForm : public TForm {
+public:
+  explicit TPictureForm(std::unique_ptr<TBitmap> background)
+      : TForm(nullptr), FBackground(std::move(background)) {
+    BorderStyle = bsNone;
+    SetBounds(0, 0, FBackground->Width(), FBackground->Height());
+  }
+  void Paint() override { Canvas().Copy(0, 0, *FBackground, FBackground->BoundsRect()); }
+
+private:
+  std::unique_ptr<TBitmap> FBackground;
+};
+
+// The least of a knob: frame `Position` of the shared strip, its green transparent.
+class TDemoKnob : public TGraphicControl {
+public:
+  TDemoKnob(TComponent* owner, int position) : TGraphicControl(owner), FPosition(position) {
+    SetBounds(0, 0, 25, 25);
+  }
+  void Paint() override {
+    if (const TBitmap* strip = SharedSkinImages().Knob128.get())
+      Canvas().TransparentCopy(0, 0, *strip, Bounds(0, 25 * FPosition, 25, 25), kKnobTransparent);
+  }
+
+private:
+  int FPosition;
+};
+
+// A check button showing its checked or unchecked look.
+class TDemoCheck : public TGraphicControl {
+public:
+  TDemoCheck(TComponent* owner, bool checked) : TGraphicControl(owner), FChecked(checked) {
+    SetBounds(0, 0, 13, 13);
+  }
+  void Paint() override {
+    const auto& images = SharedSkinImages();
+    if (const TBitmap* look = (FChecked ? images.ChButton1 : images.ChButton0).get())
+      Canvas().Copy(0, 0, *look, Bounds(0, 0, 13, 13));
+  }
+
+private:
+  bool FChecked;
+};
+
+// A plate with three knobs (minimum, middle, maximum), two check buttons and text.
+class TDemoForm : public TForm {
+public:
+  TDemoForm() : TForm(nullptr) {
+    BorderStyle = bsNone;
+    Color = RGBColor(44, 65, 54);
+    SetBounds(0, 0, 160, 72);
+    const int positions[3] = {0, 64, 127};
+    for (int i = 0; i < 3; ++i) Place(new TDemoKnob(this, positions[i]), 12 + 32 * i, 28);
+    Place(new TDemoCheck(this, false), 112, 28);
+    Place(new TDemoCheck(this, true), 112, 44);
+  }
+  void Paint() override {
+    TForm::Paint();
+    Canvas().Font.Color = RGBColor(187, 255, 173);
+    Canvas().Font.Height = -11;
+    Canvas().Brush.Style = bsClear;
+    Canvas().TextOut(12, 6, "Quivertone");
+    if (const TBitmap* font1 = SharedSkinImages().Font1.get())
+      DrawFont1Text(Canvas(), *font1, "Demo", 12, 58);
+  }
+
+private:
+  void Place(TControl* control, int left, int top) {
+    control->SetLeft(left);
+    control->SetTop(top);
+    control->SetParent(this);
+  }
+};
+
+std::unique_ptr<TForm> MakeForm(const std::string& form) {
+  if (form == "main") return std::make_unique<TPictureForm>(LoadSkinBitmap("FRMMAIN"));
+  if (form == "patedit") return std::make_unique<TPictureForm>(LoadSkinBitmap("FRMPATEDIT"));
+  if (form == "about") return std::make_unique<TPictureForm>(LoadSkinBitmap("FRMABOUT"));
+  return nullptr;
+}
+
+} // namespace
+
+int RunSnapshot(const std::vector<std::string>& args) {
+  std::string form, output;
+  bool demo = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--demo")
+      demo = true;
+    else if (args[i] == "--form" && i + 1 < args.size())
+      form = args[++i];
+    else if (args[i] == "-o" && i + 1 < args.size())
+      output = args[++i];
+    else
+      return Usage();
+  }
+  if (output.empty() || demo == !form.empty()) return Usage();
+
+  THeadlessPlatform platform;
+  struct TSharedImages {
+    TSharedImages() { LoadSharedSkinImages(); }
+    ~TSharedImages() { FreeSharedSkinImages(); }
+  } shared;
+  std::unique_ptr<TForm> window = demo ? std::make_unique<TDemoForm>() : MakeForm(form);
+  if (!window) {
+    std::fprintf(stderr, "qvt snapshot: unknown form '%s' (main, patedit or about)\n",
+                 form.c_str());
+    return 2;
+  }
+  window->Show();
+  Application->ProcessMessages();
+  platform.SavePng(*window, output);
+  return 0;
+}
+
+} // namespace qvt
