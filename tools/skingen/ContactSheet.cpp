@@ -98,6 +98,15 @@ TBitmap MainFormPreview(const std::map<std::string, const TBitmap*>& images) {
       canvas.Copy(x + 6 * static_cast<int>(k), y, font,
                   Bounds(5 * (static_cast<unsigned char>(s[k]) - 32), 0, 5, 8));
   };
+  const TBitmap& digits = *images.at("DIGITS-9");
+  auto number = [&](int x, int y, const int (&lefts)[6], const int (&values)[6]) {
+    for (int i = 0; i < 6; ++i)
+      canvas.Copy(x + lefts[i], y + 5, digits, Bounds(6 * values[i] + 6, 0, 6, 9));
+  };
+  for (int x : {22, 118, 214, 310}) {
+    number(x, 129, {4, 10, 19, 25, 31, 37}, {-1, 1, 0, 0, 0, 0});
+    number(x, 163, {4, 10, 16, 22, 31, 37}, {-1, -1, 10, 5, 5, 0});
+  }
   text(22 + 5, 95 + 6, "1 Sine");
   text(118 + 5, 95 + 6, "2 Triangle");
   text(214 + 5, 95 + 6, "3 Sawtooth");

@@ -86,11 +86,11 @@ TBitmap DrawKnobStrip() {
       if (SegmentDistance(dx, dy, 2.2 * sx, 2.2 * sy, 7.0 * sx, 7.0 * sy) <= 0.8)
         return TPaint::Of(kInk);
       const double light = std::clamp(0.5 - (dx + dy) / 24.0, 0.0, 1.0); // lit from top left
-      if (r <= 6.8) return TPaint::Of(Mix(RGBColor(46, 68, 57), RGBColor(74, 105, 88), light));
-      if (r <= 8.7) return TPaint::Of(Mix(RGBColor(96, 134, 110), RGBColor(30, 45, 37), light));
+      if (r <= 6.8) return TPaint::Of(Mix(RGBColor(52, 76, 64), RGBColor(82, 114, 96), light));
+      if (r <= 8.7) return TPaint::Of(Mix(RGBColor(34, 50, 42), RGBColor(112, 152, 126), light));
       if (r <= 9.6) return TPaint::Of(kPlateShade);
       if (r >= 10.4 && r <= 12.1 && std::fabs(angle) <= limit)
-        return TPaint::Of(angle <= pointer + 1e-9 ? kInk : kInkGhost);
+        return TPaint::Of(angle <= pointer + 1e-9 ? kInk : Mix(kPlate, kInk, 0.22));
       return TPaint{};
     };
     const TRect frame{0, top, 25, top + 25};
