@@ -87,6 +87,10 @@ private:
   void NoteOff();
   void StepEnvelope();
   void SetPipeDelays(double frequency);
+  void PipeDelays(double frequency, float& left, float& right) const;
+  void AdvanceControl(float& pipeLeft, float& pipeRight);
+  static constexpr int kSegment = 64; // samples rendered module by module
+  void RenderSegment(float* left, float* right, int count);
   void AdoptPendingModules();
   void FreeRetiredModules();
   double Coefficient(double milliseconds) const;

@@ -43,6 +43,13 @@ inline float PipeDelay(double samples) {
   return static_cast<float>(samples >= kShortestPipeDelay ? samples : kShortestPipeDelay);
 }
 
+void ContainBlock(float* left, float* right, int count) {
+  for (int n = 0; n < count; ++n) {
+    left[n] = Contained(left[n]);
+    right[n] = Contained(right[n]);
+  }
+}
+
 // Counters wrap instead of overflowing.
 std::int32_t Incremented(std::int32_t value) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(value) + 1u);
@@ -120,10 +127,17 @@ void TSynth::NoteOff() {
   if (HeldKeyCount < 1 && EnvState != esOff) EnvState = esRelease;
 }
 
-void TSynth::SetPipeDelays(double frequency) {
+void TSynth::PipeDelays(double frequency, float& left, float& right) const {
   const double sampleRate = getSampleRate();
-  Current->DelayLeft.SetDelay(PipeDelay(sampleRate / (frequency - PipeSpread)));
-  Current->DelayRight.SetDelay(PipeDelay(sampleRate / (frequency + PipeSpread)));
+  left = PipeDelay(sampleRate / (frequency - PipeSpread));
+  right = PipeDelay(sampleRate / (frequency + PipeSpread));
+}
+
+void TSynth::SetPipeDelays(double frequency) {
+  float left, right;
+  PipeDelays(frequency, left, right);
+  Current->DelayLeft.SetDelay(left);
+  Current->DelayRight.SetDelay(right);
 }
 
 void TSynth::StepEnvelope() {
@@ -154,7 +168,10 @@ void TSynth::StepEnvelope() {
   }
 }
 
-void TSynth::RenderSample(float& left, float& right) {
+// Envelope, pattern step, glide and the oscillator frequencies for one sample.
+// When the pipe follows the pattern, its two delays for this sample are
+// written to pipeLeft and pipeRight; they are applied before the pipe runs.
+void TSynth::AdvanceControl(float& pipeLeft, float& pipeRight) {
   TSynthModules& m = *Current;
   StepEnvelope();
 
@@ -168,7 +185,24 @@ void TSynth::RenderSample(float& left, float& right) {
   if (OscFollowsPattern[0]) m.Generator.SetFrequency1(OscillatorHz(Glide * OscFreq[0]));
   if (OscFollowsPattern[1]) m.Generator.SetFrequency2(OscillatorHz(Glide * OscFreq[1]));
   if (OscFollowsPattern[2]) m.Generator.SetFrequency3(OscillatorHz(Glide * OscFreq[2]));
-  if (PipeFollowsPattern) SetPipeDelays(Glide * PipeFreq);
+  if (PipeFollowsPattern) PipeDelays(Glide * PipeFreq, pipeLeft, pipeRight);
+}
+
+// The stereo width stage at the end of the chain.
+static inline void Widen(float width, float& left, float& right) {
+  const float mid = (left + right) / 2.0f;
+  left = Contained(((left - mid) * width * 1.5f + mid + left) / 2.0f);
+  right = Contained(((right - mid) * width * 1.5f + mid + right) / 2.0f);
+}
+
+void TSynth::RenderSample(float& left, float& right) {
+  TSynthModules& m = *Current;
+  float pipeLeft = 0.0f, pipeRight = 0.0f;
+  AdvanceControl(pipeLeft, pipeRight);
+  if (PipeFollowsPattern) {
+    m.DelayLeft.SetDelay(pipeLeft);
+    m.DelayRight.SetDelay(pipeRight);
+  }
 
   m.Generator.Process(left, right);
   left = Contained(static_cast<float>(left * EnvLevel));
@@ -186,14 +220,53 @@ void TSynth::RenderSample(float& left, float& right) {
   m.Reverb.Process(left, right);
   left = Contained(left);
   right = Contained(right);
-
-  const float width = EditBuffer.Value(22);
-  const float mid = (left + right) / 2.0f;
-  left = Contained(((left - mid) * width * 1.5f + mid + left) / 2.0f);
-  right = Contained(((right - mid) * width * 1.5f + mid + right) / 2.0f);
+  Widen(EditBuffer.Value(22), left, right);
   assert(std::isfinite(left) && std::isfinite(right));
 
   SampleCount = Incremented(SampleCount);
+}
+
+// Renders up to kSegment samples module by module: each module sees exactly
+// the calls of sample-by-sample rendering, in the same order, so the result is
+// the same while every module runs in a tight loop of its own.
+void TSynth::RenderSegment(float* left, float* right, int count) {
+  TSynthModules& m = *Current;
+  float pipeLeft[kSegment], pipeRight[kSegment];
+  for (int n = 0; n < count; ++n) {
+    AdvanceControl(pipeLeft[n], pipeRight[n]);
+    m.Generator.Process(left[n], right[n]);
+    left[n] = Contained(static_cast<float>(left[n] * EnvLevel));
+    right[n] = Contained(static_cast<float>(right[n] * EnvLevel));
+    SampleCount = Incremented(SampleCount);
+  }
+
+  if (PipeOn) {
+    for (int n = 0; n < count; ++n) {
+      if (PipeFollowsPattern) {
+        m.DelayLeft.SetDelay(pipeLeft[n]);
+        m.DelayRight.SetDelay(pipeRight[n]);
+      }
+      left[n] = Contained(m.DelayLeft.Process(left[n]));
+      right[n] = Contained(m.DelayRight.Process(right[n]));
+    }
+  } else if (PipeFollowsPattern && count > 0) {
+    // Only the last delay counts while the pipe is silent.
+    m.DelayLeft.SetDelay(pipeLeft[count - 1]);
+    m.DelayRight.SetDelay(pipeRight[count - 1]);
+  }
+
+  m.SynthFilter.ProcessBlock(left, right, count);
+  ContainBlock(left, right, count);
+  m.Chorus.ProcessBlock(left, right, count);
+  ContainBlock(left, right, count);
+  m.Reverb.ProcessBlock(left, right, count);
+  ContainBlock(left, right, count);
+
+  const float width = EditBuffer.Value(22);
+  for (int n = 0; n < count; ++n) {
+    Widen(width, left[n], right[n]);
+    assert(std::isfinite(left[n]) && std::isfinite(right[n]));
+  }
 }
 
 void TSynth::RenderBlock(float** outputs, VstInt32 sampleFrames, bool accumulate) {
@@ -205,16 +278,15 @@ void TSynth::RenderBlock(float** outputs, VstInt32 sampleFrames, bool accumulate
   // Events take effect at their offsets, in list order; an offset beyond the
   // block takes effect after its last sample.
   auto renderUntil = [&](VstInt32 end) {
-    for (; frame < end; ++frame) {
-      float l, r;
-      RenderSample(l, r);
-      if (accumulate) {
-        left[frame] += l;
-        right[frame] += r;
-      } else {
-        left[frame] = l;
-        right[frame] = r;
+    while (frame < end) {
+      const int count = static_cast<int>(std::min<VstInt32>(end - frame, kSegment));
+      float l[kSegment], r[kSegment];
+      RenderSegment(l, r, count);
+      for (int n = 0; n < count; ++n) {
+        left[frame + n] = accumulate ? left[frame + n] + l[n] : l[n];
+        right[frame + n] = accumulate ? right[frame + n] + r[n] : r[n];
       }
+      frame += count;
     }
   };
   for (int i = 0; i < PendingEventCount; ++i) {

@@ -58,10 +58,7 @@ void TChorus::UpdateModAmount() {
 
 void TChorus::Process(float& Left, float& Right) {
   if (!Active) return;
-  double p = Phase;
-  if (std::fabs(p) > qvt::kTwoPi)
-    p = static_cast<double>(p - std::trunc(p / qvt::kTwoPi) * qvt::kTwoPi);
-  if (p < 0) p = static_cast<double>(p + qvt::kTwoPi);
+  const double p = qvt::ReducePhase(Phase);
 
   const double l = WaveLookup(LfoWave, p);
   const float d = static_cast<float>((l + 1) / 2 * ModAmount + BaseDelay);

@@ -22,6 +22,11 @@ public:
   void SetFeedback(float Value);
   void SetMix(float Value);
   void Process(float& Left, float& Right);
+  // Process over a stereo buffer in place.
+  void ProcessBlock(float* Left, float* Right, int Count) {
+    if (!Active) return;
+    for (int n = 0; n < Count; ++n) Process(Left[n], Right[n]);
+  }
 
   void UpdateModAmount();
 

@@ -7,6 +7,9 @@
 
 namespace {
 
+// Delays from here up keep the read position exact in 64-bit arithmetic.
+constexpr float kExactInDouble = 1.0f / 32.0f;
+
 int LineLength(float SampleRate) {
   const double samples = std::nearbyint(double(SampleRate) / 16);
   return samples >= 1 ? static_cast<int>(std::min(samples, 16777216.0)) : 1;
@@ -57,10 +60,22 @@ void TFastDelay::Clear() {
 
 float TFastDelay::Process(float Input) {
   // Read position in (0, Length]; Delay is kept within 0 … Length.
-  long double r = static_cast<long double>(WritePos) - Delay;
-  if (r <= 0) r += Length;
-  const long long i = std::llrint(r - 0.5L);
-  const float frac = static_cast<float>(r - static_cast<long double>(i));
+  long long i;
+  float frac;
+  if (Delay >= kExactInDouble) {
+    // WritePos and Length are below 2^24 and this Delay's last bit is no finer
+    // than 2^-28, so the position is exact in 64 bits, exactly as it is in
+    // extended precision, and the same index and fraction follow.
+    double r = static_cast<double>(WritePos) - Delay;
+    if (r <= 0) r += Length;
+    i = std::llrint(r - 0.5);
+    frac = static_cast<float>(r - static_cast<double>(i));
+  } else {
+    long double r = static_cast<long double>(WritePos) - Delay;
+    if (r <= 0) r += Length;
+    i = std::llrint(r - 0.5L);
+    frac = static_cast<float>(r - static_cast<long double>(i));
+  }
 
   // Taps i − 1 … i + 2 modulo Length; i lies in 0 … Length.
   int k = static_cast<int>(i) - 1;

@@ -183,13 +183,20 @@ void TOsc::SetFrequency(float Value) {
   PhaseInc = static_cast<double>(qvt::kTwoPi * Frequency / SampleRate);
 }
 
+namespace qvt {
+
+double ReducePhaseExtended(double p) {
+  if (std::fabs(p) > kTwoPi) p = static_cast<double>(p - TruncExtended(p / kTwoPi) * kTwoPi);
+  if (p < 0.0) p = static_cast<double>(p + kTwoPi);
+  return p;
+}
+
+} // namespace qvt
+
 float TOsc::Process(float PhaseOffset, float PhaseScale) {
-  double p = Phase * PhaseScale + PhaseOffset;
   // The reduction uses 2π in extended precision; it runs on almost every call
   // because the stored phase is never wrapped.
-  if (std::fabs(p) > qvt::kTwoPi)
-    p = static_cast<double>(p - TruncExtended(p / qvt::kTwoPi) * qvt::kTwoPi);
-  if (p < 0.0) p = static_cast<double>(p + qvt::kTwoPi);
+  const double p = qvt::ReducePhase(Phase * PhaseScale + PhaseOffset);
 
   float s = WaveLookup(WaveForm, p);
   if (Shape != 0.0f) s = WaveShape(Shape, s);

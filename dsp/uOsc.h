@@ -4,6 +4,7 @@
 
 #include "lib/uGlobals.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -22,6 +23,20 @@ bool LoadWaveTableGuarded() noexcept;
 bool LoadWaveTableGuarded(TResourceData Resource) noexcept;
 bool WaveTableLoaded();
 const char* WaveTableError(); // empty when loaded
+
+// The oscillator's range reduction into [0, 2π]: p − trunc(p / 2π)·2π, then
+// + 2π when negative, all in extended precision with 2π in extended precision.
+double ReducePhaseExtended(double p);
+// The double just below 2π in extended precision: for a double p, p > 2π
+// exactly when p > kTwoPiBelow, a comparison without x87 arithmetic.
+inline constexpr double kTwoPiBelow = static_cast<double>(kTwoPi);
+static_assert(kTwoPiBelow < kTwoPi && kTwoPiBelow + 0x1p-50 > kTwoPi);
+
+// ReducePhaseExtended's result; phases already in [0, 2π] pass untouched
+// without any x87 arithmetic.
+inline double ReducePhase(double p) {
+  return std::fabs(p) > kTwoPiBelow || p < 0.0 ? ReducePhaseExtended(p) : p;
+}
 
 } // namespace qvt
 

@@ -44,7 +44,36 @@ float TFeedbackLine::Step(float Input) {
   return b;
 }
 
+// Walks the line in contiguous runs up to its end; within a run no slot is
+// visited twice, so each slot is read before it is rewritten, exactly as in
+// sample-by-sample stepping, and the loop has no carried dependency.
+template <class TUse> void TFeedbackLine::StepBlock(const float* In, int Count, TUse Use) {
+  const double feedback = Feedback;
+  int n = 0;
+  while (n < Count) {
+    const int run = std::min(Count - n, Length - Pos);
+    float* slot = Buffer.data() + Pos;
+    for (int k = 0; k < run; ++k) {
+      const float b = FlushDenormal(slot[k]);
+      const float input = In[n + k];
+      slot[k] = static_cast<float>(double(b) * feedback + input);
+      Use(n + k, b, input);
+    }
+    n += run;
+    Pos += run;
+    if (Pos >= Length) Pos = 0;
+  }
+}
+
 } // namespace qvt
+
+void TComb::ProcessAdd(const float* Input, float* Sum, int Count) {
+  StepBlock(Input, Count, [Sum](int n, float out, float) { Sum[n] += out; });
+}
+
+void TAllpass::ProcessInPlace(float* Signal, int Count) {
+  StepBlock(Signal, Count, [Signal](int n, float out, float in) { Signal[n] = out - in; });
+}
 
 TReverb::TReverb(float SampleRate) : SampleRate(SampleRate), ToneFilter(SampleRate) {
   ToneFilter.SetLowPass(4000);
@@ -162,4 +191,33 @@ void TReverb::Process(float& Left, float& Right) {
   const double dryR = Right;
   Left = static_cast<float>(double(accL) * Wet1 + double(accR) * Wet2 + dryL * Dry);
   Right = static_cast<float>(double(accR) * Wet1 + double(accL) * Wet2 + dryR * Dry);
+}
+
+void TReverb::ProcessBlock(float* Left, float* Right, int Count) {
+  if (!Active) return;
+  constexpr int kChunk = 128;
+  float in[kChunk], accL[kChunk], accR[kChunk];
+  for (int start = 0; start < Count; start += kChunk) {
+    const int count = std::min(kChunk, Count - start);
+    float* left = Left + start;
+    float* right = Right + start;
+    for (int n = 0; n < count; ++n)
+      in[n] = ToneFilter.Process(static_cast<float>((double(left[n]) + right[n]) * InputGain));
+    std::fill_n(accL, count, 0.0f);
+    std::fill_n(accR, count, 0.0f);
+    for (int i = 0; i < kCombCount; ++i) {
+      CombL[i].ProcessAdd(in, accL, count);
+      CombR[i].ProcessAdd(in, accR, count);
+    }
+    for (int i = 0; i < kAllpassCount; ++i) {
+      AllpassL[i].ProcessInPlace(accL, count);
+      AllpassR[i].ProcessInPlace(accR, count);
+    }
+    for (int n = 0; n < count; ++n) {
+      const double dryL = left[n];
+      const double dryR = right[n];
+      left[n] = static_cast<float>(double(accL[n]) * Wet1 + double(accR[n]) * Wet2 + dryL * Dry);
+      right[n] = static_cast<float>(double(accR[n]) * Wet1 + double(accL[n]) * Wet2 + dryR * Dry);
+    }
+  }
 }

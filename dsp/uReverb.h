@@ -24,6 +24,9 @@ public:
 
 protected:
   float Step(float Input);
+  // Step over a buffer: Out[n] receives the sample leaving the line for In[n].
+  // In and Out may be the same buffer.
+  template <class TUse> void StepBlock(const float* In, int Count, TUse Use);
 };
 
 } // namespace qvt
@@ -32,12 +35,16 @@ protected:
 class TComb : public qvt::TFeedbackLine {
 public:
   float Process(float Input) { return Step(Input); }
+  // Process over a buffer, adding each output to Sum[n].
+  void ProcessAdd(const float* Input, float* Sum, int Count);
 };
 
 // Schroeder allpass: returns the line's output minus the input.
 class TAllpass : public qvt::TFeedbackLine {
 public:
   float Process(float Input) { return Step(Input) - Input; }
+  // Process over a buffer in place.
+  void ProcessInPlace(float* Signal, int Count);
 };
 
 class TReverb {
@@ -55,6 +62,8 @@ public:
   void SetLowPass(float Value);
   void SetHighPass(float Value);
   void Process(float& Left, float& Right);
+  // Process over a stereo buffer in place; the same result as sample by sample.
+  void ProcessBlock(float* Left, float* Right, int Count);
 
   void SetupTuning();
   void UpdateWet();

@@ -123,3 +123,9 @@ void TSynthFilter::Process(float& Left, float& Right) noexcept {
   Left = FilterChannel(0, Left);
   Right = FilterChannel(1, Right);
 }
+
+void TSynthFilter::ProcessBlock(float* Left, float* Right, int Count) noexcept {
+  ApplyPendingChanges();
+  for (int n = 0; n < Count; ++n) Left[n] = FilterChannel(0, Left[n]);
+  for (int n = 0; n < Count; ++n) Right[n] = FilterChannel(1, Right[n]);
+}

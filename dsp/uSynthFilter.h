@@ -91,6 +91,9 @@ public:
   // Render thread: applies the marked changes, then filters one stereo frame
   // in place. Allocates nothing and takes no lock.
   void Process(float& Left, float& Right) noexcept;
+  // Render thread: the same over a stereo buffer in place, each channel in
+  // turn; changes marked meanwhile wait for the next call.
+  void ProcessBlock(float* Left, float* Right, int Count) noexcept;
   // Render thread: applies the marked changes without filtering.
   void ApplyPendingChanges() noexcept;
 
