@@ -46,19 +46,19 @@ float TFeedbackLine::Step(float Input) {
 
 // Walks the line in contiguous runs up to its end; within a run no slot is
 // visited twice, so each slot is read before it is rewritten, exactly as in
-// sample-by-sample stepping, and the loop has no carried dependency.
+// sample-by-sample stepping, and the loop carries no dependency (it vectorises).
 template <class TUse> void TFeedbackLine::StepBlock(const float* In, int Count, TUse Use) {
   const double feedback = Feedback;
   int n = 0;
   while (n < Count) {
     const int run = std::min(Count - n, Length - Pos);
-    float* slot = Buffer.data() + Pos;
-    for (int k = 0; k < run; ++k) {
+    float* __restrict slot = Buffer.data() + Pos;
+    const float* __restrict in = In + n;
+    Use(n, run, [slot, in, feedback](int k) {
       const float b = FlushDenormal(slot[k]);
-      const float input = In[n + k];
-      slot[k] = static_cast<float>(double(b) * feedback + input);
-      Use(n + k, b, input);
-    }
+      slot[k] = static_cast<float>(double(b) * feedback + in[k]);
+      return b;
+    });
     n += run;
     Pos += run;
     if (Pos >= Length) Pos = 0;
@@ -68,11 +68,20 @@ template <class TUse> void TFeedbackLine::StepBlock(const float* In, int Count, 
 } // namespace qvt
 
 void TComb::ProcessAdd(const float* Input, float* Sum, int Count) {
-  StepBlock(Input, Count, [Sum](int n, float out, float) { Sum[n] += out; });
+  StepBlock(Input, Count, [Sum](int n, int run, auto step) {
+    float* __restrict sum = Sum + n;
+    for (int k = 0; k < run; ++k) sum[k] += step(k);
+  });
 }
 
 void TAllpass::ProcessInPlace(float* Signal, int Count) {
-  StepBlock(Signal, Count, [Signal](int n, float out, float in) { Signal[n] = out - in; });
+  StepBlock(Signal, Count, [Signal](int n, int run, auto step) {
+    float* __restrict signal = Signal + n;
+    for (int k = 0; k < run; ++k) {
+      const float in = signal[k];
+      signal[k] = step(k) - in;
+    }
+  });
 }
 
 TReverb::TReverb(float SampleRate) : SampleRate(SampleRate), ToneFilter(SampleRate) {

@@ -24,8 +24,9 @@ public:
 
 protected:
   float Step(float Input);
-  // Step over a buffer: Out[n] receives the sample leaving the line for In[n].
-  // In and Out may be the same buffer.
+  // Step over a buffer in contiguous runs: Use(n, run, step) is called for
+  // each run of In[n …], where step(k) steps the line with In[n + k] and
+  // returns the sample leaving it. The caller's buffers must not be the line's.
   template <class TUse> void StepBlock(const float* In, int Count, TUse Use);
 };
 
