@@ -7,7 +7,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git python3
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libpng-dev libfreetype-dev libfontconfig1-dev fonts-dejavu-core
+  zlib1g-dev libpng-dev libfreetype-dev libfontconfig1-dev fonts-dejavu-core fonts-dejavu-extra
   libsndfile1-dev
   libx11-dev libxtst-dev xvfb xauth
   clang libclang-rt-14-dev

@@ -6,9 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 #include <set>
-#include <stdexcept>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,17 +18,17 @@
 
 namespace {
 
-const std::vector<std::string> kCatalogue = {
-    "KNOB128",        "CH_BUTTON0",          "CH_BUTTON1",          "WAVE_SWITCH",
-    "ZBUTTON",        "ZSBUTTON",            "ZCLOSEBUTTON",        "ZBTN_SEQ_DDM",
-    "ZBTN_FLT_DDM",   "ZBTN_OPEN",           "ZBTN_SAVE",           "ZBTN_PANIC",
-    "ZBTN_PEN",       "ZBTN_RETURN",         "ZBTN_DELETE",         "ZBTN_RND_ALL",
-    "ZBTN_RND_SEQ",   "ZBTN_RND_FRQ",        "ZBTN_RND_GEN",        "ZBTN_RND_FLT",
-    "ZBTN_RND_FX",    "FONT1",               "DIGITS-9",            "SPIN-BTN-DN",
-    "WAVESELECTOR",   "ZSPINEDITRATIO",      "ZSPINERATIODISABLED", "ZSPINEDITOFFSET",
-    "ZSPINEDITOFFSETDISABLED", "SCHEMES",    "SCHEMEDIT",           "ZSHAPER",
-    "FONT_BG",        "PRESETEDIT_BG",       "PRESETEDIT_BTNPRESSED", "FRMMAIN",
-    "FRMPATEDIT",     "FRMABOUT"};
+// The catalogue, in the order the controls and forms are listed.
+const std::vector<std::string> kCatalogue = [] {
+  std::istringstream names(
+      "KNOB128 CH_BUTTON0 CH_BUTTON1 WAVE_SWITCH ZBUTTON ZSBUTTON ZCLOSEBUTTON "
+      "ZBTN_SEQ_DDM ZBTN_FLT_DDM ZBTN_OPEN ZBTN_SAVE ZBTN_PANIC ZBTN_PEN ZBTN_RETURN ZBTN_DELETE "
+      "ZBTN_RND_ALL ZBTN_RND_SEQ ZBTN_RND_FRQ ZBTN_RND_GEN ZBTN_RND_FLT ZBTN_RND_FX "
+      "FONT1 DIGITS-9 SPIN-BTN-DN WAVESELECTOR ZSPINEDITRATIO ZSPINERATIODISABLED "
+      "ZSPINEDITOFFSET ZSPINEDITOFFSETDISABLED SCHEMES SCHEMEDIT ZSHAPER FONT_BG PRESETEDIT_BG "
+      "PRESETEDIT_BTNPRESSED FRMMAIN FRMPATEDIT FRMABOUT");
+  return std::vector<std::string>(std::istream_iterator<std::string>(names), {});
+}();
 
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::uint32_t kRgbMask = 0x00FFFFFFu;
@@ -69,14 +70,22 @@ TEST(SkinCatalogue, FixedSizeFacesHaveTheirControlsSizes) {
   const struct {
     const char* Name;
     int Width, Height;
-  } faces[] = {{"KNOB128", 25, 25 * 128},     {"CH_BUTTON0", 13, 13},
-               {"CH_BUTTON1", 13, 13},        {"ZBUTTON", 2 * 22, 22},
-               {"ZSBUTTON", 2 * 66, 22},      {"ZCLOSEBUTTON", 2 * 16, 14},
-               {"DIGITS-9", 12 * 6, 9},       {"WAVESELECTOR", 78, 19},
-               {"ZSPINEDITRATIO", 78, 19},    {"ZSPINERATIODISABLED", 78, 19},
-               {"ZSPINEDITOFFSET", 78, 19},   {"ZSPINEDITOFFSETDISABLED", 78, 19},
-               {"SCHEMEDIT", 79, 35},         {"PRESETEDIT_BG", 157, 17},
-               {"PRESETEDIT_BTNPRESSED", 15, 15}, {"FRMMAIN", 587, 320}};
+  } faces[] = {{"KNOB128", 25, 25 * 128},
+               {"CH_BUTTON0", 13, 13},
+               {"CH_BUTTON1", 13, 13},
+               {"ZBUTTON", 2 * 22, 22},
+               {"ZSBUTTON", 2 * 66, 22},
+               {"ZCLOSEBUTTON", 2 * 16, 14},
+               {"DIGITS-9", 12 * 6, 9},
+               {"WAVESELECTOR", 78, 19},
+               {"ZSPINEDITRATIO", 78, 19},
+               {"ZSPINERATIODISABLED", 78, 19},
+               {"ZSPINEDITOFFSET", 78, 19},
+               {"ZSPINEDITOFFSETDISABLED", 78, 19},
+               {"SCHEMEDIT", 79, 35},
+               {"PRESETEDIT_BG", 157, 17},
+               {"PRESETEDIT_BTNPRESSED", 15, 15},
+               {"FRMMAIN", 587, 320}};
   for (const auto& face : faces) {
     SCOPED_TRACE(face.Name);
     const TSize size = SizeOf(face.Name);
@@ -90,10 +99,10 @@ TEST(SkinCatalogue, StripsAndCellsHoldWhatTheirReadersTakeFromThem) {
   EXPECT_EQ(sw.Width, 16);
   EXPECT_EQ(sw.Height % 9, 0);
   EXPECT_GE(sw.Height / 9, 9);
-  for (const char* glyph : {"ZBTN_SEQ_DDM", "ZBTN_FLT_DDM", "ZBTN_OPEN", "ZBTN_SAVE",
-                            "ZBTN_PANIC", "ZBTN_PEN", "ZBTN_RETURN", "ZBTN_DELETE", "ZBTN_RND_ALL",
-                            "ZBTN_RND_SEQ", "ZBTN_RND_FRQ", "ZBTN_RND_GEN", "ZBTN_RND_FLT",
-                            "ZBTN_RND_FX"}) {
+  for (const char* glyph :
+       {"ZBTN_SEQ_DDM", "ZBTN_FLT_DDM", "ZBTN_OPEN", "ZBTN_SAVE", "ZBTN_PANIC", "ZBTN_PEN",
+        "ZBTN_RETURN", "ZBTN_DELETE", "ZBTN_RND_ALL", "ZBTN_RND_SEQ", "ZBTN_RND_FRQ",
+        "ZBTN_RND_GEN", "ZBTN_RND_FLT", "ZBTN_RND_FX"}) {
     SCOPED_TRACE(glyph);
     EXPECT_GE(SizeOf(glyph).Width, 13);
     EXPECT_GE(SizeOf(glyph).Height, 13);
@@ -106,7 +115,7 @@ TEST(SkinCatalogue, StripsAndCellsHoldWhatTheirReadersTakeFromThem) {
   EXPECT_GE(arrows.Height, 16);
   const TSize schemes = SizeOf("SCHEMES"); // nine pictures of 25 rows, drawn at x 5
   EXPECT_EQ(schemes.Height, 9 * 25);
-  EXPECT_LE(5 + schemes.Width, 66); // left of the scheme editor's digit and arrows
+  EXPECT_LE(5 + schemes.Width, 66);       // left of the scheme editor's digit and arrows
   const TSize shaper = SizeOf("ZSHAPER"); // curve inside (3,3)–(35,30), plotted a pixel further
   EXPECT_GE(shaper.Width, 37);
   EXPECT_GE(shaper.Height, 32);

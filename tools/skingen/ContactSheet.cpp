@@ -66,8 +66,8 @@ TBitmap MainFormPreview(const std::map<std::string, const TBitmap*>& images) {
     copy("ZSPINEDITRATIO", x0, 129, Bounds(0, 0, 78, 19));
     copy("ZSPINEDITOFFSET", x0, 163, Bounds(0, 0, 78, 19));
   }
-  for (auto [x, y] : {std::pair{313, 34}, {313, 52}, {353, 52}, {51, 209}, {84, 209}, {215, 209},
-                      {311, 209}})
+  for (auto [x, y] :
+       {std::pair{313, 34}, {313, 52}, {353, 52}, {51, 209}, {84, 209}, {215, 209}, {311, 209}})
     copy("CH_BUTTON0", x, y, Bounds(0, 0, 13, 13));
   for (auto [x, y] : {std::pair{317, 74}, {356, 74}, {21, 217}}) knobAt(x, y);
   for (int x : {21, 49, 80, 108, 138, 166, 212, 240, 268, 308, 336, 364}) knobAt(x, 266);
@@ -99,7 +99,7 @@ TBitmap MainFormPreview(const std::map<std::string, const TBitmap*>& images) {
                   Bounds(5 * (static_cast<unsigned char>(s[k]) - 32), 0, 5, 8));
   };
   const TBitmap& digits = *images.at("DIGITS-9");
-  auto number = [&](int x, int y, const int (&lefts)[6], const int (&values)[6]) {
+  auto number = [&](int x, int y, const int(&lefts)[6], const int(&values)[6]) {
     for (int i = 0; i < 6; ++i)
       canvas.Copy(x + lefts[i], y + 5, digits, Bounds(6 * values[i] + 6, 0, 6, 9));
   };
@@ -111,8 +111,8 @@ TBitmap MainFormPreview(const std::map<std::string, const TBitmap*>& images) {
   text(118 + 5, 95 + 6, "2 Triangle");
   text(214 + 5, 95 + 6, "3 Sawtooth");
   text(407 + 5, 58 + 5, "Glass Bells");
-  const char* names[] = {"Init", "Glass Bells", "Deep Pipe", "Wobble Bass", "Caf\xE9 Noir",
-                         "Metal Pad", "Pluck"};
+  const char* names[] = {"Init",         "Glass Bells", "Deep Pipe", "Wobble Bass",
+                         "Caf\xE9 Noir", "Metal Pad",   "Pluck"};
   for (int row = 0; row < 7; ++row) text(409 + 4, 84 + 13 * row + 3, names[row]);
   Frame(form, Bounds(409, 84 + 13, 135, 13), kInk);
   return form;

@@ -99,7 +99,8 @@ TBitmap DrawKnobStrip() {
     // Pixels the knob does not reach let the panel show through.
     for (int y = 0; y < 25; ++y)
       for (int x = 0; x < 25; ++x)
-        if (coverage[static_cast<std::size_t>(y * 25 + x)] < 0.04) Put(strip, x, top + y, kKeyGreen);
+        if (coverage[static_cast<std::size_t>(y * 25 + x)] < 0.04)
+          Put(strip, x, top + y, kKeyGreen);
   }
   return strip;
 }

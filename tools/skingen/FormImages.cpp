@@ -21,11 +21,11 @@ const TLabelFont kLabelFont{"DejaVu Sans Condensed", 8, true};
 void Grain(TBitmap& b, const TRect& r, TColor base, int strength) {
   for (int y = r.Top; y < r.Bottom; ++y)
     for (int x = r.Left; x < r.Right; ++x) {
-      std::uint32_t h = static_cast<std::uint32_t>(x) * 73856093u ^
-                        static_cast<std::uint32_t>(y) * 19349663u;
+      std::uint32_t h =
+          static_cast<std::uint32_t>(x) * 73856093u ^ static_cast<std::uint32_t>(y) * 19349663u;
       h = (h ^ (h >> 13)) * 0x5bd1e995u;
-      const int d = static_cast<int>((h >> 24) % static_cast<std::uint32_t>(2 * strength + 1)) -
-                    strength;
+      const int d =
+          static_cast<int>((h >> 24) % static_cast<std::uint32_t>(2 * strength + 1)) - strength;
       Put(b, x, y, RGBColor(RedOf(base) + d, GreenOf(base) + d, BlueOf(base) + d));
     }
 }
@@ -266,10 +266,12 @@ TBitmap DrawAboutForm() {
   wave.SetPenColor(BlueOf(kInk), GreenOf(kInk), RedOf(kInk), 255);
   auto level = [](double t) {
     const double envelope = std::sin(std::numbers::pi * t);
-    return 33.0 - 26.0 * envelope * std::sin(2 * std::numbers::pi * 9 * t +
-                                             2.6 * std::sin(2 * std::numbers::pi * 18 * t));
+    return 33.0 - 26.0 * envelope *
+                      std::sin(2 * std::numbers::pi * 9 * t +
+                               2.6 * std::sin(2 * std::numbers::pi * 18 * t));
   };
-  for (int x = 2; x < 282; ++x) wave.LineF(x, level((x - 2) / 280.0), x + 1, level((x - 1) / 280.0));
+  for (int x = 2; x < 282; ++x)
+    wave.LineF(x, level((x - 2) / 280.0), x + 1, level((x - 1) / 280.0));
   for (int y = 0; y < 70; ++y)
     for (int x = 0; x < 286; ++x) Put(b, 21 + x, 33 + y, ColorOfPixel(wave.Pixel(x, y)));
   const TLabelFont logo{"DejaVu Sans", 17, true};

@@ -205,7 +205,8 @@ const std::map<unsigned char, TAccented>& Accented() {
 
 std::array<std::string, 8> Split(std::string_view glyph) {
   std::array<std::string, 8> rows;
-  for (int i = 0; i < 8; ++i) rows[i] = std::string(glyph.substr(static_cast<std::size_t>(6 * i), 5));
+  for (int i = 0; i < 8; ++i)
+    rows[i] = std::string(glyph.substr(static_cast<std::size_t>(6 * i), 5));
   return rows;
 }
 
@@ -315,7 +316,7 @@ void SegmentDigit(TBitmap& b, int x, int y, int value, TColor ink, TColor ghost)
       0b0000000, // blank
       0b0111111, 0b0000110, 0b1011011, 0b1001111, 0b1100110,
       0b1101101, 0b1111101, 0b0000111, 0b1111111, 0b1101111, // 0…9
-      0b1000000,                                              // minus
+      0b1000000,                                             // minus
   };
   const int lit = (value >= -1 && value <= 10) ? kSegments[value + 1] : 0;
   auto segment = [&](int index, int x0, int y0, int x1, int y1) {

@@ -125,8 +125,8 @@ std::vector<double> Shade(TBitmap& b, const TRect& r, const TShader& shader, int
 double SegmentDistance(double px, double py, double ax, double ay, double bx, double by) {
   const double dx = bx - ax, dy = by - ay;
   const double length2 = dx * dx + dy * dy;
-  const double t = length2 > 0 ? std::clamp(((px - ax) * dx + (py - ay) * dy) / length2, 0.0, 1.0)
-                               : 0.0;
+  const double t =
+      length2 > 0 ? std::clamp(((px - ax) * dx + (py - ay) * dy) / length2, 0.0, 1.0) : 0.0;
   return std::hypot(px - (ax + t * dx), py - (ay + t * dy));
 }
 
