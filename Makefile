@@ -7,8 +7,12 @@ VST_DIR ?= $(HOME)/.vst/Quivertone
 FUZZ_SECONDS ?= 60
 FUZZ_BUILD   ?= build/fuzz
 SOAK_SECONDS ?= 3600
+WIN_NATIVE   := build/win-native
+WIN_BUILD    := build/win32
+BUILD_NUMBER ?= $(shell git rev-list --count HEAD 2>/dev/null || echo 0)
 
-.PHONY: all deps configure build test test-dev test-tsan demo install bench fuzz soak skin clean
+.PHONY: all deps configure build test test-dev test-tsan demo install bench fuzz soak skin \
+        windows test-windows clean
 
 all: build
 
@@ -71,6 +75,21 @@ soak: build
 skin: configure
 	cmake --build --preset $(PRESET) --target skingen
 	$(BUILD)/tools/skingen/skingen resources/skin build/skin-sheet.png
+
+# The 32-bit Windows plug-in, $(WIN_BUILD)/Quivertone.dll, cross-built with mingw-w64,
+# and its ABI test program. A native build first makes the build's generators.
+windows:
+	@scripts/install-deps.sh --windows
+	@cmake --preset win-native >/dev/null
+	cmake --build --preset win-native
+	@cmake --preset win32 -DQVT_BUILD_NUMBER=$(BUILD_NUMBER) >/dev/null
+	cmake --build --preset win32
+
+# The ABI suite against Quivertone.dll under wine, after the same suite against the
+# Linux library has rendered the phrase that the DLL's render is compared with.
+test-windows: windows
+	QVT_PHRASE_OUT=$(CURDIR)/$(WIN_NATIVE)/phrase.f32 $(WIN_NATIVE)/tests/abi/qvt_tests_abi
+	ctest --preset win32
 
 clean:
 	rm -rf build

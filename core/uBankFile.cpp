@@ -11,6 +11,7 @@
 #include "lib/uCodePage.h"
 #include "lib/uFileIo.h"
 #include "lib/uGlobals.h"
+#include "lib/uResourceError.h"
 #include "platform/core/uMessageBox.h"
 
 namespace {
@@ -110,7 +111,7 @@ void TPlugin::SaveBankFile(const std::string& path) {
 void TPlugin::LoadFactoryBank() {
   const TResourceData resource = FindResourceData("BANK", "DEMO");
   if (!resource.Data || resource.Size == 0)
-    throw std::runtime_error("The resource \"DEMO\" of type \"BANK\" was not found");
+    throw std::runtime_error(qvt::ResourceErrorText("BANK", "DEMO"));
   std::istringstream stream(InflateTagged(resource.Data, resource.Size));
   ReadBank(stream);
 }

@@ -4,6 +4,12 @@
 #include "lib/uGlobals.h"
 
 namespace {
+// The Windows build has no window backend yet: it opens no editor window.
+#if defined(_WIN32)
+constexpr bool kHasWindowBackend = false;
+#else
+constexpr bool kHasWindowBackend = true;
+#endif
 constexpr std::int16_t kEditorWidth = 587;
 constexpr std::int16_t kEditorHeight = 320;
 } // namespace
@@ -22,6 +28,7 @@ bool TPluginEditor::getRect(ERect** rect) {
 }
 
 bool TPluginEditor::open(void* ptr) {
+  if (!kHasWindowBackend) return false;
   ParentWindow_ = ptr;
   ++OpenCount_;
   Plugin->EditorClosed.store(false);

@@ -1,13 +1,21 @@
 // The exported entry point: the only symbols the plug-in library shows a host.
-#include "controls/uBitmapEx.h"
 #include "core/uSynth.h"
 #include "dsp/uOsc.h"
 #include "host/vst2.h"
+#if defined(QVT_SHARED_SKIN_IMAGES)
+#include "controls/uBitmapEx.h"
+#endif
 
+// Windows: the module-definition file Quivertone.def names the exports.
+#if defined(_WIN32)
+#define QVT_EXPORT
+#else
 #define QVT_EXPORT __attribute__((visibility("default")))
+#endif
 
 namespace {
 
+#if defined(QVT_SHARED_SKIN_IMAGES)
 // The skin images every editor control shares live as long as the library is
 // loaded. A failure is recorded, not thrown; the editor then draws without them.
 struct TSharedSkinImagesLifetime {
@@ -15,6 +23,7 @@ struct TSharedSkinImagesLifetime {
   ~TSharedSkinImagesLifetime() { qvt::FreeSharedSkinImages(); }
 };
 const TSharedSkinImagesLifetime gSharedSkinImages;
+#endif
 
 AEffect* CreateEffect(audioMasterCallback audioMaster) noexcept {
   try {
@@ -33,13 +42,20 @@ AEffect* CreateEffect(audioMasterCallback audioMaster) noexcept {
 } // namespace
 
 extern "C" {
-QVT_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
+QVT_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback audioMaster) {
   return CreateEffect(audioMaster);
 }
-QVT_EXPORT AEffect* VstPluginMain(audioMasterCallback audioMaster) {
+QVT_EXPORT AEffect* VSTCALLBACK VstPluginMain(audioMasterCallback audioMaster) {
   return CreateEffect(audioMaster);
 }
-// Older hosts look for "main"; the assembler label gives the entry that name.
+// Older hosts look for "main". On Linux the assembler label gives the entry
+// that name; on Windows the module-definition file exports it as "main".
+#if defined(_WIN32)
+AEffect* VSTCALLBACK LegacyMain(audioMasterCallback audioMaster);
+#else
 QVT_EXPORT AEffect* LegacyMain(audioMasterCallback audioMaster) __asm__("main");
-AEffect* LegacyMain(audioMasterCallback audioMaster) { return CreateEffect(audioMaster); }
+#endif
+AEffect* VSTCALLBACK LegacyMain(audioMasterCallback audioMaster) {
+  return CreateEffect(audioMaster);
+}
 }

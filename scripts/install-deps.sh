@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and the tools need.
 # Idempotent: only missing packages are installed. Without root rights it
-# prints the apt-get line to run and stops.
+# prints the apt-get line to run and stops. With --windows it goes on with
+# what the Windows build and its tests under wine need (install-windows-deps.sh).
 set -euo pipefail
+
+if [ "${1:-}" = "--windows" ]; then
+  "$0"
+  exec "$(dirname "$0")/install-windows-deps.sh"
+fi
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git python3

@@ -1,36 +1,17 @@
 #include "platform/core/uClipboard.h"
 
-#include <mutex>
 #include <optional>
 
 #include "platform/core/uApplication.h"
 #include "platform/core/uPlatform.h"
-
-namespace {
-
-struct TInProcessClipboard {
-  std::mutex Lock;
-  std::optional<std::string> Text;
-};
-
-TInProcessClipboard& InProcess() {
-  static TInProcessClipboard clipboard;
-  return clipboard;
-}
-
-} // namespace
+#include "platform/core/uSystemClipboard.h"
 
 namespace qvt {
 
-void TPlatform::SetClipboardText(std::string_view text) {
-  std::lock_guard lock(InProcess().Lock);
-  InProcess().Text = std::string(text);
-}
+// A backend without a clipboard of its own shares the system's.
+void TPlatform::SetClipboardText(std::string_view text) { SetSystemClipboardText(text); }
 
-std::optional<std::string> TPlatform::ClipboardText() {
-  std::lock_guard lock(InProcess().Lock);
-  return InProcess().Text;
-}
+std::optional<std::string> TPlatform::ClipboardText() { return SystemClipboardText(); }
 
 } // namespace qvt
 
@@ -39,20 +20,17 @@ void SetClipboardText(std::string_view text) {
     platform->SetClipboardText(text);
     return;
   }
-  std::lock_guard lock(InProcess().Lock);
-  InProcess().Text = std::string(text);
+  qvt::SetSystemClipboardText(text);
 }
 
 std::string GetClipboardText() {
   if (qvt::TPlatform* platform = Application->Platform())
     return platform->ClipboardText().value_or(std::string());
-  std::lock_guard lock(InProcess().Lock);
-  return InProcess().Text.value_or(std::string());
+  return qvt::SystemClipboardText().value_or(std::string());
 }
 
 bool ClipboardHasText() {
   if (qvt::TPlatform* platform = Application->Platform())
     return platform->ClipboardText().has_value();
-  std::lock_guard lock(InProcess().Lock);
-  return InProcess().Text.has_value();
+  return qvt::SystemClipboardText().has_value();
 }

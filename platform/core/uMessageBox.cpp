@@ -1,10 +1,9 @@
 #include "platform/core/uMessageBox.h"
 
-#include <cstdio>
 #include <deque>
 #include <mutex>
 
-#include "lib/uCodePage.h"
+#include "platform/core/uSystemMessageBox.h"
 
 namespace qvt {
 
@@ -23,23 +22,11 @@ TState& State() {
   return state;
 }
 
-const char* IconWord(unsigned flags) {
-  switch (flags & mbIconMask) {
-  case mbIconError: return "error";
-  case mbIconQuestion: return "question";
-  case mbIconWarning: return "warning";
-  case mbIconInformation: return "information";
-  default: return "message";
-  }
-}
-
 int DefaultHandler(const TMessageBoxRequest& request) {
   TState& state = State();
   state.History.push_back(request);
   if (state.History.size() > kHistoryLength) state.History.pop_front();
-  std::fprintf(stderr, "[%s] %s: %s\n", IconWord(request.Flags),
-               Win1252ToUtf8(request.Caption).c_str(), Win1252ToUtf8(request.Text).c_str());
-  return PassiveAnswer(request.Flags);
+  return ShowSystemMessageBox(request);
 }
 
 } // namespace

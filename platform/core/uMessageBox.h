@@ -1,7 +1,8 @@
 // Modal message boxes. Every box the program shows goes through ShowMessageBox;
 // the user-interface framework installs a handler that shows real windows.
-// Until one is installed the default handler prints the box to standard
-// error, keeps it in a short history and answers without changing anything.
+// Until one is installed the default handler keeps the box in a short history
+// and shows the system's own box: a real one on Windows; on Linux a line on
+// standard error, answered without changing anything.
 // Texts are 8-bit (Windows-1252).
 #pragma once
 

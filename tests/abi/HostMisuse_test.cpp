@@ -1,8 +1,6 @@
 // Hosts that break the rules: null pointers, indices out of range, missing
 // output buffers, negative frame counts, sample rates that are no rates and
 // block sizes that are no sizes. The plug-in answers quietly and keeps working.
-#include <unistd.h>
-
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "tests/abi/AbiFixture.h"
+#include "tests/abi/ProcessMemory.h"
 
 namespace {
 
@@ -20,15 +19,7 @@ constexpr float kInfinity = std::numeric_limits<float>::infinity();
 constexpr VstInt32 kIntMin = std::numeric_limits<VstInt32>::min();
 constexpr VstInt32 kIntMax = std::numeric_limits<VstInt32>::max();
 
-std::size_t ResidentBytes() {
-  std::FILE* file = std::fopen("/proc/self/statm", "r");
-  unsigned long long size = 0, resident = 0;
-  if (file) {
-    if (std::fscanf(file, "%llu %llu", &size, &resident) != 2) resident = 0;
-    std::fclose(file);
-  }
-  return static_cast<std::size_t>(resident) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-}
+using qvt::test::ResidentBytes;
 
 class HostMisuse : public PluginAbi {
 protected:

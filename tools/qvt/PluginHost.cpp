@@ -1,12 +1,11 @@
 #include "tools/qvt/PluginHost.h"
 
 #include <cstring>
-#include <dlfcn.h>
 
 namespace qvt {
 
 namespace {
-using EntryPoint = AEffect* (*)(audioMasterCallback);
+using EntryPoint = AEffect*(VSTCALLBACK*)(audioMasterCallback);
 // The host whose plug-in is being constructed: the entry point calls back before
 // the record exists, so the callback cannot find its host through the record yet.
 thread_local THostedPlugin* LoadingHost = nullptr;
@@ -24,14 +23,10 @@ void CopyText(void* ptr, const char* text) {
 
 std::unique_ptr<THostedPlugin> THostedPlugin::Load(const std::string& path, std::string& error) {
   std::unique_ptr<THostedPlugin> host(new THostedPlugin());
-  host->Library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!host->Library) {
-    const char* reason = dlerror();
-    error = "cannot load " + path + ": " + (reason ? reason : "unknown error");
-    return nullptr;
-  }
-  auto entry = reinterpret_cast<EntryPoint>(dlsym(host->Library, "VSTPluginMain"));
-  if (!entry) entry = reinterpret_cast<EntryPoint>(dlsym(host->Library, "main"));
+  host->Library = TSharedLibrary::Open(path, error);
+  if (!host->Library) return nullptr;
+  auto entry = reinterpret_cast<EntryPoint>(host->Library->Symbol("VSTPluginMain"));
+  if (!entry) entry = reinterpret_cast<EntryPoint>(host->Library->Symbol("main"));
   if (!entry) {
     error = path + " has no VST 2.4 entry point (VSTPluginMain or main)";
     return nullptr;
@@ -49,8 +44,7 @@ std::unique_ptr<THostedPlugin> THostedPlugin::Load(const std::string& path, std:
 }
 
 THostedPlugin::~THostedPlugin() {
-  Close();
-  if (Library) dlclose(Library);
+  Close(); // the library is unloaded after this
 }
 
 VstIntPtr THostedPlugin::Close() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/vst2.h"
+#include "tools/qvt/SharedLibrary.h"
 
 namespace qvt {
 
@@ -51,7 +52,7 @@ private:
                                         VstIntPtr value, void* ptr, float opt);
   VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
-  void* Library = nullptr;
+  std::unique_ptr<TSharedLibrary> Library;
   AEffect* Effect_ = nullptr;
   VstTimeInfo TimeInfo{};
 };

@@ -144,12 +144,13 @@ std::string Generate(const std::vector<TEntry>& entries) {
   return out;
 }
 
-// Resource names and types in a script: letters, digits and '_', not starting with a digit.
+// Resource names and types in a script stand unquoted (a quoted one would be
+// a string): letters, digits, '_' and '-', not starting with a digit.
 std::string ScriptIdentifier(const std::string& text) {
   bool valid = !text.empty() && !(text[0] >= '0' && text[0] <= '9');
   for (char c : text)
-    valid = valid && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                      (c >= '0' && c <= '9') || c == '_');
+    valid = valid && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                      c == '_' || c == '-');
   if (!valid) throw std::runtime_error("'" + text + "' cannot name a Windows resource");
   return text;
 }

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs a Windows program under wine for the cross build's tests, with a wine
+# prefix of its own (never the user's ~/.wine), no debug chatter and no display.
+#
+#   scripts/wine-run.sh [--prefix FOLDER] PROGRAM.exe [ARGUMENTS...]
+#
+# The prefix defaults to $WINEPREFIX, else build/win32/wineprefix. It is made
+# on first use (that takes a while).
+set -euo pipefail
+
+prefix="${WINEPREFIX:-$(cd "$(dirname "$0")/.." && pwd)/build/win32/wineprefix}"
+if [ "${1:-}" = "--prefix" ]; then
+  prefix="$2"
+  shift 2
+fi
+mkdir -p "$prefix"
+export WINEPREFIX="$prefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}" # no Mono or Gecko installer prompts
+unset DISPLAY WAYLAND_DISPLAY
+exec wine "$@"
