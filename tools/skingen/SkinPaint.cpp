@@ -156,7 +156,16 @@ int LabelWidth(std::string_view text, const TLabelFont& font) {
   return width;
 }
 
-int LabelAscent(const TLabelFont& font) { return FaceOf(font)->Ascent(); }
+std::string MissingLabelFamily() {
+  // A family's own files carry its name without spaces (DejaVuSansCondensed-Bold.ttf).
+  for (std::string family : {"DejaVu Sans", "DejaVu Sans Condensed"}) {
+    std::string fileStem = family;
+    std::erase(fileStem, ' ');
+    for (TFontStyles style : {TFontStyles{0}, TFontStyles{fsBold}})
+      if (Fonts().MatchFile(family, style).find(fileStem) == std::string::npos) return family;
+  }
+  return {};
+}
 
 void Label(TBitmap& b, int x, int y, std::string_view text, TColor c, int align,
            const TLabelFont& font) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -75,7 +76,8 @@ int LabelWidth(std::string_view text, const TLabelFont& font = {});
 // Draws text with its baseline at y; align 0 left of x, 1 centred on x, 2 right of x.
 void Label(TBitmap& b, int x, int y, std::string_view text, TColor c, int align = 0,
            const TLabelFont& font = {});
-// Ascent of the font in pixels (for vertical placement).
-int LabelAscent(const TLabelFont& font = {});
+// The first label family that is not installed (fontconfig would substitute
+// another face and the artwork would change), or empty.
+std::string MissingLabelFamily();
 
 } // namespace qvt::skin

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/headless/uPngWriter.h"
+#include "tools/skingen/SkinPaint.h"
 #include "tools/skingen/SkinImages.h"
 
 int main(int argc, char** argv) {
@@ -18,6 +19,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
+    if (const std::string missing = qvt::skin::MissingLabelFamily(); !missing.empty()) {
+      std::fprintf(stderr, "skingen: the font family \"%s\" is not installed (fonts-dejavu)\n",
+                   missing.c_str());
+      return 1;
+    }
     const std::string folder = argv[1];
     std::vector<std::pair<std::string, TBitmap>> drawn;
     for (const auto& image : qvt::skin::SkinCatalogue()) {
