@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "platform/headless/uPngWriter.h"
-#include "tools/skingen/SkinPaint.h"
 #include "tools/skingen/SkinImages.h"
+#include "tools/skingen/SkinPaint.h"
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 3) {
