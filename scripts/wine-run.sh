@@ -18,4 +18,10 @@ export WINEPREFIX="$prefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}" # no Mono or Gecko installer prompts
 unset DISPLAY WAYLAND_DISPLAY
+# A new (or updated) prefix is set up first, and completely: a program started
+# while wine still sets the prefix up may find it half made.
+if [ ! -f "$prefix/system.reg" ] || [ ! -f "$prefix/.update-timestamp" ]; then
+  wine wineboot --init >/dev/null 2>&1 || true
+fi
+wineserver --wait
 exec wine "$@"
