@@ -1,7 +1,9 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <new>
 
 #include "controls/uBitmapEx.h"
 #include "controls/uSkinKey.h"
@@ -125,10 +127,17 @@ void DrawDigit(TCanvas& canvas, const TBitmap& digits9, int d, int x, int y) {
 }
 
 namespace {
-TSharedSkinImages GShared;
+// The shared images live in storage that static destruction never touches:
+// the plug-in frees them from its own unload hook, and the library's static
+// destructors may run before or after that hook.
+TSharedSkinImages& Shared() {
+  alignas(TSharedSkinImages) static std::byte storage[sizeof(TSharedSkinImages)];
+  static TSharedSkinImages* const images = new (storage) TSharedSkinImages;
+  return *images;
+}
 } // namespace
 
-const TSharedSkinImages& SharedSkinImages() { return GShared; }
+const TSharedSkinImages& SharedSkinImages() { return Shared(); }
 
 void LoadSharedSkinImages() {
   TSharedSkinImages images;
@@ -144,9 +153,9 @@ void LoadSharedSkinImages() {
   images.Caret = std::make_unique<TBitmap>(5, 1);
   images.Caret->Canvas().Brush.Color = RGBColor(150, 200, 150);
   images.Caret->Canvas().FillRect(images.Caret->BoundsRect());
-  GShared = std::move(images);
+  Shared() = std::move(images);
 }
 
-void FreeSharedSkinImages() { GShared = {}; }
+void FreeSharedSkinImages() { Shared() = {}; }
 
 } // namespace qvt
