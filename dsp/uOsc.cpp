@@ -71,6 +71,16 @@ long double TruncExtended(long double x) {
   return r;
 }
 
+// std::nearbyint without a library call (the baseline instruction set has no
+// rounding instruction): adding and removing 2^52 rounds to an integer, ties to
+// even, for |x| < 2^52; larger values are integers already. The sign is kept,
+// so −0.3 gives −0 as nearbyint does.
+double NearestEven(double x) {
+  if (!(std::fabs(x) < 0x1p52)) return x;
+  const double big = std::copysign(0x1p52, x);
+  return std::copysign((x + big) - big, x);
+}
+
 // Outcome of the last guarded load.
 bool gLoaded = false;
 char gError[256] = "";
@@ -200,7 +210,7 @@ float TOsc::Process(float PhaseOffset, float PhaseScale) {
 
   float s = WaveLookup(WaveForm, p);
   if (Shape != 0.0f) s = WaveShape(Shape, s);
-  if (Reduction > 0.0f) s = static_cast<float>(std::nearbyint(ReductionSteps * s) * ReductionInv);
+  if (Reduction > 0.0f) s = static_cast<float>(NearestEven(ReductionSteps * s) * ReductionInv);
   Phase += PhaseInc;
   return s;
 }

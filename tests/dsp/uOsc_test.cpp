@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -299,25 +301,34 @@ TEST(Osc, ShapesTheLookedUpSample) {
 }
 
 TEST(Osc, ReductionQuantisesToItsStepsAndZeroLeavesTheSampleAlone) {
-  TOsc plain(44100.0f), reduced(44100.0f), zero(44100.0f);
-  reduced.SetReduction(0.5f);
-  zero.SetReduction(0.0f);
-  const double steps = std::exp2(4.5) - 1.0;
-  for (int n = 0; n < 200; ++n) {
-    const float s = plain.Process(0.0f, 1.0f);
-    ASSERT_NEAR(reduced.Process(0.0f, 1.0f), std::nearbyint(steps * s) / steps, 1e-6) << n;
-    ASSERT_EQ(zero.Process(0.0f, 1.0f), s) << n;
+  for (float amount : {0.5f, 0.93f, 0.01f}) {
+    TOsc plain(44100.0f), reduced(44100.0f), zero(44100.0f);
+    reduced.SetReduction(amount);
+    zero.SetReduction(0.0f);
+    double steps = 0, inv = 0;
+    ReductionCoefs(amount, steps, inv);
+    for (int n = 0; n < 2000; ++n) {
+      const float s = plain.Process(0.0f, 1.0f);
+      const float expected = static_cast<float>(std::nearbyint(steps * s) * inv);
+      // Bit for bit, so that the sign of zero agrees too.
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(reduced.Process(0.0f, 1.0f)),
+                std::bit_cast<std::uint32_t>(expected))
+          << amount << " at " << n;
+      ASSERT_EQ(zero.Process(0.0f, 1.0f), s) << n;
+    }
   }
 }
 
 TEST_F(OscOnTestTable, FullReductionGivesMinusOneZeroOrOneWithHalvesToZero) {
-  const float values[] = {0.5f, -0.5f, 0.49f, 0.51f, -0.51f, 1.0f, -0.9f, 0.0f};
+  const float values[] = {0.5f, -0.5f, 0.49f, -0.49f, 0.51f, -0.51f, 1.0f, -0.9f, 0.0f};
   for (float v : values) {
     WaveTable[otSin][0] = v;
     TOsc osc(44100.0f);
     osc.SetReduction(1.0f);
     const float expected = v == 0.5f || v == -0.5f ? 0.0f : std::nearbyint(v);
-    EXPECT_EQ(osc.Process(0.0f, 1.0f), expected) << v;
+    const float actual = osc.Process(0.0f, 1.0f);
+    EXPECT_EQ(actual, expected) << v;
+    EXPECT_EQ(std::signbit(actual), std::signbit(v)) << "zero keeps the sign of " << v;
   }
 }
 
