@@ -9,6 +9,7 @@
 
 #include "platform/core/uMessageBox.h"
 #include "platform/core/uShell.h"
+#include "platform/headless/uHeadlessPlatform.h"
 
 namespace {
 
@@ -64,6 +65,22 @@ TEST_F(ShellOpenTest, AFailedOpenShowsTheFormatTheTargetAndTheSystemsText) {
   EXPECT_EQ(Shown[1].Text, "Can't not open URL \xAB"
                            "https://example.invalid/caf\xE9\xBB!\r\n"
                            "Error: The action failed.");
+}
+
+TEST(ShellOpenWithAPlatform, TheInstalledPlatformOpensAndItsErrorIsShown) {
+  qvt::THeadlessPlatform platform;
+  EXPECT_TRUE(ShellOpen("/opt/vst/Help.html", kCantOpenFileMessage));
+  EXPECT_TRUE(platform.MessageBoxes.empty());
+
+  platform.ShellOpenError = "No application is associated with the file";
+  EXPECT_FALSE(ShellOpen("https://example.invalid/", kCantOpenUrlMessage));
+  ASSERT_EQ(platform.ShellOpens,
+            (std::vector<std::string>{"/opt/vst/Help.html", "https://example.invalid/"}));
+  ASSERT_EQ(platform.MessageBoxes.size(), 1u);
+  EXPECT_EQ(platform.MessageBoxes[0].Text,
+            "Can't not open URL \xABhttps://example.invalid/\xBB!\r\n"
+            "Error: No application is associated with the file.");
+  EXPECT_EQ(platform.MessageBoxes[0].Flags, qvt::mbOk | qvt::mbIconError);
 }
 
 TEST(MessageBoxes, WithoutAHandlerTheyAreKeptAndAnsweredWithoutChangingAnything) {
