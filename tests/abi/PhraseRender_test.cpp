@@ -14,7 +14,7 @@ namespace {
 
 constexpr double kRate = 44100.0;
 constexpr int kBlock = 256;
-constexpr float kTolerance = 1.0e-3f; // largest difference of one sample, -60 dB full scale
+constexpr float kTolerance = 1.0e-5f; // largest difference of one sample, -100 dB full scale
 
 struct TPhraseNote {
   int Block; // the block whose first frame starts (velocity > 0) or ends it
