@@ -50,6 +50,13 @@ void ContainBlock(float* left, float* right, int count) {
   }
 }
 
+// The stereo width stage at the end of the chain.
+inline void Widen(float width, float& left, float& right) {
+  const float mid = (left + right) / 2.0f;
+  left = Contained(((left - mid) * width * 1.5f + mid + left) / 2.0f);
+  right = Contained(((right - mid) * width * 1.5f + mid + right) / 2.0f);
+}
+
 // Counters wrap instead of overflowing.
 std::int32_t Incremented(std::int32_t value) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(value) + 1u);
@@ -188,43 +195,8 @@ void TSynth::AdvanceControl(float& pipeLeft, float& pipeRight) {
   if (PipeFollowsPattern) PipeDelays(Glide * PipeFreq, pipeLeft, pipeRight);
 }
 
-// The stereo width stage at the end of the chain.
-static inline void Widen(float width, float& left, float& right) {
-  const float mid = (left + right) / 2.0f;
-  left = Contained(((left - mid) * width * 1.5f + mid + left) / 2.0f);
-  right = Contained(((right - mid) * width * 1.5f + mid + right) / 2.0f);
-}
-
-void TSynth::RenderSample(float& left, float& right) {
-  TSynthModules& m = *Current;
-  float pipeLeft = 0.0f, pipeRight = 0.0f;
-  AdvanceControl(pipeLeft, pipeRight);
-  if (PipeFollowsPattern) {
-    m.DelayLeft.SetDelay(pipeLeft);
-    m.DelayRight.SetDelay(pipeRight);
-  }
-
-  m.Generator.Process(left, right);
-  left = Contained(static_cast<float>(left * EnvLevel));
-  right = Contained(static_cast<float>(right * EnvLevel));
-  if (PipeOn) {
-    left = Contained(m.DelayLeft.Process(left));
-    right = Contained(m.DelayRight.Process(right));
-  }
-  m.SynthFilter.Process(left, right);
-  left = Contained(left);
-  right = Contained(right);
-  m.Chorus.Process(left, right);
-  left = Contained(left);
-  right = Contained(right);
-  m.Reverb.Process(left, right);
-  left = Contained(left);
-  right = Contained(right);
-  Widen(EditBuffer.Value(22), left, right);
-  assert(std::isfinite(left) && std::isfinite(right));
-
-  SampleCount = Incremented(SampleCount);
-}
+// One sample is a segment of one: every module is called exactly once.
+void TSynth::RenderSample(float& left, float& right) { RenderSegment(&left, &right, 1); }
 
 // Renders up to kSegment samples module by module: each module sees exactly
 // the calls of sample-by-sample rendering, in the same order, so the result is
