@@ -1,15 +1,17 @@
 #include "editor/uPluginEditor.h"
 
+#include <cstdint>
+#include <thread>
+
 #include "core/uPlugin.h"
+#if !defined(_WIN32)
+#include "editor/uEditor.h"
+#endif
 #include "lib/uGlobals.h"
+#include "platform/core/uApplication.h"
+#include "platform/core/uUiRuntime.h"
 
 namespace {
-// The Windows build has no window backend yet: it opens no editor window.
-#if defined(_WIN32)
-constexpr bool kHasWindowBackend = false;
-#else
-constexpr bool kHasWindowBackend = true;
-#endif
 constexpr std::int16_t kEditorWidth = 587;
 constexpr std::int16_t kEditorHeight = 320;
 } // namespace
@@ -18,7 +20,14 @@ TPluginEditor::TPluginEditor(TPlugin* plugin) : AEffEditor(plugin), Plugin(plugi
 
 TPluginEditor::~TPluginEditor() {
   Plugin->EditorClosed.store(true);
-  ParentWindow_ = nullptr;
+  if (FRuntime) {
+    // The form must be gone before the plug-in it shows: this waits as long as it takes.
+    while (!FRuntime->Call([this] { CloseOnUiThread(true); }, kUiTimeoutMs)) {
+    }
+    WaitUntilFormGone(false);
+    ReleaseRuntime();
+  }
+  FParentWindow = nullptr;
 }
 
 bool TPluginEditor::getRect(ERect** rect) {
@@ -28,23 +37,133 @@ bool TPluginEditor::getRect(ERect** rect) {
 }
 
 bool TPluginEditor::open(void* ptr) {
-  if (!kHasWindowBackend) return false;
-  ParentWindow_ = ptr;
-  ++OpenCount_;
-  Plugin->EditorClosed.store(false);
-  for (int index = 0; index < qvt::kNumParams; ++index)
-    ParamChanged(index, index < qvt::kNumStoredParams ? Plugin->getParameter(index) : 0.0f);
+  if (!FRuntime) FRuntime = qvt::AcquireUiRuntime();
+  if (!FRuntime) return false; // no display, or no window backend in this build
+  bool opened = false;
+  const bool ran = FRuntime->Call([&] { opened = OpenOnUiThread(ptr); }, kUiTimeoutMs);
+  if (!ran || !opened) {
+    if (FOpenCount.load() == 0) ReleaseRuntime();
+    return false;
+  }
   return true;
 }
 
 void TPluginEditor::close() {
-  if (--OpenCount_ < 1) OpenCount_ = 0;
-  if (OpenCount_ == 0) {
-    Plugin->EditorClosed.store(true);
-    ParentWindow_ = nullptr;
+  if (!FRuntime) {
+    FOpenCount = 0;
+    return;
+  }
+  bool going = false;
+  if (FRuntime->Call([&] { going = CloseOnUiThread(false); }, kUiTimeoutMs) && going)
+    WaitUntilFormGone(true);
+  bool alive;
+  {
+    std::lock_guard lock(FGoneLock);
+    alive = FFormAlive;
+  }
+  // A form still on its way out is waited for by the destructor.
+  if (FOpenCount.load() == 0 && !alive) ReleaseRuntime();
+}
+
+#if defined(_WIN32)
+// The Windows build has no window backend yet, and so no runtime: open answers 0
+// before it gets here.
+bool TPluginEditor::OpenOnUiThread(void*) { return false; }
+bool TPluginEditor::CloseOnUiThread(bool) { return false; }
+#else
+bool TPluginEditor::OpenOnUiThread(void* parent) {
+  const auto handle = reinterpret_cast<qvt::TWindowHandle>(parent);
+  try {
+    FParentWindow = parent;
+    Application->Handle = handle;
+    ++FOpenCount;
+    if (FOpenCount.load() == 1 || !FForm) {
+      auto form = std::make_unique<TFrmQuivertone>(nullptr);
+      form->SetParentWindow(handle);
+      form->SetBounds(0, 0, kEditorWidth, kEditorHeight);
+      form->SetPlugin(Plugin);
+      FForm = form.release();
+      std::lock_guard lock(FGoneLock);
+      FFormAlive = true;
+    }
+    Plugin->EditorClosed.store(false);
+    FWakeTarget = FRuntime.get();
+    Application->AddPollHandler(this, [this] { ShowPendingParams(); });
+    for (int index = 0; index < qvt::kNumParams; ++index)
+      FForm->SetParam(index, index < qvt::kNumStoredParams ? Plugin->getParameter(index) : 0.0f);
+    FForm->Show();
+    FForm->PaintNow();
+    return true;
+  } catch (...) {
+    CloseOnUiThread(true);
+    return false;
   }
 }
 
+bool TPluginEditor::CloseOnUiThread(bool all) {
+  const int count = all ? 0 : std::max(FOpenCount.load() - 1, 0);
+  FOpenCount = count;
+  if (count > 0 || !FForm) return false;
+  // From here on no change reaches the form, and the form calls nothing in the host.
+  Plugin->EditorClosed.store(true);
+  FWakeTarget = nullptr;
+  Application->RemovePollHandler(this);
+  TFrmQuivertone* form = FForm;
+  FForm = nullptr;
+  if (Application->Handle == form->ParentWindow()) Application->Handle = 0;
+  FParentWindow = nullptr;
+  form->Hide();
+  // Message boxes, menus and dialogs of this form end with their harmless
+  // answer; the form goes once none of its handlers is running.
+  Application->CancelModalLoops(form);
+  Application->FreeWhenUnwound(form, [this] {
+    {
+      std::lock_guard lock(FGoneLock);
+      FFormAlive = false;
+    }
+    FGoneChanged.notify_all();
+  });
+  return true;
+}
+
+#endif
+
+void TPluginEditor::WaitUntilFormGone(bool bounded) {
+  std::unique_lock lock(FGoneLock);
+  if (bounded)
+    FGoneChanged.wait_for(lock, std::chrono::milliseconds(kUiTimeoutMs),
+                          [this] { return !FFormAlive; });
+  else
+    FGoneChanged.wait(lock, [this] { return !FFormAlive; });
+}
+
+void TPluginEditor::ReleaseRuntime() {
+  // ParamChanged calls that saw the runtime before the form went finish first.
+  while (FWakers.load() != 0) std::this_thread::yield();
+  FRuntime.reset();
+}
+
+void TPluginEditor::ShowPendingParams() {
+  FWakePending = false;
+#if !defined(_WIN32)
+  FPending.Drain([this](int index, float value) {
+    if (FForm && !Plugin->EditorClosed.load()) FForm->SetParam(index, value);
+  });
+#endif
+}
+
 void TPluginEditor::ParamChanged(int index, float value) {
-  (void)index, (void)value; // the editor window arrives with the editor form
+  if (Plugin->EditorClosed.load()) return;
+  ++FWakers;
+  if (qvt::TUiRuntime* runtime = FWakeTarget.load()) {
+    if (runtime->OnUiThread()) {
+#if !defined(_WIN32)
+      if (FForm) FForm->SetParam(index, value);
+#endif
+    } else {
+      FPending.Store(index, value);
+      if (!FWakePending.exchange(true)) runtime->Wake();
+    }
+  }
+  --FWakers;
 }

@@ -1,31 +1,71 @@
-// TPluginEditor: the bridge between the host's editor calls and the editor window.
+// TPluginEditor: the bridge between the host's editor calls and the editor
+// window. The form lives on the UI thread (see platform/core/uUiRuntime.h):
+// open and close hand their work to it and wait, bounded; every other host
+// call returns at once. Parameter changes made on other threads wait in
+// latest-value slots until the UI thread shows them.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+#include "editor/uParamSlots.h"
 #include "host/AEffEditor.h"
 
 class TPlugin;
+class TFrmQuivertone;
+namespace qvt {
+class TUiRuntime;
+}
 
 class TPluginEditor : public AEffEditor {
 public:
   explicit TPluginEditor(TPlugin* plugin);
   ~TPluginEditor() override;
 
-  // UI thread.
+  // Host's GUI thread.
   bool getRect(ERect** rect) override;
   bool open(void* ptr) override;
   void close() override;
-  void idle() override {}
+  void idle() override {} // the UI thread pumps by itself
+  // The bank or the program's name changed: the preset list comes with the controls.
   void update() override {}
 
   // Any thread: passes a changed parameter on to the open editor window.
   void ParamChanged(int index, float value);
 
-  int OpenCount() const { return OpenCount_; }
-  void* ParentWindow() const { return ParentWindow_; }
+  int OpenCount() const { return FOpenCount.load(); }
+  void* ParentWindow() const { return FParentWindow.load(); }
+  // UI thread: the form while it exists.
+  TFrmQuivertone* Form() const { return FForm; }
+
+  // How long open and close wait for the UI thread to take their work.
+  static constexpr unsigned kUiTimeoutMs = 2000;
 
 private:
+  bool OpenOnUiThread(void* parent);
+  // Frees the form when `all` or the count reaches 0; answers whether it will go.
+  bool CloseOnUiThread(bool all);
+  void ShowPendingParams();
+  void WaitUntilFormGone(bool bounded);
+  void ReleaseRuntime();
+
   TPlugin* Plugin;
   ERect Rect{};
-  int OpenCount_ = 0;
-  void* ParentWindow_ = nullptr;
+  std::atomic<int> FOpenCount{0};
+  std::atomic<void*> FParentWindow{nullptr};
+  std::shared_ptr<qvt::TUiRuntime> FRuntime; // host's GUI thread
+  TFrmQuivertone* FForm = nullptr;            // UI thread
+
+  // Hand-over of parameter changes from other threads.
+  TParamSlots FPending;
+  std::atomic<qvt::TUiRuntime*> FWakeTarget{nullptr}; // set while the form takes updates
+  std::atomic<int> FWakers{0};                         // ParamChanged calls using it
+  std::atomic<bool> FWakePending{false};
+
+  // The form's end, signalled by the UI thread.
+  std::mutex FGoneLock;
+  std::condition_variable FGoneChanged;
+  bool FFormAlive = false;
 };

@@ -5,6 +5,9 @@
 #if defined(QVT_SHARED_SKIN_IMAGES)
 #include "controls/uBitmapEx.h"
 #endif
+#if defined(QVT_X11_EDITOR)
+#include "platform/x11/uX11UiThread.h"
+#endif
 
 // Windows: the module-definition file Quivertone.def names the exports.
 #if defined(_WIN32)
@@ -23,6 +26,14 @@ struct TSharedSkinImagesLifetime {
   ~TSharedSkinImagesLifetime() { qvt::FreeSharedSkinImages(); }
 };
 const TSharedSkinImagesLifetime gSharedSkinImages;
+#endif
+
+#if defined(QVT_X11_EDITOR)
+// Editors open on the process's X11 UI thread.
+struct TEditorRuntimeChoice {
+  TEditorRuntimeChoice() { qvt::SetUiRuntimeProvider(&qvt::AcquireX11UiThread); }
+};
+const TEditorRuntimeChoice gEditorRuntime;
 #endif
 
 AEffect* CreateEffect(audioMasterCallback audioMaster) noexcept {

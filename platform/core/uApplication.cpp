@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstdint>
 #include <stdexcept>
 
 #include "platform/core/uControls.h"
 #include "platform/core/uForms.h"
 #include "platform/core/uMessageBox.h"
 #include "platform/core/uTimer.h"
+#include "lib/uGlobals.h"
 
 namespace {
 TApplication GApplication;
@@ -138,6 +140,42 @@ void TApplication::PostCall(TObject* target, std::function<void()> call) {
   Post(std::move(m));
 }
 
+void TApplication::QueueFromAnyThread(std::function<void()> call) {
+  std::lock_guard lock(FInboxLock);
+  FInbox.push_back(std::move(call));
+}
+
+void TApplication::AddPollHandler(const void* key, std::function<void()> handler) {
+  RemovePollHandler(key);
+  FPollHandlers.emplace_back(key, std::move(handler));
+}
+
+void TApplication::RemovePollHandler(const void* key) {
+  std::erase_if(FPollHandlers, [key](const auto& entry) { return entry.first == key; });
+}
+
+void TApplication::TakeInbox() {
+  // A handler may remove itself or another one: run a copy.
+  const auto handlers = FPollHandlers;
+  for (const auto& [key, handler] : handlers)
+    if (std::any_of(FPollHandlers.begin(), FPollHandlers.end(),
+                    [key = key](const auto& entry) { return entry.first == key; })) {
+      try {
+        handler();
+      } catch (const std::exception& e) {
+        ReportException(e.what());
+      } catch (...) {
+        ReportException(nullptr);
+      }
+    }
+  std::vector<std::function<void()>> calls;
+  {
+    std::lock_guard lock(FInboxLock);
+    calls.swap(FInbox);
+  }
+  for (auto& call : calls) PostCall(nullptr, std::move(call));
+}
+
 bool TApplication::RemoveNextMouseDown(const TControl& control, TMouseButton button) {
   if (FPlatform) FPlatform->PollEvents();
   if (FQueue.empty()) return false;
@@ -191,23 +229,62 @@ void TApplication::Dispatch(TMessage& m) {
   }
 }
 
+void TApplication::ReportException(const char* what) {
+  MessageBox(what && *what ? what : "Unknown error.", qvt::kMessageCaption,
+             qvt::mbOk | qvt::mbIconError);
+}
+
+// The exception boundary of every handler the pump calls: what a handler
+// throws is shown in a message box and the pump goes on.
+void TApplication::DispatchGuarded(TMessage& m) {
+  TForm* root = m.Form ? m.Form->RootForm() : nullptr;
+  TForm* const outer = FCurrentRoot;
+  if (root) {
+    FActiveRoots.push_back(root);
+    FCurrentRoot = root;
+  }
+  try {
+    Dispatch(m);
+  } catch (const std::exception& e) {
+    try {
+      ReportException(e.what());
+    } catch (...) {
+    }
+  } catch (...) {
+    try {
+      ReportException(nullptr);
+    } catch (...) {
+    }
+  }
+  if (root) {
+    FActiveRoots.erase(std::find(FActiveRoots.begin(), FActiveRoots.end(), root));
+    FCurrentRoot = outer;
+    FreeUnwoundRoots();
+  }
+}
+
 // --- the pump -----------------------------------------------------------------
 
 void TApplication::ProcessMessages() {
   if (FPlatform) FPlatform->PollEvents();
+  TakeInbox();
   // Messages posted meanwhile join the end of the queue and run in this call too.
   while (!FQueue.empty()) {
     TMessage m = std::move(FQueue.front());
     FQueue.pop_front();
-    Dispatch(m);
+    DispatchGuarded(m);
   }
   FireDueTimers();
   PaintAll();
 }
 
-void TApplication::HandleMessage() {
+void TApplication::HandleMessage(unsigned pollMs) {
   if (FPlatform) FPlatform->PollEvents();
-  const auto due = NextTimerDue();
+  TakeInbox();
+  // Work done while polling may have ended the innermost loop.
+  if (!FLoops.empty() && FLoops.back()->Cancelled) return;
+  auto due = NextTimerDue();
+  if (pollMs > 0) due = std::min(due.value_or(UINT64_MAX), NowMs() + pollMs);
   if (FQueue.empty() && !(due && *due <= NowMs())) {
     PaintAll();
     RequirePlatform().WaitEvents(due);
@@ -215,8 +292,43 @@ void TApplication::HandleMessage() {
   ProcessMessages();
 }
 
-void TApplication::RunModalLoop(const std::function<bool()>& finished) {
-  while (!finished()) HandleMessage();
+bool TApplication::RunModalLoop(const std::function<bool()>& finished, unsigned pollMs) {
+  TLoop loop{FCurrentRoot};
+  FLoops.push_back(&loop);
+  struct TPop {
+    std::vector<TLoop*>& Loops;
+    ~TPop() { Loops.pop_back(); }
+  } pop{FLoops};
+  while (!loop.Cancelled && !finished()) HandleMessage(pollMs);
+  return !loop.Cancelled;
+}
+
+void TApplication::CancelModalLoops(TForm* root) {
+  if (!root) return;
+  // A loop can only end after every loop nested inside it.
+  auto first = std::find_if(FLoops.begin(), FLoops.end(),
+                            [root](const TLoop* loop) { return loop->Root == root; });
+  for (auto it = first; it != FLoops.end(); ++it) (*it)->Cancelled = true;
+}
+
+void TApplication::FreeWhenUnwound(TForm* root, std::function<void()> done) {
+  FPendingFrees.push_back({root, std::move(done)});
+  FreeUnwoundRoots();
+}
+
+void TApplication::FreeUnwoundRoots() {
+  for (std::size_t i = 0; i < FPendingFrees.size();) {
+    TForm* root = FPendingFrees[i].Root;
+    if (std::find(FActiveRoots.begin(), FActiveRoots.end(), root) != FActiveRoots.end()) {
+      ++i;
+      continue;
+    }
+    std::function<void()> done = std::move(FPendingFrees[i].Done);
+    FPendingFrees.erase(FPendingFrees.begin() + static_cast<std::ptrdiff_t>(i));
+    delete root;
+    if (done) done();
+    i = 0; // the lists may have changed meanwhile
+  }
 }
 
 void TApplication::PopModal(TForm* form) { std::erase(FModalForms, form); }
@@ -242,6 +354,9 @@ void TApplication::RegisterForm(TForm* form) { FForms.push_back(form); }
 
 void TApplication::UnregisterForm(TForm* form) {
   std::erase(FForms, form);
+  for (TForm* other : FForms)
+    if (other->RootForm() == form) other->SetRootForm(other);
+  if (FCurrentRoot == form) FCurrentRoot = nullptr;
   ForgetObject(form);
 }
 
@@ -268,7 +383,13 @@ void TApplication::FireDueTimers() {
         next = t;
     if (!next) return;
     fired.push_back(next);
-    next->Fire(now);
+    try {
+      next->Fire(now);
+    } catch (const std::exception& e) {
+      ReportException(e.what());
+    } catch (...) {
+      ReportException(nullptr);
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,13 @@ public:
   // inside the control's client rectangle, removes it and answers true.
   bool RemoveNextMouseDown(const TControl& control, TMouseButton button);
   bool HasPendingMessages() const { return !FQueue.empty(); }
+  // Any thread: `call` runs on the UI thread at its next pump (the only entry
+  // of the application that other threads may use).
+  void QueueFromAnyThread(std::function<void()> call);
+  // Work that runs at every pump until removed (it collects what other
+  // threads left for it, such as parameter values). Keyed by its owner.
+  void AddPollHandler(const void* key, std::function<void()> handler);
+  void RemovePollHandler(const void* key);
 
   int DoubleClickTime = 500;
   int DoubleClickDistance = 2;
@@ -64,9 +72,25 @@ public:
   // Handles every waiting message and due timer, then paints.
   void ProcessMessages();
   // One step of a modal loop: handles what is waiting, or waits for more.
-  void HandleMessage();
-  void RunModalLoop(const std::function<bool()>& finished);
+  void HandleMessage(unsigned pollMs = 0);
+  // Handles messages until `finished` answers true (true) or the loop is
+  // cancelled by CancelModalLoops (false).
+  // `pollMs` > 0 asks `finished` again at least that often while idle (for
+  // loops that wait on something other than the display).
+  bool RunModalLoop(const std::function<bool()>& finished, unsigned pollMs = 0);
   TForm* ModalForm() const { return FModalForms.empty() ? nullptr : FModalForms.back(); }
+  int ModalDepth() const { return static_cast<int>(FLoops.size()); }
+
+  // Every form belongs to a root form: the form whose handler was running
+  // when it was made (a message box, a menu, a pop-up of the editor), or
+  // itself. Closing an editor ends the modal loops that its root started,
+  // with every loop nested inside them, and frees the root once no handler
+  // of it is running any more.
+  TForm* CurrentRoot() const { return FCurrentRoot; }
+  void CancelModalLoops(TForm* root);
+  // Deletes `root` (owned by the caller until now) as soon as none of its
+  // handlers is on the stack, then calls `done`; at once when none is.
+  void FreeWhenUnwound(TForm* root, std::function<void()> done);
 
   // A modal message box; answers the button chosen (the flags and answers of
   // the message-box service).
@@ -137,8 +161,22 @@ private:
     bool WasDouble = false;
   };
 
+  struct TLoop {
+    TForm* Root = nullptr;
+    bool Cancelled = false;
+  };
+  struct TPendingFree {
+    TForm* Root = nullptr;
+    std::function<void()> Done;
+  };
+
   void Post(TMessage message);
   void Dispatch(TMessage& message);
+  void DispatchGuarded(TMessage& message);
+  void TakeInbox();
+  void FreeUnwoundRoots();
+  // Shows what a handler threw, and goes on.
+  void ReportException(const char* what);
   bool AcceptsInput(const TForm* form) const;
   void PaintAll();
   void InvalidateCaret();
@@ -148,6 +186,13 @@ private:
   std::deque<TMessage> FQueue;
   std::vector<TForm*> FForms;
   std::vector<TForm*> FModalForms;
+  std::vector<TLoop*> FLoops; // innermost last
+  std::vector<TForm*> FActiveRoots; // roots whose handlers are on the stack
+  std::vector<TPendingFree> FPendingFrees;
+  TForm* FCurrentRoot = nullptr;
+  std::vector<std::pair<const void*, std::function<void()>>> FPollHandlers;
+  std::mutex FInboxLock;
+  std::vector<std::function<void()>> FInbox;
   std::vector<TTimer*> FTimers;
   TForm* FGrabForm = nullptr;
   TShiftState FButtons = 0;

@@ -27,6 +27,7 @@ void TabStops(TWinControl* parent, std::vector<TWinControl*>& out) {
 
 TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
   FVisible = false;
+  SetRootForm(Application->CurrentRoot());
   SetBounds(0, 0, 320, 240);
   Application->RegisterForm(this);
 }
@@ -144,6 +145,9 @@ void TForm::Release() {
 }
 
 int TForm::ShowModal() {
+  // A button held on another form belongs to this one from now on.
+  for (TForm* form : Application->Forms())
+    if (form != this) form->SetCaptureControl(nullptr);
   ModalResult = mrNone;
   FModal = true;
   Application->PushModal(this);
@@ -156,7 +160,11 @@ int TForm::ShowModal() {
   } guard{this};
   Show();
   for (;;) {
-    Application->RunModalLoop([this] { return ModalResult != mrNone; });
+    if (!Application->RunModalLoop([this] { return ModalResult != mrNone; })) {
+      // Its editor is closing: no questions asked.
+      ModalResult = mrCancel;
+      break;
+    }
     // Closing asks the form as Close does; a refusal keeps the loop going.
     TCloseAction action = caNone;
     if (CloseQuery()) {
@@ -197,6 +205,17 @@ void TForm::SetActiveControl(TWinControl* control) {
     if (FWindow) FWindow->SetKeyboardFocus();
     control->DoEnter();
   }
+}
+
+void TForm::WindowFocusChanged(bool focused) {
+  if (focused == FWindowFocused) return;
+  FWindowFocused = focused;
+  const auto& caret = Application->Caret();
+  if (!caret.Owner || caret.Owner->ParentForm() != this) return;
+  if (focused)
+    Application->ShowCaret(caret.Owner);
+  else
+    Application->HideCaret(caret.Owner);
 }
 
 void TForm::InvalidateRect(const TRect& r) { FInvalid = FInvalid.Union(r.Intersect(ClientRect())); }

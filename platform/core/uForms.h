@@ -62,6 +62,10 @@ public:
   // While set, every pointer event of the application comes to this form.
   void SetMouseGrab(bool grab);
 
+  // The editor form this one belongs to (see TApplication::CurrentRoot).
+  TForm* RootForm() const { return FRoot ? FRoot : const_cast<TForm*>(this); }
+  void SetRootForm(TForm* root) { FRoot = root == this ? nullptr : root; }
+
   TWinControl* ActiveControl() const { return FActiveControl; }
   void SetActiveControl(TWinControl* control);
   TBitmap& BackBuffer() { return FBuffer; }
@@ -94,6 +98,11 @@ public:
   void DispatchKeyUp(std::uint16_t key, TShiftState shift);
   void DispatchChar(char ch);
 
+  // The native window gained or lost the keyboard: the caret of its focused
+  // control blinks only while the window has it.
+  void WindowFocusChanged(bool focused);
+  bool WindowFocused() const { return FWindowFocused; }
+
   // Internal bookkeeping of the framework.
   TControl* CaptureControl() const { return FCapture; }
   void SetCaptureControl(TControl* control);
@@ -116,6 +125,7 @@ private:
   void UpdateCursor();
   bool SelectNext(bool forward);
 
+  TForm* FRoot = nullptr;
   qvt::TWindowHandle FParentWindow = 0;
   std::unique_ptr<qvt::TNativeWindow> FWindow;
   TBitmap FBuffer;
@@ -124,6 +134,7 @@ private:
   TRect FPaintClip;
   bool FPainting = false;
   bool FModal = false;
+  bool FWindowFocused = true;
   bool FShownOnce = false;
   TControl* FCapture = nullptr;
   TControl* FHover = nullptr;

@@ -11,8 +11,10 @@ namespace {
 
 constexpr std::size_t kHistoryLength = 16;
 
+// The lock guards the handler and the history, never a box being shown: a box
+// on one thread must not hold up a box (or a handler change) on another.
 struct TState {
-  std::recursive_mutex Lock; // a handler may show a box of its own
+  std::mutex Lock;
   TMessageBoxHandler Handler;
   std::deque<TMessageBoxRequest> History;
 };
@@ -24,8 +26,11 @@ TState& State() {
 
 int DefaultHandler(const TMessageBoxRequest& request) {
   TState& state = State();
-  state.History.push_back(request);
-  if (state.History.size() > kHistoryLength) state.History.pop_front();
+  {
+    std::lock_guard lock(state.Lock);
+    state.History.push_back(request);
+    if (state.History.size() > kHistoryLength) state.History.pop_front();
+  }
   return ShowSystemMessageBox(request);
 }
 
@@ -41,9 +46,13 @@ int PassiveAnswer(unsigned flags) {
 
 int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
   TState& state = State();
-  std::lock_guard lock(state.Lock);
+  TMessageBoxHandler handler;
+  {
+    std::lock_guard lock(state.Lock);
+    handler = state.Handler;
+  }
   const TMessageBoxRequest request{text, caption, flags};
-  return state.Handler ? state.Handler(request) : DefaultHandler(request);
+  return handler ? handler(request) : DefaultHandler(request);
 }
 
 TMessageBoxHandler SetMessageBoxHandler(TMessageBoxHandler handler) {

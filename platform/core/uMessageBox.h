@@ -36,7 +36,8 @@ struct TMessageBoxRequest {
 
 using TMessageBoxHandler = std::function<int(const TMessageBoxRequest&)>;
 
-// Shows a box and answers the button chosen. Any thread; calls are serialised.
+// Shows a box and answers the button chosen. Any thread; the handler decides
+// where the box appears (a drawn box on the UI thread, else the system's).
 int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags);
 
 // Installs the handler that shows boxes (an empty one restores the default);

@@ -38,7 +38,6 @@ std::string Latin1ToWin1252(std::string_view text) {
 } // namespace
 
 void TX11Platform::SetClipboardText(std::string_view text) {
-  std::lock_guard lock(FUiLock);
   XSetSelectionOwner(FDisplay, FAtoms->Clipboard, FClipboardWindow, CurrentTime);
   // The answer also makes sure the server has made us the owner before we return.
   if (XGetSelectionOwner(FDisplay, FAtoms->Clipboard) == FClipboardWindow)
@@ -82,7 +81,6 @@ void TX11Platform::HandleSelectionRequest(XEvent& event) {
 }
 
 std::optional<std::string> TX11Platform::ClipboardText() {
-  std::lock_guard lock(FUiLock);
   const Window owner = XGetSelectionOwner(FDisplay, FAtoms->Clipboard);
   if (owner == None) return std::nullopt;
   if (owner == FClipboardWindow) return FClipboardText;

@@ -7,11 +7,16 @@ namespace qvt {
 
 namespace {
 
+// The handler is installed once, when our first connection opens, and stays
+// (a host may have installed its own above it meanwhile, which uninstalling
+// would undo). Only unloading the library puts the previous one back, and
+// only while ours is still the current one.
 struct TErrorState {
   std::mutex Lock;
   std::vector<std::pair<Display*, unsigned long>> Displays; // ours, with their error counts
   XErrorHandler Previous = nullptr;
   bool Installed = false;
+  ~TErrorState();
 };
 
 TErrorState& State() {
@@ -34,6 +39,12 @@ int OnError(Display* display, XErrorEvent* error) {
   return previous ? previous(display, error) : 0;
 }
 
+TErrorState::~TErrorState() {
+  if (!Installed) return;
+  XErrorHandler current = XSetErrorHandler(Previous);
+  if (current != OnError) XSetErrorHandler(current);
+}
+
 } // namespace
 
 void AttachErrorHandler(Display* display) {
@@ -50,13 +61,6 @@ void DetachErrorHandler(Display* display) {
   TErrorState& state = State();
   std::lock_guard lock(state.Lock);
   std::erase_if(state.Displays, [display](const auto& entry) { return entry.first == display; });
-  if (state.Displays.empty() && state.Installed) {
-    // Put the previous handler back unless someone replaced ours meanwhile.
-    XErrorHandler current = XSetErrorHandler(state.Previous);
-    if (current != OnError) XSetErrorHandler(current);
-    state.Installed = false;
-    state.Previous = nullptr;
-  }
 }
 
 unsigned long ErrorCount(Display* display) {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -116,6 +117,8 @@ std::optional<std::string> TX11Platform::FileDialog(const TFileDialogRequest& re
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    // None of the host's descriptors reach the dialog program.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     pid_t child = 0;
     const int failed = ::posix_spawnp(&child, program, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -126,28 +129,29 @@ std::optional<std::string> TX11Platform::FileDialog(const TFileDialogRequest& re
     }
 
     // The dialog is modal: our windows stay painted, their input is dropped.
+    // Closing the editor ends the loop and the dialog with it.
     std::string answer;
-    char buffer[4096];
-    for (;;) {
-      if (IsReadable(out[0], 30)) {
+    bool ended = false;
+    const auto readAnswer = [&] {
+      char buffer[4096];
+      while (!ended && IsReadable(out[0], 0)) {
         const ssize_t got = ::read(out[0], buffer, sizeof buffer);
-        if (got > 0) {
+        if (got > 0)
           answer.append(buffer, static_cast<std::size_t>(got));
-          continue;
-        }
-        if (got == 0 || errno != EINTR) break;
+        else if (got == 0 || errno != EINTR)
+          ended = true;
       }
-      std::lock_guard lock(FUiLock);
-      FDropInput = true;
-      PollEvents();
-      FDropInput = false;
-      for (TForm* form : Application->Forms())
-        if (form->Visible() && form->HandleAllocated()) form->PaintNow();
-    }
+      return ended;
+    };
+    FDropInput = true;
+    const bool finished = Application->RunModalLoop(readAnswer, 30);
+    FDropInput = false;
+    if (!finished) ::kill(child, SIGTERM);
     ::close(out[0]);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
+    if (!finished) return std::nullopt;
     while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
     // A program that exists but cannot run (exit 127) lets the next one try.
     if (WIFEXITED(status) && WEXITSTATUS(status) == 127) continue;

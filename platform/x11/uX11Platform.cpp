@@ -1,6 +1,7 @@
 #include "platform/x11/uX11Platform.h"
 
 #include <poll.h>
+#include <unistd.h>
 
 #include <chrono>
 
@@ -8,7 +9,6 @@
 #include "platform/core/uApplication.h"
 #include "platform/core/uForms.h"
 #include "platform/freetype/uFreeTypeFonts.h"
-#include "platform/x11/uX11FallbackPump.h"
 #include "platform/x11/uX11Keys.h"
 #include "platform/x11/uX11Window.h"
 
@@ -66,7 +66,6 @@ TX11Platform::TX11Platform(const char* displayName) {
 }
 
 TX11Platform::~TX11Platform() {
-  StopFallbackPump();
   SetFontEngine(nullptr);
   Application->SetPlatform(FPreviousPlatform);
   XDestroyWindow(FDisplay, FClipboardWindow);
@@ -77,18 +76,10 @@ TX11Platform::~TX11Platform() {
 
 // --- pumping --------------------------------------------------------------------
 
-void TX11Platform::Idle() {
-  std::unique_lock lock(FUiLock, std::try_to_lock);
-  if (!lock.owns_lock()) return;
-  FLastIdle = NowMs();
-  Application->ProcessMessages();
+void TX11Platform::SetWakeSource(int fd, std::function<void()> onPoll) {
+  FWakeFd = fd;
+  FOnPoll = std::move(onPoll);
 }
-
-void TX11Platform::StartFallbackPump(unsigned staleMs) {
-  if (!FFallback) FFallback = std::make_unique<TX11FallbackPump>(*this, staleMs);
-}
-
-void TX11Platform::StopFallbackPump() { FFallback.reset(); }
 
 std::uint64_t TX11Platform::NowMs() {
   using namespace std::chrono;
@@ -97,7 +88,7 @@ std::uint64_t TX11Platform::NowMs() {
 }
 
 void TX11Platform::PollEvents() {
-  std::lock_guard lock(FUiLock);
+  if (FOnPoll) FOnPoll();
   while (XPending(FDisplay) > 0) {
     XEvent event;
     XNextEvent(FDisplay, &event);
@@ -105,13 +96,12 @@ void TX11Platform::PollEvents() {
   }
 }
 
-void TX11Platform::WaitReadable(int timeoutMs) {
-  pollfd fd{ConnectionNumber(FDisplay), POLLIN, 0};
-  ::poll(&fd, 1, timeoutMs);
+void TX11Platform::WaitReadable(int timeoutMs, bool orWoken) {
+  pollfd fds[2] = {{ConnectionNumber(FDisplay), POLLIN, 0}, {FWakeFd, POLLIN, 0}};
+  ::poll(fds, orWoken && FWakeFd >= 0 ? 2 : 1, timeoutMs);
 }
 
 void TX11Platform::WaitEvents(std::optional<std::uint64_t> deadlineMs) {
-  std::lock_guard lock(FUiLock);
   XFlush(FDisplay);
   // Events Xlib has read already would not wake the poll.
   if (XEventsQueued(FDisplay, QueuedAlready) > 0) return;
@@ -122,7 +112,7 @@ void TX11Platform::WaitEvents(std::optional<std::uint64_t> deadlineMs) {
                   ? static_cast<int>(std::min<std::uint64_t>(*deadlineMs - now, 1u << 30))
                   : 0;
   }
-  WaitReadable(timeout);
+  WaitReadable(timeout, true);
 }
 
 TX11Window* TX11Platform::WindowOf(TForm& form) const {
@@ -133,7 +123,6 @@ TX11Window* TX11Platform::WindowOf(TForm& form) const {
 
 std::unique_ptr<TNativeWindow> TX11Platform::CreateNativeWindow(TForm& form,
                                                                 const TWindowParams& params) {
-  std::lock_guard lock(FUiLock);
   return std::make_unique<TX11Window>(*this, form, params);
 }
 
@@ -231,6 +220,12 @@ void TX11Platform::HandleWindowEvent(TX11Window& window, XEvent& event) {
       if (const auto ch = Win1252OfKeysym(typed)) Application->PostChar(form, *ch);
     break;
   }
+  case FocusIn:
+  case FocusOut:
+    // Pointer-crossing notices inside our windows are not a change of focus.
+    if (event.xfocus.detail != NotifyPointer && event.xfocus.detail != NotifyInferior)
+      form.WindowFocusChanged(event.type == FocusIn);
+    break;
   case ClientMessage:
     if (event.xclient.message_type == FAtoms->WmProtocols &&
         static_cast<Atom>(event.xclient.data.l[0]) == FAtoms->WmDeleteWindow)
@@ -243,7 +238,6 @@ void TX11Platform::HandleWindowEvent(TX11Window& window, XEvent& event) {
 // --- screen -------------------------------------------------------------------------
 
 TRect TX11Platform::WindowScreenRect(TWindowHandle window) {
-  std::lock_guard lock(FUiLock);
   if (!window) return {};
   const unsigned long errors = ErrorCount(FDisplay);
   XWindowAttributes attributes{};
@@ -256,7 +250,6 @@ TRect TX11Platform::WindowScreenRect(TWindowHandle window) {
 }
 
 TRect TX11Platform::WorkAreaAt(TPoint) {
-  std::lock_guard lock(FUiLock);
   const int screen = DefaultScreen(FDisplay);
   TRect area{0, 0, DisplayWidth(FDisplay, screen), DisplayHeight(FDisplay, screen)};
   Atom type = None;

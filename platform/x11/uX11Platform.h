@@ -4,17 +4,15 @@
 // to the application; forms are shown by copying their back buffers.
 //
 // Threads: Xlib is used without XInitThreads (a plug-in cannot call it before
-// its host has used Xlib). Every use of the framework and of this connection
-// happens under UiLock(), which serialises the host's thread (the editor
-// calls, Idle from effEditIdle) and the fallback pump (see uX11FallbackPump.h)
-// so that no two threads ever touch the connection at once.
+// its host has used Xlib). One thread owns a platform: in the plug-in the UI
+// thread (uX11UiThread.h), which alone touches this connection and the
+// framework; other threads reach it only through its wake source.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -27,7 +25,6 @@ typedef union _XEvent XEvent;
 namespace qvt {
 
 class TX11Window;
-class TX11FallbackPump;
 
 // No display could be opened (no DISPLAY, or the server refused).
 class TX11Unavailable : public std::runtime_error {
@@ -46,21 +43,10 @@ public:
   TX11Platform& operator=(const TX11Platform&) = delete;
 
   Display* XDisplay() const { return FDisplay; }
-  // Held by whoever uses the framework: the host's thread in every editor
-  // call, the fallback pump while it pumps. Recursive.
-  std::recursive_mutex& UiLock() { return FUiLock; }
 
-  // The pump step of effEditIdle: handles what is waiting, fires due timers,
-  // paints. Returns at once when another thread holds the pump (a modal loop
-  // of the fallback pump).
-  void Idle();
-  // Milliseconds of the clock at the last Idle call (0 = never).
-  std::uint64_t LastIdleMs() const { return FLastIdle.load(); }
-
-  // Keeps the forms alive when the host stops calling Idle: a thread that
-  // pumps in its place whenever no Idle came for `staleMs`.
-  void StartFallbackPump(unsigned staleMs = 200);
-  void StopFallbackPump();
+  // A descriptor that other threads make readable to wake WaitEvents, and the
+  // work that PollEvents runs first each time (the UI thread's tasks).
+  void SetWakeSource(int fd, std::function<void()> onPoll);
 
   TX11Window* WindowOf(TForm& form) const;
 
@@ -88,8 +74,9 @@ private:
   void HandleEvent(XEvent& event);
   void HandleWindowEvent(TX11Window& window, XEvent& event);
   void HandleSelectionRequest(XEvent& event);
-  // Waits for the connection to become readable, at most `timeoutMs` (<0: no limit).
-  void WaitReadable(int timeoutMs);
+  // Waits for the connection to become readable (or, with `orWoken`, the wake
+  // source), at most `timeoutMs` (<0: no limit).
+  void WaitReadable(int timeoutMs, bool orWoken = false);
   // Reads a selection property into `out`; false when it holds no text.
   bool ReadSelectionProperty(unsigned long property, std::string& out, std::uint64_t deadline);
   std::optional<std::string> RequestSelection(unsigned long target, std::uint64_t deadline);
@@ -100,10 +87,9 @@ private:
   std::optional<std::string> FClipboardText; // Windows-1252, while we own CLIPBOARD
   std::map<unsigned long, TX11Window*> FWindows;
   std::unique_ptr<TFontEngine> FFonts;
-  std::recursive_mutex FUiLock;
-  std::atomic<std::uint64_t> FLastIdle{0};
   bool FDropInput = false; // while a dialog program is modal
-  std::unique_ptr<TX11FallbackPump> FFallback;
+  int FWakeFd = -1;
+  std::function<void()> FOnPoll;
   TPlatform* FPreviousPlatform = nullptr;
 };
 

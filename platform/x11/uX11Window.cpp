@@ -87,6 +87,7 @@ TX11Window::TX11Window(TX11Platform& platform, TForm& form, const TWindowParams&
 TX11Window::~TX11Window() {
   Display* display = FPlatform.FDisplay;
   FPlatform.FWindows.erase(FWindow);
+  if (FMapped) HandFocusBack();
   if (FGrabbed) XUngrabPointer(display, CurrentTime);
   XFreeGC(display, static_cast<GC>(FGc));
   XDestroyWindow(display, FWindow);
@@ -95,10 +96,30 @@ TX11Window::~TX11Window() {
   XSync(display, False);
 }
 
+namespace {
+
+// The top-level window that holds `window` (the host's frame around its
+// editor window): window managers keep transient windows above that one.
+Window TopLevelOf(Display* display, Window window) {
+  const unsigned long errors = ErrorCount(display);
+  for (int depth = 0; depth < 64; ++depth) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return window;
+    if (children) XFree(children);
+    if (FailedSince(display, errors) || parent == root || parent == 0) return window;
+    window = parent;
+  }
+  return window;
+}
+
+} // namespace
+
 void TX11Window::SetPopupProperties() {
   Display* display = FPlatform.FDisplay;
   const TX11Platform::TAtoms& atoms = *FPlatform.FAtoms;
-  if (Params.ParentWindow) XSetTransientForHint(display, FWindow, Params.ParentWindow);
+  if (Params.ParentWindow)
+    XSetTransientForHint(display, FWindow, TopLevelOf(display, Params.ParentWindow));
 
   const std::string title = Win1252ToUtf8(Params.Caption);
   XStoreName(display, FWindow, title.c_str());
@@ -152,9 +173,22 @@ void TX11Window::SetVisible(bool visible) {
     XMapRaised(display, FWindow);
   else {
     SetMouseGrab(false);
+    HandFocusBack();
     XUnmapWindow(display, FWindow);
   }
   XFlush(display);
+}
+
+void TX11Window::HandFocusBack() {
+  Display* display = FPlatform.FDisplay;
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display, &focus, &revert);
+  if (focus != FWindow || !Params.ParentWindow) return;
+  // The keyboard goes back to the window it came from (the host's, for an embedded editor).
+  const unsigned long errors = ErrorCount(display);
+  XSetInputFocus(display, Params.ParentWindow, RevertToParent, CurrentTime);
+  FailedSince(display, errors);
 }
 
 void TX11Window::BringToFront() {

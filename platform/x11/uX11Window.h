@@ -35,6 +35,8 @@ public:
 
 private:
   void SetPopupProperties();
+  // Gives the keyboard focus back to the parent window when this one has it.
+  void HandFocusBack();
 
   TX11Platform& FPlatform;
   unsigned long FWindow = 0;

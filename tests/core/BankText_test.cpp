@@ -30,9 +30,7 @@ std::string ErrorOf(const std::string& text) {
 }
 
 std::string FactorySource() {
-  const std::string here = __FILE__; // …/tests/core/BankText_test.cpp
-  const std::string path =
-      here.substr(0, here.rfind("/tests/")) + "/resources/bank/factory-bank.txt";
+  const std::string path = std::string(QVT_SOURCE_DIR) + "/resources/bank/factory-bank.txt";
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

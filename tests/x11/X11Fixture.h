@@ -102,7 +102,7 @@ protected:
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     for (;;) {
       XSync(Host, False);
-      Platform->Idle();
+      Application->ProcessMessages();
       if (done()) return true;
       if (std::chrono::steady_clock::now() > deadline) return false;
       Platform->WaitEvents(Platform->NowMs() + 10);
@@ -113,7 +113,7 @@ protected:
     const std::uint64_t end = Platform->NowMs() + static_cast<std::uint64_t>(ms);
     while (Platform->NowMs() < end) {
       XSync(Host, False);
-      Platform->Idle();
+      Application->ProcessMessages();
       Platform->WaitEvents(end);
     }
   }

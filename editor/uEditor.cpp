@@ -1,0 +1,69 @@
+#include "editor/uEditor.h"
+
+#include "controls/uBitmapEx.h"
+#include "core/uPlugin.h"
+#include "lib/uGlobals.h"
+#include "platform/core/uShell.h"
+
+#ifndef QVT_WEB_PAGE
+#define QVT_WEB_PAGE "" // empty: the "About" section of the installed manual
+#endif
+
+namespace {
+constexpr int kFormWidth = 587;
+constexpr int kFormHeight = 320;
+} // namespace
+
+std::string WebPageAddress(const std::string& helpFile) {
+  const std::string configured = QVT_WEB_PAGE;
+  if (!configured.empty()) return configured;
+  return helpFile.empty() ? std::string() : "file://" + helpFile + "#about";
+}
+
+TFrmQuivertone::TFrmQuivertone(TComponent* AOwner) : TForm(AOwner) {
+  WindowKind = qvt::wkChild;
+  BorderStyle = bsNone;
+  Caption = qvt::kMessageCaption;
+  Background = LoadSkinBitmap("FRMMAIN");
+  if (Background)
+    SetBounds(0, 0, Background->Width(), Background->Height());
+  else
+    SetBounds(0, 0, kFormWidth, kFormHeight);
+}
+
+TFrmQuivertone::~TFrmQuivertone() { DestroyComponents(); }
+
+void TFrmQuivertone::SetParam(int index, float value) {
+  FUpdating = true;
+  // The controls bound to the parameters take their values here.
+  (void)index, (void)value;
+  FUpdating = false;
+}
+
+void TFrmQuivertone::Paint() {
+  if (!Background) {
+    TForm::Paint();
+    return;
+  }
+  Canvas().Copy(0, 0, *Background, Bounds(0, 0, Background->Width(), Background->Height()));
+}
+
+void TFrmQuivertone::MouseMove(TShiftState Shift, int X, int Y) {
+  const TPoint p{X, Y};
+  Cursor = kHelpRect.Contains(p) || kAboutRect.Contains(p) || kWebPageRect.Contains(p)
+               ? crHandPoint
+               : crDefault;
+  TForm::MouseMove(Shift, X, Y);
+}
+
+void TFrmQuivertone::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  const TPoint p{X, Y};
+  const std::string help = Plugin ? Plugin->GetHelpFile() : std::string();
+  if (kHelpRect.Contains(p))
+    ShellOpen(help, kCantOpenFileMessage);
+  else if (kAboutRect.Contains(p))
+    ; // the about box opens here
+  else if (kWebPageRect.Contains(p))
+    ShellOpen(WebPageAddress(help), kCantOpenUrlMessage);
+  TForm::MouseDown(Button, Shift, X, Y);
+}

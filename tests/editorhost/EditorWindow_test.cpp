@@ -1,0 +1,204 @@
+// The editor in a real X11 host: where its window appears, what it shows, and
+// that the host's own thread never waits for the editor's UI thread.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+
+#include "controls/uBitmapEx.h"
+#include "tests/editorhost/EditorHost.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The help area of the main picture; a press there opens the manual.
+constexpr int kHelpX = 500, kHelpY = 218;
+
+// While it lives, the desktop's opener cannot be found, so opening the manual
+// fails and the editor shows its message box.
+class TNoOpener {
+public:
+  TNoOpener() {
+    char pattern[] = "/tmp/qvt-no-opener-XXXXXX";
+    Folder = mkdtemp(pattern) ? pattern : "/nonexistent";
+    const char* path = std::getenv("PATH");
+    Saved = path ? path : "";
+    setenv("PATH", Folder.c_str(), 1);
+  }
+  ~TNoOpener() {
+    setenv("PATH", Saved.c_str(), 1);
+    rmdir(Folder.c_str());
+  }
+
+private:
+  std::string Folder, Saved;
+};
+
+TEST_F(EditorHost, TheFormIsAMappedChildShowingTheMainPictureWithoutIdleCalls) {
+  AEffect* fx = Load();
+  ASSERT_TRUE(fx);
+  const Window host = NewHostWindow(40, 40);
+  ERect* rect = nullptr;
+  ASSERT_EQ(Dispatch(fx, effEditGetRect, 0, &rect), 1);
+  EXPECT_EQ(rect->bottom, kHeight);
+  EXPECT_EQ(rect->right, kWidth);
+  ASSERT_TRUE(OpenEditor(fx, host));
+  ASSERT_TRUE(WaitUntil([&] { return HasEditorChild(host); }));
+
+  const std::unique_ptr<TBitmap> picture = LoadSkinBitmap("FRMMAIN");
+  ASSERT_TRUE(picture);
+  std::vector<std::uint32_t> shown;
+  int differing = 0;
+  // effEditIdle is never called: the editor paints by itself.
+  ASSERT_TRUE(WaitUntil([&] {
+    shown = Pixels(host, 0, 0, kWidth, kHeight);
+    differing = 0;
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x)
+        if (shown[static_cast<std::size_t>(y * kWidth + x)] != (picture->Pixel(x, y) & 0xFFFFFF))
+          ++differing;
+    return differing == 0;
+  })) << differing << " pixels differ from the picture";
+  CloseEditor(fx);
+  EXPECT_TRUE(WaitUntil([&] { return !HasEditorChild(host); }));
+}
+
+TEST_F(EditorHost, OpenOpenCloseKeepsTheFormAndASecondCloseRemovesIt) {
+  AEffect* fx = Load();
+  ASSERT_TRUE(fx);
+  const Window host = NewHostWindow(40, 40);
+  ASSERT_TRUE(OpenEditor(fx, host));
+  ASSERT_TRUE(OpenEditor(fx, host));
+  ASSERT_TRUE(WaitUntil([&] { return HasEditorChild(host); }));
+  CloseEditor(fx);
+  EXPECT_FALSE(WaitUntil([&] { return !HasEditorChild(host); }, 300)) << "one open is left";
+  EXPECT_EQ(MappedChildren(host).size(), 1u);
+  CloseEditor(fx);
+  EXPECT_TRUE(WaitUntil([&] { return MappedChildren(host).empty(); }));
+  CloseEditor(fx); // a close too many does nothing
+}
+
+TEST_F(EditorHost, TwoInstancesOpenAndCloseInEitherOrder) {
+  AEffect* a = Load();
+  AEffect* b = Load();
+  ASSERT_TRUE(a && b);
+  const Window wa = NewHostWindow(10, 10), wb = NewHostWindow(60, 400);
+  for (const bool firstClosesFirst : {true, false}) {
+    SCOPED_TRACE(firstClosesFirst ? "A closes first" : "B closes first");
+    ASSERT_TRUE(OpenEditor(a, wa));
+    ASSERT_TRUE(OpenEditor(b, wb));
+    ASSERT_TRUE(WaitUntil([&] { return HasEditorChild(wa) && HasEditorChild(wb); }));
+    AEffect* first = firstClosesFirst ? a : b;
+    const Window firstWindow = firstClosesFirst ? wa : wb, other = firstClosesFirst ? wb : wa;
+    CloseEditor(first);
+    EXPECT_TRUE(WaitUntil([&] { return MappedChildren(firstWindow).empty(); }));
+    EXPECT_TRUE(HasEditorChild(other)) << "the other editor stays";
+    // The remaining editor still runs: it repaints what is exposed.
+    XClearArea(X, other, 0, 0, 10, 10, True);
+    CloseEditor(firstClosesFirst ? b : a);
+    EXPECT_TRUE(WaitUntil([&] { return MappedChildren(other).empty(); }));
+  }
+}
+
+TEST_F(EditorHost, AHostThatDestroysItsWindowFirstClosesAndReopensCleanly) {
+  AEffect* fx = Load();
+  ASSERT_TRUE(fx);
+  const Window doomed = NewHostWindow(40, 40);
+  ASSERT_TRUE(OpenEditor(fx, doomed));
+  ASSERT_TRUE(WaitUntil([&] { return HasEditorChild(doomed); }));
+  XDestroyWindow(X, doomed);
+  HostWindows.erase(std::find(HostWindows.begin(), HostWindows.end(), doomed));
+  XSync(X, False);
+  CloseEditor(fx);
+  const Window fresh = NewHostWindow(40, 40);
+  ASSERT_TRUE(OpenEditor(fx, fresh));
+  EXPECT_TRUE(WaitUntil([&] { return HasEditorChild(fresh); }));
+  CloseEditor(fx);
+}
+
+// The editor's message box, opened by pressing the help area while the manual cannot be opened.
+class EditorMessageBox : public EditorHost {
+protected:
+  TNoOpener NoOpener;
+
+  Window OpenBox(AEffect* fx, Window host) {
+    if (!OpenEditor(fx, host)) return 0;
+    if (!WaitUntil([&] { return HasEditorChild(host); })) return 0;
+    ClickAt(host, kHelpX, kHelpY);
+    Window box = 0;
+    WaitUntil([&] {
+      const std::vector<Window> popups = PopupWindows();
+      box = popups.empty() ? 0 : popups.front();
+      return box != 0;
+    });
+    return box;
+  }
+};
+
+TEST_F(EditorMessageBox, TheHostKeepsRunningWhileABoxIsOpenAndParametersStillArrive) {
+  AEffect* fx = Load();
+  ASSERT_TRUE(fx);
+  const Window host = NewHostWindow(40, 40);
+  const Window box = OpenBox(fx, host);
+  ASSERT_NE(box, 0u) << "pressing the help area shows a message box";
+
+  // Another thread automates at about 1 kHz while this thread runs its own loop.
+  std::atomic<bool> stop{false};
+  std::atomic<int> calls{0};
+  std::atomic<double> slowestCallMs{0};
+  std::thread automation([&] {
+    for (int i = 0; !stop; ++i) {
+      const auto start = Clock::now();
+      fx->setParameter(fx, 1, static_cast<float>(i % 128) / 127.0f);
+      const double took = MsSince(start);
+      if (took > slowestCallMs) slowestCallMs = took;
+      ++calls;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  double longestGapMs = 0;
+  auto last = Clock::now();
+  const auto end = last + std::chrono::milliseconds(1000);
+  while (Clock::now() < end) {
+    Dispatch(fx, effEditIdle);
+    XSync(X, False);
+    longestGapMs = std::max(longestGapMs, MsSince(last));
+    last = Clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  stop = true;
+  automation.join();
+  EXPECT_LT(longestGapMs, 50.0);
+  EXPECT_GT(calls.load(), 300) << "setParameter kept working";
+  EXPECT_LT(slowestCallMs.load(), 50.0);
+  EXPECT_FALSE(PopupWindows().empty()) << "the box is still open";
+
+  // Its OK button, centred at the bottom, closes it; the editor stays.
+  XWindowAttributes a{};
+  ASSERT_TRUE(XGetWindowAttributes(X, box, &a));
+  ClickAt(box, a.width / 2, a.height - 25);
+  EXPECT_TRUE(WaitUntil([&] { return PopupWindows().empty(); }));
+  EXPECT_TRUE(HasEditorChild(host));
+  CloseEditor(fx);
+}
+
+TEST_F(EditorMessageBox, ClosingTheEditorEndsItsBoxAndThePlugInClosesRightAfter) {
+  AEffect* fx = Load();
+  ASSERT_TRUE(fx);
+  const Window host = NewHostWindow(40, 40);
+  ASSERT_NE(OpenBox(fx, host), 0u);
+  const auto start = Clock::now();
+  CloseEditor(fx);
+  EXPECT_TRUE(WaitUntil([&] { return PopupWindows().empty() && MappedChildren(host).empty(); },
+                        500));
+  EXPECT_LT(MsSince(start), 500.0);
+  EXPECT_EQ(Plugins.back()->Close(), 1); // effClose at once
+}
+
+} // namespace
