@@ -15,7 +15,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libpng-dev libfreetype-dev libfontconfig1-dev fonts-dejavu-core fonts-dejavu-extra
   libsndfile1-dev
-  libx11-dev libxtst-dev xvfb xauth
+  libx11-dev libxtst-dev libxrandr-dev xvfb xauth
   clang libclang-rt-14-dev
 )
 

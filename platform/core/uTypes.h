@@ -16,6 +16,12 @@ struct TPoint {
   friend bool operator==(const TPoint&, const TPoint&) = default;
 };
 
+struct TSize {
+  int Width = 0;
+  int Height = 0;
+  friend bool operator==(const TSize&, const TSize&) = default;
+};
+
 // Left/top inclusive, right/bottom exclusive.
 struct TRect {
   int Left = 0;

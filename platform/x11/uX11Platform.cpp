@@ -16,6 +16,7 @@
 // names, so its headers come after the framework's.
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include "platform/x11/uX11Internal.h"
 
@@ -249,9 +250,30 @@ TRect TX11Platform::WindowScreenRect(TWindowHandle window) {
   return Bounds(x, y, attributes.width, attributes.height);
 }
 
-TRect TX11Platform::WorkAreaAt(TPoint) {
+TRect TX11Platform::WorkAreaAt(TPoint screenPoint) {
   const int screen = DefaultScreen(FDisplay);
   TRect area{0, 0, DisplayWidth(FDisplay, screen), DisplayHeight(FDisplay, screen)};
+  // The monitor that holds the point (XRandR), else the nearest one's.
+  int monitorCount = 0;
+  if (XRRMonitorInfo* monitors =
+          XRRGetMonitors(FDisplay, DefaultRootWindow(FDisplay), True, &monitorCount)) {
+    long bestDistance = -1;
+    for (int i = 0; i < monitorCount; ++i) {
+      const TRect m = Bounds(monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height);
+      const long dx = screenPoint.X < m.Left    ? m.Left - screenPoint.X
+                      : screenPoint.X >= m.Right ? screenPoint.X - m.Right + 1
+                                                 : 0;
+      const long dy = screenPoint.Y < m.Top      ? m.Top - screenPoint.Y
+                      : screenPoint.Y >= m.Bottom ? screenPoint.Y - m.Bottom + 1
+                                                  : 0;
+      if (!m.IsEmpty() && (bestDistance < 0 || dx + dy < bestDistance)) {
+        bestDistance = dx + dy;
+        area = m;
+      }
+    }
+    XRRFreeMonitors(monitors);
+  }
+  // Less the panels the window manager reserves (one rectangle for the whole desktop).
   Atom type = None;
   int format = 0;
   unsigned long count = 0, after = 0;
@@ -263,7 +285,7 @@ TRect TX11Platform::WorkAreaAt(TPoint) {
       const long* v = reinterpret_cast<const long*>(data);
       const TRect work = Bounds(static_cast<int>(v[0]), static_cast<int>(v[1]),
                                 static_cast<int>(v[2]), static_cast<int>(v[3]));
-      if (!work.IsEmpty()) area = work;
+      if (!work.Intersect(area).IsEmpty()) area = work.Intersect(area);
     }
     XFree(data);
   }

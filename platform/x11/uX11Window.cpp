@@ -89,6 +89,7 @@ TX11Window::~TX11Window() {
   FPlatform.FWindows.erase(FWindow);
   if (FMapped) HandFocusBack();
   if (FGrabbed) XUngrabPointer(display, CurrentTime);
+  if (FKeyboardGrabbed) XUngrabKeyboard(display, CurrentTime);
   XFreeGC(display, static_cast<GC>(FGc));
   XDestroyWindow(display, FWindow);
   if (FCursor) XFreeCursor(display, FCursor);
@@ -277,9 +278,14 @@ void TX11Window::SetMouseGrab(bool grab) {
                                         EnterWindowMask | LeaveWindowMask,
                                     GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
     FGrabbed = status == GrabSuccess;
+    // An open menu takes the keyboard too (arrows, Enter, Escape).
+    if (FGrabbed && Params.Kind == wkMenu)
+      FKeyboardGrabbed = XGrabKeyboard(display, FWindow, False, GrabModeAsync, GrabModeAsync,
+                                       CurrentTime) == GrabSuccess;
   } else {
     XUngrabPointer(display, CurrentTime);
-    FGrabbed = false;
+    if (FKeyboardGrabbed) XUngrabKeyboard(display, CurrentTime);
+    FGrabbed = FKeyboardGrabbed = false;
   }
   XFlush(display);
 }

@@ -43,6 +43,7 @@ private:
   void* FGc = nullptr;
   unsigned long FCursor = 0;
   bool FGrabbed = false;
+  bool FKeyboardGrabbed = false;
   bool FMapped = false;
 };
 
