@@ -94,7 +94,7 @@ public:
   void DispatchMouseUp(TMouseButton button, TShiftState shift, int x, int y);
   void DispatchMouseWheel(TShiftState shift, int delta, int x, int y);
   void DispatchMouseLeave();
-  void DispatchKeyDown(std::uint16_t key, TShiftState shift);
+  virtual void DispatchKeyDown(std::uint16_t key, TShiftState shift);
   void DispatchKeyUp(std::uint16_t key, TShiftState shift);
   void DispatchChar(char ch);
 

@@ -3,12 +3,13 @@
 #include <algorithm>
 
 #include "platform/core/uApplication.h"
+#include "platform/core/uDialogControls.h"
 
 namespace {
 
-constexpr TColor kPanel = RGBColor(34, 51, 43);
-constexpr TColor kInk = RGBColor(187, 255, 173);
-constexpr TColor kStrip = RGBColor(24, 36, 30);
+constexpr TColor kPanel = qvt::kDialogFace;
+constexpr TColor kInk = qvt::kDialogInk;
+constexpr TColor kStrip = qvt::kDialogStrip;
 constexpr int kStripHeight = 20;
 constexpr int kMargin = 14;
 constexpr int kIconSize = 32;
@@ -18,13 +19,7 @@ constexpr int kButtonGap = 8;
 constexpr int kMinTextWidth = 180;
 constexpr int kMaxTextWidth = 420;
 
-TFont BoxFont(TColor color) {
-  TFont font;
-  font.Name = "Tahoma";
-  font.Height = -12;
-  font.Color = color;
-  return font;
-}
+TFont BoxFont(TColor color) { return qvt::DialogFont(color); }
 
 // Breaks text at line ends and, where a line is wider than `width`, between words.
 std::vector<std::string> WrapText(TCanvas& canvas, const std::string& text, int width) {
@@ -73,71 +68,6 @@ const char* ButtonCaption(int answer) {
   default: return "OK";
   }
 }
-
-// One push button of the box: Enter or Space, or a click, chooses it.
-class TMessageButton : public TCustomControl {
-public:
-  TMessageButton(TMessageForm* form, int answer, std::function<void(int)> choose)
-      : TCustomControl(form), Answer(answer), Choose(std::move(choose)) {
-    TabStop = true;
-    SetParent(form);
-  }
-  const int Answer;
-
-  void Paint() override {
-    TCanvas& c = Canvas();
-    const TRect r = ClientRect();
-    c.Brush.Style = bsSolid;
-    c.Brush.Color = FPressed ? kStrip : kPanel;
-    c.FillRect(r);
-    c.Brush.Color = kInk;
-    c.FrameRect(r);
-    if (Focused()) c.FrameRect({r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1});
-    c.Font = BoxFont(kInk);
-    c.Brush.Style = bsClear;
-    c.TextRect(r, ButtonCaption(Answer), tfCenter | tfVerticalCenter);
-  }
-  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
-    TCustomControl::MouseDown(button, shift, x, y);
-    if (button != mbLeft) return;
-    SetFocus();
-    FPressed = true;
-    Invalidate();
-  }
-  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override {
-    const bool wasPressed = FPressed;
-    FPressed = false;
-    Invalidate();
-    TCustomControl::MouseUp(button, shift, x, y);
-    if (button == mbLeft && wasPressed && ClientRect().Contains({x, y})) Choose(Answer);
-  }
-  void CancelMode() override {
-    FPressed = false;
-    Invalidate();
-  }
-  void KeyDown(std::uint16_t& key, TShiftState shift) override {
-    if (key == vkReturn || key == vkSpace) {
-      key = 0;
-      Choose(Answer);
-      return;
-    }
-    TCustomControl::KeyDown(key, shift);
-    // Escape and the arrows belong to the box.
-    if (key == vkEscape || key == vkLeft || key == vkRight) ParentForm()->KeyDown(key, shift);
-  }
-  void DoEnter() override {
-    TCustomControl::DoEnter();
-    Invalidate();
-  }
-  void DoExit() override {
-    TCustomControl::DoExit();
-    Invalidate();
-  }
-
-private:
-  std::function<void(int)> Choose;
-  bool FPressed = false;
-};
 
 void DrawIcon(TCanvas& c, int x, int y, unsigned flags) {
   const char* glyph = nullptr;
@@ -211,7 +141,8 @@ TMessageForm::TMessageForm(const qvt::TMessageBoxRequest& request)
 
   int left = (width - buttonsWidth) / 2;
   for (const int answer : answers) {
-    auto* button = new TMessageButton(this, answer, [this](int chosen) { Answer(chosen); });
+    auto* button = new TDialogButton(this, ButtonCaption(answer));
+    button->OnClick = [this, answer](TObject*) { Answer(answer); };
     button->SetBounds(left, buttonsTop, kButtonWidth, kButtonHeight);
     left += kButtonWidth + kButtonGap;
   }
@@ -254,6 +185,14 @@ void TMessageForm::Paint() {
     c.TextOut(left, top, line);
     top += lineHeight;
   }
+}
+
+void TMessageForm::DispatchKeyDown(std::uint16_t key, TShiftState shift) {
+  // Escape and the arrows belong to the box, whichever button has the focus.
+  if (key == vkEscape || key == vkLeft || key == vkRight)
+    KeyDown(key, shift);
+  else
+    TForm::DispatchKeyDown(key, shift);
 }
 
 void TMessageForm::KeyDown(std::uint16_t& Key, TShiftState Shift) {

@@ -24,6 +24,7 @@ public:
 
   void Paint() override;
   void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+  void DispatchKeyDown(std::uint16_t key, TShiftState shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 
 private:

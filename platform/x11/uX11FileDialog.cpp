@@ -11,6 +11,7 @@
 
 #include "lib/uCodePage.h"
 #include "platform/core/uApplication.h"
+#include "platform/core/uFileDialogForm.h"
 #include "platform/core/uForms.h"
 #include "platform/x11/uX11Platform.h"
 
@@ -158,7 +159,9 @@ std::optional<std::string> TX11Platform::FileDialog(const TFileDialogRequest& re
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || answer.empty()) return std::nullopt;
     return WithDefaultExtension(Utf8ToWin1252(answer), request);
   }
-  return std::nullopt;
+  // Neither program is installed: the framework's own dialog.
+  TFileDialogForm dialog(request);
+  return dialog.Execute();
 }
 
 } // namespace qvt

@@ -1,6 +1,6 @@
 // File dialogs through the desktop's dialog programs: zenity (GTK) or, without
-// it, kdialog (KDE), started without a shell. Without either, every dialog
-// answers "cancelled".
+// it, kdialog (KDE), started without a shell and without the host's
+// descriptors. Without either, the framework's own dialog (TFileDialogForm).
 #pragma once
 
 #include <string>
