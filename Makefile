@@ -77,11 +77,11 @@ uninstall:
 # (with the Windows zip when `make windows` has built the DLL). `make test-dist`
 # installs and checks them; it needs root for dpkg and installs Ardour's scanner.
 deb: release-files
-	@scripts/install-dist-deps.sh
+	@scripts/install-deps.sh --dist
 	scripts/make-deb.sh $(BUILD) $(DIST_DIR) $(LV2_BUNDLE)
 
 dist: release-files
-	@scripts/install-dist-deps.sh
+	@scripts/install-deps.sh --dist
 	scripts/make-dist.sh $(BUILD) $(WIN_BUILD) $(DIST_DIR) $(LV2_BUNDLE)
 
 test-dist: deb dist

@@ -26,7 +26,7 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "test-dist: run as root: it installs and removes the Debian package" >&2
   exit 1
 fi
-"$source/scripts/install-dist-deps.sh"
+"$source/scripts/install-deps.sh" --dist
 
 work=$(mktemp -d)
 chmod 755 "$work"
