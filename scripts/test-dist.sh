@@ -105,6 +105,8 @@ as_musician env LD_LIBRARY_PATH="$ardour_libs" "$scanner" -f "$plugin" >"$work/s
 sed 's/^/  /' "$work/scanner.log" | grep -v "opcode" || true
 check "ardour-vst-scanner indexes it as the instrument Quivertone" \
   grep -qs 'name="Quivertone".*is_instrument="1"' "$home"/.cache/ardour*/vst/*.v2i
+check "loaded from the system folder, it keeps banks and patterns in ~/.local/share/Quivertone/" \
+  test -d "$home/.local/share/Quivertone/Banks" -a -d "$home/.local/share/Quivertone/Patterns"
 # A control: the same plug-in indexed in ~/.vst, outside Ardour's default path.
 mkdir -p "$home/.vst/Elsewhere"
 cp "$plugin" "$home/.vst/Elsewhere/Elsewhere.so"
