@@ -46,7 +46,8 @@ demo: build
 # Installation: per user by default (~/.vst/Quivertone/, which most hosts scan);
 # PREFIX=/usr/local puts the plug-in into /usr/local/lib/vst/Quivertone/, where
 # hosts look by default. DESTDIR is prepended for packagers. LV2_BUNDLE names the
-# LV2 bundle folder once the build makes one (empty: none); it goes into LV2_DIR.
+# LV2 bundle folder, Quivertone.lv2, once the build makes one (empty: none); it
+# goes into LV2_DIR, and into the package and the tarball.
 PREFIX     ?=
 VST_DIR    ?= $(if $(PREFIX),$(PREFIX)/lib/vst,$(HOME)/.vst)/Quivertone
 LV2_DIR    ?= $(if $(PREFIX),$(PREFIX)/lib/lv2,$(HOME)/.lv2)
