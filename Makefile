@@ -3,16 +3,17 @@ PRESET  ?= release
 BUILD   := build/$(PRESET)
 PLUGIN  := $(BUILD)/Quivertone.so
 QVT     := $(BUILD)/qvt
-VST_DIR ?= $(HOME)/.vst/Quivertone
 FUZZ_SECONDS ?= 60
 FUZZ_BUILD   ?= build/fuzz
 SOAK_SECONDS ?= 3600
 WIN_NATIVE   := build/win-native
 WIN_BUILD    := build/win32
-BUILD_NUMBER ?= $(shell git rev-list --count HEAD 2>/dev/null || echo 0)
+# The fourth number of the version 2.2.0.N (cmake/Version.cmake); empty: the number of commits.
+BUILD_NUMBER ?=
+VERSION_ARGS := -DQVT_BUILD_NUMBER=$(BUILD_NUMBER)
 
-.PHONY: all deps configure build test test-dev test-tsan demo install bench fuzz soak skin \
-        windows test-windows clean
+.PHONY: all deps configure build test test-dev test-tsan demo release-files install uninstall bench fuzz soak skin \
+        windows test-windows deb dist test-dist clean
 
 all: build
 
@@ -20,7 +21,7 @@ deps:
 	@scripts/install-deps.sh
 
 configure: deps
-	@cmake --preset $(PRESET) >/dev/null
+	@cmake --preset $(PRESET) $(VERSION_ARGS) >/dev/null
 
 build: configure
 	cmake --build --preset $(PRESET)
@@ -34,7 +35,7 @@ test-dev:
 
 # The concurrency tests (every test whose name mentions threads) built with ThreadSanitizer.
 test-tsan: deps
-	@cmake --preset tsan >/dev/null
+	@cmake --preset tsan $(VERSION_ARGS) >/dev/null
 	cmake --build --preset tsan
 	ctest --preset tsan -R Thread
 
@@ -42,11 +43,50 @@ test-tsan: deps
 demo: build
 	$(QVT) render $(PLUGIN) examples/demo.mid -o build/demo.wav --plot build/demo.png
 
-install: build
-	mkdir -p "$(VST_DIR)/Banks" "$(VST_DIR)/Patterns"
-	install -m 755 $(PLUGIN) "$(VST_DIR)/Quivertone.so"
-	install -m 644 docs/Help.html "$(VST_DIR)/Help.html"
-	@echo "Installed into $(VST_DIR)"
+# Installation: per user by default (~/.vst/Quivertone/, which most hosts scan);
+# PREFIX=/usr/local puts the plug-in into /usr/local/lib/vst/Quivertone/, where
+# hosts look by default. DESTDIR is prepended for packagers. LV2_BUNDLE names the
+# LV2 bundle folder, Quivertone.lv2, once the build makes one (empty: none); it
+# goes into LV2_DIR, and into the package and the tarball.
+PREFIX     ?=
+VST_DIR    ?= $(if $(PREFIX),$(PREFIX)/lib/vst,$(HOME)/.vst)/Quivertone
+LV2_DIR    ?= $(if $(PREFIX),$(PREFIX)/lib/lv2,$(HOME)/.lv2)
+LV2_BUNDLE ?= $(wildcard $(BUILD)/Quivertone.lv2)
+FACTORY_BANK := $(BUILD)/resources/bank/factory-bank.qvt
+DIST_DIR   ?= build/dist
+
+# What is installed and packaged, without the tests and benchmarks.
+release-files: configure
+	cmake --build --preset $(PRESET) --target Quivertone qvt qvt_factory_bank
+
+install: release-files
+	install -d "$(DESTDIR)$(VST_DIR)/Banks" "$(DESTDIR)$(VST_DIR)/Patterns"
+	install -m 644 $(PLUGIN) "$(DESTDIR)$(VST_DIR)/Quivertone.so"
+	install -m 644 docs/Help.html "$(DESTDIR)$(VST_DIR)/Help.html"
+	install -m 644 $(FACTORY_BANK) "$(DESTDIR)$(VST_DIR)/Banks/Factory.qvt"
+	$(if $(LV2_BUNDLE),install -d "$(DESTDIR)$(LV2_DIR)" && cp -R $(LV2_BUNDLE) "$(DESTDIR)$(LV2_DIR)/")
+	@echo "Installed into $(DESTDIR)$(VST_DIR)"
+
+# Removes what install put there; banks and patterns of the user's own stay.
+uninstall:
+	rm -f "$(DESTDIR)$(VST_DIR)/Quivertone.so" "$(DESTDIR)$(VST_DIR)/Help.html" \
+	      "$(DESTDIR)$(VST_DIR)/Banks/Factory.qvt"
+	rm -rf "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2"
+	rmdir "$(DESTDIR)$(VST_DIR)/Banks" "$(DESTDIR)$(VST_DIR)/Patterns" "$(DESTDIR)$(VST_DIR)" 2>/dev/null || true
+
+# Release packages in $(DIST_DIR): the Debian package, and the Linux tarball
+# (with the Windows zip when `make windows` has built the DLL). `make test-dist`
+# installs and checks them; it needs root for dpkg and installs Ardour's scanner.
+deb: release-files
+	@scripts/install-deps.sh --dist
+	scripts/make-deb.sh $(BUILD) $(DIST_DIR) $(LV2_BUNDLE)
+
+dist: release-files
+	@scripts/install-deps.sh --dist
+	scripts/make-dist.sh $(BUILD) $(WIN_BUILD) $(DIST_DIR) $(LV2_BUNDLE)
+
+test-dist: deb dist
+	scripts/test-dist.sh $(BUILD) $(WIN_BUILD) $(DIST_DIR)
 
 bench: build
 	@set -e; for program in $(BUILD)/bench/bench_*; do \
@@ -80,9 +120,9 @@ skin: configure
 # and its ABI test program. A native build first makes the build's generators.
 windows:
 	@scripts/install-deps.sh --windows
-	@cmake --preset win-native >/dev/null
+	@cmake --preset win-native $(VERSION_ARGS) >/dev/null
 	cmake --build --preset win-native
-	@cmake --preset win32 -DQVT_BUILD_NUMBER=$(BUILD_NUMBER) >/dev/null
+	@cmake --preset win32 $(VERSION_ARGS) >/dev/null
 	cmake --build --preset win32
 
 # The ABI suite against Quivertone.dll under wine, after the same suite against the

@@ -2,7 +2,8 @@
 # Installs the Debian packages that building, testing and the tools need.
 # Idempotent: only missing packages are installed. Without root rights it
 # prints the apt-get line to run and stops. With --windows it goes on with
-# what the Windows build and its tests under wine need (install-windows-deps.sh).
+# what the Windows build and its tests under wine need (install-windows-deps.sh);
+# with --dist it adds what the release packages and their checks need.
 set -euo pipefail
 
 if [ "${1:-}" = "--windows" ]; then
@@ -18,6 +19,11 @@ PACKAGES=(
   libx11-dev libxtst-dev libxrandr-dev xvfb xauth
   clang libclang-rt-14-dev
 )
+# make deb, make dist, make test-dist: dpkg-shlibdeps, lintian, the archivers, and
+# Debian's ardour, whose plug-in scanner and plug-in list test-dist asks.
+if [ "${1:-}" = "--dist" ]; then
+  PACKAGES+=(dpkg-dev lintian zip unzip ardour)
+fi
 
 missing=()
 for package in "${PACKAGES[@]}"; do

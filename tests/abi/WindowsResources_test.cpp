@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "lib/uVersion.h"
+
 namespace {
 
 class DllResources : public ::testing::Test {
@@ -49,7 +51,9 @@ TEST_F(DllResources, WavetableAndFactoryBankAreZlibStreamsWithTheTaggedHeader) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
 }
 
-TEST(DllVersion, FileVersionIsTwoTwoZeroAndTheBuildNumber) {
+// The version every other product of the build carries (cmake/Version.cmake).
+TEST(DllVersion, FileVersionIsTheProductVersion) {
+  const qvt::TVersion version = qvt::ProductVersion();
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeA(QVT_PLUGIN_PATH, &ignored);
   ASSERT_GT(size, 0u);
@@ -62,12 +66,12 @@ TEST(DllVersion, FileVersionIsTwoTwoZeroAndTheBuildNumber) {
   EXPECT_EQ(HIWORD(info->dwFileVersionMS), 2u);
   EXPECT_EQ(LOWORD(info->dwFileVersionMS), 2u);
   EXPECT_EQ(HIWORD(info->dwFileVersionLS), 0u);
-  EXPECT_EQ(LOWORD(info->dwFileVersionLS), static_cast<unsigned>(QVT_BUILD_NUMBER));
+  EXPECT_EQ(LOWORD(info->dwFileVersionLS), static_cast<unsigned>(version.Build));
 
   char* text = nullptr;
   ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\FileVersion",
                              reinterpret_cast<void**>(&text), &length));
-  EXPECT_EQ(std::string(text), "2.2.0." + std::to_string(QVT_BUILD_NUMBER));
+  EXPECT_EQ(std::string(text), qvt::ProductVersionText());
 }
 
 #endif

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/uVersion.h"
 #include "tools/qvt/Commands.h"
 
 namespace {
@@ -18,7 +19,8 @@ void PrintUsage() {
                "  render [PLUGIN.so] SONG.mid -o OUT.wav [options]\n"
                "                    play a MIDI file through the plug-in into a WAV file\n"
                "  snapshot --form main|patedit|about -o FILE.png, snapshot --demo -o FILE.png\n"
-               "                    draw a form background or a demo of the skin\n");
+               "                    draw a form background or a demo of the skin\n"
+               "  --version         show the version of qvt and of the plug-in built with it\n");
 }
 
 } // namespace
@@ -27,6 +29,10 @@ int main(int argc, char** argv) {
   if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
     PrintUsage();
     return argc < 2 ? 2 : 0;
+  }
+  if (!std::strcmp(argv[1], "--version")) {
+    std::printf("qvt %s\n", qvt::ProductVersionText());
+    return 0;
   }
   const std::string command = argv[1];
   const std::vector<std::string> args(argv + 2, argv + argc);
