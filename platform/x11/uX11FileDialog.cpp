@@ -15,6 +15,8 @@
 #include "platform/core/uForms.h"
 #include "platform/x11/uX11Platform.h"
 
+#include "platform/x11/uX11Internal.h"
+
 extern char** environ;
 
 namespace qvt {
@@ -86,6 +88,7 @@ std::vector<std::string> FileDialogCommand(const std::string& program,
     for (const TFilter& f : filters) lines.push_back(Joined(f.Patterns, " ") + "|" + f.Name);
     if (!lines.empty()) command.push_back(Joined(lines, "\n"));
     if (!title.empty()) command.insert(command.end(), {"--title", title});
+    if (request.Owner) command.insert(command.end(), {"--attach", std::to_string(request.Owner)});
     return command;
   }
   command.push_back("--file-selection");
@@ -94,6 +97,8 @@ std::vector<std::string> FileDialogCommand(const std::string& program,
   if (!start.empty()) command.push_back("--filename=" + start);
   for (const TFilter& f : filters)
     command.push_back("--file-filter=" + f.Name + " | " + Joined(f.Patterns, " "));
+  // Kept above its owner (the host's window) by the window manager.
+  if (request.Owner) command.push_back("--attach=" + std::to_string(request.Owner));
   return command;
 }
 
@@ -105,7 +110,11 @@ std::string WithDefaultExtension(const std::string& path, const TFileDialogReque
   return path + "." + request.DefaultExt;
 }
 
-std::optional<std::string> TX11Platform::FileDialog(const TFileDialogRequest& request) {
+std::optional<std::string> TX11Platform::FileDialog(const TFileDialogRequest& asked) {
+  // Owned by the top-level window around the asking one.
+  TFileDialogRequest request = asked;
+  if (!request.Owner) request.Owner = Application->Handle;
+  if (request.Owner) request.Owner = TopLevelOf(FDisplay, request.Owner);
   std::vector<std::string> command;
   for (const char* program : {"zenity", "kdialog"}) {
     command = FileDialogCommand(program, request);

@@ -24,6 +24,10 @@ void DetachErrorHandler(Display* display);
 // The number of errors seen on `display` so far.
 unsigned long ErrorCount(Display* display);
 
+// The top-level window that holds `window` (the host's frame around its
+// editor window): window managers keep transient windows above that one.
+Window TopLevelOf(Display* display, Window window);
+
 // True when the requests made since `before` (an ErrorCount) caused an error.
 inline bool FailedSince(Display* display, unsigned long before) {
   XSync(display, False);

@@ -97,10 +97,6 @@ TX11Window::~TX11Window() {
   XSync(display, False);
 }
 
-namespace {
-
-// The top-level window that holds `window` (the host's frame around its
-// editor window): window managers keep transient windows above that one.
 Window TopLevelOf(Display* display, Window window) {
   const unsigned long errors = ErrorCount(display);
   for (int depth = 0; depth < 64; ++depth) {
@@ -113,8 +109,6 @@ Window TopLevelOf(Display* display, Window window) {
   }
   return window;
 }
-
-} // namespace
 
 void TX11Window::SetPopupProperties() {
   Display* display = FPlatform.FDisplay;

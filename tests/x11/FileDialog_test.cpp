@@ -40,9 +40,12 @@ TEST(X11FileDialogCommand, ZenityGetsTitleFolderAndFiltersInUtf8) {
 TEST(X11FileDialogCommand, KdialogGetsItsOwnFilterLines) {
   qvt::TFileDialogRequest request;
   request.Filter = "Patterns (*.txt;*.pat)|*.txt;*.pat";
+  request.Owner = 0x2a00005;
   EXPECT_EQ(qvt::FileDialogCommand("kdialog", request),
             (std::vector<std::string>{"kdialog", "--getopenfilename", ".",
-                                      "*.txt *.pat|Patterns (*.txt;*.pat)"}));
+                                      "*.txt *.pat|Patterns (*.txt;*.pat)", "--attach",
+                                      "44040197"}));
+  EXPECT_EQ(qvt::FileDialogCommand("zenity", request).back(), "--attach=44040197");
 }
 
 TEST(X11FileDialogCommand, ASavedNameWithoutExtensionGetsTheDefaultOne) {
