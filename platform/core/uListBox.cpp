@@ -64,6 +64,10 @@ int TCustomListBox::IndexOf(const std::string& text) const {
 void TCustomListBox::ItemsChanged() {
   SetTopIndex(FTopIndex); // clamps to the new count
   Invalidate();
+  DoItemsChanged();
+}
+
+void TCustomListBox::DoItemsChanged() {
   if (OnItemsChanged) OnItemsChanged(this);
 }
 

@@ -88,6 +88,8 @@ protected:
   virtual void DrawItem(int index, const TRect& rect, TOwnerDrawState state);
   // The current item changed through input (a click, a key).
   virtual void ItemIndexChangedByUser();
+  // The items changed; fires OnItemsChanged.
+  virtual void DoItemsChanged();
   bool Tracking() const { return FTracking; }
 
 private:

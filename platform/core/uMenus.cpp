@@ -77,15 +77,19 @@ void TPopupMenu::Popup(int X, int Y) {
   if (!Application->Platform() || !FItems->HasSubmenu()) return;
   TMenuItem* chosen = nullptr;
   {
-    Application->Platform()->PlaySystemSound("MenuPopup");
+    PlaySound("MenuPopup");
     TMenuLoop loop(*this);
     chosen = loop.Run({X, Y});
   }
   // The command runs once the menu windows are gone (it may open a dialog).
   if (chosen) {
-    Application->Platform()->PlaySystemSound("MenuCommand");
+    PlaySound("MenuCommand");
     chosen->Click();
   }
+}
+
+void TPopupMenu::PlaySound(const char* eventName) {
+  if (Application->Platform()) Application->Platform()->PlaySystemSound(eventName);
 }
 
 void TPopupMenu::SetPopupComponent(TComponent* component) {

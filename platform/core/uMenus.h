@@ -71,6 +71,8 @@ public:
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The event sounds "MenuPopup" and "MenuCommand", through the platform.
+  virtual void PlaySound(const char* eventName);
 
 private:
   TMenuItem* FItems;

@@ -1,0 +1,238 @@
+// The preset browser: the list and its scroll bar together, the bar's parts
+// and timing, type-ahead, the item-index report, row drawing, the name editor
+// and its menu.
+#include <gtest/gtest.h>
+
+#include "controls/uBitmapEx.h"
+#include "controls/uBrndMenu.h"
+#include "controls/uPresetBox.h"
+#include "platform/core/uClipboard.h"
+#include "tests/platform/HeadlessFixture.h"
+
+namespace {
+
+class PresetBox : public HeadlessTest {
+protected:
+  TZPresetBox* Box = nullptr;
+  int IndexReports = 0, Deletes = 0;
+
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    qvt::LoadSharedSkinImages();
+    Form->SetBounds(0, 0, 300, 200);
+    Box = new TZPresetBox(Form);
+    Box->SetParent(Form);
+    Box->SetBounds(10, 10, 157, 97);
+    Box->OnItemIndexChange = [this](TObject* sender) {
+      EXPECT_EQ(sender, Box);
+      ++IndexReports;
+    };
+    Box->OnItemsDelete = [this](TObject*) { ++Deletes; };
+    Application->ProcessMessages();
+  }
+  void Fill(std::initializer_list<const char*> names) {
+    for (const char* name : names) Box->AddItem(name);
+    Application->ProcessMessages();
+    IndexReports = 0;
+  }
+  void FillNumbered(int count) {
+    for (int i = 0; i < count; ++i) Box->AddItem("Preset " + std::to_string(i));
+    Application->ProcessMessages();
+    IndexReports = 0;
+  }
+  // A point of the bar in form coordinates.
+  TPoint BarPoint(TZVBar::TPart part) {
+    const TRect r = Box->Bar().Part(part);
+    const TPoint o = Box->Bar().FormOrigin();
+    return {o.X + (r.Left + r.Right) / 2, o.Y + (r.Top + r.Bottom) / 2};
+  }
+};
+
+TEST_F(PresetBox, TheBarCoversTheItemsThatDoNotFit) {
+  EXPECT_EQ(Box->List().Height(), 91);
+  FillNumbered(20);
+  EXPECT_TRUE(Box->Bar().Enabled());
+  EXPECT_EQ(Box->Bar().Range(), 20);
+  EXPECT_EQ(Box->Bar().Window(), 7);
+  Box->Bar().SetPosition(99);
+  EXPECT_EQ(Box->Bar().Position(), 13.0f);
+  EXPECT_EQ(Box->List().TopIndex(), 13) << "the bar scrolls the list";
+  Box->Clear();
+  FillNumbered(5);
+  EXPECT_FALSE(Box->Bar().Enabled()) << "all items fit";
+}
+
+TEST_F(PresetBox, HoldingAnArrowStepsOnceThenAfter600MsEvery50Ms) {
+  FillNumbered(20);
+  const TPoint down = BarPoint(TZVBar::zpDown);
+  Platform.MouseDown(*Form, down.X, down.Y);
+  EXPECT_EQ(Box->Bar().Position(), 1.0f);
+  for (const auto& [ms, position] : {std::pair{599, 1.0f}, {1, 2.0f}, {49, 2.0f}, {1, 3.0f},
+                                     {50, 4.0f}}) {
+    Platform.AdvanceTime(static_cast<std::uint64_t>(ms));
+    EXPECT_EQ(Box->Bar().Position(), position) << "after " << ms << " ms more";
+  }
+  Platform.MouseUp(*Form, down.X, down.Y);
+  Platform.AdvanceTime(500);
+  EXPECT_EQ(Box->Bar().Position(), 4.0f);
+}
+
+TEST_F(PresetBox, TheThumbIsAtLeast18PixelsAnd34PixelsOfDragCoverTheRange) {
+  FillNumbered(200);
+  EXPECT_EQ(Box->Bar().Part(TZVBar::zpThumb).Height(), 18);
+  const TPoint thumb = BarPoint(TZVBar::zpThumb);
+  Platform.MouseDown(*Form, thumb.X, thumb.Y);
+  Platform.MouseMove(*Form, thumb.X, thumb.Y + 17, ssLeft);
+  EXPECT_EQ(Box->Bar().Position(), 96.0f) << "half the range: round(193 * 17 / 34)";
+  Platform.MouseMove(*Form, thumb.X, thumb.Y + 80, ssLeft);
+  EXPECT_EQ(Box->Bar().Position(), 193.0f);
+  Platform.MouseUp(*Form, thumb.X, thumb.Y + 80);
+  EXPECT_EQ(Box->List().TopIndex(), 193);
+}
+
+TEST_F(PresetBox, TypeAheadFindsTheFirstItemBeginningWithWhatWasTypedWithin500Ms) {
+  Fill({"Alpha", "Abyss", "Bass", "Bells"});
+  Box->List().SetFocus();
+  Platform.Type(*Form, "a");
+  Platform.AdvanceTime(499);
+  Platform.Type(*Form, "B");
+  EXPECT_EQ(Box->ItemIndex(), 1) << "\"ab\" finds Abyss";
+  Platform.AdvanceTime(1000);
+  Platform.Type(*Form, "b");
+  EXPECT_EQ(Box->ItemIndex(), 2) << "a pause starts a new search";
+  Platform.PressKey(*Form, vkDelete);
+  EXPECT_EQ(Deletes, 1);
+}
+
+TEST_F(PresetBox, SettingTheIndexFromCodeIsReportedOnceAfterThePendingMessages) {
+  FillNumbered(20);
+  Box->SetItemIndex(15);
+  EXPECT_EQ(IndexReports, 0) << "not yet";
+  EXPECT_EQ(Box->Bar().Position(), static_cast<float>(Box->List().TopIndex())) << "the bar at once";
+  Application->ProcessMessages();
+  EXPECT_EQ(IndexReports, 1);
+  Box->SetItemIndex(15);
+  Application->ProcessMessages();
+  EXPECT_EQ(IndexReports, 1) << "the same index is not reported again";
+  Box->Items().Add("Another");
+  Application->ProcessMessages();
+  EXPECT_EQ(IndexReports, 2) << "after a change of the items it is";
+}
+
+TEST_F(PresetBox, RowsShowTheRowBackgroundAndTheSelectedOneIsFramed) {
+  Fill({"Bass", "Lead"});
+  Box->SetItemIndex(1);
+  Application->ProcessMessages();
+  const auto background = LoadSkinBitmap("FONT_BG");
+  const TPoint o = Box->List().FormOrigin();
+  EXPECT_EQ(PixelAt(o.X + 60, o.Y + 1), qvt::ColorOfPixel(background->Pixel(60, 1)));
+  EXPECT_EQ(PixelAt(o.X + 60, o.Y + 13), RGBColor(187, 255, 173)) << "top of the selected row";
+  const TBitmap& font = *qvt::SharedSkinImages().Font1;
+  const int glyph = 5 * ('B' - 32); // the first letter, drawn at (2, 3) of its row
+  int same = 0;
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 5; ++x)
+      same += PixelAt(o.X + 2 + x, o.Y + 3 + y) == qvt::ColorOfPixel(font.Pixel(glyph + x, y));
+  EXPECT_EQ(same, 40);
+}
+
+class NameEditor : public HeadlessTest {
+protected:
+  TZTextEdit* Edit = nullptr;
+  int Changes = 0, ButtonClicks = 0;
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    qvt::LoadSharedSkinImages();
+    Form->SetBounds(0, 0, 300, 100);
+    Edit = new TZTextEdit(Form);
+    Edit->SetParent(Form);
+    Edit->SetBounds(10, 10, 157, 17);
+    Edit->OnChange = [this](TObject*) { ++Changes; };
+    Edit->OnBtnClick = [this](TObject*) { ++ButtonClicks; };
+    Application->ProcessMessages();
+    Edit->SetFocus();
+  }
+};
+
+TEST_F(NameEditor, TextIsCutTo22CharactersAndEnterAloneFiresOnChange) {
+  Edit->SetText("123456789012345678901234567890");
+  EXPECT_EQ(Edit->Text(), "1234567890123456789012");
+  Edit->SetText("");
+  Platform.Type(*Form, "Bass");
+  EXPECT_EQ(Edit->Text(), "Bass");
+  EXPECT_EQ(Changes, 0);
+  Platform.PressKey(*Form, vkReturn);
+  EXPECT_EQ(Changes, 1);
+  Platform.Click(*Form, 10 + 150, 15);
+  EXPECT_EQ(ButtonClicks, 1);
+}
+
+TEST_F(NameEditor, EditingKeysSelectionClipboardAndUndo) {
+  Edit->SetText("Warm Pad");
+  Platform.PressKey(*Form, vkEnd);
+  Platform.PressKey(*Form, vkBack);
+  Platform.PressKey(*Form, vkHome);
+  Platform.PressKey(*Form, vkDelete);
+  EXPECT_EQ(Edit->Text(), "arm Pa");
+  Platform.PressKey(*Form, 'A', ssCtrl);
+  Platform.PressKey(*Form, 'X', ssCtrl);
+  EXPECT_EQ(Edit->Text(), "");
+  EXPECT_EQ(GetClipboardText(), "arm Pa");
+  Platform.PressKey(*Form, 'Z', ssCtrl);
+  EXPECT_EQ(Edit->Text(), "arm Pa");
+  SetClipboardText("W\nX");
+  Platform.PressKey(*Form, vkHome);
+  Platform.PressKey(*Form, 'V', ssCtrl);
+  EXPECT_EQ(Edit->Text(), "WXarm Pa") << "control characters are not pasted";
+  // Dragging from character 3 selects up to where the pointer stops.
+  Platform.MouseDown(*Form, 10 + 15, 15);
+  Platform.MouseMove(*Form, 10 + 27, 15, ssLeft);
+  Platform.MouseUp(*Form, 10 + 27, 15);
+  EXPECT_EQ(Edit->SelectedText(), "ar");
+}
+
+TEST_F(NameEditor, TheContextMenuOffersWhatCanBeDone) {
+  Edit->SetText("Lead");
+  SetClipboardText("");
+  std::vector<bool> enabled;
+  Platform.Then([&] {
+    for (int i = 0; i < Edit->Menu().Items()->Count(); ++i)
+      enabled.push_back(Edit->Menu().Items()->Items(i)->Enabled);
+    for (TForm* form : Application->Forms())
+      if (form != Form) Platform.PressKey(*form, vkEscape);
+  });
+  Platform.MouseDown(*Form, 20, 15, mbRight);
+  // Undo, -, Cut, Copy, Paste, -, Select All
+  EXPECT_EQ(enabled, (std::vector<bool>{false, true, false, false, false, true, true}));
+}
+
+TEST(BrndMenu, TheSubmenuDelayComesFromTheUsersSetting) {
+  EXPECT_EQ(qvt::MenuShowDelay(std::nullopt), 400u);
+  EXPECT_EQ(qvt::MenuShowDelay(std::string("250")), 250u);
+  EXPECT_EQ(qvt::MenuShowDelay(std::string("abc")), 0u);
+}
+
+TEST(BrndMenu, BuildingOperationsAndShortCuts) {
+  TBrndPopupMenu menu(nullptr);
+  std::vector<std::intptr_t> clicked;
+  const auto record = [&](TObject* sender) { clicked.push_back(static_cast<TComponent*>(sender)->Tag); };
+  TBrndSubmenuItem* speed = AddSubmenu(&menu, nullptr, "Pattern speed");
+  TBrndItem* half = AddRadioMenuItem(&menu, speed, "1/2", 7, record, 2);
+  TBrndItem* quarter = AddRadioMenuItem(&menu, speed, "1/4", 7, record, 4);
+  AddSeparator(&menu, nullptr);
+  TBrndItem* copy = AddMenuItem(&menu, nullptr, "Copy pattern", 9, record);
+  copy->ShortCut = {'C', ssCtrl};
+  EXPECT_EQ(copy->ShortCut.Text(), "Ctrl+C");
+  EXPECT_EQ(menu.Items()->Count(), 3);
+  EXPECT_EQ(speed->Count(), 2);
+  EXPECT_TRUE(half->RadioItem && half->GroupIndex == 7);
+  quarter->Click();
+  half->Click();
+  EXPECT_TRUE(half->Checked);
+  EXPECT_FALSE(quarter->Checked);
+  EXPECT_TRUE(menu.IsShortCut('C', ssCtrl));
+  EXPECT_FALSE(menu.IsShortCut('C', 0));
+  EXPECT_EQ(clicked, (std::vector<std::intptr_t>{4, 2, 9}));
+}
+
+} // namespace
