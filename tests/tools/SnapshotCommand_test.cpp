@@ -69,18 +69,21 @@ TEST_F(SnapshotCommand, ThePatternEditorAndAboutBoxHoldTheirControls) {
   EXPECT_GE(about.Height, 222u);
 }
 
-TEST_F(SnapshotCommand, TheDemoDrawsAPicture) {
-  ASSERT_EQ(Qvt("--demo -o " + Dir + "demo.png"), 0);
-  const TPngSize size = PngSize(Dir + "demo.png");
-  ASSERT_TRUE(size.Valid);
-  EXPECT_GT(size.Width, 25u);
-  EXPECT_GT(size.Height, 25u);
+TEST_F(SnapshotCommand, TheDemoAndTheControlsGalleryDrawPictures) {
+  for (const char* what : {"--demo", "--controls"}) {
+    ASSERT_EQ(Qvt(std::string(what) + " -o " + Dir + "picture.png"), 0) << what;
+    const TPngSize size = PngSize(Dir + "picture.png");
+    ASSERT_TRUE(size.Valid) << what;
+    EXPECT_GT(size.Width, 25u);
+    EXPECT_GT(size.Height, 25u);
+  }
 }
 
 TEST_F(SnapshotCommand, UnknownFormsAndIncompleteArgumentsAreRefused) {
   EXPECT_EQ(Qvt("--form settings -o " + Dir + "x.png"), 2);
   EXPECT_EQ(Qvt("--form main"), 2);
   EXPECT_EQ(Qvt("--demo --form main -o " + Dir + "x.png"), 2);
+  EXPECT_EQ(Qvt("--demo --controls -o " + Dir + "x.png"), 2);
   EXPECT_EQ(Qvt("-o " + Dir + "x.png"), 2);
   EXPECT_FALSE(std::filesystem::exists(Dir + "x.png"));
 }

@@ -1,6 +1,7 @@
 // qvt snapshot: the editor's skinned pictures rendered headless into PNG files.
 //   qvt snapshot --form main|patedit|about -o FILE.png   a form background
 //   qvt snapshot --demo -o FILE.png                      knobs, check buttons and text
+//   qvt snapshot --controls -o FILE.png                  every control class in its states
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 #include "platform/core/uForms.h"
 #include "platform/headless/uHeadlessPlatform.h"
 #include "tools/qvt/Commands.h"
+#include "tools/qvt/ControlsGallery.h"
 
 namespace qvt {
 
@@ -19,7 +21,8 @@ constexpr TColor kKnobTransparent = RGBColor(0, 255, 0);
 
 int Usage() {
   std::fprintf(stderr, "usage: qvt snapshot --form main|patedit|about -o FILE.png\n"
-                       "       qvt snapshot --demo -o FILE.png\n");
+                       "       qvt snapshot --demo -o FILE.png\n"
+                       "       qvt snapshot --controls -o FILE.png\n");
   return 2;
 }
 
@@ -109,10 +112,12 @@ std::unique_ptr<TForm> MakeForm(const std::string& form) {
 
 int RunSnapshot(const std::vector<std::string>& args) {
   std::string form, output;
-  bool demo = false;
+  bool demo = false, controls = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--demo")
       demo = true;
+    else if (args[i] == "--controls")
+      controls = true;
     else if (args[i] == "--form" && i + 1 < args.size())
       form = args[++i];
     else if (args[i] == "-o" && i + 1 < args.size())
@@ -120,14 +125,16 @@ int RunSnapshot(const std::vector<std::string>& args) {
     else
       return Usage();
   }
-  if (output.empty() || demo == !form.empty()) return Usage();
+  if (output.empty() || int(demo) + int(controls) + int(!form.empty()) != 1) return Usage();
 
   THeadlessPlatform platform;
   struct TSharedImages {
     TSharedImages() { LoadSharedSkinImages(); }
     ~TSharedImages() { FreeSharedSkinImages(); }
   } shared;
-  std::unique_ptr<TForm> window = demo ? std::make_unique<TDemoForm>() : MakeForm(form);
+  std::unique_ptr<TForm> window = demo       ? std::make_unique<TDemoForm>()
+                                  : controls ? MakeControlsGallery()
+                                             : MakeForm(form);
   if (!window) {
     std::fprintf(stderr, "qvt snapshot: unknown form '%s' (main, patedit or about)\n",
                  form.c_str());

@@ -18,8 +18,9 @@ void PrintUsage() {
                "                    list a bank file, write it as text, or pack text\n"
                "  render [PLUGIN.so] SONG.mid -o OUT.wav [options]\n"
                "                    play a MIDI file through the plug-in into a WAV file\n"
-               "  snapshot --form main|patedit|about -o FILE.png, snapshot --demo -o FILE.png\n"
-               "                    draw a form background or a demo of the skin\n"
+               "  snapshot --form main|patedit|about -o FILE.png, snapshot --demo -o FILE.png,\n"
+               "  snapshot --controls -o FILE.png\n"
+               "                    draw a form background, a demo of the skin or every control\n"
                "  --version         show the version of qvt and of the plug-in built with it\n");
 }
 
