@@ -40,7 +40,8 @@ test-tsan: deps
 	ctest --preset tsan -R Thread
 
 # The demo song through the plug-in with its start-up program: a WAV file, its picture, the figures.
-demo: build
+demo: configure
+	cmake --build --preset $(PRESET) --target Quivertone qvt
 	$(QVT) render $(PLUGIN) examples/demo.mid -o build/demo.wav --plot build/demo.png
 
 # Installation: per user by default (~/.vst/Quivertone/, which most hosts scan);
