@@ -9,7 +9,7 @@
 
 namespace qvt {
 
-// The chosen path (Windows-1252), or nothing when the user cancelled.
+// The chosen path (the file system's encoding), or nothing when the user cancelled.
 std::optional<std::string> RunFileDialog(const TFileDialogRequest& request);
 // Opens a document or web address; empty when it worked, else the reason.
 std::string OpenWithShell(std::string_view target);

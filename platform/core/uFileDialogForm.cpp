@@ -81,15 +81,15 @@ TFileDialogForm::TFileDialogForm(const qvt::TFileDialogRequest& request)
   FList->OnClick = [this](TObject*) {
     const int index = FList->ItemIndex();
     if (index >= 0 && !FEntries[static_cast<std::size_t>(index)].IsFolder)
-      FName->SetText(FEntries[static_cast<std::size_t>(index)].Name);
+      SetName(FEntries[static_cast<std::size_t>(index)].Name);
   };
   FList->OnDblClick = [this](TObject*) { OpenRow(FList->ItemIndex()); };
 
   const int fieldTop = FList->Top() + FList->Height() + 10;
   FName = new TDialogEdit(this);
   FName->SetBounds(kMargin + 70, fieldTop, kWidth - 2 * kMargin - 70, 21);
-  const std::string start = qvt::Win1252ToUtf8(request.FileName);
-  FName->SetText(qvt::Utf8ToWin1252(fs::path(start).filename().string()));
+  const std::string start = request.FileName;
+  SetName(fs::path(start).filename().string());
 
   const int buttonsTop = kHeight - kMargin - 23;
   FFilterButton = new TDialogButton(this, "");
@@ -104,11 +104,10 @@ TFileDialogForm::TFileDialogForm(const qvt::TFileDialogRequest& request)
 
   // The folder: the initial one, else that of the starting name, else the current one.
   std::error_code error;
-  fs::path folder = qvt::Win1252ToUtf8(request.InitialDir);
+  fs::path folder = request.InitialDir;
   if (folder.empty() || !fs::is_directory(folder, error)) folder = fs::path(start).parent_path();
   if (folder.empty() || !fs::is_directory(folder, error)) folder = fs::current_path(error);
-  FFolder = qvt::Utf8ToWin1252(fs::absolute(folder, error).lexically_normal().string());
-  if (FFolder.size() > 1 && FFolder.back() == '/') FFolder.pop_back();
+  SetFolder(fs::absolute(folder, error));
   FFilterButton->Caption = FFilters[0].Description;
   ReadFolder();
 }
@@ -119,15 +118,25 @@ std::optional<std::string> TFileDialogForm::Execute() {
   return FChosen;
 }
 
+void TFileDialogForm::SetFolder(const fs::path& folder) {
+  FFolder = folder.lexically_normal().string();
+  if (FFolder.size() > 1 && FFolder.back() == '/') FFolder.pop_back();
+}
+
+void TFileDialogForm::SetName(const std::string& name) {
+  FPickedName = name;
+  FName->SetText(qvt::Utf8ToWin1252(name));
+}
+
 void TFileDialogForm::ReadFolder() {
   FEntries.clear();
   std::error_code error;
-  const fs::path folder = qvt::Win1252ToUtf8(FFolder);
+  const fs::path folder = FFolder;
   if (folder.has_relative_path()) FEntries.push_back({"..", true});
   std::vector<TEntry> folders, files;
   for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
        !error && it != end; it.increment(error)) {
-    const std::string name = qvt::Utf8ToWin1252(it->path().filename().string());
+    const std::string name = it->path().filename().string();
     if (name.empty() || name[0] == '.') continue; // hidden entries stay hidden
     std::error_code typeError;
     if (it->is_directory(typeError))
@@ -141,7 +150,8 @@ void TFileDialogForm::ReadFolder() {
   FEntries.insert(FEntries.end(), folders.begin(), folders.end());
   FEntries.insert(FEntries.end(), files.begin(), files.end());
   FList->Clear();
-  for (const TEntry& entry : FEntries) FList->AddItem(entry.IsFolder ? entry.Name + "/" : entry.Name);
+  for (const TEntry& entry : FEntries)
+    FList->AddItem(qvt::Utf8ToWin1252(entry.IsFolder ? entry.Name + "/" : entry.Name));
   Invalidate();
 }
 
@@ -162,40 +172,41 @@ void TFileDialogForm::OpenRow(int index) {
   if (index < 0 || index >= static_cast<int>(FEntries.size())) return;
   const TEntry& entry = FEntries[static_cast<std::size_t>(index)];
   if (!entry.IsFolder) {
-    FName->SetText(entry.Name);
+    SetName(entry.Name);
     Accept();
     return;
   }
-  const fs::path folder = fs::path(qvt::Win1252ToUtf8(FFolder)) / qvt::Win1252ToUtf8(entry.Name);
-  FFolder = qvt::Utf8ToWin1252(folder.lexically_normal().string());
-  if (FFolder.size() > 1 && FFolder.back() == '/') FFolder.pop_back();
+  SetFolder(fs::path(FFolder) / entry.Name);
   ReadFolder();
   FList->SetItemIndex(FEntries.empty() ? -1 : 0);
 }
 
 void TFileDialogForm::Accept() {
-  std::string name = FName->Text();
-  if (name.empty()) return;
+  if (FName->Text().empty()) return;
+  // A name taken from the list keeps its exact bytes; a typed one is converted.
+  const std::string name =
+      FName->Text() == qvt::Utf8ToWin1252(FPickedName) ? FPickedName : qvt::Win1252ToUtf8(FName->Text());
   std::error_code error;
-  fs::path path = qvt::Win1252ToUtf8(name);
-  if (path.is_relative()) path = fs::path(qvt::Win1252ToUtf8(FFolder)) / path;
+  fs::path path = name;
+  if (path.is_relative()) path = fs::path(FFolder) / path;
   if (fs::is_directory(path, error)) {
-    FFolder = qvt::Utf8ToWin1252(path.lexically_normal().string());
-    if (FFolder.size() > 1 && FFolder.back() == '/') FFolder.pop_back();
-    FName->SetText("");
+    SetFolder(path);
+    SetName("");
     ReadFolder();
     return;
   }
   // A saved name without an extension gets the default one.
   if (FRequest.Save && !FRequest.DefaultExt.empty() && !path.has_extension())
-    path.replace_extension(qvt::Win1252ToUtf8(FRequest.DefaultExt));
-  Choose(qvt::Utf8ToWin1252(path.lexically_normal().string()));
+    path.replace_extension(FRequest.DefaultExt);
+  Choose(path.lexically_normal().string());
 }
 
 void TFileDialogForm::Choose(const std::string& path) {
   std::error_code error;
-  const bool exists = fs::exists(fs::path(qvt::Win1252ToUtf8(path)), error);
-  const std::string quoted = "\xAB" + path + "\xBB";
+  const bool exists = fs::exists(fs::path(path), error);
+  std::string quoted(1, '\xAB');
+  quoted += qvt::Utf8ToWin1252(path);
+  quoted += '\xBB';
   if (!FRequest.Save && !exists) {
     qvt::ShowMessageBox(quoted + "\r\nFile not found. Check the file name and try again.",
                         Caption, qvt::mbOk | qvt::mbIconWarning);
@@ -222,7 +233,7 @@ void TFileDialogForm::Paint() {
   c.Font.Style = fsBold;
   c.TextRect({kMargin, 0, Width() - kMargin, kStrip}, Caption, tfVerticalCenter | tfEndEllipsis);
   c.Font = qvt::DialogFont();
-  c.TextRect({kMargin, kStrip + 6, Width() - kMargin, kStrip + 24}, FFolder,
+  c.TextRect({kMargin, kStrip + 6, Width() - kMargin, kStrip + 24}, qvt::Utf8ToWin1252(FFolder),
              tfVerticalCenter | tfEndEllipsis);
   c.TextRect({kMargin, FName->Top(), FName->Left() - 4, FName->Top() + FName->Height()},
              "File name:", tfVerticalCenter);

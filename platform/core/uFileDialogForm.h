@@ -3,9 +3,10 @@
 // field, the filter button and OK / Cancel. Enter on a folder opens it, on a
 // file chooses it; Backspace in the list goes up; Escape cancels; Tab moves
 // between the parts. Opening demands an existing file, saving asks before it
-// replaces one. Texts and paths are Windows-1252, as the request's.
+// replaces one. Paths are in the file system's encoding, as the request's.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,11 +44,14 @@ private:
     std::vector<std::string> Patterns; // "*.qvt", "*.*"
   };
   struct TEntry {
-    std::string Name; // Windows-1252
+    std::string Name; // the file system's encoding
     bool IsFolder = false;
   };
 
   void ReadFolder();
+  void SetFolder(const std::filesystem::path& folder);
+  // Puts a file name into the name field (shown in Windows-1252).
+  void SetName(const std::string& name);
   bool Matches(const std::string& name) const;
   void Choose(const std::string& path);
   void NextFilter();
@@ -55,7 +59,8 @@ private:
   qvt::TFileDialogRequest FRequest;
   std::vector<TFilter> FFilters;
   std::size_t FFilter = 0;
-  std::string FFolder; // Windows-1252, without a trailing slash (but "/")
+  std::string FFolder; // without a trailing slash (but "/")
+  std::string FPickedName; // the last name put into the field, exact
   std::vector<TEntry> FEntries;
   std::optional<std::string> FChosen;
   TCustomListBox* FList = nullptr;

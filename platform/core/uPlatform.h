@@ -59,11 +59,11 @@ public:
 struct TFileDialogRequest {
   bool Save = false;
   TWindowHandle Owner = 0;
-  std::string Title;  // Windows-1252, as all the strings here
-  std::string Filter; // "Text (*.txt)|*.txt|All files (*.*)|*.*"
-  std::string InitialDir;
+  std::string Title;  // Windows-1252
+  std::string Filter; // Windows-1252: "Text (*.txt)|*.txt|All files (*.*)|*.*"
+  std::string InitialDir; // paths in the file system's encoding (UTF-8 on Linux)
   std::string DefaultExt; // without the dot
-  std::string FileName;   // the name the dialog starts with
+  std::string FileName;   // the name the dialog starts with, a path too
 };
 
 class TPlatform {
@@ -91,7 +91,7 @@ public:
   virtual void SetClipboardText(std::string_view text);
   virtual std::optional<std::string> ClipboardText();
 
-  // The chosen path, or nothing when cancelled.
+  // The chosen path (the file system's encoding), or nothing when cancelled.
   virtual std::optional<std::string> FileDialog(const TFileDialogRequest& request) = 0;
   // Opens a document or address with the desktop's handler. Empty when it
   // worked, else the reason.

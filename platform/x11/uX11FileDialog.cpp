@@ -63,9 +63,9 @@ std::string Joined(const std::vector<std::string>& items, const char* separator)
 
 // Where the dialog starts: the folder, with the suggested name in it.
 std::string StartPath(const TFileDialogRequest& request) {
-  std::string path = Win1252ToUtf8(request.InitialDir);
+  std::string path = request.InitialDir;
   if (!path.empty() && path.back() != '/') path += '/';
-  return path + Win1252ToUtf8(request.FileName);
+  return path + request.FileName;
 }
 
 bool IsReadable(int fd, int timeoutMs) {
@@ -166,7 +166,7 @@ std::optional<std::string> TX11Platform::FileDialog(const TFileDialogRequest& as
     // A program that exists but cannot run (exit 127) lets the next one try.
     if (WIFEXITED(status) && WEXITSTATUS(status) == 127) continue;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || answer.empty()) return std::nullopt;
-    return WithDefaultExtension(Utf8ToWin1252(answer), request);
+    return WithDefaultExtension(answer, request);
   }
   // Neither program is installed: the framework's own dialog.
   TFileDialogForm dialog(request);

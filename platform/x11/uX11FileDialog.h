@@ -15,8 +15,7 @@ namespace qvt {
 std::vector<std::string> FileDialogCommand(const std::string& program,
                                            const TFileDialogRequest& request);
 
-// The chosen name with the default extension added to a saved name that has
-// none (Windows-1252).
+// The chosen name with the default extension added to a saved name that has none.
 std::string WithDefaultExtension(const std::string& path, const TFileDialogRequest& request);
 
 } // namespace qvt

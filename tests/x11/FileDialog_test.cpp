@@ -22,7 +22,7 @@ qvt::TFileDialogRequest SaveBankRequest() {
                   "bank\xBB";
   request.Filter = "Banks (*.qvt)|*.qvt|All files (*.*)|*.*";
   request.InitialDir = "/home/u/Banks";
-  request.FileName = "Caf\xE9";
+  request.FileName = "Caf\xC3\xA9";
   request.DefaultExt = "qvt";
   return request;
 }
@@ -88,10 +88,10 @@ protected:
   }
 };
 
-TEST_F(FileDialog, TheChosenPathComesBackInWindows1252WithItsExtension) {
+TEST_F(FileDialog, TheChosenPathComesBackAsTheFileSystemHasItWithItsExtension) {
   FakeProgram("zenity", "/tmp/b\\303\\251nk\\n", 0);
   EXPECT_EQ(Platform->FileDialog(SaveBankRequest()),
-            std::optional<std::string>("/tmp/b\xE9nk.qvt"));
+            std::optional<std::string>("/tmp/b\xC3\xA9nk.qvt"));
   std::ifstream args(Folder / "zenity.args");
   std::string first;
   std::getline(args, first);
