@@ -105,6 +105,10 @@ public:
   int SelectedIndex() const { return Selected; }
   bool KeepVoice() const { return KeepVoiceFlag; }
   TProgramRecord EditBufferRecord() const { return EditBuffer.Record(); }
+  std::string EditBufferName() const { return EditBuffer.Name(); }
+  // The edit buffer's name field zero-filled, then `name` (at most 22 characters);
+  // nobody is told (the editor's preset commands store or insert the program next).
+  void SetEditBufferName(std::string_view name) { EditBuffer.SetName(name); }
   float StepRatio(int step) const { return Steps[step].load(std::memory_order_relaxed); }
 
   std::atomic<bool> EditorClosed{false}; // set by the editor bridge

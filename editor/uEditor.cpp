@@ -1,6 +1,10 @@
 #include "editor/uEditor.h"
 
+#include <cstring>
+
 #include "controls/uBitmapEx.h"
+#include "controls/uBrndMenu.h"
+#include "controls/uPresetBox.h"
 #include "core/uPlugin.h"
 #include "lib/uGlobals.h"
 #include "platform/core/uShell.h"
@@ -12,6 +16,12 @@
 namespace {
 constexpr int kFormWidth = 587;
 constexpr int kFormHeight = 320;
+
+void Place(TControl* control, TWinControl* parent, int left, int top) {
+  control->SetTop(top);
+  control->SetLeft(left);
+  control->SetParent(parent);
+}
 } // namespace
 
 std::string WebPageAddress(const std::string& helpFile) {
@@ -29,6 +39,17 @@ TFrmQuivertone::TFrmQuivertone(TComponent* AOwner) : TForm(AOwner) {
     SetBounds(0, 0, Background->Width(), Background->Height());
   else
     SetBounds(0, 0, kFormWidth, kFormHeight);
+  BuildMenus();
+
+  FNameEdit = new TZTextEdit(this);
+  FNameEdit->OnBtnClick = [this](TObject*) { AddPreset(); };
+  Place(FNameEdit, this, 407, 58);
+  FPresetBox = new TZPresetBox(this);
+  FPresetBox->PopupMenu = FPresetMenu;
+  FPresetBox->List().PopupMenu = FPresetMenu;
+  FPresetBox->OnItemIndexChange = [this](TObject*) { PresetSelected(); };
+  FPresetBox->OnItemsDelete = [this](TObject*) { DeletePreset(); };
+  Place(FPresetBox, this, 407, 82);
 }
 
 TFrmQuivertone::~TFrmQuivertone() { DestroyComponents(); }
@@ -38,6 +59,24 @@ void TFrmQuivertone::SetParam(int index, float value) {
   // The controls bound to the parameters take their values here.
   (void)index, (void)value;
   FUpdating = false;
+}
+
+void TFrmQuivertone::FillPresetList() {
+  if (!Plugin) return;
+  FPresetBox->Clear();
+  for (int i = 0; i < Plugin->BankCount(); ++i) {
+    const TProgramRecord& record = Plugin->BankProgram(i);
+    FPresetBox->AddItem(std::string(record.Name, strnlen(record.Name, sizeof record.Name)));
+  }
+}
+
+void TFrmQuivertone::DoShow() {
+  TForm::DoShow();
+  if (!Plugin) return;
+  FillPresetList();
+  FPresetBox->SetItemIndex(Plugin->SelectedIndex());
+  FQuantizeItem->Checked = Plugin->GetNotesQuantization();
+  FNameEdit->SetText(Plugin->EditBufferName());
 }
 
 void TFrmQuivertone::Paint() {
