@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
 
@@ -17,13 +16,6 @@
 namespace qvt {
 
 namespace {
-
-std::string DefaultPluginPath() {
-  std::error_code error;
-  const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return "Quivertone.so";
-  return (program.parent_path() / "Quivertone.so").string();
-}
 
 std::string Decibels(double level) {
   if (!(level > 0.0)) return "-inf dBFS";
