@@ -53,11 +53,7 @@ std::pair<std::int64_t, std::int64_t> SoundingPart(const TMidiSong& song, std::i
 
 TPhraseLevels MeasurePhrase(const std::string& pluginPath, const TBankProgram& program,
                             const TMidiSong& song) {
-  std::string error;
-  auto plugin = THostedPlugin::Load(pluginPath, error);
-  if (!plugin) throw std::runtime_error(error);
-  plugin->RecordRequests = false;
-  plugin->RecordAutomation = false;
+  auto plugin = LoadPluginForRender(pluginPath);
   TRenderOptions options;
   options.SampleRate = kSampleRate;
   options.BlockSize = kBlockSize;
@@ -146,9 +142,9 @@ std::vector<std::uint8_t> PhraseFile(const std::vector<TPhraseNote>& notes, doub
 TPhrase StandardPhrase() {
   // Two bars at 120 beats per minute: a rising figure, a legato turn, a run down, a held note.
   const std::vector<TPhraseNote> notes = {
-      {0.0, 0.9, 60},   {1.0, 0.45, 64}, {1.5, 0.45, 67}, {2.0, 1.0, 72},  {3.0, 0.55, 71},
-      {3.5, 0.55, 69},  {4.0, 0.25, 67}, {4.25, 0.25, 65}, {4.5, 0.25, 64}, {4.75, 0.25, 62},
-      {5.0, 1.9, 60},   {7.0, 0.45, 55}, {7.5, 0.5, 48}};
+      {0.0, 0.9, 60},  {1.0, 0.45, 64}, {1.5, 0.45, 67},  {2.0, 1.0, 72},  {3.0, 0.55, 71},
+      {3.5, 0.55, 69}, {4.0, 0.25, 67}, {4.25, 0.25, 65}, {4.5, 0.25, 64}, {4.75, 0.25, 62},
+      {5.0, 1.9, 60},  {7.0, 0.45, 55}, {7.5, 0.5, 48}};
   return {"standard", TMidiSong::Parse(PhraseFile(notes, 120.0))};
 }
 
@@ -164,8 +160,8 @@ std::vector<TProgramLevels> MeasureBank(const std::string& pluginPath,
   const auto work = [&] {
     for (std::size_t job; (job = next++) < total;) {
       try {
-        measured[job] = MeasurePhrase(pluginPath, programs[job / perProgram],
-                                      phrases[job % perProgram].Song);
+        measured[job] =
+            MeasurePhrase(pluginPath, programs[job / perProgram], phrases[job % perProgram].Song);
       } catch (...) {
         const std::lock_guard lock(failureLock);
         if (!failure) failure = std::current_exception();
@@ -173,8 +169,7 @@ std::vector<TProgramLevels> MeasureBank(const std::string& pluginPath,
       }
     }
   };
-  const auto threads = static_cast<std::size_t>(std::clamp<std::size_t>(
-      static_cast<std::size_t>(std::max(jobs, 1)), 1, std::max<std::size_t>(total, 1)));
+  const std::size_t threads = std::min(static_cast<std::size_t>(std::max(jobs, 1)), total);
   std::vector<std::thread> workers;
   for (std::size_t i = 1; i < threads; ++i) workers.emplace_back(work);
   work();

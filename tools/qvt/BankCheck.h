@@ -13,9 +13,9 @@
 namespace qvt {
 
 struct TCheckLimits {
-  double PeakDbfs = -1.0;    // highest sample, either channel
-  double Dc = 0.002;         // largest mean of one channel over a phrase's sounding part
-  double LoudnessDb = 3.0;   // largest distance of a program's loudness from the bank's median
+  double PeakDbfs = -1.0;  // highest sample, either channel
+  double Dc = 0.002;       // largest mean of one channel over a phrase's sounding part
+  double LoudnessDb = 3.0; // largest distance of a program's loudness from the bank's median
 };
 
 // A note of a phrase, in quarter notes from the start.
@@ -39,9 +39,9 @@ struct TPhrase {
 TPhrase StandardPhrase();
 
 struct TPhraseLevels {
-  double Peak = 0.0;    // largest magnitude, whole render (tail included)
-  double Dc = 0.0;      // largest magnitude of a channel's mean over the sounding part
-  double Rms = 0.0;     // both channels over the sounding part
+  double Peak = 0.0; // largest magnitude, whole render (tail included)
+  double Dc = 0.0;   // largest magnitude of a channel's mean over the sounding part
+  double Rms = 0.0;  // both channels over the sounding part
   std::int64_t NonFinite = 0;
 };
 

@@ -17,12 +17,13 @@ namespace qvt {
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: qvt bank list FILE.qvt\n"
-                       "       qvt bank dump FILE.qvt\n"
-                       "       qvt bank build SOURCE -o FILE.qvt\n"
-                       "       qvt bank check FILE.qvt [SONG.mid ...] [--plugin PLUGIN.so] [--jobs N]\n"
-                       "           every program through the plug-in: peak, DC offset and loudness\n"
-                       "           over a standard phrase and the songs; exits 1 when one fails\n");
+  std::fprintf(stderr,
+               "usage: qvt bank list FILE.qvt\n"
+               "       qvt bank dump FILE.qvt\n"
+               "       qvt bank build SOURCE -o FILE.qvt\n"
+               "       qvt bank check FILE.qvt [SONG.mid ...] [--plugin PLUGIN.so] [--jobs N]\n"
+               "           every program through the plug-in: peak, DC offset and loudness\n"
+               "           over a standard phrase and the songs; exits 1 when one fails\n");
   return 2;
 }
 

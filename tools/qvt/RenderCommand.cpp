@@ -31,11 +31,7 @@ int Render(const TRenderArguments& arguments) {
 
   const std::string pluginPath =
       arguments.PluginPath.empty() ? DefaultPluginPath() : arguments.PluginPath;
-  std::string error;
-  auto plugin = THostedPlugin::Load(pluginPath, error);
-  if (!plugin) throw std::runtime_error(error);
-  plugin->RecordRequests = false;
-  plugin->RecordAutomation = false;
+  auto plugin = LoadPluginForRender(pluginPath);
 
   TRenderOptions options;
   options.SampleRate = arguments.SampleRate;
