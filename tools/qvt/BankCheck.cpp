@@ -151,6 +151,9 @@ TPhrase StandardPhrase() {
 std::vector<TProgramLevels> MeasureBank(const std::string& pluginPath,
                                         const std::vector<TBankProgram>& programs,
                                         const std::vector<TPhrase>& phrases, int jobs) {
+  // The library's first load runs its initialisation; done here, before the workers start, it
+  // runs on one thread, and the workers' loads only count references to the loaded library.
+  const auto first = LoadPluginForRender(pluginPath);
   const std::size_t perProgram = phrases.size();
   const std::size_t total = programs.size() * perProgram;
   std::vector<TPhraseLevels> measured(total);
