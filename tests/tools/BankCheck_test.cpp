@@ -2,33 +2,21 @@
 // check names the programs that do not.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "tests/tools/QvtProcess.h"
 #include "tools/qvt/BankCheck.h"
 
 namespace {
 
 using qvt::TPhraseNote;
 
-// Runs qvt with the arguments; answers its standard output and error and sets the exit status.
 std::string Qvt(const std::string& arguments, int& status) {
-  std::string output;
-  status = -1;
-  if (std::FILE* pipe =
-          popen((std::string(QVT_TOOL_PATH) + " " + arguments + " 2>&1").c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-      output.append(buffer, n);
-    const int raw = pclose(pipe);
-    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  }
-  return output;
+  return qvt::test::RunQvt(arguments, status, true);
 }
 
 void WritePhrase(const std::string& path, const std::vector<TPhraseNote>& notes, double bpm) {
