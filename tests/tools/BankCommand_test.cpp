@@ -1,13 +1,13 @@
 // qvt bank: list, dump and build through the command line, and the round trip between them.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include "tests/tools/QvtProcess.h"
 
 namespace {
 
@@ -20,18 +20,9 @@ protected:
   }
   void TearDown() override { std::filesystem::remove_all(Dir); }
 
-  // Runs qvt with the arguments; answers its standard output and sets the exit status.
+  // Runs `qvt bank` with the arguments; answers its standard output and sets the exit status.
   std::string Qvt(const std::string& arguments, int& status) {
-    std::string output;
-    if (std::FILE* pipe = popen(
-            (std::string(QVT_TOOL_PATH) + " bank " + arguments + " 2>/dev/null").c_str(), "r")) {
-      char buffer[4096];
-      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        output.append(buffer, n);
-      const int raw = pclose(pipe);
-      status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    }
-    return output;
+    return qvt::test::RunQvt("bank " + arguments, status);
   }
   std::string Contents(const std::string& file) {
     std::ifstream in(file, std::ios::binary);

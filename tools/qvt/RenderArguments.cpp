@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <stdexcept>
 
 namespace qvt {
@@ -110,6 +111,13 @@ TRenderArguments ParseRenderArguments(const std::vector<std::string>& args) {
   if (parsed.BankPath.empty() != (parsed.Program < 0))
     throw std::invalid_argument("--bank and --program go together");
   return parsed;
+}
+
+std::string DefaultPluginPath() {
+  std::error_code error;
+  const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return "Quivertone.so";
+  return (program.parent_path() / "Quivertone.so").string();
 }
 
 } // namespace qvt

@@ -28,4 +28,7 @@ TRenderArguments ParseRenderArguments(const std::vector<std::string>& args);
 
 extern const char* const kRenderUsage;
 
+// Quivertone.so beside the running qvt program.
+std::string DefaultPluginPath();
+
 } // namespace qvt

@@ -67,7 +67,9 @@ TBankProgram ReadBankProgram(std::span<const std::uint8_t> bytes, int index) {
   return program;
 }
 
-TBankProgram LoadBankProgram(const std::string& path, int index) {
+namespace {
+
+std::vector<std::uint8_t> ReadBankFile(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) throw std::runtime_error(path + ": " + std::strerror(errno));
   std::vector<std::uint8_t> bytes;
@@ -76,11 +78,31 @@ TBankProgram LoadBankProgram(const std::string& path, int index) {
   while ((count = std::fread(buffer, 1, sizeof(buffer), file.get())) > 0)
     bytes.insert(bytes.end(), buffer, buffer + count);
   if (std::ferror(file.get())) throw std::runtime_error(path + ": " + std::strerror(errno));
+  return bytes;
+}
+
+} // namespace
+
+TBankProgram LoadBankProgram(const std::string& path, int index) {
+  const auto bytes = ReadBankFile(path);
   try {
     return ReadBankProgram(bytes, index);
   } catch (const std::runtime_error& error) {
     throw std::runtime_error(path + ": " + error.what());
   }
+}
+
+std::vector<TBankProgram> LoadBankPrograms(const std::string& path) {
+  const auto bytes = ReadBankFile(path);
+  std::vector<TBankProgram> programs;
+  try {
+    programs.push_back(ReadBankProgram(bytes, 0)); // checks the header
+    const int count = bytes[6] | bytes[7] << 8;
+    for (int index = 1; index < count; ++index) programs.push_back(ReadBankProgram(bytes, index));
+  } catch (const std::runtime_error& error) {
+    throw std::runtime_error(path + ": " + error.what());
+  }
+  return programs;
 }
 
 } // namespace qvt

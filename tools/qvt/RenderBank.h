@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace qvt {
 
@@ -19,5 +20,7 @@ struct TBankProgram {
 // layouts (versions 20 and 21) to the current one. Throws std::runtime_error naming the problem.
 TBankProgram ReadBankProgram(std::span<const std::uint8_t> bytes, int index);
 TBankProgram LoadBankProgram(const std::string& path, int index);
+// Every program of a bank file, in bank order; throws as LoadBankProgram does.
+std::vector<TBankProgram> LoadBankPrograms(const std::string& path);
 
 } // namespace qvt

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
 
@@ -18,13 +17,6 @@ namespace qvt {
 
 namespace {
 
-std::string DefaultPluginPath() {
-  std::error_code error;
-  const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return "Quivertone.so";
-  return (program.parent_path() / "Quivertone.so").string();
-}
-
 std::string Decibels(double level) {
   if (!(level > 0.0)) return "-inf dBFS";
   char text[32];
@@ -39,11 +31,7 @@ int Render(const TRenderArguments& arguments) {
 
   const std::string pluginPath =
       arguments.PluginPath.empty() ? DefaultPluginPath() : arguments.PluginPath;
-  std::string error;
-  auto plugin = THostedPlugin::Load(pluginPath, error);
-  if (!plugin) throw std::runtime_error(error);
-  plugin->RecordRequests = false;
-  plugin->RecordAutomation = false;
+  auto plugin = LoadPluginForRender(pluginPath);
 
   TRenderOptions options;
   options.SampleRate = arguments.SampleRate;

@@ -16,6 +16,15 @@ double ThreadCpuSeconds() {
 }
 } // namespace
 
+std::unique_ptr<THostedPlugin> LoadPluginForRender(const std::string& path) {
+  std::string error;
+  auto plugin = THostedPlugin::Load(path, error);
+  if (!plugin) throw std::runtime_error(error);
+  plugin->RecordRequests = false;
+  plugin->RecordAutomation = false;
+  return plugin;
+}
+
 std::vector<TScheduledEvent> ScheduleSong(const TMidiSong& song, double sampleRate) {
   std::vector<TScheduledEvent> events;
   events.reserve(song.Messages.size());

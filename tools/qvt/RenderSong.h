@@ -3,13 +3,19 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "tools/qvt/MidiFile.h"
 #include "tools/qvt/PluginHost.h"
 
 namespace qvt {
+
+// Loads a plug-in for rendering, with the logs of host requests and automation off (a long
+// render would fill them). Throws std::runtime_error naming the problem when it cannot load.
+std::unique_ptr<THostedPlugin> LoadPluginForRender(const std::string& path);
 
 // A channel message at its sample frame.
 struct TScheduledEvent {

@@ -16,6 +16,8 @@ void PrintUsage() {
                "  info PLUGIN.so    show the plug-in as a host sees it\n"
                "  bank list|dump FILE.qvt, bank build SOURCE -o FILE.qvt\n"
                "                    list a bank file, write it as text, or pack text\n"
+               "  bank check FILE.qvt [SONG.mid ...]\n"
+               "                    peak, DC offset and loudness of every program\n"
                "  render [PLUGIN.so] SONG.mid -o OUT.wav [options]\n"
                "                    play a MIDI file through the plug-in into a WAV file\n"
                "  snapshot --form main|patedit|about -o FILE.png, snapshot --demo -o FILE.png,\n"
