@@ -265,6 +265,16 @@ TEST_F(ZButtons, ToolButtonRepeatsAfterInitPauseEveryRepeatIntervalWhileHeldInsi
   EXPECT_EQ(clicks, (std::vector<std::uint64_t>{500, 600, 700, 900, 950}));
   EXPECT_EQ(button->InitPause, 500);
   EXPECT_EQ(button->RepeatInterval, 100);
+
+  // A dialog taking the mouse away ends the press: no more repeats, no click on release.
+  clicks.clear();
+  Platform.MouseDown(*Form, 15, 15);
+  Platform.AdvanceTime(550);
+  Form->SetCaptureControl(nullptr);
+  EXPECT_EQ(button->State(), TZButton::bsUp);
+  Platform.AdvanceTime(500);
+  Platform.MouseUp(*Form, 15, 15);
+  EXPECT_EQ(clicks.size(), 1u);
 }
 
 // A menu whose closing press is already waiting when it returns, as a press
