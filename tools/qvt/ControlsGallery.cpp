@@ -6,8 +6,11 @@
 #include "controls/uBitmapEx.h"
 #include "controls/uBrndMenu.h"
 #include "controls/uPresetBox.h"
+#include "controls/uZButtons.h"
+#include "controls/uZKnob.h"
 #include "platform/core/uApplication.h"
 #include "platform/core/uForms.h"
+#include "platform/headless/uHeadlessPlatform.h"
 
 namespace qvt {
 
@@ -88,6 +91,8 @@ public:
     auto* root = new TMenuPicture(this, *menu, *menu->Items(), 0);
     Place(root, 200, 28);
     Place(new TMenuPicture(this, *menu, *speed, 2), 200 + root->Width() - 2, 28);
+
+    KnobsAndButtons(12, 196);
   }
 
   void Paint() override {
@@ -95,18 +100,65 @@ public:
     Canvas().Font.Color = kLabel;
     Canvas().Font.Height = -11;
     Canvas().Brush.Style = bsClear;
-    for (const auto& [text, left] : FSections) Canvas().TextOut(left, 8, text);
+    for (const auto& [text, at] : FSections) Canvas().TextOut(at.X, at.Y, text);
   }
 
 private:
-  void Section(const std::string& text, int left) { FSections.emplace_back(text, left); }
+  void Section(const std::string& text, int left, int top = 8) {
+    FSections.emplace_back(text, TPoint{left, top});
+  }
+  // Knobs at 0, 64 and 127; check buttons off, half faded and on; the switch
+  // off, sliding and on; tool buttons up, held down, disabled and with a
+  // drop-down glyph; a push button and a close box.
+  void KnobsAndButtons(int left, int top) {
+    Section("Knobs and buttons", left, top);
+    top += 20;
+    for (int i = 0; i < 3; ++i) {
+      auto* knob = new TZKnob(this);
+      knob->SetValue(i / 2.0);
+      Place(knob, left + 30 * i, top);
+    }
+    TZCheckButton* checks[3];
+    TZSwitch* switches[3];
+    for (int i = 0; i < 3; ++i) {
+      Place(checks[i] = new TZCheckButton(this), left + 100 + 20 * i, top + 6);
+      Place(switches[i] = new TZSwitch(this), left + 170 + 24 * i, top + 8);
+    }
+    // The animations run on the snapshot's virtual clock.
+    auto let = [](unsigned ms) {
+      if (auto* headless = dynamic_cast<THeadlessPlatform*>(Application->Platform()))
+        headless->AdvanceTime(ms);
+    };
+    checks[2]->SetChecked(true);
+    switches[2]->SetValue(1);
+    let(50);
+    switches[1]->SetValue(1);
+    let(32);
+    checks[1]->SetChecked(true);
+    let(8 * TZCheckButton::kTickMs);
+
+    top += 34;
+    const char* glyphs[] = {"ZBTN_OPEN", "ZBTN_SAVE", "ZBTN_PANIC", "ZBTN_SEQ_DDM"};
+    TZButton* tools[4];
+    for (int i = 0; i < 4; ++i) {
+      Place(tools[i] = new TZButton(this), left + 26 * i, top);
+      tools[i]->LoadGlyph(glyphs[i]);
+    }
+    tools[1]->SetGroupIndex(1);
+    tools[1]->SetDown(true);
+    tools[2]->SetEnabled(false);
+    auto* push = new TZSButton(this);
+    push->SetCaption("Donation");
+    Place(push, left + 114, top);
+    Place(new TZCloseButton(this), left + 190, top + 4);
+  }
   void Place(TControl* control, int left, int top) {
     control->SetParent(this);
     control->SetLeft(left);
     control->SetTop(top);
   }
 
-  std::vector<std::pair<std::string, int>> FSections;
+  std::vector<std::pair<std::string, TPoint>> FSections;
 };
 
 } // namespace
