@@ -172,7 +172,7 @@ void TZTextSpinEdit::CancelMode() { Release(); }
 namespace {
 
 const TRect kSpinText{3, 3, 45, 16};
-const TRect kSpinArrows[6] = {{46, 1, 56, 9}, {56, 1, 66, 9}, {66, 1, 76, 9},
+const TRect kSpinArrows[6] = {{46, 1, 56, 9},  {56, 1, 66, 9},  {66, 1, 76, 9},
                               {46, 9, 56, 17}, {56, 9, 66, 17}, {66, 9, 76, 17}};
 const char* const kMenuCaptions[4] = {"Copy Value", "Paste Value", "Random Value", "Set 0"};
 
@@ -245,7 +245,8 @@ void TZSpinEdit::RedrawBuffer() {
   }
   int digits[6];
   DigitValues(digits);
-  for (int i = 0; i < 6; ++i) qvt::DrawDigit(canvas, *FDigits, digits[i], FKind.DigitRects[i].Left, 5);
+  for (int i = 0; i < 6; ++i)
+    qvt::DrawDigit(canvas, *FDigits, digits[i], FKind.DigitRects[i].Left, 5);
   if (HandleAllocated()) Repaint();
 }
 
@@ -316,6 +317,11 @@ void TZSpinEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 void TZSpinEdit::CancelMode() {
   HideCaretNow();
   Release();
+}
+
+void TZSpinEdit::EnabledChanged() {
+  if (!Enabled()) CancelMode();
+  TCustomControl::EnabledChanged();
 }
 
 void TZSpinEdit::DoExit() {
@@ -394,27 +400,27 @@ void TZSpinEdit::RunMenuCommand(int tag) {
 
 namespace {
 const TZSpinEdit::TKind kRatioKind{"ZSPINEDITRATIO",
-                                  "ZSPINERATIODISABLED",
-                                  0.0,
-                                  64.0,
-                                  4,
-                                  {{4, 5, 10, 16},
-                                   {10, 5, 16, 16},
-                                   {19, 5, 25, 16},
-                                   {25, 5, 31, 16},
-                                   {31, 5, 37, 16},
-                                   {37, 5, 43, 16}}};
-const TZSpinEdit::TKind kOffsetKind{"ZSPINEDITOFFSET",
-                                   "ZSPINEDITOFFSETDISABLED",
-                                   -999.99,
-                                   9999.99,
-                                   2,
+                                   "ZSPINERATIODISABLED",
+                                   0.0,
+                                   64.0,
+                                   4,
                                    {{4, 5, 10, 16},
                                     {10, 5, 16, 16},
-                                    {16, 5, 22, 16},
-                                    {22, 5, 28, 16},
+                                    {19, 5, 25, 16},
+                                    {25, 5, 31, 16},
                                     {31, 5, 37, 16},
                                     {37, 5, 43, 16}}};
+const TZSpinEdit::TKind kOffsetKind{"ZSPINEDITOFFSET",
+                                    "ZSPINEDITOFFSETDISABLED",
+                                    -999.99,
+                                    9999.99,
+                                    2,
+                                    {{4, 5, 10, 16},
+                                     {10, 5, 16, 16},
+                                     {16, 5, 22, 16},
+                                     {22, 5, 28, 16},
+                                     {31, 5, 37, 16},
+                                     {37, 5, 43, 16}}};
 
 // The step of arrow 0…5: the top row adds, the bottom row subtracts.
 double ArrowStep(int arrow, const double (&steps)[3]) {

@@ -151,6 +151,8 @@ public:
 
 protected:
   TZSpinEdit(TComponent* AOwner, const TKind& kind);
+  // Disabling also lets go of the caret and of a held arrow.
+  void EnabledChanged() override;
 
   virtual void RedrawBuffer();
   // Arrow 0…5: the kind's step.

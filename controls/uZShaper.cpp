@@ -9,15 +9,16 @@
 namespace {
 constexpr double kStepSize = 0.005; // of Shape and Reduction per step
 constexpr int kMaxSteps = 200;
+// The curve's area, and the phase from one column to the next: one cycle over 31 pixels.
+constexpr TRect kDrawRect{3, 3, 35, 30};
+constexpr double kPhaseStep = 2.0 * std::numbers::pi / (kDrawRect.Right - kDrawRect.Left - 1);
 
 // Values from outside (a host, a stored program) are kept to 0…1.
 float Unit(float value) { return std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f); }
 int StepsOf(float value) { return static_cast<int>(std::nearbyint(value * double(kMaxSteps))); }
 } // namespace
 
-TShapeBox::TShapeBox(TComponent* AOwner)
-    : TGraphicControl(AOwner),
-      FPhaseStep(2.0 * std::numbers::pi / (FDrawRect.Right - FDrawRect.Left - 1)) {
+TShapeBox::TShapeBox(TComponent* AOwner) : TGraphicControl(AOwner) {
   FBackground = LoadSkinBitmap("ZSHAPER");
   FBuffer.SetSize(FBackground->Width(), FBackground->Height());
   FBuffer.SetPenColor(187, 255, 173, 255);
@@ -68,15 +69,15 @@ double TShapeBox::CurveY(double phase) const {
   const double amount = std::clamp(2.0 * FShape - 1.0, -0.93, 1.0);
   const double v =
       std::clamp(std::nearbyint(FScale * WaveShape(amount, sample)) * FScaleInv, -1.0, 1.0);
-  const int half = (FDrawRect.Bottom - FDrawRect.Top) / 2;
-  return FDrawRect.Top + half - half * v;
+  const int half = (kDrawRect.Bottom - kDrawRect.Top) / 2;
+  return kDrawRect.Top + half - half * v;
 }
 
 void TShapeBox::RedrawBuffer() {
   FBuffer.Canvas().Copy(0, 0, *FBackground, FBackground->BoundsRect());
   double y = CurveY(0.0);
-  for (int x = FDrawRect.Left; x <= FDrawRect.Right - 2; ++x) {
-    const double next = CurveY((x - FDrawRect.Left + 1) * FPhaseStep);
+  for (int x = kDrawRect.Left; x <= kDrawRect.Right - 2; ++x) {
+    const double next = CurveY((x - kDrawRect.Left + 1) * kPhaseStep);
     FBuffer.LineF(x, y, x + 1, next);
     y = next;
   }

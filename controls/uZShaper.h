@@ -33,7 +33,6 @@ public:
 
   // The screen row of the curve at a phase in radians.
   double CurveY(double phase) const;
-  const TBitmapEx& Buffer() const { return FBuffer; }
 
   TNotifyEvent OnShapeChange;
   TNotifyEvent OnReductionChange;
@@ -53,8 +52,6 @@ private:
 
   std::unique_ptr<TBitmap> FBackground;
   TBitmapEx FBuffer;
-  TRect FDrawRect{3, 3, 35, 30};
-  double FPhaseStep;
   float FShape = 0.5f;
   int FShapeSteps = 100;
   TOscType FWaveForm = otSin;
