@@ -154,10 +154,10 @@ void TZTextSpinEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 }
 
 void TZTextSpinEdit::Release() {
+  FRepeat.Stop();
   if (FPressed < 0) return;
   FPressed = -1;
   RedrawBuffer();
-  FRepeat.Stop();
 }
 
 void TZTextSpinEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -291,22 +291,22 @@ void TZSpinEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
     return;
   }
   HideCaretNow();
-  FPressed = -1;
   for (int arrow = 0; arrow < 6; ++arrow)
     if (kSpinArrows[arrow].Contains(p)) {
       FPressed = arrow;
       RedrawBuffer();
-      FRepeat.Start();
+      FRepeat.Start(); // goes on at its pace when another arrow is already held
       return;
     }
+  Release();
   if (Button == mbRight) OpenMenu(X, Y);
 }
 
 void TZSpinEdit::Release() {
+  FRepeat.Stop();
   if (FPressed < 0) return;
   FPressed = -1;
   RedrawBuffer();
-  FRepeat.Stop();
 }
 
 void TZSpinEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -394,9 +394,7 @@ void TZSpinEdit::RunMenuCommand(int tag) {
   }
 }
 
-// --- TZSpinEditRatio ----------------------------------------------------------------
-
-// --- TZSpinEditRatio ----------------------------------------------------------------
+// --- TZSpinEditRatio and TZSpinEditOffset ------------------------------------------
 
 namespace {
 const TZSpinEdit::TKind kRatioKind{"ZSPINEDITRATIO",
@@ -562,10 +560,10 @@ void TZScemEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 }
 
 void TZScemEdit::Release() {
+  FRepeat.Stop();
   if (FPressed < 0) return;
   FPressed = -1;
   RedrawBuffer();
-  FRepeat.Stop();
 }
 
 void TZScemEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {

@@ -169,6 +169,22 @@ TEST_F(Editors, ADisabledSpinEditorShowsOnlyItsDisabledFaceAndTakesNoClicks) {
   EXPECT_DOUBLE_EQ(e->RealValue(), 42);
 }
 
+TEST_F(Editors, APressElsewhereOrDisablingLetsGoOfAHeldArrow) {
+  auto* e = Place<TZSpinEditRatio>();
+  Press(70, 4);
+  Press(20, 8, mbMiddle);
+  Platform.AdvanceTime(5000);
+  Release(20, 8, mbMiddle);
+  Release(70, 4);
+  EXPECT_EQ(Changes.size(), 1u);
+  Press(70, 4); // the schedule starts afresh
+  Platform.AdvanceTime(399);
+  EXPECT_EQ(Changes.size(), 2u);
+  e->SetEnabled(false);
+  Platform.AdvanceTime(2000);
+  EXPECT_EQ(Changes.size(), 2u);
+}
+
 TEST_F(Editors, EachArrowStepsByItsKindsAmountAndShowsItselfPressedWhileHeld) {
   struct TCase {
     bool Ratio;
