@@ -69,6 +69,50 @@ std::string FormatFixed(double value, int decimals) {
   return result.ec == std::errc() ? std::string(text, result.ptr) : std::string();
 }
 
+// --- selectors with two arrows ---------------------------------------------------
+
+TArrowSelector::TArrowSelector(TComponent* AOwner, const TRect& up, const TRect& down)
+    : TCustomControl(AOwner), FArrows{up, down},
+      FRepeat(20, [this] { Step(FPressed == 0 ? 1 : -1); }) {
+  FSpinDown = LoadSkinBitmap("SPIN-BTN-DN");
+  ControlStyle = csCaptureMouse | csClickEvents | csDoubleClicks | csOpaque;
+}
+
+void TArrowSelector::DrawPressedArrow(int downTop) {
+  if (FPressed < 0) return;
+  const TRect& r = FArrows[FPressed];
+  FBuffer.Canvas().Copy(r.Left, r.Top, *FSpinDown,
+                        Bounds(0, FPressed == 0 ? 0 : downTop, r.Width(), r.Height()));
+}
+
+void TArrowSelector::Paint() { Canvas().Copy(0, 0, FBuffer, FBuffer.BoundsRect()); }
+
+void TArrowSelector::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TCustomControl::MouseDown(Button, Shift, X, Y);
+  if (Button != mbLeft || (Shift & ssDouble)) return;
+  for (int arrow = 0; arrow < 2; ++arrow)
+    if (FArrows[arrow].Contains({X, Y})) {
+      FPressed = arrow;
+      RedrawBuffer();
+      FRepeat.Start();
+      return;
+    }
+}
+
+void TArrowSelector::Release() {
+  FRepeat.Stop();
+  if (FPressed < 0) return;
+  FPressed = -1;
+  RedrawBuffer();
+}
+
+void TArrowSelector::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  Release();
+  TCustomControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TArrowSelector::CancelMode() { Release(); }
+
 } // namespace qvt
 
 namespace {
@@ -85,16 +129,10 @@ std::mt19937& RandomEngine() {
 
 // --- TZTextSpinEdit -----------------------------------------------------------------
 
-namespace {
-const TRect kTextArrows[2] = {{67, 2, 76, 9}, {67, 10, 76, 18}};
-} // namespace
-
 TZTextSpinEdit::TZTextSpinEdit(TComponent* AOwner)
-    : TCustomControl(AOwner), FRepeat(20, [this] { Step(); }) {
+    : TArrowSelector(AOwner, {67, 2, 76, 9}, {67, 10, 76, 18}) {
   FBackground = LoadSkinBitmap("WAVESELECTOR");
   FBuffer = *FBackground;
-  FSpinDown = LoadSkinBitmap("SPIN-BTN-DN");
-  ControlStyle = csCaptureMouse | csClickEvents | csDoubleClicks | csOpaque;
   SetBounds(Left(), Top(), 78, 19);
   RedrawBuffer();
 }
@@ -129,43 +167,9 @@ void TZTextSpinEdit::RedrawBuffer() {
   FBuffer.Canvas().Copy(0, 0, *FBackground, FBackground->BoundsRect());
   if (const TBitmap* font = qvt::SharedSkinImages().Font1.get())
     qvt::DrawFont1Text(FBuffer.Canvas(), *font, ItemText(FRealValue), 5, 6);
-  if (FPressed >= 0) {
-    const TRect& r = kTextArrows[FPressed];
-    FBuffer.Canvas().Copy(r.Left, r.Top, *FSpinDown,
-                          Bounds(0, FPressed == 0 ? 0 : 8, r.Width(), r.Height()));
-  }
+  DrawPressedArrow(8);
   if (HandleAllocated()) Repaint();
 }
-
-void TZTextSpinEdit::Paint() { Canvas().Copy(0, 0, FBuffer, FBuffer.BoundsRect()); }
-
-void TZTextSpinEdit::Step() { SetRealValue(FRealValue + (FPressed == 0 ? 1 : -1)); }
-
-void TZTextSpinEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TCustomControl::MouseDown(Button, Shift, X, Y);
-  if (Button != mbLeft || (Shift & ssDouble)) return;
-  for (int arrow = 0; arrow < 2; ++arrow)
-    if (kTextArrows[arrow].Contains({X, Y})) {
-      FPressed = arrow;
-      RedrawBuffer();
-      FRepeat.Start();
-      return;
-    }
-}
-
-void TZTextSpinEdit::Release() {
-  FRepeat.Stop();
-  if (FPressed < 0) return;
-  FPressed = -1;
-  RedrawBuffer();
-}
-
-void TZTextSpinEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  Release();
-  TCustomControl::MouseUp(Button, Shift, X, Y);
-}
-
-void TZTextSpinEdit::CancelMode() { Release(); }
 
 // --- TZSpinEdit ---------------------------------------------------------------------
 
@@ -492,19 +496,17 @@ void TZSpinEditOffset::TypeChar(char ch) {
 // --- TZScemEdit ---------------------------------------------------------------------
 
 namespace {
-const TRect kSchemeArrows[2] = {{67, 18, 77, 26}, {67, 26, 77, 34}};
 constexpr int kSchemeHeight = 25;
 } // namespace
 
 TZScemEdit::TZScemEdit(TComponent* AOwner)
-    : TCustomControl(AOwner), FRepeat(20, [this] { Step(); }) {
+    : TArrowSelector(AOwner, {67, 18, 77, 26}, {67, 26, 77, 34}) {
   FBackground = LoadSkinBitmap("SCHEMEDIT");
   FBuffer = *FBackground;
   FBuffer.PixelFormat = pf24bit;
   FSchemes = LoadSkinBitmap("SCHEMES");
-  FSpinDown = LoadSkinBitmap("SPIN-BTN-DN");
   FDigits = LoadSkinBitmap("DIGITS-9");
-  ControlStyle = csCaptureMouse | csClickEvents | csDoubleClicks | csOpaque | csReplicatable;
+  ControlStyle |= csReplicatable;
   SetBounds(Left(), Top(), 79, 35);
   RedrawBuffer();
 }
@@ -523,8 +525,8 @@ void TZScemEdit::SetValue(double value) {
   RedrawBuffer();
 }
 
-void TZScemEdit::Step() {
-  FIndex = std::clamp(FIndex + (FPressed == 0 ? 1 : -1), 1, FMaxValue);
+void TZScemEdit::Step(int direction) {
+  FIndex = std::clamp(FIndex + direction, 1, FMaxValue);
   RedrawBuffer();
   if (OnChange) OnChange(this);
 }
@@ -536,39 +538,9 @@ void TZScemEdit::RedrawBuffer() {
   canvas.Copy(5, 5, *FBackground, Bounds(5, 5, FSchemes->Width(), kSchemeHeight));
   canvas.Copy(5, 5, *FSchemes,
               Bounds(0, kSchemeHeight * (FIndex - 1), FSchemes->Width(), kSchemeHeight));
-  if (FPressed < 0) {
+  if (ArrowPressed())
+    DrawPressedArrow(7);
+  else
     canvas.Copy(67, 18, *FBackground, Bounds(67, 18, 20, 16));
-  } else {
-    const TRect& r = kSchemeArrows[FPressed];
-    canvas.Copy(r.Left, r.Top, *FSpinDown, Bounds(0, FPressed == 0 ? 0 : 7, r.Width(), r.Height()));
-  }
   if (HandleAllocated()) Repaint();
 }
-
-void TZScemEdit::Paint() { Canvas().Copy(0, 0, FBuffer, FBuffer.BoundsRect()); }
-
-void TZScemEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TCustomControl::MouseDown(Button, Shift, X, Y);
-  if (Button != mbLeft || (Shift & ssDouble)) return;
-  for (int arrow = 0; arrow < 2; ++arrow)
-    if (kSchemeArrows[arrow].Contains({X, Y})) {
-      FPressed = arrow;
-      RedrawBuffer();
-      FRepeat.Start();
-      return;
-    }
-}
-
-void TZScemEdit::Release() {
-  FRepeat.Stop();
-  if (FPressed < 0) return;
-  FPressed = -1;
-  RedrawBuffer();
-}
-
-void TZScemEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  Release();
-  TCustomControl::MouseUp(Button, Shift, X, Y);
-}
-
-void TZScemEdit::CancelMode() { Release(); }

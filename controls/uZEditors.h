@@ -48,11 +48,43 @@ bool ParseValueText(std::string_view text, double& value);
 // `value` with `decimals` digits after '.', whatever the process locale.
 std::string FormatFixed(double value, int decimals);
 
+// A selector with an up and a down arrow drawn into a buffer of its own: a
+// left press on an arrow (not the second press of a double click) shows it
+// pressed, steps, and repeats until the release.
+class TArrowSelector : public TCustomControl {
+public:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void CancelMode() override;
+  void CreateWnd() override { RedrawBuffer(); }
+
+protected:
+  TArrowSelector(TComponent* AOwner, const TRect& up, const TRect& down);
+  virtual void RedrawBuffer() = 0;
+  // +1 for the up arrow, −1 for the down arrow.
+  virtual void Step(int direction) = 0;
+  // Draws the pressed arrow, if any, into the buffer from SPIN-BTN-DN: the
+  // up arrow from (0, 0), the down arrow from (0, downTop).
+  void DrawPressedArrow(int downTop);
+  bool ArrowPressed() const { return FPressed >= 0; }
+
+  TBitmap FBuffer;
+  std::unique_ptr<TBitmap> FSpinDown;
+
+private:
+  void Release();
+
+  TRect FArrows[2];
+  int FPressed = -1; // −1 none, 0 up, 1 down
+  TAutoRepeat FRepeat;
+};
+
 } // namespace qvt
 
 // The waveform selector (78×19): "1 Sine" … "4 Inv Saw" in the FONT1 font,
 // and an up and a down arrow.
-class TZTextSpinEdit : public TCustomControl {
+class TZTextSpinEdit : public qvt::TArrowSelector {
 public:
   explicit TZTextSpinEdit(TComponent* AOwner);
 
@@ -71,26 +103,14 @@ public:
 
   TNotifyEvent OnChange;
 
-  void Paint() override;
-  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  void CancelMode() override;
-  void CreateWnd() override { RedrawBuffer(); }
-
 protected:
-  virtual void RedrawBuffer();
+  void RedrawBuffer() override;
+  void Step(int direction) override { SetRealValue(FRealValue + direction); }
 
 private:
-  void Step();
-  void Release();
-
   std::unique_ptr<TBitmap> FBackground;
-  TBitmap FBuffer;
-  std::unique_ptr<TBitmap> FSpinDown;
   int FRealValue = 0;
   int FMaxValue = 3;
-  int FPressed = -1; // −1 none, 0 up, 1 down
-  qvt::TAutoRepeat FRepeat;
 };
 
 // A numeric editor (78×19) of six digits in the DIGITS-9 font: a caret for
@@ -222,7 +242,7 @@ protected:
 
 // The scheme selector (79×35): the picture and number of one of the
 // synthesis schemes, with an up and a down arrow.
-class TZScemEdit : public TCustomControl {
+class TZScemEdit : public qvt::TArrowSelector {
 public:
   explicit TZScemEdit(TComponent* AOwner);
 
@@ -235,26 +255,15 @@ public:
 
   TNotifyEvent OnChange;
 
-  void Paint() override;
-  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  void CancelMode() override;
-  void CreateWnd() override { RedrawBuffer(); }
-
 protected:
-  virtual void RedrawBuffer();
+  void RedrawBuffer() override;
+  // Also at the ends of the range, where the index stays, OnChange fires.
+  void Step(int direction) override;
 
 private:
-  void Step();
-  void Release();
-
   std::unique_ptr<TBitmap> FBackground;
-  TBitmap FBuffer;
   std::unique_ptr<TBitmap> FSchemes;
-  std::unique_ptr<TBitmap> FSpinDown;
   std::unique_ptr<TBitmap> FDigits;
   int FIndex = 1;
   int FMaxValue = 9;
-  int FPressed = -1; // −1 none, 0 up, 1 down
-  qvt::TAutoRepeat FRepeat;
 };
