@@ -6,8 +6,8 @@
 #include <random>
 
 #include "controls/uBitmapEx.h"
+#include "controls/uBrndMenu.h"
 #include "platform/core/uClipboard.h"
-#include "platform/core/uMenus.h"
 
 namespace qvt {
 
@@ -205,16 +205,10 @@ TZSpinEdit::TZSpinEdit(TComponent* AOwner, const TKind& kind)
   FBuffer.SetSize(Width(), Height());
   FBuffer.PixelFormat = pf24bit;
 
-  FMenu = MenuFactory ? MenuFactory(this) : new TPopupMenu(this);
-  for (int tag = 0; tag < 4; ++tag) {
-    auto* item = new TMenuItem(FMenu);
-    item->Caption = kMenuCaptions[tag];
-    item->Tag = tag;
-    item->OnClick = [this](TObject* sender) {
-      RunMenuCommand(static_cast<int>(static_cast<TMenuItem*>(sender)->Tag));
-    };
-    FMenu->Items()->Add(item);
-  }
+  FMenu = new TBrndPopupMenu(this);
+  for (int tag = 0; tag < 4; ++tag)
+    AddMenuItem(FMenu, nullptr, kMenuCaptions[tag], tag,
+                [this, tag](TObject*) { RunMenuCommand(tag); });
 }
 
 TZSpinEdit::~TZSpinEdit() { HideCaretNow(); }

@@ -16,7 +16,7 @@
 #include "platform/core/uControls.h"
 #include "platform/core/uTimer.h"
 
-class TPopupMenu;
+class TBrndPopupMenu;
 
 namespace qvt {
 
@@ -121,10 +121,6 @@ class TZSpinEdit : public TCustomControl {
 public:
   ~TZSpinEdit() override;
 
-  // Makes the context menu of each editor created afterwards (a plain
-  // TPopupMenu when empty); the skinned menu plugs in here.
-  static inline std::function<TPopupMenu*(TComponent* owner)> MenuFactory;
-
   double RealValue() const { return FRealValue; }
   // Rounds to the kind's decimals; a different value is limited to
   // MinValue…MaxValue, stored, drawn and announced.
@@ -143,7 +139,7 @@ public:
   // The digit (1…6) the caret stands under, and whether it shows.
   int CaretPosition() const { return FCaretPos; }
   bool CaretShown() const { return FCaretShown; }
-  TPopupMenu* ContextMenu() const { return FMenu; }
+  TBrndPopupMenu* ContextMenu() const { return FMenu; }
 
   TNotifyEvent OnChange;
 
@@ -205,7 +201,7 @@ private:
   int FCaretPos = 1;
   bool FCaretShown = false;
   int FPressed = -1; // −1 none, 0…5
-  TPopupMenu* FMenu = nullptr;
+  TBrndPopupMenu* FMenu = nullptr;
   qvt::TAutoRepeat FRepeat;
 };
 

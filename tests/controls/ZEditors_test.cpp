@@ -8,10 +8,10 @@
 #include <set>
 
 #include "controls/uBitmapEx.h"
+#include "controls/uBrndMenu.h"
 #include "controls/uZEditors.h"
 #include "platform/core/uClipboard.h"
 #include "platform/core/uMenuLoop.h"
-#include "platform/core/uMenus.h"
 #include "tests/platform/HeadlessFixture.h"
 
 namespace {
