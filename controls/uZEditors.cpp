@@ -194,7 +194,7 @@ std::string SixDigits(long long n) {
 
 TZSpinEdit::TZSpinEdit(TComponent* AOwner, const TKind& kind)
     : TCustomControl(AOwner), FKind(kind), FMinValue(kind.HardMin), FMaxValue(kind.HardMax),
-      FHardMin(kind.HardMin), FHardMax(kind.HardMax), FRepeat(50, [this] { SpinStep(FPressed); }) {
+      FRepeat(50, [this] { SpinStep(FPressed); }) {
   FFace = LoadSkinBitmap(kind.Face);
   FDisabledFace = LoadSkinBitmap(kind.DisabledFace);
   FSpinDown = LoadSkinBitmap("SPIN-BTN-DN");
@@ -225,12 +225,12 @@ void TZSpinEdit::SetRealValue(double value) {
 
 void TZSpinEdit::SetMaxValue(double value) {
   if (value == FMaxValue || std::isnan(value)) return;
-  FMaxValue = std::clamp(value, FHardMin, FHardMax);
+  FMaxValue = std::clamp(value, FKind.HardMin, FKind.HardMax);
 }
 
 void TZSpinEdit::SetMinValue(double value) {
   if (value == FMinValue || std::isnan(value)) return;
-  FMinValue = std::clamp(value, FHardMin, FHardMax);
+  FMinValue = std::clamp(value, FKind.HardMin, FKind.HardMax);
 }
 
 void TZSpinEdit::RedrawBuffer() {

@@ -29,7 +29,6 @@ public:
   TAutoRepeat(int lastMedium, std::function<void()> step);
   void Start();
   void Stop();
-  bool Running() const { return FTimer.Enabled(); }
   // 400 ms after counts 1–3, 300 after 4–5, 200 after 6–7, 150 after 8–10,
   // 100 up to lastMedium, then 50.
   static unsigned IntervalAfter(int count, int lastMedium);
@@ -133,8 +132,8 @@ public:
   virtual void SetMaxValue(double value);
   double MinValue() const { return FMinValue; }
   virtual void SetMinValue(double value);
-  double HardMin() const { return FHardMin; }
-  double HardMax() const { return FHardMax; }
+  double HardMin() const { return FKind.HardMin; }
+  double HardMax() const { return FKind.HardMax; }
 
   // The digit (1…6) the caret stands under, and whether it shows.
   int CaretPosition() const { return FCaretPos; }
@@ -197,7 +196,6 @@ private:
   TBitmap FBuffer;
   double FRealValue = 0.0;
   double FMinValue, FMaxValue;
-  double FHardMin, FHardMax;
   int FCaretPos = 1;
   bool FCaretShown = false;
   int FPressed = -1; // −1 none, 0…5
