@@ -89,7 +89,8 @@ void TArrowSelector::Paint() { Canvas().Copy(0, 0, FBuffer, FBuffer.BoundsRect()
 
 void TArrowSelector::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomControl::MouseDown(Button, Shift, X, Y);
-  if (Button != mbLeft || (Shift & ssDouble)) return;
+  // A disabled control may still hold the mouse from before; it takes nothing.
+  if (Button != mbLeft || (Shift & ssDouble) || !Enabled()) return;
   for (int arrow = 0; arrow < 2; ++arrow)
     if (FArrows[arrow].Contains({X, Y})) {
       FPressed = arrow;
@@ -278,6 +279,8 @@ void TZSpinEdit::HideCaretNow() {
 }
 
 void TZSpinEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  // A disabled control may still hold the mouse from before; it takes nothing.
+  if (!Enabled()) return;
   if (CanFocus()) SetFocus();
   TCustomControl::MouseDown(Button, Shift, X, Y);
   const TPoint p{X, Y};

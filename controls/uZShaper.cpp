@@ -91,7 +91,7 @@ void TShapeBox::Paint() { Canvas().Copy(0, 0, FBuffer, FBuffer.BoundsRect()); }
 
 void TShapeBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TGraphicControl::MouseDown(Button, Shift, X, Y);
-  if (Button != mbLeft || (Shift & ssDouble)) return;
+  if (Button != mbLeft || (Shift & ssDouble) || !Enabled()) return;
   FAnchorX = X - FReductionSteps;
   FAnchorY = Y + FShapeSteps;
   FDragging = true;

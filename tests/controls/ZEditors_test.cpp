@@ -160,16 +160,7 @@ TEST_F(Editors, SpinEditorsRoundTheirValueAndShowSixDigits9CellsOverTheirFace) {
   }
 }
 
-TEST_F(Editors, ADisabledSpinEditorShowsOnlyItsDisabledFaceAndTakesNoClicks) {
-  auto* e = Place<TZSpinEditOffset>();
-  e->SetRealValue(42);
-  e->SetEnabled(false);
-  EXPECT_TRUE(SamePicture(Platform.ControlPicture(*e), *Skin("ZSPINEDITOFFSETDISABLED")));
-  Click(70, 4);
-  EXPECT_DOUBLE_EQ(e->RealValue(), 42);
-}
-
-TEST_F(Editors, APressElsewhereOrDisablingLetsGoOfAHeldArrow) {
+TEST_F(Editors, APressElsewhereOrDisablingLetsGoOfAHeldArrowAndDisabledShowsItsOwnFace) {
   auto* e = Place<TZSpinEditRatio>();
   Press(70, 4);
   Press(20, 8, mbMiddle);
@@ -182,6 +173,10 @@ TEST_F(Editors, APressElsewhereOrDisablingLetsGoOfAHeldArrow) {
   EXPECT_EQ(Changes.size(), 2u);
   e->SetEnabled(false);
   Platform.AdvanceTime(2000);
+  Release(70, 4);
+  EXPECT_EQ(Changes.size(), 2u);
+  EXPECT_TRUE(SamePicture(Platform.ControlPicture(*e), *Skin("ZSPINERATIODISABLED")));
+  Click(70, 4);
   EXPECT_EQ(Changes.size(), 2u);
 }
 
@@ -343,10 +338,7 @@ TEST_F(Editors, ARightPressOutsideTheArrowsOpensTheMenuWithPasteOnlyForNumbers) 
   EXPECT_DOUBLE_EQ(e->RealValue(), 2.5);
   EXPECT_EQ(pasteEnabled, (std::vector<bool>{false, true}));
   const char* captions[] = {"Copy Value", "Paste Value", "Random Value", "Set 0"};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(e->ContextMenu()->Items()->Items(i)->Caption, captions[i]);
-    EXPECT_EQ(e->ContextMenu()->Items()->Items(i)->Tag, i);
-  }
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(e->ContextMenu()->Items()->Items(i)->Caption, captions[i]);
   Click(70, 12, mbRight); // on an arrow: a step, no menu
   EXPECT_DOUBLE_EQ(e->RealValue(), 2.4999);
   EXPECT_EQ(Platform.StepsLeft(), 0u);
