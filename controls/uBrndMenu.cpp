@@ -14,9 +14,8 @@ constexpr TColor kInk = RGBColor(187, 255, 173);
 constexpr TColor kSelected = RGBColor(58, 88, 72);
 constexpr TColor kDisabled = RGBColor(100, 130, 108);
 constexpr int kRowHeight = 18;
-constexpr int kGutter = 22;
 constexpr int kShortCutGap = 24;
-constexpr int kArrowSpace = 16;
+constexpr int kArrowSpace = 20; // as the base menu keeps for the submenu arrow
 
 // The one menu font: Tahoma at 8 points where it is installed, else the sans-serif face.
 const TFont& MenuFont() {
@@ -104,11 +103,11 @@ void TBrndPopupMenu::PlaySound(const char* eventName) {
 
 TSize TBrndPopupMenu::MeasureItem(TCanvas& canvas, const TMenuItem& item) {
   if (item.IsLine()) return {0, 7};
-  canvas.Font = Font;
-  int width = kGutter + canvas.TextWidth(item.Caption) + kArrowSpace;
+  // The caption as the base draws it, and the shortcut beside it.
+  TSize size = TPopupMenu::MeasureItem(canvas, item);
   if (const auto* brnd = dynamic_cast<const TBrndCustomItem*>(&item); brnd && !brnd->ShortCut.IsEmpty())
-    width += kShortCutGap + canvas.TextWidth(brnd->ShortCut.Text());
-  return {width, kRowHeight};
+    size.Width += kShortCutGap + canvas.TextWidth(brnd->ShortCut.Text());
+  return {size.Width, kRowHeight};
 }
 
 void TBrndPopupMenu::DrawBackground(TCanvas& canvas, const TRect& r) {

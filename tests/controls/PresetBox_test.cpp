@@ -202,6 +202,7 @@ TEST_F(NameEditor, TheContextMenuOffersWhatCanBeDone) {
       if (form != Form) Platform.PressKey(*form, vkEscape);
   });
   Platform.MouseDown(*Form, 20, 15, mbRight);
+  Platform.MouseUp(*Form, 20, 15, mbRight);
   // Undo, -, Cut, Copy, Paste, -, Select All
   EXPECT_EQ(enabled, (std::vector<bool>{false, true, false, false, false, true, true}));
 }

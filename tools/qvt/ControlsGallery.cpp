@@ -6,6 +6,8 @@
 #include "controls/uBitmapEx.h"
 #include "controls/uBrndMenu.h"
 #include "controls/uPresetBox.h"
+#include "controls/uZEditors.h"
+#include "controls/uZShaper.h"
 #include "controls/uZButtons.h"
 #include "controls/uZKnob.h"
 #include "platform/core/uApplication.h"
@@ -58,7 +60,7 @@ public:
   TGalleryForm() : TForm(nullptr) {
     BorderStyle = bsNone;
     Color = kPlate;
-    SetBounds(0, 0, 560, 300);
+    SetBounds(0, 0, 560, 420);
 
     Section("Preset browser", 12);
     auto* box = new TZPresetBox(this);
@@ -93,6 +95,7 @@ public:
     Place(new TMenuPicture(this, *menu, *speed, 2), 200 + root->Width() - 2, 28);
 
     KnobsAndButtons(12, 196);
+    EditorsAndShapes(12, 290);
   }
 
   void Paint() override {
@@ -151,6 +154,41 @@ private:
     push->SetCaption("Donation");
     Place(push, left + 114, top);
     Place(new TZCloseButton(this), left + 190, top + 4);
+  }
+  // Spin editors with values, one with its caret, one disabled; the scheme
+  // editor; wave-shape displays for several waves, shapes and reductions.
+  void EditorsAndShapes(int left, int top) {
+    Section("Spin editors and wave shapes", left, top);
+    top += 20;
+    auto* wave = new TZTextSpinEdit(this);
+    wave->SetRealValue(2);
+    Place(wave, left, top);
+    auto* ratio = new TZSpinEditRatio(this);
+    ratio->SetRealValue(1.5);
+    Place(ratio, left + 90, top);
+    auto* offset = new TZSpinEditOffset(this);
+    offset->SetRealValue(-12.5);
+    Place(offset, left + 180, top);
+    auto* disabled = new TZSpinEditRatio(this);
+    disabled->SetRealValue(2);
+    disabled->SetEnabled(false);
+    Place(disabled, left + 270, top);
+    auto* scheme = new TZScemEdit(this);
+    scheme->SetValue(0.5);
+    Place(scheme, left + 360, top);
+    offset->SetFocus();
+    const struct {
+      TOscType Wave;
+      float Shape, Reduction;
+    } shapes[] = {{otSin, 0.5f, 0.0f}, {otSin, 1.0f, 0.0f}, {otTri, 0.5f, 0.6f},
+                  {otSaw, 0.2f, 0.0f}, {otISw, 0.5f, 1.0f}};
+    for (int i = 0; i < 5; ++i) {
+      auto* box = new TShapeBox(this);
+      box->SetWaveForm(shapes[i].Wave);
+      box->SetShape(shapes[i].Shape);
+      box->SetReduction(shapes[i].Reduction);
+      Place(box, left + 70 * i, top + 40);
+    }
   }
   void Place(TControl* control, int left, int top) {
     control->SetParent(this);
