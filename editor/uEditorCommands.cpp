@@ -60,8 +60,14 @@ std::string Trimmed(std::string_view text) {
   return std::string(text);
 }
 
+// Shows `chosen` as the checked item of its radio group, without running anything.
 void CheckOnly(TMenuItem* chosen) {
-  if (chosen) chosen->Click(); // a radio item: the others of its group lose their mark
+  TMenuItem* parent = chosen ? chosen->Parent() : nullptr;
+  if (!parent) return;
+  for (int i = 0; i < parent->Count(); ++i) {
+    TMenuItem* item = parent->Items(i);
+    if (item->RadioItem && item->GroupIndex == chosen->GroupIndex) item->Checked = item == chosen;
+  }
 }
 
 } // namespace

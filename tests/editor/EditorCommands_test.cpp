@@ -1,0 +1,166 @@
+// The main form's commands on a real synthesizer: the menus' check marks and
+// what they send, presets added, stored, deleted and cleared, the random
+// buttons' parameter sets, and what the host is told.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "controls/uBrndMenu.h"
+#include "controls/uPresetBox.h"
+#include "core/uSynth.h"
+#include "editor/uEditor.h"
+#include "tests/platform/HeadlessFixture.h"
+
+namespace {
+
+std::vector<std::pair<int, float>> gAutomated;
+
+VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
+  if (opcode == audioMasterVersion) return 2400;
+  if (opcode == audioMasterAutomate) gAutomated.emplace_back(index, opt);
+  return 0;
+}
+
+class EditorCommands : public HeadlessTest {
+protected:
+  std::unique_ptr<TSynth> Synth;
+  TFrmQuivertone* Editor = nullptr;
+
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    Synth = std::make_unique<TSynth>(Host);
+    Editor = new TFrmQuivertone(nullptr);
+    Editor->SetPlugin(Synth.get());
+    Editor->Show();
+    Application->ProcessMessages();
+    gAutomated.clear();
+  }
+  void TearDown() override {
+    delete Editor;
+    Synth.reset();
+    HeadlessTest::TearDown();
+  }
+  TMenuItem* Item(TBrndPopupMenu& menu, int index, int sub = -1) {
+    TMenuItem* item = menu.Items()->Items(index);
+    return sub < 0 ? item : item->Items(sub);
+  }
+  std::vector<int> AutomatedIndices() const {
+    std::vector<int> out;
+    for (const auto& [index, value] : gAutomated) out.push_back(index);
+    return out;
+  }
+  std::vector<float> Stored() {
+    std::vector<float> v;
+    for (int i = 0; i < 72; ++i) v.push_back(Synth->getParameter(i));
+    return v;
+  }
+};
+
+TEST_F(EditorCommands, MenusCheckTheItemTheParametersSelect) {
+  TBrndPopupMenu& pattern = Editor->PatternMenu();
+  for (const auto& [value, checked] : {std::pair{0.12f, 7}, {0.03f, 3}, {0.0f, 0}}) {
+    Synth->setParameter(52, value);
+    pattern.OnPopup(&pattern);
+    for (int i = 0; i < 8; ++i)
+      EXPECT_EQ(Item(pattern, 0, i)->Checked, i == checked) << value << " item " << i;
+  }
+  EXPECT_TRUE(gAutomated.empty()) << "opening a menu sends nothing";
+  TBrndPopupMenu& filter = Editor->FilterMenu();
+  Synth->setParameter(26, 0.02f);
+  Synth->setParameter(27, 0.03f);
+  Item(filter, 3)->Click(); // "Bypass all Filters"
+  EXPECT_EQ(gAutomated, (std::vector<std::pair<int, float>>{{26, 0.0f}, {27, 0.0f}}));
+  filter.OnPopup(&filter);
+  EXPECT_TRUE(Item(filter, 0, 0)->Checked && Item(filter, 1, 0)->Checked) << "both Off";
+  Item(pattern, 0, 7)->Click();
+  EXPECT_FLOAT_EQ(Synth->getParameter(52), 0.07f);
+}
+
+TEST_F(EditorCommands, AddingPresetsNeedsANameAndInsertsAfterTheSelection) {
+  const int count = Synth->BankCount();
+  Editor->PresetBox().SetItemIndex(-1);
+  Application->ProcessMessages();
+  Editor->NameEdit().SetText("   ");
+  Editor->AddPreset();
+  ASSERT_EQ(Platform.MessageBoxes.size(), 1u);
+  EXPECT_EQ(Platform.MessageBoxes[0].Text, "Preset name is empty!");
+  EXPECT_EQ(Synth->BankCount(), count);
+
+  Editor->NameEdit().SetText("My Lead");
+  Editor->AddPreset();
+  Application->ProcessMessages();
+  EXPECT_EQ(Synth->BankCount(), count + 1);
+  EXPECT_STREQ(Synth->BankProgram(0).Name, "My Lead");
+  EXPECT_EQ(Editor->PresetBox().Items()[0], "My Lead");
+  EXPECT_EQ(Editor->PresetBox().ItemIndex(), 0);
+  EXPECT_EQ(Synth->SelectedIndex(), 0);
+}
+
+TEST_F(EditorCommands, DeletingAndClearingAskFirstAndNoChangesNothing) {
+  const int count = Synth->BankCount();
+  Editor->PresetBox().SetItemIndex(2);
+  Application->ProcessMessages();
+  const std::string name = Editor->PresetBox().Items()[2];
+  Platform.AnswerMessageBox(qvt::idNo);
+  Editor->DeletePreset();
+  Platform.AnswerMessageBox(qvt::idNo);
+  Editor->ClearPresets();
+  EXPECT_EQ(Synth->BankCount(), count);
+  EXPECT_EQ(Platform.MessageBoxes[0].Text, "Are you sure to delete preset \xAB" + name + "\xBB?");
+  EXPECT_EQ(Platform.MessageBoxes[1].Text, "Are you sure clear preset list?");
+
+  Platform.AnswerMessageBox(qvt::idYes);
+  Editor->DeletePreset();
+  EXPECT_EQ(Synth->BankCount(), count - 1);
+  EXPECT_EQ(Editor->PresetBox().Items().Count(), count - 1);
+  Platform.AnswerMessageBox(qvt::idYes);
+  Editor->ClearPresets();
+  EXPECT_EQ(Synth->BankCount(), 0);
+  EXPECT_EQ(Editor->PresetBox().Items().Count(), 0);
+}
+
+TEST_F(EditorCommands, RandomButtonsDrawTheirOwnParametersAndTellTheHost) {
+  struct TCase {
+    int Tag;
+    std::vector<int> Changed; // of 0…71, when different from before
+  };
+  std::vector<int> all;
+  for (int i = 0; i < 54; ++i) all.push_back(i);
+  for (const TCase& c : {TCase{74, {1, 2, 4, 5, 6, 7, 8, 9, 34, 35}},
+                         TCase{76, {24, 25, 26, 27}}, TCase{72, all}}) {
+    SCOPED_TRACE(c.Tag);
+    const std::vector<float> before = Stored();
+    gAutomated.clear();
+    Editor->Randomise(c.Tag);
+    const std::vector<float> after = Stored();
+    for (int i = 0; i < 72; ++i) {
+      const bool mayChange = std::count(c.Changed.begin(), c.Changed.end(), i) > 0 ||
+                             (c.Tag == 72 && i >= 54 && i < 70); // the pattern's steps
+      if (!mayChange) {
+        EXPECT_EQ(after[static_cast<std::size_t>(i)], before[static_cast<std::size_t>(i)]) << i;
+      }
+    }
+    EXPECT_EQ(gAutomated.back(), (std::pair<int, float>{c.Tag, 1.0f})) << "the button's own index";
+  }
+}
+
+TEST_F(EditorCommands, CopyReports16StepsAndPasteTheWholePattern) {
+  Item(Editor->PatternMenu(), 2)->Click(); // Copy pattern
+  std::vector<int> steps;
+  for (int i = 54; i < 70; ++i) steps.push_back(i);
+  EXPECT_EQ(AutomatedIndices(), steps);
+  gAutomated.clear();
+  Item(Editor->PatternMenu(), 3)->Click(); // Paste pattern
+  std::vector<int> pattern{52, 53};
+  pattern.insert(pattern.end(), steps.begin(), steps.end());
+  EXPECT_EQ(AutomatedIndices(), pattern);
+}
+
+TEST_F(EditorCommands, NothingIsSentWhileAValueIsShownOrOnceTheEditorIsClosing) {
+  Synth->EditorClosed = true;
+  Editor->SendParam(1, 0.25f);
+  Editor->Randomise(77);
+  EXPECT_TRUE(gAutomated.empty());
+}
+
+} // namespace
