@@ -17,11 +17,6 @@ namespace {
 constexpr int kFormWidth = 587;
 constexpr int kFormHeight = 320;
 
-void Place(TControl* control, TWinControl* parent, int left, int top) {
-  control->SetTop(top);
-  control->SetLeft(left);
-  control->SetParent(parent);
-}
 } // namespace
 
 std::string WebPageAddress(const std::string& helpFile) {
@@ -40,26 +35,10 @@ TFrmQuivertone::TFrmQuivertone(TComponent* AOwner) : TForm(AOwner) {
   else
     SetBounds(0, 0, kFormWidth, kFormHeight);
   BuildMenus();
-
-  FNameEdit = new TZTextEdit(this);
-  FNameEdit->OnBtnClick = [this](TObject*) { AddPreset(); };
-  Place(FNameEdit, this, 407, 58);
-  FPresetBox = new TZPresetBox(this);
-  FPresetBox->PopupMenu = FPresetMenu;
-  FPresetBox->List().PopupMenu = FPresetMenu;
-  FPresetBox->OnItemIndexChange = [this](TObject*) { PresetSelected(); };
-  FPresetBox->OnItemsDelete = [this](TObject*) { DeletePreset(); };
-  Place(FPresetBox, this, 407, 82);
+  BuildControls();
 }
 
 TFrmQuivertone::~TFrmQuivertone() { DestroyComponents(); }
-
-void TFrmQuivertone::SetParam(int index, float value) {
-  FUpdating = true;
-  // The controls bound to the parameters take their values here.
-  (void)index, (void)value;
-  FUpdating = false;
-}
 
 void TFrmQuivertone::FillPresetList() {
   if (!Plugin) return;

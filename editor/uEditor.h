@@ -17,6 +17,8 @@ class TBrndPopupMenu;
 class TBrndItem;
 class TZPresetBox;
 class TZTextEdit;
+class TZButton;
+class TShapeBox;
 
 class TFrmQuivertone : public TForm {
 public:
@@ -29,6 +31,14 @@ public:
   bool Updating() const { return FUpdating; }
   // The preset browser from the plug-in's bank, in bank order.
   void FillPresetList();
+
+  // The handler of every control bound to a parameter: sends its value.
+  void ControlChange(TObject* sender);
+  // The control bound to a stored parameter, if any.
+  TControl* ControlOf(int index) const {
+    return index >= 0 && index < 72 ? FBound[static_cast<std::size_t>(index)] : nullptr;
+  }
+  TShapeBox* ShapeDisplay(int column) const { return FShapes[static_cast<std::size_t>(column)]; }
 
   // --- commands (each the handler of a button, menu item or browser event) ---
   // The plug-in's setParameter and setParameterAutomated, unless a value is
@@ -67,6 +77,8 @@ protected:
 
 private:
   void BuildMenus();
+  void BuildControls();
+  void WireTool(TZButton& button, int action);
   // The bank dialogs: the chosen path, remembered for the next dialog.
   bool AskBankFile(bool save);
   void CommitSteps();
@@ -86,6 +98,8 @@ private:
   std::array<TBrndItem*, 5> FPresetItems{};
   TZPresetBox* FPresetBox = nullptr;
   TZTextEdit* FNameEdit = nullptr;
+  std::array<TControl*, 72> FBound{};
+  std::array<TShapeBox*, 3> FShapes{};
 };
 
 // The web page the web-page area opens: the build's setting, by default the

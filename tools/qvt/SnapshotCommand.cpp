@@ -1,5 +1,6 @@
 // qvt snapshot: the editor's skinned pictures rendered headless into PNG files.
 //   qvt snapshot --form main|patedit|about -o FILE.png   a form background
+//   qvt snapshot --form editor -o FILE.png               the editor with its controls
 //   qvt snapshot --demo -o FILE.png                      knobs, check buttons and text
 //   qvt snapshot --controls -o FILE.png                  every control class in its states
 #include <cstdio>
@@ -7,6 +8,9 @@
 #include <string>
 
 #include "controls/uBitmapEx.h"
+#include "core/uSynth.h"
+#include "editor/uEditor.h"
+#include "lib/uGlobals.h"
 #include "platform/core/uApplication.h"
 #include "platform/core/uForms.h"
 #include "platform/headless/uHeadlessPlatform.h"
@@ -20,7 +24,7 @@ namespace {
 constexpr TColor kKnobTransparent = RGBColor(0, 255, 0);
 
 int Usage() {
-  std::fprintf(stderr, "usage: qvt snapshot --form main|patedit|about -o FILE.png\n"
+  std::fprintf(stderr, "usage: qvt snapshot --form editor|main|patedit|about -o FILE.png\n"
                        "       qvt snapshot --demo -o FILE.png\n"
                        "       qvt snapshot --controls -o FILE.png\n");
   return 2;
@@ -101,7 +105,23 @@ private:
   }
 };
 
+// The editor window as a host shows it, on a synthesizer of its own with the
+// start-up program (the user's remembered bank, else the factory bank).
+class TEditorSnapshot : public TFrmQuivertone {
+public:
+  TEditorSnapshot() : TFrmQuivertone(nullptr), FSynth(std::make_unique<TSynth>(nullptr)) {
+    SetPlugin(FSynth.get());
+    for (int index = 0; index < qvt::kNumStoredParams; ++index)
+      SetParam(index, FSynth->getParameter(index));
+  }
+  ~TEditorSnapshot() override { DestroyComponents(); }
+
+private:
+  std::unique_ptr<TSynth> FSynth;
+};
+
 std::unique_ptr<TForm> MakeForm(const std::string& form) {
+  if (form == "editor") return std::make_unique<TEditorSnapshot>();
   if (form == "main") return std::make_unique<TPictureForm>(LoadSkinBitmap("FRMMAIN"));
   if (form == "patedit") return std::make_unique<TPictureForm>(LoadSkinBitmap("FRMPATEDIT"));
   if (form == "about") return std::make_unique<TPictureForm>(LoadSkinBitmap("FRMABOUT"));
@@ -136,12 +156,13 @@ int RunSnapshot(const std::vector<std::string>& args) {
                                   : controls ? MakeControlsGallery()
                                              : MakeForm(form);
   if (!window) {
-    std::fprintf(stderr, "qvt snapshot: unknown form '%s' (main, patedit or about)\n",
+    std::fprintf(stderr, "qvt snapshot: unknown form '%s' (editor, main, patedit or about)\n",
                  form.c_str());
     return 2;
   }
   window->Show();
   Application->ProcessMessages();
+  if (!controls) platform.AdvanceTime(1000); // fades and slides come to rest (the gallery shows them halfway)
   platform.SavePng(*window, output);
   return 0;
 }
