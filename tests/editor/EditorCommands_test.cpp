@@ -7,6 +7,9 @@
 
 #include "controls/uBrndMenu.h"
 #include "controls/uPresetBox.h"
+#include "controls/uZEditors.h"
+#include "controls/uZKnob.h"
+#include "controls/uZShaper.h"
 #include "core/uSynth.h"
 #include "editor/uEditor.h"
 #include "tests/platform/HeadlessFixture.h"
@@ -161,6 +164,70 @@ TEST_F(EditorCommands, NothingIsSentWhileAValueIsShownOrOnceTheEditorIsClosing) 
   Editor->SendParam(1, 0.25f);
   Editor->Randomise(77);
   EXPECT_TRUE(gAutomated.empty());
+}
+
+} // namespace
+
+namespace {
+
+class EditorControls : public EditorCommands {};
+
+TEST_F(EditorControls, TurningAKnobSendsItsStepOnceAndTheEchoSendsNothingBack) {
+  auto* knob = dynamic_cast<TZKnob*>(Editor->ControlOf(1));
+  ASSERT_NE(knob, nullptr);
+  const int before = static_cast<int>(std::lround(knob->Value() * 127));
+  Platform.MouseDown(*Editor, 27 + 12, 46 + 12);
+  Platform.MouseMove(*Editor, 27 + 12, 46 + 12 - 10, ssLeft);
+  Platform.MouseUp(*Editor, 27 + 12, 46 + 2);
+  const float sent = static_cast<float>(std::min(before + 10, 127) / 127.0);
+  EXPECT_EQ(gAutomated, (std::vector<std::pair<int, float>>{{1, sent}}));
+  EXPECT_FLOAT_EQ(Synth->getParameter(1), sent);
+  // The host automates it: the knob follows without sending anything.
+  gAutomated.clear();
+  Synth->setParameter(1, 0.25f);
+  Editor->SetParam(1, 0.25f);
+  EXPECT_NEAR(knob->Value(), 32 / 127.0, 1e-9);
+  EXPECT_TRUE(gAutomated.empty());
+}
+
+TEST_F(EditorControls, WaveSelectorsDriveTheirShapeDisplayBothWays) {
+  auto* wave = dynamic_cast<TZTextSpinEdit*>(Editor->ControlOf(11));
+  ASSERT_NE(wave, nullptr);
+  wave->SetRealValue(1); // the user picks "Triangle"
+  EXPECT_EQ(gAutomated, (std::vector<std::pair<int, float>>{{11, 0.1f}}));
+  EXPECT_EQ(Editor->ShapeDisplay(1)->WaveForm(), otTri);
+  gAutomated.clear();
+  Editor->SetParam(11, 0.3f); // the host automates
+  EXPECT_EQ(Editor->ShapeDisplay(1)->WaveForm(), otISw);
+  EXPECT_TRUE(gAutomated.empty());
+  Editor->SetParam(26, 0.5f); // no control shows the filter types
+  Editor->SetParam(75, 1.0f);
+  EXPECT_TRUE(gAutomated.empty());
+}
+
+TEST_F(EditorControls, DraggingTheThirdShapeDisplaySendsItsShapeAndReduction) {
+  TShapeBox* box = Editor->ShapeDisplay(2);
+  const TPoint o = box->FormOrigin();
+  Platform.MouseDown(*Editor, o.X + 10, o.Y + 10);
+  Platform.MouseMove(*Editor, o.X + 30, o.Y + 0, ssLeft);
+  Platform.MouseUp(*Editor, o.X + 30, o.Y + 0);
+  std::vector<int> indices = AutomatedIndices();
+  std::sort(indices.begin(), indices.end());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  EXPECT_EQ(indices, (std::vector<int>{18, 21}));
+}
+
+TEST_F(EditorControls, EveryBoundControlShowsItsParameterAndOnlyThePipeOffsetStaysPositive) {
+  int bound = 0;
+  for (int index = 0; index < 72; ++index) bound += Editor->ControlOf(index) != nullptr;
+  EXPECT_EQ(bound, 72 - 6 - 2 - 1 - 16) << "all but shape and reduction, filter types, speed, steps";
+  auto* pipe = dynamic_cast<TZSpinEditOffset*>(Editor->ControlOf(34));
+  auto* osc = dynamic_cast<TZSpinEditOffset*>(Editor->ControlOf(4));
+  ASSERT_TRUE(pipe && osc);
+  Editor->SetParam(34, 0.0f);
+  Editor->SetParam(4, 0.0f);
+  EXPECT_EQ(pipe->RealValue(), 0.0);
+  EXPECT_LT(osc->RealValue(), 0.0);
 }
 
 } // namespace
