@@ -1,11 +1,8 @@
 // Atomic replacement of files: a failed write leaves the previous file as it was.
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <csignal>
-#include <functional>
 
 #include "lib/uFileIo.h"
 #include "tests/lib/UserFolderFixture.h"
@@ -58,14 +55,10 @@ int InChild(const std::filesystem::path& folder, const std::function<int()>& bod
       (void)::lchown(entry.path().c_str(), kNobody, kNobody);
     (void)::chown(folder.c_str(), kNobody, kNobody);
   }
-  const pid_t child = ::fork();
-  if (child == 0) {
-    if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(125);
-    ::_exit(body());
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+  return RunInChild([&] {
+    if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 125;
+    return body();
+  });
 }
 
 // The error code a write raises, 0 when it succeeds.
