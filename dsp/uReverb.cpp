@@ -15,11 +15,19 @@ constexpr int kAllpassTuningL[TReverb::kAllpassCount] = {556, 441, 341, 225};
 constexpr int kAllpassTuningR[TReverb::kAllpassCount] = {579, 464, 364, 248};
 constexpr float kAllpassFeedback = 0.5f;
 
-// Nearest-integer (ties to even) length of a line tuned to Samples at 44100 Hz;
-// absurd sample rates saturate at the 16-bit field's range.
+// Length of a line tuned to Samples at 44100 Hz: the exact product of its
+// duration (the double nearest Samples/44100) and the rate, rounded to the
+// nearest integer, ties to even. The double product can land on a half where
+// the exact one lies just beside it (at 22050 Hz, for odd counts): its rounding
+// error, exact through fma, says which side. Absurd sample rates saturate at
+// the 16-bit field's range.
 std::uint16_t ScaledLength(int Samples, float SampleRate) {
   const double seconds = Samples / kTuningRate;
-  const double length = std::nearbyint(seconds * SampleRate);
+  const double product = seconds * SampleRate;
+  const double error = std::fma(seconds, static_cast<double>(SampleRate), -product);
+  double length = std::nearbyint(product);
+  if (product - std::floor(product) == 0.5 && error != 0.0)
+    length = error > 0.0 ? std::ceil(product) : std::floor(product);
   return static_cast<std::uint16_t>(std::clamp(length, 0.0, 65535.0));
 }
 
