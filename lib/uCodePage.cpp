@@ -98,8 +98,13 @@ void CopyCut(char* destination, std::size_t capacity, std::string_view text) {
   if (!destination || capacity == 0) return;
   std::size_t length = 0;
   while (length < text.size()) {
-    std::size_t step = SequenceLength(static_cast<unsigned char>(text[length]));
-    if (step == 0) step = 1;
+    // A sequence counts with the continuation bytes it really has, so an
+    // incomplete one at the end is no longer than the text.
+    const std::size_t full = SequenceLength(static_cast<unsigned char>(text[length]));
+    std::size_t step = 1;
+    while (step < full && length + step < text.size() &&
+           (static_cast<unsigned char>(text[length + step]) & 0xC0) == 0x80)
+      ++step;
     if (length + step > capacity - 1) break;
     length += step;
   }
