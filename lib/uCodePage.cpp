@@ -36,6 +36,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 char ByteOf(char32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+  // The five unused bytes stand for themselves, both ways.
+  if (cp >= 0x80 && cp <= 0x9F && kHighControls[cp - 0x80] == 0) return static_cast<char>(cp);
   for (std::size_t i = 0; i < kHighControls.size(); ++i)
     if (kHighControls[i] == cp) return static_cast<char>(0x80 + i);
   return '?';
