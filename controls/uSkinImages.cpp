@@ -77,9 +77,9 @@ std::unique_ptr<TBitmap> DecodeSkinImage(std::vector<std::uint8_t> data, const s
   png_set_read_fn(png, &reader, &ReadBytes);
   png_read_info(png, info);
   const int colourType = png_get_color_type(png, info);
-  const bool alpha =
-      colourType == PNG_COLOR_TYPE_GRAY_ALPHA || colourType == PNG_COLOR_TYPE_RGB_ALPHA ||
-      (colourType == PNG_COLOR_TYPE_PALETTE && PaletteHasPartialAlpha(png, info));
+  const bool alpha = colourType == PNG_COLOR_TYPE_GRAY_ALPHA ||
+                     colourType == PNG_COLOR_TYPE_RGB_ALPHA ||
+                     (colourType == PNG_COLOR_TYPE_PALETTE && PaletteHasPartialAlpha(png, info));
   png_set_strip_16(png);
   png_set_packing(png);
   if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);

@@ -147,9 +147,11 @@ const TRegistryValue* TRegistryStore::Find(std::string_view keyPath, std::string
 }
 
 void TRegistryStore::Set(std::string_view keyPath, TRegistryValue value) {
-  auto key = std::find_if(Keys.begin(), Keys.end(),
-                          [&](const TRegistryKey& k) { return !k.Opaque && SameText(k.Path, keyPath); });
-  if (key == Keys.end()) key = Keys.insert(Keys.end(), TRegistryKey{std::string(keyPath), {}, {}, false});
+  auto key = std::find_if(Keys.begin(), Keys.end(), [&](const TRegistryKey& k) {
+    return !k.Opaque && SameText(k.Path, keyPath);
+  });
+  if (key == Keys.end())
+    key = Keys.insert(Keys.end(), TRegistryKey{std::string(keyPath), {}, {}, false});
   for (TRegistryValue& existing : key->Values)
     if (SameText(existing.Name, value.Name)) {
       existing = std::move(value);
@@ -225,7 +227,8 @@ std::optional<TRegistryStore> ParseRegistryStore(std::string_view text) {
         key.OtherLines.emplace_back(line);
         continue;
       }
-      const auto [at, added] = valueIndex[current].try_emplace(Lowered(value->Name), key.Values.size());
+      const auto [at, added] =
+          valueIndex[current].try_emplace(Lowered(value->Name), key.Values.size());
       if (added)
         key.Values.push_back(std::move(*value));
       else

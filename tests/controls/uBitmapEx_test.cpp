@@ -42,8 +42,7 @@ std::vector<std::uint8_t> WritePng(int colourType, int width, int height,
       nullptr);
   png_set_IHDR(png, info, width, height, 8, colourType, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (!palette.empty())
-    png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+  if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
   if (!transparency.empty())
     png_set_tRNS(png, info, transparency.data(), static_cast<int>(transparency.size()), nullptr);
   png_write_info(png, info);
@@ -75,8 +74,8 @@ TEST(SkinImages, PaletteAndGreyImagesDecodeWithTheirAlphaWhereItIsPartial) {
   EXPECT_EQ(binary->PixelFormat, pf24bit);
   EXPECT_EQ(binary->Pixel(1, 0) & 0xFFFFFFu, Bgra(0, 255, 0, 0));
   // Grey with alpha: the grey in all three colours, premultiplied.
-  auto grey = qvt::DecodeSkinImage(
-      WritePng(PNG_COLOR_TYPE_GRAY_ALPHA, 2, 1, {200, 128, 90, 255}), "GREY");
+  auto grey =
+      qvt::DecodeSkinImage(WritePng(PNG_COLOR_TYPE_GRAY_ALPHA, 2, 1, {200, 128, 90, 255}), "GREY");
   EXPECT_EQ(grey->PixelFormat, pf32bit);
   EXPECT_EQ(grey->Pixel(0, 0), Bgra(100, 100, 100, 128)); // 200·128 >> 8
   EXPECT_EQ(grey->Pixel(1, 0), Bgra(89, 89, 89, 255));

@@ -149,7 +149,7 @@ TEST(BankText, EveryByteOfANameSurvivesTheTextForm) {
   const std::string names[] = {
       std::string("a\nb\r\tc\\ ] # x "),
       std::string("\x81\x8D\x8F\x90\x9D unused"), // bytes Windows-1252 leaves unassigned
-      std::string("ab\0cd\x7F", 7),                 // a zero inside the field
+      std::string("ab\0cd\x7F", 7),               // a zero inside the field
       std::string("\\x41 \\\\ \x01"),
   };
   std::vector<TProgramRecord> bank;

@@ -88,8 +88,7 @@ TEST_F(AtomicWrite, AWriteProtectedFileIsRefusedAndAReadOnlyFolderIsWrittenInPla
   std::filesystem::permissions(Root / "fixed", std::filesystem::perms(0555));
   EXPECT_EQ(InChild(Root, [&] { return WriteError(Root / "fixed/bank.qvt", "new"); }), 0);
   EXPECT_EQ(Contents(Root / "fixed/bank.qvt"), "new");
-  EXPECT_EQ(InChild(Root, [&] { return WriteError(Root / "fixed/protected.qvt", "new"); }),
-            EACCES);
+  EXPECT_EQ(InChild(Root, [&] { return WriteError(Root / "fixed/protected.qvt", "new"); }), EACCES);
   EXPECT_EQ(InChild(Root, [&] { return WriteError(Root / "fixed/other.qvt", "new"); }), EACCES);
   EXPECT_EQ(Contents(Root / "fixed/protected.qvt"), "old");
   EXPECT_FALSE(std::filesystem::exists(Root / "fixed/other.qvt"));
@@ -115,8 +114,7 @@ TEST_F(AtomicWrite, AKilledSaveLeavesOnlyAPrivateFileThatTheNextSaveRemoves) {
                                              std::chrono::minutes(5));
   Write(Root / "bank.qvt", "new");
   EXPECT_EQ(Names(), std::vector<std::string>{"bank.qvt"});
-  EXPECT_EQ(std::filesystem::status(Root / "bank.qvt").permissions(),
-            std::filesystem::perms(0644));
+  EXPECT_EQ(std::filesystem::status(Root / "bank.qvt").permissions(), std::filesystem::perms(0644));
 }
 
 TEST_F(AtomicWrite, NamesNearTheLengthLimitAndDanglingLinksAreWritten) {

@@ -126,7 +126,8 @@ TEST_F(Registry, ALargeStoreParsesInLinearTime) {
   // Quadratic parsing took minutes for this many keys.
   qvt::TRegistryStore store;
   for (int k = 0; k < 40000; ++k)
-    store.Keys.push_back({"HKEY_CURRENT_USER\\K" + std::to_string(k), {{"N", true, {}, 1u * k}}, {}, false});
+    store.Keys.push_back(
+        {"HKEY_CURRENT_USER\\K" + std::to_string(k), {{"N", true, {}, 1u * k}}, {}, false});
   const auto parsed = qvt::ParseRegistryStore(qvt::FormatRegistryStore(store));
   ASSERT_TRUE(parsed);
   ASSERT_EQ(parsed->Keys.size(), 40000u);
