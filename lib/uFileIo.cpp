@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <limits>
 
 #include "lib/uCodePage.h"
 
@@ -87,9 +89,10 @@ void RemoveStaleTemporaries(const std::string& folder) {
     const std::string_view name(entry->d_name);
     if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix)) continue;
     const std::string_view digits = name.substr(kTemporaryPrefix.size());
-    char* end = nullptr;
-    const long owner = std::strtol(std::string(digits).c_str(), &end, 10);
-    if (owner <= 0 || owner == ::getpid() || !end || *end != '-') continue;
+    long owner = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), owner);
+    if (error != std::errc() || end == digits.data() + digits.size() || *end != '-') continue;
+    if (owner <= 0 || owner == ::getpid()) continue;
     if (::kill(static_cast<pid_t>(owner), 0) == 0 || errno != ESRCH) continue;
     struct stat info {};
     if (::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
@@ -128,6 +131,7 @@ std::string ResolveLinks(const std::string& requested) {
 }
 
 std::vector<std::uint8_t> ReadRegularFile(const std::string& path, std::size_t maxBytes) {
+  maxBytes = std::min(maxBytes, std::numeric_limits<std::size_t>::max() - 1);
   TFileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (file.Get() < 0) Fail("Cannot open file", path, errno);
   struct stat info {};
@@ -207,9 +211,9 @@ void WriteFileAtomically(const std::string& requestedPath, std::span<const std::
   TFileDescriptor file(fd);
   try {
     WriteAll(fd, bytes, path);
-    if (::fsync(fd) != 0) Fail("Cannot write file", path, errno);
     if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0)
       Fail("Cannot write file", path, errno);
+    if (::fsync(fd) != 0) Fail("Cannot write file", path, errno);
     if (const int error = file.Close()) Fail("Cannot write file", path, error);
     if (::rename(temporary.c_str(), path.c_str()) != 0) Fail("Cannot create file", path, errno);
   } catch (...) {
