@@ -54,7 +54,7 @@ void TBitmapEx::BlendPixel(std::uint8_t* pixel, int coverage, std::uint32_t penV
 }
 
 void TBitmapEx::BlendAt(int column, int row, int coverage, std::uint32_t penValue) {
-  // Points outside the bitmap are dropped rather than written past its memory.
+  // Pixels outside the bitmap are left out rather than written past its memory.
   if (column < 0 || row < 0 || column >= Width() || row >= Height()) return;
   BlendPixel(ScanLine(row) + 4 * column, coverage, penValue);
 }

@@ -44,7 +44,11 @@ public:
   void BlendPixel(std::uint8_t* pixel, int coverage) const {
     BlendPixel(pixel, coverage, FPenValue);
   }
-  // One anti-aliased point at (x, y) in 24.8 fixed point.
+  // One anti-aliased point at (x, y) in 24.8 fixed point, spread over the
+  // pixel at (x/256, y/256) and its right, lower and lower-right neighbours.
+  // Those of the four that lie outside the bitmap are left out, so nothing is
+  // written past its memory. The division truncates towards zero: a point
+  // between −1 and 0 pixel still draws into column (or row) 0 and 1.
   void PlotAA(int x, int y, std::uint32_t penValue);
   // An anti-aliased line between points in 16.16 fixed point, with the pen.
   void LineAA(int x1, int y1, int x2, int y2);

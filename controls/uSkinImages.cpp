@@ -8,12 +8,24 @@
 #include "controls/uBitmapEx.h"
 #include "controls/uSkinKey.h"
 #include "lib/uGlobals.h"
+#include "lib/uResourceError.h"
 
 namespace qvt {
 
 namespace {
 
 constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// Far beyond any skin image; a header claiming more is refused before any
+// pixel memory is claimed.
+constexpr png_uint_32 kMaxSide = 16384;
+constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 24;
+
+// Frees the decoder's structures however the decoding ends.
+struct TPngReadStructs {
+  png_structp Png = nullptr;
+  png_infop Info = nullptr;
+  ~TPngReadStructs() { png_destroy_read_struct(&Png, Info ? &Info : nullptr, nullptr); }
+};
 
 struct TReader {
   const std::vector<std::uint8_t>* Data;
@@ -27,7 +39,10 @@ void ReadBytes(png_structp png, png_bytep out, png_size_t length) {
   reader->Position += length;
 }
 
-// Palette images count as having alpha when some palette entry is partly transparent.
+// Palette images count as having alpha when some palette entry is partly
+// transparent. Entries that are only fully transparent (0) or opaque (255)
+// leave the image 24-bit: its transparent entries show their colour (the
+// fourth byte keeps the entry, and 24-bit drawing ignores it).
 bool PaletteHasPartialAlpha(png_structp png, png_infop info) {
   png_bytep alphas = nullptr;
   int count = 0;
@@ -47,19 +62,18 @@ std::unique_ptr<TBitmap> DecodeSkinImage(std::vector<std::uint8_t> data, const s
   if (data.size() < 8 || !std::equal(kPngSignature, kPngSignature + 8, data.begin()))
     throw ESkinImageError("Skin image " + name + " is not a PNG image");
 
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info) {
-    png_destroy_read_struct(&png, nullptr, nullptr);
-    throw ESkinImageError("Skin image " + name + " cannot be decoded");
-  }
+  TPngReadStructs structs;
+  structs.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  structs.Info = structs.Png ? png_create_info_struct(structs.Png) : nullptr;
+  if (!structs.Info) throw ESkinImageError("Skin image " + name + " cannot be decoded");
+  png_structp png = structs.Png;
+  png_infop info = structs.Info;
   auto bitmap = std::make_unique<TBitmap>();
   std::vector<png_bytep> rows;
   TReader reader{&data};
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    throw ESkinImageError("Skin image " + name + " cannot be decoded");
-  }
+  // libpng reports errors by a jump back here, through C frames only.
+  if (setjmp(png_jmpbuf(png))) throw ESkinImageError("Skin image " + name + " cannot be decoded");
+  png_set_user_limits(png, kMaxSide, kMaxSide);
   png_set_read_fn(png, &reader, &ReadBytes);
   png_read_info(png, info);
   const int colourType = png_get_color_type(png, info);
@@ -83,12 +97,17 @@ std::unique_ptr<TBitmap> DecodeSkinImage(std::vector<std::uint8_t> data, const s
   const int height = static_cast<int>(png_get_image_height(png, info));
   if (png_get_rowbytes(png, info) != static_cast<png_size_t>(width) * 4)
     png_error(png, "unexpected pixel layout");
-  bitmap->SetSize(width, height);
-  rows.resize(static_cast<std::size_t>(height));
+  if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxPixels)
+    png_error(png, "image too large");
+  try {
+    bitmap->SetSize(width, height);
+    rows.resize(static_cast<std::size_t>(height));
+  } catch (const std::bad_alloc&) {
+    throw ESkinImageError("Skin image " + name + " cannot be decoded: out of memory");
+  }
   for (int y = 0; y < height; ++y) rows[static_cast<std::size_t>(y)] = bitmap->ScanLine(y);
   png_read_image(png, rows.data());
   png_read_end(png, nullptr);
-  png_destroy_read_struct(&png, &info, nullptr);
 
   if (alpha) {
     for (int y = 0; y < height; ++y) {
@@ -108,7 +127,9 @@ std::unique_ptr<TBitmap> DecodeSkinImage(std::vector<std::uint8_t> data, const s
 
 std::unique_ptr<TBitmap> LoadSkinBitmap(const std::string& name) {
   const TResourceData resource = FindResourceData("PNG", name.c_str());
-  if (!resource.Data) throw ESkinImageError("Skin image " + name + " not found");
+  if (!resource.Data)
+    throw ESkinImageError("Skin image " + name + " not found. " +
+                          qvt::ResourceErrorText("PNG", name.c_str()));
   return qvt::DecodeSkinImage({resource.Data, resource.Data + resource.Size}, name);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -142,6 +143,59 @@ std::optional<double> ValueOfUnit(int index, double n, std::string_view unit) {
   throw EBankTextError(message);
 }
 
+// A program name as written between the brackets: every byte of the field up
+// to its last non-zero one, '\' as \\, control bytes as \xHH, the rest as UTF-8.
+std::string EscapedName(const TProgramRecord& program) {
+  std::size_t length = kProgramNameLength;
+  while (length > 0 && program.Name[length - 1] == '\0') --length;
+  std::string out;
+  std::size_t plain = 0; // start of the bytes not yet written
+  auto flush = [&](std::size_t end) {
+    out += Win1252ToUtf8(std::string_view(program.Name + plain, end - plain));
+  };
+  for (std::size_t at = 0; at < length; ++at) {
+    const auto byte = static_cast<unsigned char>(program.Name[at]);
+    if (byte != '\\' && byte >= 0x20 && byte != 0x7F) continue;
+    flush(at);
+    plain = at + 1;
+    if (byte == '\\') {
+      out += "\\\\";
+    } else {
+      static constexpr char kHex[] = "0123456789abcdef";
+      out.append("\\x").append(1, kHex[byte >> 4]).append(1, kHex[byte & 15]);
+    }
+  }
+  flush(length);
+  return out;
+}
+
+// The name's 8-bit bytes from its written form: \\ and \xHH are escapes; a
+// backslash before anything else stands for itself.
+std::string UnescapedName(std::string_view text) {
+  std::string out;
+  std::size_t plain = 0;
+  auto flush = [&](std::size_t end) { out += Utf8ToWin1252(text.substr(plain, end - plain)); };
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (text[at] != '\\' || at + 1 >= text.size()) continue;
+    if (text[at + 1] == '\\') {
+      flush(at);
+      out += '\\';
+      plain = ++at + 1;
+    } else if (text[at + 1] == 'x' && at + 3 < text.size() &&
+               std::isxdigit(static_cast<unsigned char>(text[at + 2])) &&
+               std::isxdigit(static_cast<unsigned char>(text[at + 3]))) {
+      flush(at);
+      unsigned value = 0;
+      std::from_chars(text.data() + at + 2, text.data() + at + 4, value, 16);
+      out += static_cast<char>(value);
+      at += 3;
+      plain = at + 1;
+    }
+  }
+  flush(text.size());
+  return out;
+}
+
 float ParseValue(int index, std::string_view text, int line) {
   if (text.starts_with("bits:")) {
     std::uint32_t bits = 0;
@@ -266,7 +320,7 @@ std::vector<TProgramRecord> ParseBankText(std::string_view text) {
       if (close == std::string_view::npos) Fail(lineNumber, "a program name needs a closing ']'");
       if (!Trimmed(WithoutComment(line.substr(close + 1))).empty())
         Fail(lineNumber, "unexpected text after the program name");
-      const std::string name = Utf8ToWin1252(line.substr(1, close - 1));
+      const std::string name = UnescapedName(line.substr(1, close - 1));
       if (name.size() > static_cast<std::size_t>(kProgramNameLength))
         Fail(lineNumber, "the program name is longer than 22 characters");
       if (programs.size() == static_cast<std::size_t>(kMaxBankPrograms))
@@ -297,7 +351,7 @@ std::string FormatBankText(std::span<const TProgramRecord> programs) {
   std::string out;
   for (const TProgramRecord& program : programs) {
     if (!out.empty()) out += '\n';
-    out.append("[").append(Win1252ToUtf8(RecordName(program))).append("]\n");
+    out.append("[").append(EscapedName(program)).append("]\n");
     auto valueOf = [&program](int other) { return program.Values[other]; };
     for (int index = 0; index < kNumStoredParams; ++index) {
       const float value = program.Values[index];

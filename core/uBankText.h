@@ -29,7 +29,10 @@
 // A value that is not a finite number in the file's binary form is written as
 // "bits:XXXXXXXX" (its IEEE pattern in hex) so that every bank survives a round trip.
 //
-// The text is UTF-8; program names are converted to and from 8-bit text.
+// The text is UTF-8; program names are converted to and from 8-bit text. In a
+// name '\' is written \\ and control bytes (line breaks among them) \xHH;
+// every byte of the name field up to its last non-zero one is written, so a
+// name survives the round trip byte for byte.
 #pragma once
 
 #include <span>

@@ -12,7 +12,8 @@
 namespace qvt {
 
 struct TEngineCommand {
-  enum TKind : std::uint8_t { ckParameter, ckKillVoice, ckSuspend };
+  // ckAdoptModules: take the module set a sample-rate change has published.
+  enum TKind : std::uint8_t { ckParameter, ckKillVoice, ckSuspend, ckAdoptModules };
   TKind Kind = ckParameter;
   std::int16_t Index = 0;
   float Value = 0.0f;
@@ -25,7 +26,7 @@ public:
   // Any thread. Never blocks or allocates. When the queue is full (only when a
   // very large number of changes arrives without a block being rendered), a
   // parameter keeps its latest value in a slot and commands are counted; those
-  // are applied after the queued ones.
+  // are applied after the queued ones, a module hand-over first.
   void Post(const TEngineCommand& command) {
     if (command.Kind == TEngineCommand::ckParameter) {
       if (command.Index < 0 || command.Index >= kSlots) return;
@@ -34,6 +35,9 @@ public:
       SlotBits[command.Index].store(std::bit_cast<std::uint32_t>(command.Value),
                                     std::memory_order_relaxed);
       dirty.store(true, std::memory_order_release);
+    } else if (command.Kind == TEngineCommand::ckAdoptModules) {
+      if (Queue.TryPush(command)) return;
+      OverflowAdopt.store(true, std::memory_order_release);
     } else {
       if (Queue.TryPush(command)) return;
       auto& counter =
@@ -48,6 +52,8 @@ public:
     TEngineCommand command;
     while (Queue.TryPop(command)) apply(command);
     if (!Overflowed.exchange(false, std::memory_order_acq_rel)) return;
+    if (OverflowAdopt.exchange(false, std::memory_order_acq_rel))
+      apply({TEngineCommand::ckAdoptModules, 0, 0.0f});
     for (int n = OverflowSuspends.exchange(0); n > 0; --n)
       apply({TEngineCommand::ckSuspend, 0, 0.0f});
     for (int n = OverflowKills.exchange(0); n > 0; --n)
@@ -65,6 +71,7 @@ private:
   std::array<std::atomic<bool>, kSlots> SlotDirty{};
   std::atomic<int> OverflowKills{0};
   std::atomic<int> OverflowSuspends{0};
+  std::atomic<bool> OverflowAdopt{false};
   std::atomic<bool> Overflowed{false};
 };
 

@@ -137,7 +137,8 @@ void TPlugin::AddProgram(const TProgramRecord& record) {
 void TPlugin::InsertProgramCopy() {
   if (BankCount() >= qvt::kMaxBankPrograms) return;
   KeepVoiceFlag = true;
-  const int position = std::clamp(Selected < 0 ? 0 : Selected + 1, 0, BankCount());
+  // Compared before adding 1: the selection may be any int.
+  const int position = Selected < 0 ? 0 : Selected >= BankCount() ? BankCount() : Selected + 1;
   Bank.insert(Bank.begin() + position, EditBuffer.Record());
 }
 
@@ -185,19 +186,22 @@ void TPlugin::ClearBank() {
 
 void TPlugin::RandomiseParameter(int index) {
   if (!IsStored(index)) return;
-  double value;
+  float value;
   switch (index) {
   case 7:
   case 8:
   case 9:
-  case 35: value = 0.3 * ((Random.Real() + Random.Real() + Random.Real()) / 3.0); break;
+  case 35:
+    value = qvt::FloatNotAbove(0.3 * ((Random.Real() + Random.Real() + Random.Real()) / 3.0));
+    break;
   case 10:
   case 11:
-  case 12: value = 0.1 * Random.Integer(4); break;
+  case 12: value = static_cast<float>(0.1 * Random.Integer(4)); break;
   case 26:
-  case 27: value = qvt::Hundredths(Random.Integer(4)); break;
-  case 52: value = qvt::Hundredths(Random.Integer(8)); break;
-  default: value = Random.Real(); break;
+  case 27: value = static_cast<float>(qvt::Hundredths(Random.Integer(4))); break;
+  case 52: value = static_cast<float>(qvt::Hundredths(Random.Integer(8))); break;
+  // Rounded down: a draw below 1 must stay below 1 as a float.
+  default: value = qvt::FloatNotAbove(Random.Real()); break;
   }
-  EditBuffer.SetValue(index, static_cast<float>(value));
+  EditBuffer.SetValue(index, value);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "editor/uPluginEditor.h"
 #include "lib/uFunctions.h"
@@ -21,7 +22,7 @@ TSynth::TSynth(audioMasterCallback audioMaster) : TPlugin(audioMaster) {
 TSynth::~TSynth() {
   delete Current;
   delete Pending.exchange(nullptr);
-  delete Retired.exchange(nullptr);
+  FreeRetiredModules();
 }
 
 // ---- changes from any thread ---------------------------------------------------------
@@ -61,30 +62,34 @@ void TSynth::setSampleRate(float rate) {
 void TSynth::RebuildModules() {
   FreeRetiredModules();
   auto* modules = new TSynthModules(ModulesSampleRate);
-  delete Pending.exchange(modules); // a set the audio thread never adopted
-  // The new modules start from their construction defaults; the current values
-  // follow through the inbox and reach them right after the hand-over.
-  for (int index = 0; index < 54; ++index) {
-    Inbox.Post({qvt::TEngineCommand::ckParameter, static_cast<std::int16_t>(index),
-                SentValues[index].load(std::memory_order_relaxed)});
-  }
+  delete Pending.exchange(modules, std::memory_order_acq_rel); // a set never adopted
+  // The audio thread takes the newest set when it reaches this command, in order
+  // with the changes posted before and after it.
+  Inbox.Post({qvt::TEngineCommand::ckAdoptModules, 0, 0.0f});
 }
 
-void TSynth::FreeRetiredModules() { delete Retired.exchange(nullptr); }
+void TSynth::FreeRetiredModules() {
+  TSynthModules* modules = Retired.exchange(nullptr, std::memory_order_acq_rel);
+  while (modules) delete std::exchange(modules, modules->NextRetired);
+}
 
 // ---- the audio thread's side ---------------------------------------------------------
 
 void TSynth::AdoptPendingModules() {
-  TSynthModules* modules = Pending.load(std::memory_order_acquire);
-  // The previous set must have been freed before another can be retired.
-  if (!modules || Retired.load(std::memory_order_acquire)) return;
-  if (!Pending.compare_exchange_strong(modules, nullptr, std::memory_order_acq_rel)) return;
-  Retired.store(Current, std::memory_order_release);
-  Current = modules;
+  // An earlier command may have taken the newest set already.
+  TSynthModules* modules = Pending.exchange(nullptr, std::memory_order_acq_rel);
+  if (!modules) return;
+  TSynthModules* retired = std::exchange(Current, modules);
+  retired->NextRetired = Retired.load(std::memory_order_relaxed);
+  while (!Retired.compare_exchange_weak(retired->NextRetired, retired, std::memory_order_acq_rel)) {
+  }
+  // The new modules start from their construction defaults: give them the values
+  // sent so far. A value sent later is behind this command in the inbox.
+  for (int index = 0; index < 54; ++index)
+    ApplyParameter(index, SentValues[index].load(std::memory_order_relaxed));
 }
 
 void TSynth::ApplyPendingChanges() {
-  AdoptPendingModules();
   Inbox.Drain([this](const qvt::TEngineCommand& command) { Apply(command); });
 }
 
@@ -93,6 +98,7 @@ void TSynth::Apply(const qvt::TEngineCommand& command) {
   case qvt::TEngineCommand::ckParameter: ApplyParameter(command.Index, command.Value); break;
   case qvt::TEngineCommand::ckKillVoice: DoKillVoice(); break;
   case qvt::TEngineCommand::ckSuspend: DoSuspend(); break;
+  case qvt::TEngineCommand::ckAdoptModules: AdoptPendingModules(); break;
   }
 }
 
@@ -196,6 +202,7 @@ void TSynth::DoKillVoice() {
 }
 
 void TSynth::DoSuspend() {
+  PendingEventCount = 0; // events received before the suspend are void
   HeldKeyCount = 0;
   VoiceActive_ = false;
   EnvState = esOff;

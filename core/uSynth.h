@@ -4,8 +4,9 @@
 // Threads: parameter changes, KillVoice and suspend may come from any thread;
 // they are posted to an inbox that the audio thread drains at the start of each
 // block (and before taking events), in the order they were made. A sample-rate
-// change builds a new module set on the calling thread and hands it over at a
-// block boundary; the set it replaces is freed later, off the audio thread.
+// change builds a new module set on the calling thread and hands it over through
+// the inbox, in order with the other changes; the set it replaces is freed later,
+// off the audio thread.
 #pragma once
 
 #include <array>
@@ -30,6 +31,7 @@ struct TSynthModules {
   TFastDelay DelayLeft;
   TFastDelay DelayRight;
   TSynthFilter SynthFilter;
+  TSynthModules* NextRetired = nullptr; // the list of retired sets
 };
 
 class TSynth final : public TPlugin {
@@ -127,7 +129,7 @@ private:
   std::array<double, 3> OscFreq{};
 
   // The module set in use (audio thread), the one waiting to be adopted and the
-  // one it replaced, waiting to be freed off the audio thread.
+  // list of those it replaced, waiting to be freed off the audio thread.
   TSynthModules* Current = nullptr;
   std::atomic<TSynthModules*> Pending{nullptr};
   std::atomic<TSynthModules*> Retired{nullptr};

@@ -126,6 +126,8 @@ public:
 
   void SetFrequency(double Value) override; // only on change
   double ProcessSample(double Input) override;
+  // Ignores a value that is not a positive finite number (and the current one):
+  // the design needs ε > 0, and anything else would leave NaN coefficients.
   virtual void SetRipple(double Value);
 
   double Ripple = 1.0; // ε of the design

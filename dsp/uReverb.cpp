@@ -15,11 +15,54 @@ constexpr int kAllpassTuningL[TReverb::kAllpassCount] = {556, 441, 341, 225};
 constexpr int kAllpassTuningR[TReverb::kAllpassCount] = {579, 464, 364, 248};
 constexpr float kAllpassFeedback = 0.5f;
 
-// Nearest-integer (ties to even) length of a line tuned to Samples at 44100 Hz;
-// absurd sample rates saturate at the 16-bit field's range.
+// The sign of (the double nearest Samples/44100) − Samples/44100, found with
+// integers: binary long division gives the quotient's leading 53 bits and the
+// remainder, and the double is that quotient rounded (ties to even).
+int DurationRoundingSign(int Samples) {
+  std::uint64_t q = 0, r = static_cast<std::uint64_t>(Samples);
+  while (q < (std::uint64_t{1} << 52)) {
+    r <<= 1;
+    q <<= 1;
+    if (r >= 44100) {
+      r -= 44100;
+      q |= 1;
+    }
+  }
+  if (2 * r > 44100 || (2 * r == 44100 && (q & 1))) return 1; // rounded up
+  return r > 0 ? -1 : 0;
+}
+
+// Length of a line tuned to Samples at 44100 Hz: the exact product of its
+// duration (the double nearest Samples/44100) and the rate, rounded to the
+// nearest integer, ties to even. For a rate of 1 Hz or more, below 2^24 Hz,
+// the product is Samples·rate/44100 (exact in integers) plus the duration's
+// rounding error times the rate; that error is too small to cross a half, so
+// it only decides when Samples·rate/44100 is a half exactly (at 22050 Hz, for
+// odd counts), where a double product would just round to even. Absurd sample
+// rates saturate at the 16-bit field's range.
 std::uint16_t ScaledLength(int Samples, float SampleRate) {
-  const double seconds = Samples / kTuningRate;
-  const double length = std::nearbyint(seconds * SampleRate);
+  double length;
+  if (SampleRate >= 1.0f && SampleRate < 16777216.0f) {
+    // SampleRate = rate / 2^shift with both integers (a float has 24 bits).
+    int shift = 0;
+    double scaled = SampleRate;
+    while (scaled != std::floor(scaled)) {
+      scaled *= 2;
+      ++shift;
+    }
+    const auto numerator = static_cast<std::uint64_t>(Samples) * static_cast<std::uint64_t>(scaled);
+    const std::uint64_t denominator = std::uint64_t{44100} << shift;
+    const std::uint64_t whole = numerator / denominator;
+    const std::uint64_t twiceRest = 2 * (numerator % denominator);
+    std::uint64_t rounded = whole + (twiceRest > denominator ? 1 : 0);
+    if (twiceRest == denominator) {
+      const int sign = DurationRoundingSign(Samples);
+      rounded = whole + (sign > 0 || (sign == 0 && (whole & 1)) ? 1 : 0);
+    }
+    length = static_cast<double>(rounded);
+  } else {
+    length = std::nearbyint(Samples / kTuningRate * SampleRate);
+  }
   return static_cast<std::uint16_t>(std::clamp(length, 0.0, 65535.0));
 }
 

@@ -52,8 +52,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
 }
 
 // MIDI events for the coming block: the audio thread.
+// A null list reaches the plug-in's own handler, which answers for it.
 VstIntPtr AudioEffectX::dispatchEvents(void* ptr) {
-  if (!ptr) return 0;
   return processEvents(static_cast<VstEvents*>(ptr)) ? 1 : 0;
 }
 
@@ -110,7 +110,7 @@ VstIntPtr AudioEffectX::dispatchIdentity(VstInt32 opcode, void* ptr) {
     qvt::CopyHostText(text, kVendorCapacity, getProductString());
     return 1;
   case effGetVendorVersion: return getVendorVersion();
-  case effCanDo: return text ? canDo(text) : 0;
+  case effCanDo: return text ? canDo(text) : -1; // no request: "cannot"
   case effGetTailSize: return 0;
   case effKeysRequired: return 1; // keys are not required
   case effGetVstVersion: return getVstVersion();
@@ -139,8 +139,10 @@ VstIntPtr AudioEffectX::dispatchEditorKeys(VstInt32 opcode, VstInt32 index, VstI
   return 0;
 }
 
-VstInt32 AudioEffectX::processEvents(VstEvents*) { return 0; }
+VstInt32 AudioEffectX::processEvents(VstEvents*) { return 0; } // may be given null
 
+// Only index 0, the edit buffer, has a name here; negative indices are refused
+// like every other one, as effSetProgram refuses them.
 bool AudioEffectX::getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) {
   (void)category;
   if (index >= 1 || index < 0) return false;

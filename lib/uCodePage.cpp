@@ -36,6 +36,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 char ByteOf(char32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+  // The five unused bytes stand for themselves, both ways.
+  if (cp >= 0x80 && cp <= 0x9F && kHighControls[cp - 0x80] == 0) return static_cast<char>(cp);
   for (std::size_t i = 0; i < kHighControls.size(); ++i)
     if (kHighControls[i] == cp) return static_cast<char>(0x80 + i);
   return '?';
@@ -98,8 +100,13 @@ void CopyCut(char* destination, std::size_t capacity, std::string_view text) {
   if (!destination || capacity == 0) return;
   std::size_t length = 0;
   while (length < text.size()) {
-    std::size_t step = SequenceLength(static_cast<unsigned char>(text[length]));
-    if (step == 0) step = 1;
+    // A sequence counts with the continuation bytes it really has, so an
+    // incomplete one at the end is no longer than the text.
+    const std::size_t full = SequenceLength(static_cast<unsigned char>(text[length]));
+    std::size_t step = 1;
+    while (step < full && length + step < text.size() &&
+           (static_cast<unsigned char>(text[length + step]) & 0xC0) == 0x80)
+      ++step;
     if (length + step > capacity - 1) break;
     length += step;
   }

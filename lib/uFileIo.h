@@ -29,8 +29,21 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path,
 // Replaces `path` with `bytes` atomically: the data goes to a new file in the
 // same folder, is flushed to disk and then renamed over the target, so the
 // target is either the old file or the complete new one. An existing file
-// keeps its permissions; a symbolic link is followed and its target replaced.
-// Throws EFileError on failure; the temporary file is removed then.
+// keeps its permissions; a symbolic link is followed (a dangling one too) and
+// its target replaced or created. An existing file the user may not write is
+// refused, as a direct write would be. When only the folder refuses new files,
+// a writable existing file is rewritten in place. Throws EFileError on
+// failure; the temporary file is removed then, and temporary files that a
+// killed save left behind are removed by the next save in the folder.
 void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// POSIX builds only.
+// The path a chain of symbolic links finally names, whether or not that file
+// exists; the path itself when it is no link.
+std::string ResolveLinks(const std::string& path);
+// Reads a regular file of at most `maxBytes` bytes without ever waiting on a
+// FIFO or a device. Throws EFileError: EINVAL for a file that is not regular,
+// EFBIG for a larger one, the system's error otherwise.
+std::vector<std::uint8_t> ReadRegularFile(const std::string& path, std::size_t maxBytes);
 
 } // namespace qvt

@@ -39,4 +39,9 @@ double ValueFromFlangerCutoffHz(double hz) {
 double DbToGain(double db) { return db < -144.0 ? 0.0 : std::exp(0.115129254 * db); }
 double Hundredths(int k) { return k * 0.01; }
 
+float FloatNotAbove(double v) {
+  const float nearest = static_cast<float>(v);
+  return nearest > v ? std::nextafter(nearest, 0.0f) : nearest;
+}
+
 } // namespace qvt

@@ -27,5 +27,8 @@ double ValueFromFlangerCutoffHz(double hz); // inverse of FlangerCutoffHz, hz > 
 double DbToGain(double db);
 // k hundredths: k × 0.01.
 double Hundredths(int k);
+// The largest float not above v (v ≥ 0): a draw below a bound stays below it
+// when it is stored as a float.
+float FloatNotAbove(double v);
 
 } // namespace qvt

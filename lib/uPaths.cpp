@@ -55,10 +55,10 @@ std::string ModuleFileName() {
   Dl_info info{};
   if (dladdr(reinterpret_cast<const void*>(&ModuleFileName), &info) == 0 || !info.dli_fname)
     return {};
+  // The real file, not a link to it: the folders beside it are the library's.
   std::string name = info.dli_fname;
   char resolved[PATH_MAX];
-  if (name.empty() || name.front() != '/')
-    if (::realpath(name.c_str(), resolved)) name = resolved;
+  if (!name.empty() && ::realpath(name.c_str(), resolved)) name = resolved;
   return name;
 }
 
@@ -87,13 +87,18 @@ bool FileExists(const std::string& path) {
 }
 
 TPluginFolders PluginFolders(const std::string& moduleFolder, const std::string& userDataFolder) {
-  const std::string folder = WithSlash(moduleFolder);
+  // A library folder that is unknown or not absolute is not used: the folders
+  // and the help file would depend on the host's current folder.
+  const std::string folder =
+      !moduleFolder.empty() && moduleFolder.front() == '/' ? WithSlash(moduleFolder) : "";
   std::string base = folder;
   if (!UsableBase(base)) {
     base = WithSlash(userDataFolder);
     UsableBase(base); // failing to create the folders is not reported
   }
-  return {base + "Banks/", base + "Patterns/", folder + "Help.html"};
+  const std::string helpBase = folder.empty() ? base : folder;
+  if (helpBase.empty()) return {};
+  return {base + "Banks/", base + "Patterns/", helpBase + "Help.html"};
 }
 
 } // namespace qvt

@@ -6,7 +6,8 @@
 
 namespace qvt {
 
-// Full file name of the library (or program) that holds this code; empty when unknown.
+// Full file name of the library (or program) that holds this code, links
+// resolved; empty when unknown.
 std::string ModuleFileName();
 // The folder of a file name, up to and including its last '/'; empty when it has none.
 std::string FolderOfFile(const std::string& fileName);
@@ -26,6 +27,8 @@ bool FileExists(const std::string& path); // a regular file (or a link to one)
 // The plug-in's folders: "Banks/" and "Patterns/" beside the library when
 // they exist or can be made there and are writable, otherwise in the per-user
 // data folder (a system-wide install); the help file always beside the library.
+// Without an absolute library folder everything is in the per-user data
+// folder; without that too, all three are empty. No name is ever relative.
 struct TPluginFolders {
   std::string Banks;
   std::string Patterns;

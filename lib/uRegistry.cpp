@@ -3,11 +3,14 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 #include "lib/uFileIo.h"
 #include "lib/uPaths.h"
@@ -19,6 +22,8 @@ namespace {
 constexpr const char* kStoreName = "settings.reg";
 constexpr const char* kLockName = "settings.lock";
 constexpr int kMaxBrokenCopies = 100;
+constexpr std::size_t kMaxStoreSize = 1 << 20; // far beyond any real store
+constexpr auto kLockPatience = std::chrono::seconds(1);
 
 std::mutex gStoreLock; // one writer at a time inside the process
 
@@ -40,12 +45,17 @@ std::optional<TSplitPath> Split(TRegistryRoot root, std::string_view path) {
 
 enum class TStoreState { Read, Missing, Unreadable, Corrupt };
 
+// `file` is the store with its links resolved.
 TStoreState Load(const std::string& file, TRegistryStore& store) {
   std::vector<std::uint8_t> bytes;
   try {
-    bytes = ReadWholeFile(file);
+    bytes = ReadRegularFile(file, kMaxStoreSize);
   } catch (const EFileError& error) {
-    return error.ErrorCode == ENOENT ? TStoreState::Missing : TStoreState::Unreadable;
+    switch (error.ErrorCode) {
+    case ENOENT: return TStoreState::Missing;
+    case EFBIG: return TStoreState::Corrupt;
+    default: return TStoreState::Unreadable; // a folder, a FIFO, a device, no permission
+    }
   }
   auto parsed = ParseRegistryStore(
       std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
@@ -59,29 +69,52 @@ bool KeepAside(const std::string& file) {
   for (int copy = 1; copy <= kMaxBrokenCopies; ++copy) {
     std::string aside = file + ".broken";
     if (copy > 1) aside.append("-").append(std::to_string(copy));
-    if (::access(aside.c_str(), F_OK) == 0) continue;
+    struct stat info {};
+    if (::lstat(aside.c_str(), &info) == 0) continue;
     return std::rename(file.c_str(), aside.c_str()) == 0;
   }
   return false;
 }
 
-// Holds an exclusive lock on the store's lock file, shared with other processes.
+void Complain(const std::string& what, const std::string& file, int errorCode) {
+  std::fprintf(stderr, "Quivertone: settings not saved: %s \"%s\": %s\n", what.c_str(),
+               file.c_str(), SystemErrorText(errorCode).c_str());
+}
+
+// An exclusive lock on the store's lock file, shared with other processes. A
+// lock file this user may only read is locked through a read-only descriptor.
+// Waits at most kLockPatience for another holder.
 class TProcessLock {
 public:
-  explicit TProcessLock(const std::string& file)
-      : Fd(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
-    if (Fd >= 0)
-      while (::flock(Fd, LOCK_EX) != 0 && errno == EINTR) {
+  explicit TProcessLock(const std::string& file) {
+    Fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (Fd < 0) Fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (Fd < 0) {
+      Complain("cannot open", file, errno);
+      return;
+    }
+    const auto giveUp = std::chrono::steady_clock::now() + kLockPatience;
+    while (::flock(Fd, LOCK_EX | LOCK_NB) != 0) {
+      const int error = errno;
+      if (error == EINTR) continue;
+      if (error != EWOULDBLOCK || std::chrono::steady_clock::now() >= giveUp) {
+        Complain("cannot lock", file, error);
+        return;
       }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    Held = true;
   }
   ~TProcessLock() {
     if (Fd >= 0) ::close(Fd); // closing releases the lock
   }
   TProcessLock(const TProcessLock&) = delete;
   TProcessLock& operator=(const TProcessLock&) = delete;
+  bool IsHeld() const { return Held; }
 
 private:
-  int Fd;
+  int Fd = -1;
+  bool Held = false;
 };
 
 bool Write(TRegistryRoot root, std::string_view path, TRegistryValue value) {
@@ -89,10 +122,11 @@ bool Write(TRegistryRoot root, std::string_view path, TRegistryValue value) {
   const std::string folder = UserConfigFolder();
   if (!split || folder.empty() || !ForceDirectories(folder)) return false;
   value.Name = split->Name;
-  const std::string file = folder + kStoreName;
   try {
     std::lock_guard lock(gStoreLock);
     TProcessLock processLock(folder + kLockName);
+    if (!processLock.IsHeld()) return false; // never written without the lock
+    const std::string file = ResolveLinks(folder + kStoreName);
     TRegistryStore store;
     switch (Load(file, store)) {
     case TStoreState::Read:
@@ -117,7 +151,7 @@ std::optional<TRegistryValue> Read(TRegistryRoot root, std::string_view path) {
   if (!split || folder.empty()) return {};
   try {
     TRegistryStore store;
-    if (Load(folder + kStoreName, store) != TStoreState::Read) return {};
+    if (Load(ResolveLinks(folder + kStoreName), store) != TStoreState::Read) return {};
     if (const TRegistryValue* value = store.Find(split->Key, split->Name)) return *value;
   } catch (...) {
   }

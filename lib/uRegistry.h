@@ -4,8 +4,13 @@
 //
 // A missing, unreadable or corrupt store reads as empty. A write reads the
 // store, changes one value and replaces the file atomically; a corrupt store
-// is first kept aside as settings.reg.broken (or .broken-2, -3, …) so that no
-// data is lost, and an unreadable one is left alone and the write refused.
+// (no header, or larger than 1 MiB) is first kept aside as settings.reg.broken
+// (or .broken-2, -3, …) so that no data is lost, and an unreadable one (or one
+// that is no regular file: a FIFO, a device) is left alone and the write
+// refused. A store that is a symbolic link is read and written through it.
+// Writes hold settings.lock (shared with other processes); when it cannot be
+// opened or stays held by another process for a second, the write is refused
+// and said so on the standard error stream.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +47,11 @@ struct TRegistryValue {
 struct TRegistryKey {
   std::string Path; // "HKEY_CURRENT_USER\SOFTWARE\…"; compared ignoring ASCII case
   std::vector<TRegistryValue> Values;
+  // Lines this version does not understand, kept as they were. An opaque key
+  // is one whose own line was not understood (or the lines before any key):
+  // all its lines are in OtherLines and no path finds it.
+  std::vector<std::string> OtherLines;
+  bool Opaque = false;
 };
 
 struct TRegistryStore {
@@ -56,11 +66,12 @@ struct TRegistryStore {
 //   [HKEY_CURRENT_USER\SOFTWARE\Fernhollow\VST\Quivertone\2\Vendor\Product\3]
 //   "BankPath"="/home/me/Banks/mine.qvt"
 //   "NotesQuantization"=dword:00000001
-// Lines starting with ';' and blank lines are ignored. In quoted texts '\' and
-// '"' are written \\ and \", control bytes \xHH; in key lines control bytes
-// and '%' are written %HH. Other bytes stand as they are.
+// Lines starting with ';' and blank lines are ignored; other lines that are not
+// understood are kept and written back. In quoted texts '\' and '"' are
+// written \\ and \", control bytes \xHH; in key lines control bytes and '%'
+// are written %HH. Other bytes stand as they are.
 std::string FormatRegistryStore(const TRegistryStore& store);
-// Empty when the text is not a well-formed store.
+// Empty when the text does not start with the header. Linear in the text's size.
 std::optional<TRegistryStore> ParseRegistryStore(std::string_view text);
 
 } // namespace qvt

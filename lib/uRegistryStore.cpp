@@ -1,6 +1,7 @@
 // The text form of the settings store.
 #include <algorithm>
 #include <charconv>
+#include <unordered_map>
 
 #include "lib/uRegistry.h"
 
@@ -14,6 +15,13 @@ bool SameText(std::string_view a, std::string_view b) {
   auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                             [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+std::string Lowered(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return out;
 }
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
@@ -132,16 +140,18 @@ std::optional<TRegistryValue> ValueOf(std::string_view line) {
 
 const TRegistryValue* TRegistryStore::Find(std::string_view keyPath, std::string_view name) const {
   for (const TRegistryKey& key : Keys)
-    if (SameText(key.Path, keyPath))
+    if (!key.Opaque && SameText(key.Path, keyPath))
       for (const TRegistryValue& value : key.Values)
         if (SameText(value.Name, name)) return &value;
   return nullptr;
 }
 
 void TRegistryStore::Set(std::string_view keyPath, TRegistryValue value) {
-  auto key = std::find_if(Keys.begin(), Keys.end(),
-                          [&](const TRegistryKey& k) { return SameText(k.Path, keyPath); });
-  if (key == Keys.end()) key = Keys.insert(Keys.end(), TRegistryKey{std::string(keyPath), {}});
+  auto key = std::find_if(Keys.begin(), Keys.end(), [&](const TRegistryKey& k) {
+    return !k.Opaque && SameText(k.Path, keyPath);
+  });
+  if (key == Keys.end())
+    key = Keys.insert(Keys.end(), TRegistryKey{std::string(keyPath), {}, {}, false});
   for (TRegistryValue& existing : key->Values)
     if (SameText(existing.Name, value.Name)) {
       existing = std::move(value);
@@ -154,9 +164,10 @@ std::string FormatRegistryStore(const TRegistryStore& store) {
   std::string out(kHeader);
   out += '\n';
   for (const TRegistryKey& key : store.Keys) {
-    out += '\n' + KeyLine(key.Path) + '\n';
+    out += '\n';
+    if (!key.Opaque) out.append(KeyLine(key.Path)).append(1, '\n');
     for (const TRegistryValue& value : key.Values) {
-      out += Quoted(value.Name) + '=';
+      out.append(Quoted(value.Name)).append(1, '=');
       if (value.IsNumber) {
         out += "dword:";
         AppendHex(out, value.Number, 8);
@@ -165,15 +176,26 @@ std::string FormatRegistryStore(const TRegistryStore& store) {
       }
       out += '\n';
     }
+    for (const std::string& line : key.OtherLines) out.append(line).append(1, '\n');
   }
   return out;
 }
 
 std::optional<TRegistryStore> ParseRegistryStore(std::string_view text) {
   TRegistryStore store;
-  std::string currentKey;
+  // Where each key and value is, by their names in lower case: a store of many
+  // keys parses in linear time.
+  std::unordered_map<std::string, std::size_t> keyIndex;
+  std::vector<std::unordered_map<std::string, std::size_t>> valueIndex;
+  std::size_t current = 0;
   bool headerSeen = false;
   bool inKey = false;
+  auto openOpaqueKey = [&] {
+    store.Keys.push_back(TRegistryKey{{}, {}, {}, true});
+    valueIndex.emplace_back();
+    current = store.Keys.size() - 1;
+    inKey = true;
+  };
   while (!text.empty()) {
     const auto end = text.find('\n');
     std::string_view line = text.substr(0, end);
@@ -185,13 +207,32 @@ std::optional<TRegistryStore> ParseRegistryStore(std::string_view text) {
       headerSeen = true;
     } else if (line.front() == '[') {
       auto path = KeyPathOf(line);
-      if (!path) return {};
-      currentKey = std::move(*path);
+      if (!path) {
+        openOpaqueKey();
+        store.Keys[current].OtherLines.emplace_back(line);
+        continue;
+      }
+      const auto [at, added] = keyIndex.try_emplace(Lowered(*path), store.Keys.size());
+      if (added) {
+        store.Keys.push_back(TRegistryKey{std::move(*path), {}, {}, false});
+        valueIndex.emplace_back();
+      }
+      current = at->second;
       inKey = true;
     } else {
-      auto value = ValueOf(line);
-      if (!value || !inKey) return {};
-      store.Set(currentKey, std::move(*value));
+      if (!inKey) openOpaqueKey();
+      TRegistryKey& key = store.Keys[current];
+      auto value = key.Opaque ? std::nullopt : ValueOf(line);
+      if (!value) {
+        key.OtherLines.emplace_back(line);
+        continue;
+      }
+      const auto [at, added] =
+          valueIndex[current].try_emplace(Lowered(value->Name), key.Values.size());
+      if (added)
+        key.Values.push_back(std::move(*value));
+      else
+        key.Values[at->second] = std::move(*value);
     }
   }
   return store; // a blank file is an empty store

@@ -94,14 +94,17 @@ TEST_F(HostMisuse, NullPointersOnEveryOpcodeAreAnsweredWithoutATouch) {
     if (opcode == effClose) continue;
     Dispatch(opcode, 0, 0, nullptr, 0.0f);
   }
-  // Every opcode that would write through the pointer answers 0.
+  // Every opcode that would write through the pointer answers 0; a null
+  // request "cannot", and a null event list is taken as no events.
   for (VstInt32 opcode :
        {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName, effEditGetRect,
-        effEditOpen, effGetChunk, effSetChunk, effProcessEvents, effGetProgramNameIndexed,
-        effGetInputProperties, effGetOutputProperties, effGetEffectName, effGetVendorString,
-        effGetProductString, effCanDo, effGetSpeakerArrangement, effString2Parameter}) {
+        effEditOpen, effGetChunk, effSetChunk, effGetProgramNameIndexed, effGetInputProperties,
+        effGetOutputProperties, effGetEffectName, effGetVendorString, effGetProductString,
+        effGetSpeakerArrangement, effString2Parameter}) {
     EXPECT_EQ(Dispatch(opcode, 0, 0, nullptr), 0) << "opcode " << opcode;
   }
+  EXPECT_EQ(Dispatch(effCanDo, 0, 0, nullptr), -1);
+  EXPECT_EQ(Dispatch(effProcessEvents, 0, 0, nullptr), 1);
   EXPECT_EQ(Dispatch(effSetProgramName, 0, 0, nullptr), 0);
   EXPECT_EQ(Text(effGetProgramName), name) << "a null name renames nothing";
   // Still fully working afterwards.

@@ -186,17 +186,19 @@ TEST_F(PluginAbi, EventsAreAcceptedAndSilenceIsRendered) {
   }
 }
 
-TEST_F(PluginAbi, UnknownOpcodesAndNullPointersAnswerZero) {
+TEST_F(PluginAbi, UnknownOpcodesAndNullPointersAnswerZeroButCanDoAndEvents) {
   for (VstInt32 opcode : {16, 17, 18, 20, 21, 30, 36, 53, 54, 55,    61, 62,
                           64, 65, 66, 70, 74, 75, 76, 80, 99, 12345, -1}) {
     EXPECT_EQ(Dispatch(opcode, 0, 0, nullptr), 0) << "opcode " << opcode;
   }
   for (VstInt32 opcode :
        {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName, effSetProgramName,
-        effGetChunk, effProcessEvents, effGetProgramNameIndexed, effGetOutputProperties,
-        effGetEffectName, effGetVendorString, effGetProductString, effCanDo}) {
+        effGetChunk, effGetProgramNameIndexed, effGetOutputProperties, effGetEffectName,
+        effGetVendorString, effGetProductString}) {
     EXPECT_EQ(Dispatch(opcode, 0, 0, nullptr), 0) << "opcode " << opcode;
   }
+  EXPECT_EQ(Dispatch(effCanDo, 0, 0, nullptr), -1);        // no request: "cannot"
+  EXPECT_EQ(Dispatch(effProcessEvents, 0, 0, nullptr), 1); // no events: taken
 }
 
 TEST(PluginLibrary, ExportsOnlyTheEntryPoints) {

@@ -1,11 +1,13 @@
 // Skin images (scrambling, premultiplication), the pixel tables, TBitmapEx's
 // anti-aliased drawing and the bitmap fonts.
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <algorithm>
 
 #include "controls/uBitmapEx.h"
 #include "controls/uSkinKey.h"
+#include "lib/uResourceError.h"
 #include "platform/headless/uPngWriter.h"
 
 namespace {
@@ -18,6 +20,73 @@ TBitmap Picture(int w, int h, std::uint32_t pixel) {
   TBitmap bitmap(w, h);
   std::fill_n(bitmap.Bits(), w * h, pixel);
   return bitmap;
+}
+
+// A PNG of the given colour type written by libpng: one byte per sample,
+// `samples` row after row; a palette of RGB triples with its transparency
+// entries. With `headerOnly` only the signature and the header chunks.
+std::vector<std::uint8_t> WritePng(int colourType, int width, int height,
+                                   const std::vector<std::uint8_t>& samples,
+                                   const std::vector<png_color>& palette = {},
+                                   const std::vector<std::uint8_t>& transparency = {},
+                                   bool headerOnly = false) {
+  std::vector<std::uint8_t> out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_set_write_fn(
+      png, &out,
+      [](png_structp p, png_bytep data, png_size_t length) {
+        auto* bytes = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(p));
+        bytes->insert(bytes->end(), data, data + length);
+      },
+      nullptr);
+  png_set_IHDR(png, info, width, height, 8, colourType, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+  if (!transparency.empty())
+    png_set_tRNS(png, info, transparency.data(), static_cast<int>(transparency.size()), nullptr);
+  png_write_info(png, info);
+  if (!headerOnly) {
+    const std::size_t rowBytes = samples.size() / static_cast<std::size_t>(height);
+    for (int y = 0; y < height; ++y)
+      png_write_row(png, samples.data() + rowBytes * static_cast<std::size_t>(y));
+    png_write_end(png, nullptr);
+  }
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+TEST(SkinImages, PaletteAndGreyImagesDecodeWithTheirAlphaWhereItIsPartial) {
+  const std::vector<png_color> palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+  // Partly transparent entries: premultiplied 32-bit pixels.
+  auto partial = qvt::DecodeSkinImage(
+      WritePng(PNG_COLOR_TYPE_PALETTE, 3, 1, {0, 1, 2}, palette, {128, 255, 0}), "PAL");
+  EXPECT_EQ(partial->PixelFormat, pf32bit);
+  EXPECT_EQ(partial->AlphaFormat, afPremultiplied);
+  EXPECT_EQ(partial->Pixel(0, 0), Bgra(0, 0, 127, 128));
+  EXPECT_EQ(partial->Pixel(1, 0), Bgra(0, 254, 0, 255));
+  EXPECT_EQ(partial->Pixel(2, 0), Bgra(0, 0, 0, 0));
+  // Entries only fully transparent or opaque: read as a 24-bit image, the
+  // transparent entry in its own colour (the fourth byte, which 24-bit drawing
+  // ignores, keeps the entry's 0 or 255).
+  auto binary = qvt::DecodeSkinImage(
+      WritePng(PNG_COLOR_TYPE_PALETTE, 3, 1, {0, 1, 2}, palette, {255, 0, 255}), "PAL");
+  EXPECT_EQ(binary->PixelFormat, pf24bit);
+  EXPECT_EQ(binary->Pixel(1, 0) & 0xFFFFFFu, Bgra(0, 255, 0, 0));
+  // Grey with alpha: the grey in all three colours, premultiplied.
+  auto grey =
+      qvt::DecodeSkinImage(WritePng(PNG_COLOR_TYPE_GRAY_ALPHA, 2, 1, {200, 128, 90, 255}), "GREY");
+  EXPECT_EQ(grey->PixelFormat, pf32bit);
+  EXPECT_EQ(grey->Pixel(0, 0), Bgra(100, 100, 100, 128)); // 200·128 >> 8
+  EXPECT_EQ(grey->Pixel(1, 0), Bgra(89, 89, 89, 255));
+}
+
+TEST(SkinImages, AHeaderClaimingAHugeImageRaisesTheSkinError) {
+  for (const auto& [width, height] : {std::pair{100000, 100000}, std::pair{16000, 16000}}) {
+    const auto header =
+        WritePng(PNG_COLOR_TYPE_RGB, width, height, {}, {}, {}, /*headerOnly=*/true);
+    EXPECT_THROW(qvt::DecodeSkinImage(header, "HUGE"), ESkinImageError) << width;
+  }
 }
 
 TEST(SkinImages, APlainPngAndItsScrambledFormDecodeToTheSamePixels) {
@@ -49,7 +118,14 @@ TEST(SkinImages, AlphaImagesArePremultipliedByShiftingRightEightBits) {
 }
 
 TEST(SkinImages, MissingOrUndecodableImagesRaiseAnError) {
-  EXPECT_THROW(LoadSkinBitmap("NO_SUCH_IMAGE"), ESkinImageError);
+  try {
+    LoadSkinBitmap("NO_SUCH_IMAGE");
+    ADD_FAILURE() << "no error";
+  } catch (const ESkinImageError& error) {
+    EXPECT_NE(std::string(error.what()).find(qvt::ResourceErrorText("PNG", "NO_SUCH_IMAGE")),
+              std::string::npos)
+        << error.what();
+  }
   EXPECT_THROW(qvt::DecodeSkinImage({1, 2, 3, 4, 5, 6, 7, 8, 9}, "JUNK"), ESkinImageError);
   std::vector<std::uint8_t> truncated = qvt::EncodePng(Picture(4, 4, Bgra(1, 2, 3, 255)));
   truncated.resize(truncated.size() / 2);
@@ -125,6 +201,21 @@ TEST(BitmapEx, ALineOfTwoAndAHalfPixelsPlotsTwoFullPointsAndAHalfOneMidwayToTheE
   for (int x = 0; x < 8; ++x) EXPECT_EQ(bitmap.Pixel(x, 3), 0u) << x;
 }
 
+TEST(BitmapEx, LineEndsOffTheFineGridRoundToTheNearest256thOfAPixel) {
+  // 200/65536 of a pixel is 0.78 of a 256th: the point lands one 256th right
+  // of pixel 2's corner, so pixel 3 gets a trace of it.
+  TBitmapEx bitmap;
+  bitmap.SetSize(6, 4);
+  bitmap.SetPenColor(255, 255, 255, 255);
+  const double off = 200.0 / 65536.0;
+  bitmap.LineF(2.0 + off, 2.0, 3.0 + off, 2.0); // one point, then a last one of no alpha
+  EXPECT_EQ(bitmap.Pixel(2, 2) & 0xFF,
+            static_cast<std::uint32_t>(Coverage(255, GammaTable[254], GammaTable[255])));
+  EXPECT_EQ(bitmap.Pixel(3, 2) & 0xFF,
+            static_cast<std::uint32_t>(Coverage(255, GammaTable[1], GammaTable[255])));
+  EXPECT_GT(bitmap.Pixel(3, 2) & 0xFF, 0u);
+}
+
 TEST(BitmapEx, LinesShorterThanAFractionOfAPixelDrawNothing) {
   TBitmapEx bitmap;
   bitmap.SetSize(6, 6);
@@ -143,6 +234,9 @@ TEST(BitmapEx, PointsOutsideTheBitmapAreDropped) {
   bitmap.SetPenColor(255, 255, 255, 255);
   bitmap.PlotAA(3 * 256 + 128, 3 * 256 + 128, bitmap.PenValue()); // spills right and down
   EXPECT_NE(bitmap.Pixel(3, 3), 0u);
+  bitmap.PlotAA(-128, 128, bitmap.PenValue()); // half a pixel left: column 0 all the same
+  EXPECT_NE(bitmap.Pixel(0, 0), 0u);
+  EXPECT_NE(bitmap.Pixel(1, 0), 0u);
 }
 
 TEST(BitmapFonts, Font1CopiesAGlyphEverySixPixels) {

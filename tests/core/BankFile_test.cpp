@@ -232,15 +232,19 @@ TEST_F(BankFiles, SavingOverAFolderFailsAndLeavesItAlone) {
   EXPECT_NE(plugin.GetBankFilePath(), PathOf("bank.qvt"));
 }
 
-TEST_F(BankFiles, SavingIntoAReadOnlyFolderFailsAndKeepsTheOldFile) {
+TEST_F(BankFiles, InAReadOnlyFolderAWritableFileIsRewrittenAndAProtectedOneKept) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
   TPlugin plugin(nullptr);
   plugin.SaveBankFile(PathOf("bank.qvt"));
-  const TBytes old = Get("bank.qvt");
+  plugin.SaveBankFile(PathOf("kept.qvt"));
+  const TBytes old = Get("kept.qvt");
+  std::filesystem::permissions(PathOf("kept.qvt"), std::filesystem::perms::owner_read);
   Fill(plugin, {Program("New", 0.2f)});
   std::filesystem::permissions(Root, std::filesystem::perms::owner_read |
                                          std::filesystem::perms::owner_exec);
-  EXPECT_THROW(plugin.SaveBankFile(PathOf("bank.qvt")), qvt::EFileError);
+  plugin.SaveBankFile(PathOf("bank.qvt")); // rewritten where it is
+  EXPECT_THROW(plugin.SaveBankFile(PathOf("kept.qvt")), qvt::EFileError);
   std::filesystem::permissions(Root, std::filesystem::perms::owner_all);
-  EXPECT_EQ(Get("bank.qvt"), old);
+  EXPECT_NE(Get("bank.qvt"), old);
+  EXPECT_EQ(Get("kept.qvt"), old);
 }

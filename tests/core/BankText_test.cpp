@@ -1,6 +1,7 @@
 // The bank text source: names, units, defaults, errors and exact round trips.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <fstream>
@@ -30,7 +31,7 @@ std::string ErrorOf(const std::string& text) {
 }
 
 std::string FactorySource() {
-  const std::string path = std::string(QVT_SOURCE_DIR) + "/resources/bank/factory-bank.txt";
+  const std::string path = QVT_SOURCE_DIR "/resources/bank/factory-bank.txt";
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -142,6 +143,26 @@ TEST(BankText, NamesAreUtf8InTheTextAnd8BitInTheBank) {
   EXPECT_EQ(qvt::FormatBankText(std::vector<TProgramRecord>{p}).substr(0, 17),
             "[Caf\xC3\xA9 \xC2\xAB"
             "Bass\xC2\xBB]\n");
+}
+
+TEST(BankText, EveryByteOfANameSurvivesTheTextForm) {
+  const std::string names[] = {
+      std::string("a\nb\r\tc\\ ] # x "),
+      std::string("\x81\x8D\x8F\x90\x9D unused"), // bytes Windows-1252 leaves unassigned
+      std::string("ab\0cd\x7F", 7),               // a zero inside the field
+      std::string("\\x41 \\\\ \x01"),
+  };
+  std::vector<TProgramRecord> bank;
+  for (const std::string& name : names) {
+    bank.push_back(qvt::DefaultProgram());
+    SetRecordName(bank.back(), name);
+  }
+  const std::string text = qvt::FormatBankText(bank);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4 + 3) << text; // one line a program
+  EXPECT_NE(text.find("[a\\x0ab\\x0d\\x09c\\\\ ] # x ]"), std::string::npos) << text;
+  EXPECT_EQ(qvt::EncodeBank(qvt::ParseBankText(text)), qvt::EncodeBank(bank));
+  // Older texts: a backslash before anything else is itself.
+  EXPECT_EQ(RecordName(One("[a\\b\\xZ]\n")), "a\\b\\xZ");
 }
 
 TEST(BankText, AnyBankSurvivesTheTextForm) {

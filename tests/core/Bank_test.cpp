@@ -1,5 +1,6 @@
 // Bank operations of the plug-in object: insert positions, limits, selection and the keep-voice
 // rule.
+#include <climits>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -90,6 +91,10 @@ TEST_F(BankOperations, InsertBeyondTheEndAppends) {
   Plugin.setProgramName("Tail");
   Plugin.InsertProgramCopy();
   EXPECT_EQ(Names(Plugin), (std::vector<std::string>{"A", "Tail"}));
+  Plugin.SelectProgram(INT_MAX);
+  Plugin.setProgramName("Last");
+  Plugin.InsertProgramCopy();
+  EXPECT_EQ(Names(Plugin), (std::vector<std::string>{"A", "Tail", "Last"}));
 }
 
 TEST_F(BankOperations, TheBankRefusesProgramsBeyond65535) {

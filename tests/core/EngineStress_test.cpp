@@ -59,4 +59,36 @@ TEST_F(Engine, RenderingStaysCleanWhileOtherThreadsChangeEverything) {
   audio.join();
   automation.join();
   EXPECT_TRUE(allFinite.load());
+  Render(8);
+  EXPECT_EQ(Synth.Modules().SampleRate, Synth.getSampleRate());
+}
+
+// A render thread on short blocks while another thread switches the rate back
+// and forth: once both stop, the engine must run on modules of the host's rate
+// that carry the current settings, not on a stale set or on a fresh one with
+// construction defaults.
+TEST_F(Engine, TheModulesFollowEveryRateChangeMadeOnAnotherThreadAndKeepTheSettings) {
+  Synth.setParameter(37, 1.0f);  // flanger on
+  Synth.setParameter(44, 0.3f);  // flanger mix
+  Synth.setParameter(48, 0.25f); // reverb dry
+  for (int trial = 0; trial < 25; ++trial) {
+    std::atomic<bool> stop{false};
+    std::thread audio([&] {
+      float left[8], right[8];
+      float* outputs[2] = {left, right};
+      while (!stop.load()) Synth.processReplacing(nullptr, outputs, 8);
+    });
+    for (int change = 0; change < 40; ++change) {
+      Synth.setSampleRate(change % 2 ? 44100.0f : 48000.0f);
+      std::this_thread::yield();
+    }
+    stop = true;
+    audio.join();
+    Render(8);
+    const TSynthModules& modules = Synth.Modules();
+    ASSERT_EQ(modules.SampleRate, 44100.0f) << "trial " << trial;
+    ASSERT_EQ(modules.Chorus.Enable, 1.0f) << "trial " << trial;
+    ASSERT_EQ(modules.Chorus.Mix, 0.3f) << "trial " << trial;
+    ASSERT_EQ(modules.Reverb.Dry, 0.25f) << "trial " << trial;
+  }
 }

@@ -195,6 +195,22 @@ TEST_F(Engine, SelectingNoProgramMakesLaterReleasesEndAtOnce) {
   NoteOff(62);
   Render(2);
   EXPECT_FALSE(Synth.VoiceActive());
+  // A rebuild gives the new modules every stored value again, the release time
+  // included: from then on releases take their set time at the new rate.
+  Synth.setSampleRate(48000.0f);
+  Render(2);
+  const double seconds = 0.001 * (11999.0 * Synth.getParameter(29) + 1.0);
+  EXPECT_NEAR(Synth.ReleaseCoefficient(), 1.0 + std::log(0.0001) / (seconds * 48000.0), 1e-12);
+}
+
+TEST_F(Engine, ASuspendDiscardsTheEventsReceivedBeforeIt) {
+  NoteOn(69);
+  Synth.suspend();
+  Synth.resume();
+  EXPECT_LT(Peak(Render(512).Left), 1e-6);
+  EXPECT_FALSE(Synth.VoiceActive());
+  NoteOn(69); // events after the suspend play
+  EXPECT_GT(Peak(Render(512).Left), 0.1);
 }
 
 TEST_F(Engine, ProgramChangesApplyKillVoiceBeforeTheNewValues) {

@@ -75,10 +75,41 @@ TEST(Reverb, LineLengthsAt44100EqualTheTuningTable) {
 }
 
 TEST(Reverb, LineLengthsScaleWithTheSampleRate) {
-  TReverb r(48000);
-  const int expected[] = {1215, 1293, 1390, 1476, 1548, 1623, 1695, 1760};
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(r.CombL[i].Length, expected[i]);
-  EXPECT_EQ(r.AllpassR[3].Length, 270); // 248 × 48000/44100 = 269.9
+  // The exact product of the double duration and the rate, rounded ties to even.
+  // At 22050 Hz odd counts land beside a half: 1557 × 0.5 rounds to 779 because
+  // the double 1557/44100 lies just above the quotient, 1211 × 0.5 to 605
+  // because 1211/44100 lies just below it.
+  const struct {
+    float Rate;
+    int CombsL[8], CombsR[8], AllpassesL[4], AllpassesR[4];
+  } cases[] = {
+      {48000,
+       {1215, 1293, 1390, 1476, 1548, 1623, 1695, 1760},
+       {1240, 1318, 1415, 1501, 1573, 1648, 1720, 1785},
+       {605, 480, 371, 245},
+       {630, 505, 396, 270}},
+      {22050,
+       {558, 594, 638, 678, 711, 746, 779, 809},
+       {570, 605, 650, 689, 722, 757, 790, 820},
+       {278, 221, 170, 112},
+       {290, 232, 182, 124}},
+      {11025,
+       {279, 297, 319, 339, 355, 373, 389, 404},
+       {285, 303, 325, 345, 361, 378, 395, 410},
+       {139, 110, 85, 56},
+       {145, 116, 91, 62}},
+  };
+  for (const auto& c : cases) {
+    TReverb r(c.Rate);
+    for (int i = 0; i < 8; ++i) {
+      EXPECT_EQ(r.CombL[i].Length, c.CombsL[i]) << c.Rate << " comb L" << i;
+      EXPECT_EQ(r.CombR[i].Length, c.CombsR[i]) << c.Rate << " comb R" << i;
+    }
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(r.AllpassL[i].Length, c.AllpassesL[i]) << c.Rate << " allpass L" << i;
+      EXPECT_EQ(r.AllpassR[i].Length, c.AllpassesR[i]) << c.Rate << " allpass R" << i;
+    }
+  }
   TReverb tiny(1);
   EXPECT_EQ(tiny.AllpassL[3].Length, 1); // rounds to 0, kept at 1
 }

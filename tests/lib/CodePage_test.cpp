@@ -1,6 +1,10 @@
 // Conversion between the system's 8-bit texts and UTF-8.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <string>
+
 #include "lib/uCodePage.h"
 #include "lib/uRandom.h"
 
@@ -31,6 +35,13 @@ TEST(CodePage, CopyCutNeverSplitsACharacter) {
   CopyCut(buffer, 1, "abc");
   EXPECT_STREQ(buffer, "");
   CopyCut(nullptr, 10, "abc"); // harmless
+  // An incomplete sequence at the end is copied as it is, with nothing stale after it.
+  char filled[10];
+  std::fill(std::begin(filled), std::end(filled), 'X');
+  CopyCut(filled, sizeof(filled), "a\xE2\x82");
+  EXPECT_EQ(std::string(filled), "a\xE2\x82");
+  CopyCut(filled, sizeof(filled), "\xC3z");
+  EXPECT_EQ(std::string(filled), "\xC3z");
 }
 
 TEST(Random, DrawsStayInTheirRanges) {

@@ -41,6 +41,13 @@ TEST(Conversions, DecibelsBelowMinus144AreSilence) {
   EXPECT_NEAR(DbToGain(-6.0206), 0.5, 1e-5);
 }
 
+TEST(Conversions, FloatNotAboveNeverRoundsUp) {
+  EXPECT_LT(FloatNotAbove(std::nextafter(1.0, 0.0)), 1.0f);
+  EXPECT_LT(FloatNotAbove(0.3), 0.3f); // 0.3f is just above 0.3
+  EXPECT_EQ(FloatNotAbove(0.5), 0.5f);
+  EXPECT_EQ(FloatNotAbove(0.0), 0.0f);
+}
+
 TEST(Conversions, HundredthsAreIntegerTimesOneHundredth) {
   EXPECT_EQ(Hundredths(3), 3 * 0.01);
   EXPECT_EQ(static_cast<float>(Hundredths(2)), 0.02f);

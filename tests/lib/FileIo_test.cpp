@@ -44,7 +44,90 @@ private:
   void (*OldHandler)(int);
 };
 
+// Runs `body` in a child process, as the user "nobody" when the tests run as
+// root (whose permission checks always pass), and answers its exit code;
+// -signal when a signal ended it. The folder is handed to that user first.
+int InChild(const std::filesystem::path& folder, const std::function<int()>& body) {
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    constexpr uid_t kNobody = 65534;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+      (void)::lchown(entry.path().c_str(), kNobody, kNobody);
+    (void)::chown(folder.c_str(), kNobody, kNobody);
+  }
+  return RunInChild([&] {
+    if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 125;
+    return body();
+  });
+}
+
+// The error code a write raises, 0 when it succeeds.
+int WriteError(const std::filesystem::path& file, const std::string& text) {
+  try {
+    qvt::WriteFileAtomically(file.string(),
+                             {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+  } catch (const qvt::EFileError& error) {
+    return error.ErrorCode;
+  }
+  return 0;
+}
+
 } // namespace
+
+TEST_F(AtomicWrite, AWriteProtectedFileIsRefusedAndAReadOnlyFolderIsWrittenInPlace) {
+  Write(Root / "protected.qvt", "old");
+  std::filesystem::permissions(Root / "protected.qvt", std::filesystem::perms(0444));
+  EXPECT_EQ(InChild(Root, [&] { return WriteError(Root / "protected.qvt", "new"); }), EACCES);
+  EXPECT_EQ(Contents(Root / "protected.qvt"), "old");
+
+  // A folder that takes no new files: a writable file is rewritten where it is;
+  // a protected one and a new one are refused.
+  Put(Root / "fixed/bank.qvt", "a longer old content");
+  Put(Root / "fixed/protected.qvt", "old");
+  std::filesystem::permissions(Root / "fixed/protected.qvt", std::filesystem::perms(0444));
+  std::filesystem::permissions(Root / "fixed", std::filesystem::perms(0555));
+  EXPECT_EQ(InChild(Root, [&] { return WriteError(Root / "fixed/bank.qvt", "new"); }), 0);
+  EXPECT_EQ(Contents(Root / "fixed/bank.qvt"), "new");
+  EXPECT_EQ(InChild(Root, [&] { return WriteError(Root / "fixed/protected.qvt", "new"); }), EACCES);
+  EXPECT_EQ(InChild(Root, [&] { return WriteError(Root / "fixed/other.qvt", "new"); }), EACCES);
+  EXPECT_EQ(Contents(Root / "fixed/protected.qvt"), "old");
+  EXPECT_FALSE(std::filesystem::exists(Root / "fixed/other.qvt"));
+}
+
+TEST_F(AtomicWrite, AKilledSaveLeavesOnlyAPrivateFileThatTheNextSaveRemoves) {
+  Write(Root / "bank.qvt", "old");
+  std::filesystem::permissions(Root / "bank.qvt", std::filesystem::perms(0644));
+  const int ended = InChild(Root, [&] {
+    rlimit limit{100, 100};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    std::signal(SIGXFSZ, SIG_DFL); // the write past the limit ends the process
+    return WriteError(Root / "bank.qvt", std::string(5000, 'n'));
+  });
+  ASSERT_EQ(ended, -SIGXFSZ);
+  std::vector<std::string> names = Names();
+  ASSERT_EQ(names.size(), 2u);
+  const std::filesystem::path left = Root / (names[0] == "bank.qvt" ? names[1] : names[0]);
+  EXPECT_EQ(std::filesystem::status(left).permissions(), std::filesystem::perms(0600));
+  std::filesystem::last_write_time(left, std::filesystem::file_time_type::clock::now() -
+                                             std::chrono::minutes(5));
+  Write(Root / "bank.qvt", "new");
+  EXPECT_EQ(Names(), std::vector<std::string>{"bank.qvt"});
+  EXPECT_EQ(std::filesystem::status(Root / "bank.qvt").permissions(), std::filesystem::perms(0644));
+}
+
+TEST_F(AtomicWrite, NamesNearTheLengthLimitAndDanglingLinksAreWritten) {
+  const std::string longName = std::string(251, 'b') + ".qvt"; // 255 bytes
+  Write(Root / longName, "data");
+  EXPECT_EQ(Contents(Root / longName), "data");
+
+  std::filesystem::create_directories(Root / "real");
+  std::filesystem::create_symlink("real/new.qvt", Root / "link.qvt"); // relative, dangling
+  Write(Root / "link.qvt", "new");
+  EXPECT_TRUE(std::filesystem::is_symlink(Root / "link.qvt"));
+  EXPECT_EQ(Contents(Root / "real/new.qvt"), "new");
+}
 
 TEST_F(AtomicWrite, ReplacesTheFileAndKeepsItsPermissions) {
   Write(Root / "bank.qvt", "old");
@@ -107,4 +190,28 @@ TEST_F(AtomicWrite, ReadingStopsAtTheLimit) {
   EXPECT_EQ(qvt::ReadWholeFile((Root / "f").string()).size(), 10u);
   EXPECT_THROW(qvt::ReadWholeFile((Root / "none").string()), qvt::EFileError);
   EXPECT_THROW(qvt::ReadWholeFile(Root.string()), qvt::EFileError); // a folder
+}
+
+TEST_F(AtomicWrite, ARegularFileReaderRefusesOtherKindsAndLargerFiles) {
+  Write(Root / "f", "0123456789");
+  const auto whole = qvt::ReadRegularFile((Root / "f").string(), 10);
+  EXPECT_EQ(std::string(whole.begin(), whole.end()), "0123456789");
+  ASSERT_EQ(::mkfifo((Root / "fifo").c_str(), 0600), 0);
+  const struct {
+    std::string Path;
+    std::size_t Limit;
+    int Error;
+  } cases[] = {{(Root / "f").string(), 9, EFBIG},
+               {(Root / "fifo").string(), 100, EINVAL}, // not waited on
+               {"/dev/zero", 100, EINVAL},
+               {Root.string(), 100, EINVAL},
+               {(Root / "none").string(), 100, ENOENT}};
+  for (const auto& c : cases) {
+    try {
+      qvt::ReadRegularFile(c.Path, c.Limit);
+      ADD_FAILURE() << c.Path << " was read";
+    } catch (const qvt::EFileError& error) {
+      EXPECT_EQ(error.ErrorCode, c.Error) << c.Path;
+    }
+  }
 }

@@ -1,4 +1,5 @@
 // The plug-in's own file name and the folders derived from it.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "lib/uPaths.h"
@@ -10,9 +11,35 @@ TEST_F(Paths, TheModuleIsTheFileThatHoldsTheCode) {
   const std::string module = qvt::ModuleFileName();
   ASSERT_FALSE(module.empty());
   EXPECT_EQ(module.front(), '/');
-  EXPECT_TRUE(std::filesystem::equivalent(module, "/proc/self/exe"));
+  EXPECT_EQ(module, std::filesystem::canonical("/proc/self/exe").string());
   EXPECT_EQ(qvt::FolderOfFile("/a/b/Quivertone.so"), "/a/b/");
   EXPECT_EQ(qvt::FolderOfFile("Quivertone.so"), "");
+}
+
+TEST_F(Paths, AModuleStartedThroughALinkIsTheRealFile) {
+  // This program again, started through a link, runs the test above.
+  const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+  std::filesystem::create_symlink(self, Root / "linked-tests");
+  const std::string link = (Root / "linked-tests").string();
+  const int ended = RunInChild([&] {
+    const int quiet = ::open("/dev/null", O_WRONLY);
+    ::dup2(quiet, 1);
+    ::execl(link.c_str(), link.c_str(), "--gtest_filter=Paths.TheModuleIsTheFileThatHoldsTheCode",
+            static_cast<char*>(nullptr));
+    return 127;
+  });
+  EXPECT_EQ(ended, 0);
+}
+
+TEST_F(Paths, WithoutAnAbsoluteLibraryFolderNothingIsRelative) {
+  for (const std::string module : {"", "relative/folder/"}) {
+    const qvt::TPluginFolders folders = qvt::PluginFolders(module, qvt::UserDataFolder());
+    EXPECT_EQ(folders.Banks, (Root / "data/Quivertone/Banks/").string());
+    EXPECT_EQ(folders.HelpFile, (Root / "data/Quivertone/Help.html").string()) << module;
+  }
+  const qvt::TPluginFolders none = qvt::PluginFolders("", "");
+  EXPECT_EQ(none.HelpFile, "");
+  EXPECT_EQ(none.Banks, "");
 }
 
 TEST_F(Paths, BankAndPatternFoldersAreMadeBesideTheLibrary) {

@@ -1,4 +1,10 @@
 // The per-user settings store: value types, key paths, the store file and its failures.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -87,21 +93,49 @@ TEST_F(Registry, TheStoreTextParsesBackToTheSameStore) {
   EXPECT_EQ(parsed->Find("hkey_current_user\\b", "N")->Number, 42u);
 }
 
-TEST_F(Registry, MalformedStoreTextsAreRefused) {
-  for (const char* text :
-       {"[HKEY_CURRENT_USER\\A]\n\"x\"=\"y\"\n", // no header
-        "Quivertone settings 1\n\"x\"=\"y\"\n",  // value outside a key
-        "Quivertone settings 1\n[K]\n\"x\"=dword:123\n",
-        "Quivertone settings 1\n[K]\n\"x\"=\"unterminated\n",
-        "Quivertone settings 1\n[K]\n\"x\"=\"y\" trailing\n",
-        "Quivertone settings 1\n[K]\n\"x\"=hex:00\n", "Quivertone settings 1\n[K%4]\n"})
-    EXPECT_FALSE(qvt::ParseRegistryStore(text)) << text;
+TEST_F(Registry, LinesNotUnderstoodAreKeptAndOnlyAMissingHeaderIsRefused) {
+  EXPECT_FALSE(qvt::ParseRegistryStore("[HKEY_CURRENT_USER\\A]\n\"x\"=\"y\"\n"));
+  EXPECT_FALSE(qvt::ParseRegistryStore("\x01\x02 binary"));
   EXPECT_TRUE(qvt::ParseRegistryStore(""));
   EXPECT_TRUE(qvt::ParseRegistryStore("; comment\r\nQuivertone settings 1\r\n"));
+
+  const std::string text = "Quivertone settings 1\n"
+                           "\"outside\"=\"a key\"\n"
+                           "[K]\n"
+                           "\"x\"=dword:123\n"
+                           "\"y\"=\"kept\"\n"
+                           "\"z\"=hex:00\n"
+                           "[K%4]\n"
+                           "\"w\"=\"under a strange key\"\n"
+                           "[L]\n"
+                           "\"v\"=\"unterminated\n";
+  const auto parsed = qvt::ParseRegistryStore(text);
+  ASSERT_TRUE(parsed);
+  ASSERT_NE(parsed->Find("K", "y"), nullptr);
+  EXPECT_EQ(parsed->Find("K", "y")->Text, "kept");
+  EXPECT_EQ(parsed->Find("K", "x"), nullptr);
+  EXPECT_EQ(parsed->Find("K%4", "w"), nullptr);
+  const std::string again = qvt::FormatRegistryStore(*parsed);
+  for (const char* line : {"\"outside\"=\"a key\"\n", "\"x\"=dword:123\n", "\"z\"=hex:00\n",
+                           "[K%4]\n\"w\"=\"under a strange key\"\n", "\"v\"=\"unterminated\n"})
+    EXPECT_NE(again.find(line), std::string::npos) << line;
+  EXPECT_EQ(qvt::FormatRegistryStore(*qvt::ParseRegistryStore(again)), again);
+}
+
+TEST_F(Registry, ALargeStoreParsesInLinearTime) {
+  // Quadratic parsing took minutes for this many keys.
+  qvt::TRegistryStore store;
+  for (int k = 0; k < 40000; ++k)
+    store.Keys.push_back(
+        {"HKEY_CURRENT_USER\\K" + std::to_string(k), {{"N", true, {}, 1u * k}}, {}, false});
+  const auto parsed = qvt::ParseRegistryStore(qvt::FormatRegistryStore(store));
+  ASSERT_TRUE(parsed);
+  ASSERT_EQ(parsed->Keys.size(), 40000u);
+  EXPECT_EQ(parsed->Find("hkey_current_user\\k39999", "n")->Number, 39999u);
 }
 
 TEST_F(Registry, ACorruptStoreReadsAsEmptyAndIsKeptAsideWhenWritten) {
-  const std::string garbage = "Quivertone settings 1\n[K]\n\"BankPath\"=\"/a.qvt\n\x01\x02";
+  const std::string garbage = "\x01\x02 no store\n[K]\n\"BankPath\"=\"/a.qvt\"\n";
   Put(StoreFile(), garbage);
   EXPECT_EQ(qvt::RegReadText(kUser, "K\\BankPath"), "");
   EXPECT_EQ(Contents(StoreFile()), garbage); // reading changes nothing
@@ -115,6 +149,63 @@ TEST_F(Registry, ACorruptStoreReadsAsEmptyAndIsKeptAsideWhenWritten) {
   ASSERT_TRUE(qvt::RegWriteNumber(kUser, "K\\NotesQuantization", 0));
   EXPECT_EQ(Contents(StoreFile().string() + ".broken"), garbage);
   EXPECT_EQ(Contents(StoreFile().string() + ".broken-2"), "second");
+}
+
+TEST_F(Registry, AnOversizedStoreIsCorruptAndAStoreThatIsALinkStaysALink) {
+  const std::string huge = "Quivertone settings 1\n;" + std::string(1 << 20, 'x') + "\n";
+  Put(StoreFile(), huge);
+  EXPECT_EQ(qvt::RegReadText(kUser, "K\\BankPath"), "");
+  ASSERT_TRUE(qvt::RegWriteText(kUser, "K\\BankPath", "/a.qvt"));
+  EXPECT_EQ(Contents(StoreFile().string() + ".broken"), huge);
+
+  // The link's target is kept aside and written; the link stays.
+  Put(Root / "elsewhere/store", "corrupt");
+  std::filesystem::remove(StoreFile());
+  std::filesystem::create_symlink(Root / "elsewhere/store", StoreFile());
+  ASSERT_TRUE(qvt::RegWriteText(kUser, "K\\BankPath", "/b.qvt"));
+  EXPECT_TRUE(std::filesystem::is_symlink(StoreFile()));
+  EXPECT_EQ(Contents(Root / "elsewhere/store.broken"), "corrupt");
+  EXPECT_EQ(qvt::RegReadText(kUser, "K\\BankPath"), "/b.qvt");
+}
+
+TEST_F(Registry, StoresThatAreNoRegularFilesAreNeverWaitedOnNorReplaced) {
+  std::filesystem::create_directories(StoreFile().parent_path());
+  ASSERT_EQ(::mkfifo(StoreFile().c_str(), 0600), 0);
+  auto read = std::async(std::launch::async, [] { return qvt::RegReadText(kUser, "K\\B"); });
+  if (read.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "the read waits on the FIFO";
+    ::close(::open(StoreFile().c_str(), O_WRONLY | O_NONBLOCK)); // let it end
+  }
+  EXPECT_EQ(read.get(), "");
+  EXPECT_FALSE(qvt::RegWriteText(kUser, "K\\B", "x"));
+  EXPECT_EQ(std::filesystem::status(StoreFile()).type(), std::filesystem::file_type::fifo);
+
+  std::filesystem::remove(StoreFile());
+  std::filesystem::create_symlink("/dev/zero", StoreFile());
+  EXPECT_EQ(qvt::RegReadText(kUser, "K\\B"), "");
+  EXPECT_FALSE(qvt::RegWriteText(kUser, "K\\B", "x"));
+  EXPECT_TRUE(std::filesystem::is_symlink(StoreFile()));
+}
+
+TEST_F(Registry, WritesAlwaysHoldTheLockAndWaitForItBoundedly) {
+  const std::filesystem::path lock = StoreFile().parent_path() / "settings.lock";
+  // A lock file that can only be opened for reading still locks.
+  std::filesystem::create_directories(lock);
+  ASSERT_TRUE(qvt::RegWriteNumber(kUser, "K\\N", 1));
+  const int held = ::open(lock.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  auto write = std::async(std::launch::async, [] { return qvt::RegWriteNumber(kUser, "K\\N", 2); });
+  const bool ended = write.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  ::close(held);
+  EXPECT_TRUE(ended) << "the write waits for the lock without end";
+  EXPECT_FALSE(write.get()) << "written while another holder had the lock";
+  EXPECT_EQ(qvt::RegReadNumber(kUser, "K\\N"), 1u);
+
+  // A lock file that cannot be opened at all: nothing is written.
+  std::filesystem::remove(lock);
+  std::filesystem::create_symlink(Root / "missing/settings.lock", lock);
+  EXPECT_FALSE(qvt::RegWriteNumber(kUser, "K\\N", 3));
+  EXPECT_EQ(qvt::RegReadNumber(kUser, "K\\N"), 1u);
 }
 
 TEST_F(Registry, AnUnreadableStoreIsLeftAloneAndWritesFail) {
