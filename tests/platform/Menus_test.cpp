@@ -49,8 +49,8 @@ protected:
     const TRect r = w.Rows()[static_cast<std::size_t>(row)];
     return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
   }
-  void Keys(std::initializer_list<std::uint16_t> keys) {
-    Platform.Then([this, keys] {
+  void Keys(std::initializer_list<std::uint16_t> list) {
+    Platform.Then([this, keys = std::vector<std::uint16_t>(list)] {
       for (const std::uint16_t key : keys) Platform.PressKey(*Windows().back(), key);
     });
   }
