@@ -152,6 +152,23 @@ void TPluginEditor::ShowPendingParams() {
 #endif
 }
 
+void TPluginEditor::update() {
+  ++FWakers;
+  if (qvt::TUiRuntime* runtime = FWakeTarget.load()) {
+#if !defined(_WIN32)
+    if (runtime->OnUiThread()) {
+      if (FForm) FForm->FillPresetList();
+    } else {
+      // Queued behind any close, which the bridge's destruction waits for.
+      runtime->Post([this] {
+        if (FForm) FForm->FillPresetList();
+      });
+    }
+#endif
+  }
+  --FWakers;
+}
+
 void TPluginEditor::ParamChanged(int index, float value) {
   if (Plugin->EditorClosed.load()) return;
   ++FWakers;

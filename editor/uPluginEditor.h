@@ -29,8 +29,9 @@ public:
   bool open(void* ptr) override;
   void close() override;
   void idle() override {} // the UI thread pumps by itself
-  // The bank or the program's name changed: the preset list comes with the controls.
-  void update() override {}
+  // Any thread: the bank or the program's name changed; the open form
+  // refills its preset list on the UI thread.
+  void update() override;
 
   // Any thread: passes a changed parameter on to the open editor window.
   void ParamChanged(int index, float value);
