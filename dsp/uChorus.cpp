@@ -19,7 +19,7 @@ void TChorus::SetLfoWave(float Value) { LfoWave = Value > 0.5f ? otSin : otTri; 
 
 void TChorus::SetRate(float Hz) {
   Rate = Hz;
-  PhaseInc = static_cast<double>(qvt::kTwoPi * Rate / SampleRate);
+  PhaseInc = static_cast<double>(qvt::kTwoPiX * Rate / SampleRate);
   UpdateModAmount();
 }
 

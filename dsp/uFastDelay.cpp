@@ -1,6 +1,7 @@
 #include "dsp/uFastDelay.h"
 
 #include "dsp/uDspClassesCommon.h"
+#include "lib/uGlobals.h"
 
 #include <algorithm>
 #include <cmath>
@@ -71,10 +72,10 @@ float TFastDelay::Process(float Input) {
     i = std::llrint(r - 0.5);
     frac = static_cast<float>(r - static_cast<double>(i));
   } else {
-    long double r = static_cast<long double>(WritePos) - Delay;
+    qvt::Extended r = static_cast<qvt::Extended>(WritePos) - Delay;
     if (r <= 0) r += Length;
-    i = std::llrint(r - 0.5L);
-    frac = static_cast<float>(r - static_cast<long double>(i));
+    i = std::llrint(r - qvt::Extended(0.5));
+    frac = static_cast<float>(r - static_cast<qvt::Extended>(i));
   }
 
   // Taps i − 1 … i + 2 modulo Length; i lies in 0 … Length.

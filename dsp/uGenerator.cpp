@@ -7,7 +7,8 @@ namespace {
 constexpr double K = 8.79645943; // peak phase deviation at level 1, radians
 constexpr double S = 0.05;       // peak phase-scale deviation
 constexpr double E = 0.0005;     // keeps a silent scaler's factor away from 0
-constexpr long double kMix = 0.33L;
+using qvt::operator""_x;
+constexpr qvt::Extended kMix = 0.33_x;
 
 // Phase-modulation signal: output · level · K.
 float OffsetSignal(float Output, float Level) {
@@ -131,8 +132,8 @@ void TGenerator::Process(float& Left, float& Right) {
   case 1: { // three carriers mixed
     a = Osc[0].Process(0.0f, 1.0f) * Level1;
     b = Osc[1].Process(0.0f, 1.0f) * Level2;
-    const long double left = static_cast<long double>(Osc[2].Process(0.0f, 1.0f)) * Level3;
-    const long double right = static_cast<long double>(Osc[3].Process(0.0f, 1.0f)) * Level3;
+    const qvt::Extended left = static_cast<qvt::Extended>(Osc[2].Process(0.0f, 1.0f)) * Level3;
+    const qvt::Extended right = static_cast<qvt::Extended>(Osc[3].Process(0.0f, 1.0f)) * Level3;
     Left = static_cast<float>(kMix * left + kMix * a + kMix * b);
     Right = static_cast<float>(kMix * right + kMix * a + kMix * b);
     return;

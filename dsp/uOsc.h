@@ -15,6 +15,8 @@ inline constexpr int kWaveLength = 2048; // samples per single-cycle wave
 inline constexpr std::size_t kWaveTableBytes = kWaveCount * kWaveLength * 4;
 inline constexpr double kPhaseToIndex = 325.94932345220167; // 2048 / 2π
 inline constexpr long double kTwoPi = 6.283185307179586476925286766559005768L;
+// 2π at the precision of the phase arithmetic.
+inline constexpr Extended kTwoPiX = static_cast<Extended>(kTwoPi);
 
 // LoadWaveTable that never throws: records the outcome instead. It runs when
 // the library is loaded; the plug-in's entry point refuses to create an
@@ -25,15 +27,14 @@ bool WaveTableLoaded();
 const char* WaveTableError(); // empty when loaded
 
 // The oscillator's range reduction into [0, 2π]: p − trunc(p / 2π)·2π, then
-// + 2π when negative, all in extended precision with 2π in extended precision.
+// + 2π when negative, all in Extended arithmetic with 2π in Extended.
 double ReducePhaseExtended(double p);
-// The double just below 2π in extended precision: for a double p, p > 2π
-// exactly when p > kTwoPiBelow, a comparison without x87 arithmetic.
+// The double nearest below 2π: for a double p, p > kTwoPiX exactly when
+// p > kTwoPiBelow, at either precision of Extended.
 inline constexpr double kTwoPiBelow = static_cast<double>(kTwoPi);
 static_assert(kTwoPiBelow < kTwoPi && kTwoPiBelow + 0x1p-50 > kTwoPi);
 
-// ReducePhaseExtended's result; phases already in [0, 2π] pass untouched
-// without any x87 arithmetic.
+// ReducePhaseExtended's result; phases already in [0, 2π] pass untouched.
 inline double ReducePhase(double p) {
   return std::fabs(p) > kTwoPiBelow || p < 0.0 ? ReducePhaseExtended(p) : p;
 }

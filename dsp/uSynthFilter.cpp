@@ -2,14 +2,18 @@
 
 #include <cmath>
 
+#include "lib/uGlobals.h"
+
+using qvt::operator""_x;
+
 namespace {
 
 // Added before and removed after each filter so that silence does not decay
 // into denormal numbers.
-constexpr long double kDenormalOffset = 1e-24L;
+constexpr qvt::Extended kDenormalOffset = 1e-24_x;
 
-constexpr long double kLn62_5 = 4.135166556742356L;
-constexpr long double kLn150 = 5.010635294L;
+constexpr qvt::Extended kLn62_5 = 4.135166556742356_x;
+constexpr qvt::Extended kLn150 = 5.010635294_x;
 
 // Bits of TSynthFilter::PendingChanges.
 constexpr std::uint32_t kLowPassCutoffChanged = 1u << 0;
@@ -33,16 +37,16 @@ float RunFilter(TFilter& Filter, float Input) {
 namespace qvt {
 
 int FilterKindIndex(float Value) {
-  const long double k = std::nearbyint(100.0L * Value);
-  if (!(k > 0.0L)) return 0; // negative kinds (and NaN) mean no filter
-  return k >= 3.0L ? 3 : static_cast<int>(k);
+  const qvt::Extended k = std::nearbyint(100.0_x * Value);
+  if (!(k > 0.0_x)) return 0; // negative kinds (and NaN) mean no filter
+  return k >= 3.0_x ? 3 : static_cast<int>(k);
 }
 
 float LowPassCutoffHz(float Value) {
-  return static_cast<float>(320.0L * std::exp(kLn62_5 * Value));
+  return static_cast<float>(320.0_x * std::exp(kLn62_5 * Value));
 }
 
-float HighPassCutoffHz(float Value) { return static_cast<float>(20.0L * std::exp(kLn150 * Value)); }
+float HighPassCutoffHz(float Value) { return static_cast<float>(20.0_x * std::exp(kLn150 * Value)); }
 
 } // namespace qvt
 
