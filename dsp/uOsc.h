@@ -18,6 +18,13 @@ inline constexpr long double kTwoPi = 6.283185307179586476925286766559005768L;
 // 2π at the precision of the phase arithmetic.
 inline constexpr Extended kTwoPiX = static_cast<Extended>(kTwoPi);
 
+// 2π in three parts whose sum is 2π to 100 bits. The high and middle parts
+// carry 24 bits, so their products with an integer below 2^29 are exact and a
+// reduction in double precision loses nothing to the product t·2π.
+inline constexpr double kTwoPiHi = 0x1.921fb6p+2;
+inline constexpr double kTwoPiMid = -0x1.777a5cp-23;
+inline constexpr double kTwoPiLo = -0x1.ee59d9cceba40p-48;
+
 // LoadWaveTable that never throws: records the outcome instead. It runs when
 // the library is loaded; the plug-in's entry point refuses to create an
 // instance when WaveTableLoaded() is false.
