@@ -180,11 +180,19 @@ float WaveLookupRaw(std::uint8_t Wave, double Phase) {
   return ::Wave(Wave)[i & kIndexMask];
 }
 
-float WaveShape(double Amount, float X) {
+double WaveShapeFactor(double Amount) {
   if (Amount >= 1.0) Amount = 0.99;
   if (Amount <= -1.0) Amount = -0.99;
-  const double k = 2.0 * Amount / (1.0 - Amount);
+  return 2.0 * Amount / (1.0 - Amount);
+}
+
+float WaveShape(double Amount, float X) {
+  const double k = WaveShapeFactor(Amount);
   return static_cast<float>((1.0 + k) * X / (std::fabs(X) * k + 1.0));
+}
+
+float ReduceBits(double Steps, double Inv, float X) {
+  return static_cast<float>(NearestEven(Steps * X) * Inv);
 }
 
 void ReductionCoefs(float Amount, double& Steps, double& Inv) {
@@ -228,9 +236,21 @@ float TOsc::Process(float PhaseOffset, float PhaseScale) {
 
   float s = WaveLookup(WaveForm, p);
   if (Shape != 0.0f) s = WaveShape(Shape, s);
-  if (Reduction > 0.0f) s = static_cast<float>(NearestEven(ReductionSteps * s) * ReductionInv);
+  if (Reduction > 0.0f) s = ReduceBits(ReductionSteps, ReductionInv, s);
   Phase += PhaseInc;
   return s;
+}
+
+qvt::TOscVoice TOsc::Voice() const {
+  qvt::TOscVoice v;
+  v.WaveForm = WaveForm;
+  v.Table = Wave(WaveForm);
+  v.Shape = Shape;
+  v.ShapeFactor = WaveShapeFactor(Shape);
+  v.Reduction = Reduction;
+  v.ReductionSteps = ReductionSteps;
+  v.ReductionInv = ReductionInv;
+  return v;
 }
 
 void TOsc::SetWaveForm(std::uint8_t Value) {

@@ -2,6 +2,7 @@
 // table-lookup oscillator built on them.
 #pragma once
 
+#include "dsp/uOscLanes.h"
 #include "lib/uGlobals.h"
 
 #include <cmath>
@@ -65,6 +66,10 @@ float WaveLookup(std::uint8_t Wave, double Phase);
 float WaveLookupRaw(std::uint8_t Wave, double Phase);
 // Waveshaper: Amount −1 … +1 (0 passes X through).
 float WaveShape(double Amount, float X);
+// The shaper's k = 2a / (1 − a) for the Amount a, clamped to ±0.99.
+double WaveShapeFactor(double Amount);
+// Bit-depth reduction of X: nearest (ties to even) of Steps·X, times Inv.
+float ReduceBits(double Steps, double Inv, float X);
 // Quantisation steps per unit for a bit-depth reduction Amount 0 … 1.
 void ReductionCoefs(float Amount, double& Steps, double& Inv);
 
@@ -83,6 +88,8 @@ public:
   void SetWaveForm(std::uint8_t Value);
   void SetReduction(float Value);
   void Reset() { Phase = 0.0; }
+  // The settings a segment kernel needs (uOscLanes.h).
+  qvt::TOscVoice Voice() const;
 
   double PhaseInc = 0.0;  // radians per sample
   float Frequency = 0.0f; // Hz

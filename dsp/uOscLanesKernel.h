@@ -1,0 +1,86 @@
+// The lane kernel behind OscKernel, written once over a lane type and
+// compiled per instruction set (uOscLanesSse2.cpp, uOscLanesAvx2.cpp). Every
+// operation is the IEEE operation of the scalar path in the same order, so all
+// kernels give the same bits; groups with a phase beyond the lanes' integer
+// range (or not finite) take the scalar path.
+#pragma once
+
+#include "dsp/uOsc.h"
+#include "dsp/uOscLanes.h"
+
+#include <immintrin.h>
+
+namespace qvt::lanes {
+
+// Phases below this many radians keep trunc(p / 2π) below 2^29, where the
+// 32-bit conversions are exact and the products with the parts of 2π too.
+inline constexpr double kLaneLimit = 0x1p29 * 6.0;
+inline constexpr int kIndexMask = kWaveLength - 1;
+
+template <class L> void OscSegment(const TOscVoice& v, const TOscSegment& s) {
+  using D = typename L::D;
+  using I = typename L::I;
+  constexpr int W = L::W;
+  const D twoPi = L::Set(static_cast<double>(kTwoPiX));
+  const D hi = L::Set(kTwoPiHi), mid = L::Set(kTwoPiMid), lo = L::Set(kTwoPiLo);
+  const D below = L::Set(kTwoPiBelow), limit = L::Set(kLaneLimit), zero = L::Set(0.0);
+  const D toIndex = L::Set(kPhaseToIndex), half = L::Set(0.5);
+  const D shapeK = L::Set(v.ShapeFactor), shapeK1 = L::Set(1.0 + v.ShapeFactor);
+  const D one = L::Set(1.0);
+  const D steps = L::Set(v.ReductionSteps), inv = L::Set(v.ReductionInv);
+  const bool shaped = v.Shape != 0.0f, reduced = v.Reduction > 0.0f;
+  const float* t = v.Table;
+
+  int n = 0;
+  for (; n + W <= s.Count; n += W) {
+    D p = L::Load(s.Phase + n);
+    if (s.Scale) p = L::Mul(p, L::LoadF(s.Scale + n));
+    if (s.Offset) p = L::Add(p, L::LoadF(s.Offset + n));
+    const D a = L::Abs(p);
+    if (L::Any(L::NotLess(a, limit))) {
+      for (int k = 0; k < W; ++k) {
+        double pk = s.Phase[n + k];
+        if (s.Scale) pk = pk * s.Scale[n + k];
+        if (s.Offset) pk = pk + s.Offset[n + k];
+        s.Out[n + k] = OscOutput(v, pk);
+      }
+      continue;
+    }
+    // Range reduction: p − trunc(p / 2π)·2π with 2π in parts, + 2π below 0.
+    const D tr = L::FromInt(L::Trunc(L::Div(p, twoPi)));
+    D r = L::Sub(L::Sub(L::Sub(p, L::Mul(tr, hi)), L::Mul(tr, mid)), L::Mul(tr, lo));
+    r = L::Select(L::Greater(a, below), r, p);
+    const D wrapped = L::Add(L::Add(L::Add(r, hi), mid), lo);
+    r = L::Select(L::Less(r, zero), wrapped, r);
+
+    // WaveLookup: four-point Hermite at r.
+    const D pos = L::Mul(r, toIndex);
+    const I i = L::Round(L::Sub(pos, half));
+    const D frac = L::ThroughFloat(L::Sub(pos, L::FromInt(i)));
+    const D ym1 = L::Gather(t, L::IndexAnd(L::IndexAdd(i, -1), kIndexMask));
+    const D y0 = L::Gather(t, L::IndexAnd(i, kIndexMask));
+    const D y1 = L::Gather(t, L::IndexAnd(L::IndexAdd(i, 1), kIndexMask));
+    const D y2 = L::Gather(t, L::IndexAnd(L::IndexAdd(i, 2), kIndexMask));
+    const D c = L::Mul(half, L::Sub(y1, ym1));
+    const D vv = L::Sub(y0, y1);
+    const D w = L::Add(c, vv);
+    const D aa = L::Add(L::Add(w, vv), L::Mul(half, L::Sub(y2, y0)));
+    const D b = L::Add(w, aa);
+    D y = L::ThroughFloat(
+        L::Add(L::Mul(L::Add(L::Mul(L::Sub(L::Mul(aa, frac), b), frac), c), frac), y0));
+
+    if (shaped) // (1 + k)·x / (|x|·k + 1)
+      y = L::ThroughFloat(L::Div(L::Mul(shapeK1, y), L::Add(L::Mul(L::Abs(y), shapeK), one)));
+    if (reduced) // nearest (ties to even) of steps·x, times 1/steps
+      y = L::ThroughFloat(L::Mul(L::NearestEven(L::Mul(steps, y)), inv));
+    L::StoreF(s.Out + n, y);
+  }
+  for (; n < s.Count; ++n) {
+    double p = s.Phase[n];
+    if (s.Scale) p = p * s.Scale[n];
+    if (s.Offset) p = p + s.Offset[n];
+    s.Out[n] = OscOutput(v, p);
+  }
+}
+
+} // namespace qvt::lanes
