@@ -218,14 +218,10 @@ void TSynth::RenderSegment(float* left, float* right, int count) {
   }
 
   if (PipeOn) {
-    for (int n = 0; n < count; ++n) {
-      if (PipeFollowsPattern) {
-        m.DelayLeft.SetDelay(pipeLeft[n]);
-        m.DelayRight.SetDelay(pipeRight[n]);
-      }
-      left[n] = Contained(m.DelayLeft.Process(left[n]));
-      right[n] = Contained(m.DelayRight.Process(right[n]));
-    }
+    TFastDelay::ProcessStereo(m.DelayLeft, m.DelayRight, left, right,
+                              PipeFollowsPattern ? pipeLeft : nullptr,
+                              PipeFollowsPattern ? pipeRight : nullptr, count);
+    ContainBlock(left, right, count);
   } else if (PipeFollowsPattern && count > 0) {
     // Only the last delay counts while the pipe is silent.
     m.DelayLeft.SetDelay(pipeLeft[count - 1]);

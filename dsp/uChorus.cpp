@@ -2,6 +2,7 @@
 
 #include "dsp/uOsc.h"
 
+#include <algorithm>
 #include <cmath>
 
 TChorus::TChorus(float SampleRate)
@@ -70,4 +71,34 @@ void TChorus::Process(float& Left, float& Right) {
   Left = static_cast<float>(double(wetL) * Mix + Left);
   Right = static_cast<float>(double(wetR) * Mix + Right);
   Phase += PhaseInc;
+}
+
+void TChorus::ProcessBlock(float* Left, float* Right, int Count) {
+  if (!Active) return;
+  constexpr int kChunk = 64;
+  const qvt::TOscVoice lfo = PlainVoice(LfoWave);
+  const qvt::TOscKernel kernel = qvt::OscKernel();
+  double phase[kChunk];
+  float wave[kChunk], delay[kChunk], wetL[kChunk], wetR[kChunk];
+  for (int start = 0; start < Count; start += kChunk) {
+    const int count = std::min(kChunk, Count - start);
+    float* left = Left + start;
+    float* right = Right + start;
+    for (int n = 0; n < count; ++n) {
+      phase[n] = Phase;
+      Phase += PhaseInc;
+    }
+    kernel(lfo, {phase, nullptr, nullptr, wave, count});
+    for (int n = 0; n < count; ++n)
+      delay[n] = static_cast<float>((double(wave[n]) + 1) / 2 * ModAmount + BaseDelay);
+    for (int n = 0; n < count; ++n)
+      wetL[n] = static_cast<float>(HighPass[0].TButterworthHP::ProcessSample(left[n]));
+    for (int n = 0; n < count; ++n)
+      wetR[n] = static_cast<float>(HighPass[1].TButterworthHP::ProcessSample(right[n]));
+    TFastDelay::ProcessStereo(Delays[0], Delays[1], wetL, wetR, delay, delay, count);
+    for (int n = 0; n < count; ++n) {
+      left[n] = static_cast<float>(double(wetL[n]) * Mix + left[n]);
+      right[n] = static_cast<float>(double(wetR[n]) * Mix + right[n]);
+    }
+  }
 }

@@ -241,6 +241,13 @@ float TOsc::Process(float PhaseOffset, float PhaseScale) {
   return s;
 }
 
+qvt::TOscVoice PlainVoice(std::uint8_t Wave) {
+  qvt::TOscVoice v;
+  v.WaveForm = Wave;
+  v.Table = ::Wave(Wave);
+  return v;
+}
+
 qvt::TOscVoice TOsc::Voice() const {
   qvt::TOscVoice v;
   v.WaveForm = WaveForm;

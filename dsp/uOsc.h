@@ -62,6 +62,8 @@ void LoadWaveTable(TResourceData Resource);
 
 // Hermite-interpolated value of wave Wave at Phase radians.
 float WaveLookup(std::uint8_t Wave, double Phase);
+// The segment kernels' settings for wave Wave without shaper or reducer.
+qvt::TOscVoice PlainVoice(std::uint8_t Wave);
 // The stored sample at or below Phase, for drawing.
 float WaveLookupRaw(std::uint8_t Wave, double Phase);
 // Waveshaper: Amount −1 … +1 (0 passes X through).
