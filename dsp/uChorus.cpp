@@ -91,10 +91,12 @@ void TChorus::ProcessBlock(float* Left, float* Right, int Count) {
     kernel(lfo, {phase, nullptr, nullptr, wave, count});
     for (int n = 0; n < count; ++n)
       delay[n] = static_cast<float>((double(wave[n]) + 1) / 2 * ModAmount + BaseDelay);
-    for (int n = 0; n < count; ++n)
-      wetL[n] = static_cast<float>(HighPass[0].TButterworthHP::ProcessSample(left[n]));
-    for (int n = 0; n < count; ++n)
-      wetR[n] = static_cast<float>(HighPass[1].TButterworthHP::ProcessSample(right[n]));
+    double highL[kChunk], highR[kChunk];
+    std::copy_n(left, count, highL);
+    std::copy_n(right, count, highR);
+    TButterworthFilter::ProcessStereo(HighPass[0], HighPass[1], true, highL, highR, count);
+    std::copy_n(highL, count, wetL);
+    std::copy_n(highR, count, wetR);
     TFastDelay::ProcessStereo(Delays[0], Delays[1], wetL, wetR, delay, delay, count);
     for (int n = 0; n < count; ++n) {
       left[n] = static_cast<float>(double(wetL[n]) * Mix + left[n]);

@@ -6,6 +6,10 @@
 #include <cmath>
 #include <numbers>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 using qvt::Extended;
@@ -173,6 +177,53 @@ double TButterworthFilter::RunCascade(double Input, bool Highpass) {
     x = y;
   }
   return x - kDenormalOffset;
+}
+
+void TButterworthFilter::ProcessStereo(TButterworthFilter& Left, TButterworthFilter& Right,
+                                       bool Highpass, double* SignalLeft, double* SignalRight,
+                                       int Count) {
+#if defined(__SSE2__)
+  if (Left.Order == Right.Order) {
+    const int h = Left.Order / 2;
+    const bool odd = Left.Order % 2 != 0;
+    const int sections = h + (odd ? 1 : 0);
+    __m128d c[kMaxFilterSections][4], s[kMaxFilterSections][2];
+    for (int k = 0; k < sections; ++k) {
+      for (int j = 0; j < 4; ++j)
+        c[k][j] = _mm_set_pd(Right.SectionCoefs[k][j], Left.SectionCoefs[k][j]);
+      for (int j = 0; j < 2; ++j)
+        s[k][j] = _mm_set_pd(Right.SectionState[k][j], Left.SectionState[k][j]);
+    }
+    const __m128d offset = _mm_set1_pd(kDenormalOffset);
+    for (int n = 0; n < Count; ++n) {
+      __m128d x = _mm_add_pd(_mm_set_pd(SignalRight[n], SignalLeft[n]), offset);
+      for (int k = h - 1; k >= 0; --k) { // RunSection in two lanes
+        const __m128d y = _mm_add_pd(_mm_mul_pd(c[k][0], x), s[k][0]);
+        s[k][0] = _mm_add_pd(_mm_add_pd(_mm_mul_pd(c[k][2], y), s[k][1]), _mm_mul_pd(c[k][1], x));
+        s[k][1] = _mm_add_pd(_mm_mul_pd(c[k][3], y), _mm_mul_pd(c[k][0], x));
+        x = y;
+      }
+      if (odd) {
+        const __m128d u = _mm_mul_pd(c[h][0], x);
+        const __m128d y = _mm_add_pd(u, s[h][0]);
+        const __m128d cy = _mm_mul_pd(c[h][2], y);
+        s[h][0] = Highpass ? _mm_sub_pd(cy, u) : _mm_add_pd(u, cy);
+        x = y;
+      }
+      x = _mm_sub_pd(x, offset);
+      _mm_storel_pd(SignalLeft + n, x);
+      _mm_storeh_pd(SignalRight + n, x);
+    }
+    for (int k = 0; k < sections; ++k)
+      for (int j = 0; j < 2; ++j) {
+        _mm_storel_pd(&Left.SectionState[k][j], s[k][j]);
+        _mm_storeh_pd(&Right.SectionState[k][j], s[k][j]);
+      }
+    return;
+  }
+#endif
+  for (int n = 0; n < Count; ++n) SignalLeft[n] = Left.RunCascade(SignalLeft[n], Highpass);
+  for (int n = 0; n < Count; ++n) SignalRight[n] = Right.RunCascade(SignalRight[n], Highpass);
 }
 
 TButterworthLP::TButterworthLP(float SampleRate) : TButterworthFilter(SampleRate) {
