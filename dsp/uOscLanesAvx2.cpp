@@ -34,6 +34,22 @@ struct TAvx2 {
   static I IndexAdd(I i, int k) { return _mm_add_epi32(i, _mm_set1_epi32(k)); }
   static I IndexAnd(I i, int m) { return _mm_and_si128(i, _mm_set1_epi32(m)); }
   static D Gather(const float* t, I i) { return _mm256_cvtps_pd(_mm_i32gather_ps(t, i, 4)); }
+  static bool NearEnds(I m, int mask) {
+    const __m128i low = _mm_cmpeq_epi32(m, _mm_setzero_si128());
+    const __m128i high = _mm_cmpgt_epi32(m, _mm_set1_epi32(mask - 2));
+    return _mm_movemask_epi8(_mm_or_si128(low, high)) != 0;
+  }
+  static void Contiguous(const float* t, I m, D& ym1, D& y0, D& y1, D& y2) {
+    __m128 a = _mm_loadu_ps(t + _mm_extract_epi32(m, 0) - 1);
+    __m128 b = _mm_loadu_ps(t + _mm_extract_epi32(m, 1) - 1);
+    __m128 c = _mm_loadu_ps(t + _mm_extract_epi32(m, 2) - 1);
+    __m128 d = _mm_loadu_ps(t + _mm_extract_epi32(m, 3) - 1);
+    _MM_TRANSPOSE4_PS(a, b, c, d);
+    ym1 = _mm256_cvtps_pd(a);
+    y0 = _mm256_cvtps_pd(b);
+    y1 = _mm256_cvtps_pd(c);
+    y2 = _mm256_cvtps_pd(d);
+  }
   static D NearestEven(D x) {
     const D sign = _mm256_and_pd(x, _mm256_set1_pd(-0.0));
     const D big = _mm256_or_pd(_mm256_set1_pd(0x1p52), sign);

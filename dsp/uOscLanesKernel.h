@@ -17,6 +17,22 @@ namespace qvt::lanes {
 inline constexpr double kLaneLimit = 0x1p29 * 6.0;
 inline constexpr int kIndexMask = kWaveLength - 1;
 
+// The four samples around index m (0 … 2047) of each lane: m − 1 … m + 2
+// modulo the wave length. Away from the wave's ends each lane's four samples
+// are one unaligned load; near them the indices wrap and are read one by one.
+template <class L>
+inline void Taps(const float* t, typename L::I m, typename L::D& ym1, typename L::D& y0,
+                 typename L::D& y1, typename L::D& y2) {
+  if (!L::NearEnds(m, kIndexMask)) {
+    L::Contiguous(t, m, ym1, y0, y1, y2);
+    return;
+  }
+  ym1 = L::Gather(t, L::IndexAnd(L::IndexAdd(m, -1), kIndexMask));
+  y0 = L::Gather(t, m);
+  y1 = L::Gather(t, L::IndexAnd(L::IndexAdd(m, 1), kIndexMask));
+  y2 = L::Gather(t, L::IndexAnd(L::IndexAdd(m, 2), kIndexMask));
+}
+
 template <class L> void OscSegment(const TOscVoice& v, const TOscSegment& s) {
   using D = typename L::D;
   using I = typename L::I;
@@ -57,10 +73,8 @@ template <class L> void OscSegment(const TOscVoice& v, const TOscSegment& s) {
     const D pos = L::Mul(r, toIndex);
     const I i = L::Round(L::Sub(pos, half));
     const D frac = L::ThroughFloat(L::Sub(pos, L::FromInt(i)));
-    const D ym1 = L::Gather(t, L::IndexAnd(L::IndexAdd(i, -1), kIndexMask));
-    const D y0 = L::Gather(t, L::IndexAnd(i, kIndexMask));
-    const D y1 = L::Gather(t, L::IndexAnd(L::IndexAdd(i, 1), kIndexMask));
-    const D y2 = L::Gather(t, L::IndexAnd(L::IndexAdd(i, 2), kIndexMask));
+    D ym1, y0, y1, y2;
+    Taps<L>(t, L::IndexAnd(i, kIndexMask), ym1, y0, y1, y2);
     const D c = L::Mul(half, L::Sub(y1, ym1));
     const D vv = L::Sub(y0, y1);
     const D w = L::Add(c, vv);

@@ -38,6 +38,20 @@ struct TSse2 {
   static D Gather(const float* t, I i) {
     return _mm_set_pd(t[_mm_cvtsi128_si32(_mm_srli_si128(i, 4))], t[_mm_cvtsi128_si32(i)]);
   }
+  // Whether a lane's index is 0 or within two of the mask (its taps wrap).
+  static bool NearEnds(I m, int mask) {
+    const int m0 = _mm_cvtsi128_si32(m), m1 = _mm_cvtsi128_si32(_mm_srli_si128(m, 4));
+    return m0 == 0 || m1 == 0 || m0 > mask - 2 || m1 > mask - 2;
+  }
+  static void Contiguous(const float* t, I m, D& ym1, D& y0, D& y1, D& y2) {
+    const __m128 a = _mm_loadu_ps(t + _mm_cvtsi128_si32(m) - 1);
+    const __m128 b = _mm_loadu_ps(t + _mm_cvtsi128_si32(_mm_srli_si128(m, 4)) - 1);
+    const __m128 low = _mm_unpacklo_ps(a, b), high = _mm_unpackhi_ps(a, b);
+    ym1 = _mm_cvtps_pd(low);
+    y0 = _mm_cvtps_pd(_mm_movehl_ps(low, low));
+    y1 = _mm_cvtps_pd(high);
+    y2 = _mm_cvtps_pd(_mm_movehl_ps(high, high));
+  }
   // (x + 2^52) − 2^52 with the sign of x, the sign kept: |x| stays far below 2^52.
   static D NearestEven(D x) {
     const D sign = _mm_and_pd(x, _mm_set1_pd(-0.0));
