@@ -28,7 +28,9 @@ struct TSse2 {
   static D Less(D a, D b) { return _mm_cmplt_pd(a, b); }
   static D NotLess(D a, D b) { return _mm_cmpnlt_pd(a, b); } // true for NaN
   static bool Any(D mask) { return _mm_movemask_pd(mask) != 0; }
-  static D Select(D mask, D a, D b) { return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b)); }
+  static D Select(D mask, D a, D b) {
+    return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b));
+  }
   static I Trunc(D x) { return _mm_cvttpd_epi32(x); }
   static I Round(D x) { return _mm_cvtpd_epi32(x); }
   static D FromInt(I i) { return _mm_cvtepi32_pd(i); }

@@ -50,7 +50,9 @@ float LowPassCutoffHz(float Value) {
   return static_cast<float>(320.0_x * std::exp(kLn62_5 * Value));
 }
 
-float HighPassCutoffHz(float Value) { return static_cast<float>(20.0_x * std::exp(kLn150 * Value)); }
+float HighPassCutoffHz(float Value) {
+  return static_cast<float>(20.0_x * std::exp(kLn150 * Value));
+}
 
 } // namespace qvt
 
@@ -243,7 +245,8 @@ int TSynthFilter::RunLanes(THigh High, TLow Low, float* Left, float* Right, int 
     // RunFilter in two lanes: (offset + input) in 64 bits, the filter, minus
     // the offset, held as 32-bit float.
     const __m128 input = _mm_setr_ps(Left[n], Right[n], 0.0f, 0.0f);
-    const __m128 high = _mm_cvtpd_ps(_mm_sub_pd(High.Step(_mm_add_pd(offset, _mm_cvtps_pd(input))), offset));
+    const __m128 high =
+        _mm_cvtpd_ps(_mm_sub_pd(High.Step(_mm_add_pd(offset, _mm_cvtps_pd(input))), offset));
     const int highFinite = FiniteLanes(high);
     float highValue[4], lowValue[4];
     _mm_storeu_ps(highValue, high);
@@ -265,7 +268,8 @@ int TSynthFilter::RunLanes(THigh High, TLow Low, float* Left, float* Right, int 
       }
       return n + 1;
     }
-    const __m128 low = _mm_cvtpd_ps(_mm_sub_pd(Low.Step(_mm_add_pd(offset, _mm_cvtps_pd(high))), offset));
+    const __m128 low =
+        _mm_cvtpd_ps(_mm_sub_pd(Low.Step(_mm_add_pd(offset, _mm_cvtps_pd(high))), offset));
     const int lowFinite = FiniteLanes(low);
     _mm_storeu_ps(lowValue, low);
     if (lowFinite != 3) {
@@ -292,17 +296,18 @@ int TSynthFilter::ProcessLanes(float* Left, float* Right, int Count) noexcept {
   if constexpr (sizeof(qvt::Extended) != sizeof(double)) return 0;
   for (int c = 0; c < 2; ++c)
     if (!HighPassStage.Channel(c).Ready || !LowPassStage.Channel(c).Ready) return 0;
-  if (HighPassStage.Kind() == 2 && HighPassStage.ButterworthChannel(0).Order !=
-                                       HighPassStage.ButterworthChannel(1).Order)
+  if (HighPassStage.Kind() == 2 &&
+      HighPassStage.ButterworthChannel(0).Order != HighPassStage.ButterworthChannel(1).Order)
     return 0;
-  if (LowPassStage.Kind() == 2 && LowPassStage.ButterworthChannel(0).Order !=
-                                      LowPassStage.ButterworthChannel(1).Order)
+  if (LowPassStage.Kind() == 2 &&
+      LowPassStage.ButterworthChannel(0).Order != LowPassStage.ButterworthChannel(1).Order)
     return 0;
   // The low-pass stage of the chosen kind behind a given high-pass stage.
   auto withLow = [&](auto high) {
     auto& stage = LowPassStage;
     switch (stage.Kind()) {
-    case 0: return RunLanes(high, TPassLanes(stage.Channel(0), stage.Channel(1)), Left, Right, Count);
+    case 0:
+      return RunLanes(high, TPassLanes(stage.Channel(0), stage.Channel(1)), Left, Right, Count);
     case 1:
       return RunLanes(high, TBiquadLanes(stage.BiquadChannel(0), stage.BiquadChannel(1)), Left,
                       Right, Count);

@@ -161,10 +161,12 @@ TEST(BlockForms, StereoButterworthCascadesMatchTwoSingleCascades) {
   for (const int order : {3, 10}) {
     TButterworthLP singleL(44100), singleR(44100), pairL(44100), pairR(44100);
     TButterworthHP highL(44100), highR(44100), highPairL(44100), highPairR(44100);
-    for (TButterworthFilter* f : {static_cast<TButterworthFilter*>(&singleL), static_cast<TButterworthFilter*>(&singleR),
-                                  static_cast<TButterworthFilter*>(&pairL), static_cast<TButterworthFilter*>(&pairR),
-                                  static_cast<TButterworthFilter*>(&highL), static_cast<TButterworthFilter*>(&highR),
-                                  static_cast<TButterworthFilter*>(&highPairL), static_cast<TButterworthFilter*>(&highPairR)}) {
+    for (TButterworthFilter* f :
+         {static_cast<TButterworthFilter*>(&singleL), static_cast<TButterworthFilter*>(&singleR),
+          static_cast<TButterworthFilter*>(&pairL), static_cast<TButterworthFilter*>(&pairR),
+          static_cast<TButterworthFilter*>(&highL), static_cast<TButterworthFilter*>(&highR),
+          static_cast<TButterworthFilter*>(&highPairL),
+          static_cast<TButterworthFilter*>(&highPairR)}) {
       f->SetOrder(order);
       f->SetFrequency(700.0);
     }
@@ -205,7 +207,8 @@ TEST(BlockForms, SynthFilterBlocksMatchForEveryPairOfKindsAndThroughOverflow) {
       TStereoSignal actual = expected;
       for (int n = 0; n < 4000; ++n) bySample.Process(expected.Left[n], expected.Right[n]);
       for (int n = 0; n < 4000; n += 64)
-        byBlock.ProcessBlock(actual.Left.data() + n, actual.Right.data() + n, std::min(64, 4000 - n));
+        byBlock.ProcessBlock(actual.Left.data() + n, actual.Right.data() + n,
+                             std::min(64, 4000 - n));
       EXPECT_TRUE(SameBits(expected.Left, actual.Left)) << high << " " << low;
       EXPECT_TRUE(SameBits(expected.Right, actual.Right)) << high << " " << low;
     }

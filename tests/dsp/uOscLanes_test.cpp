@@ -60,10 +60,11 @@ TEST(OscLanes, EveryKernelGivesTheBitsOfTOscProcess) {
             for (int n = 0; n < kCount; ++n) {
               osc.Phase = phase[n];
               const float expected = osc.Process(o ? o[n] : 0.0f, s ? s[n] : 1.0f);
-              ASSERT_EQ(std::bit_cast<std::uint32_t>(out[n]), std::bit_cast<std::uint32_t>(expected))
+              ASSERT_EQ(std::bit_cast<std::uint32_t>(out[n]),
+                        std::bit_cast<std::uint32_t>(expected))
                   << qvt::InstructionSetName(set) << " wave " << wave << " shape " << shape
-                  << " reduction " << reduction << " form " << form << " sample " << n
-                  << " phase " << phase[n];
+                  << " reduction " << reduction << " form " << form << " sample " << n << " phase "
+                  << phase[n];
             }
           }
         }

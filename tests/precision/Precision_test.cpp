@@ -37,25 +37,28 @@ TComparison Compare(int which) {
   precision::Prepare(synth, which);
   float theirs[2][precision::kBlock];
   std::int32_t theirState[precision::kStateWords];
-  precision::RenderPhrase(synth, QVT_PRECISION_SECONDS, [&](const float* left, const float* right,
-                                                            const std::int32_t* state) {
-    if (!result.ReferenceComplete) return;
-    if (std::fread(theirs, sizeof theirs, 1, reference) != 1 ||
-        std::fread(theirState, sizeof theirState, 1, reference) != 1) {
-      result.ReferenceComplete = false;
-      return;
-    }
-    ++result.Blocks;
-    const float* ours[2] = {left, right};
-    for (int c = 0; c < 2; ++c)
-      for (int n = 0; n < precision::kBlock; ++n) {
-        const double a = ours[c][n], b = theirs[c][n];
-        if (std::isnan(a) || std::isnan(b)) ++result.NotANumber;
-        else result.LargestDifference = std::max(result.LargestDifference, std::fabs(a - b));
-      }
-    for (int k = 0; k < precision::kStateWords; ++k)
-      if (state[k] != theirState[k]) ++result.StateMismatches;
-  });
+  precision::RenderPhrase(synth, QVT_PRECISION_SECONDS,
+                          [&](const float* left, const float* right, const std::int32_t* state) {
+                            if (!result.ReferenceComplete) return;
+                            if (std::fread(theirs, sizeof theirs, 1, reference) != 1 ||
+                                std::fread(theirState, sizeof theirState, 1, reference) != 1) {
+                              result.ReferenceComplete = false;
+                              return;
+                            }
+                            ++result.Blocks;
+                            const float* ours[2] = {left, right};
+                            for (int c = 0; c < 2; ++c)
+                              for (int n = 0; n < precision::kBlock; ++n) {
+                                const double a = ours[c][n], b = theirs[c][n];
+                                if (std::isnan(a) || std::isnan(b))
+                                  ++result.NotANumber;
+                                else
+                                  result.LargestDifference =
+                                      std::max(result.LargestDifference, std::fabs(a - b));
+                              }
+                            for (int k = 0; k < precision::kStateWords; ++k)
+                              if (state[k] != theirState[k]) ++result.StateMismatches;
+                          });
   char extra;
   if (std::fread(&extra, 1, 1, reference) != 0) result.ReferenceComplete = false;
   if (::pclose(reference) != 0) result.ReferenceComplete = false;

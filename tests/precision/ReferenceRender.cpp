@@ -21,14 +21,15 @@ int main(int argc, char** argv) {
   if (which < 0 || which >= precision::CaseCount(synth) || seconds < 3) return 2;
   precision::Prepare(synth, which);
   bool written = true;
-  precision::RenderPhrase(synth, seconds, [&](const float* left, const float* right,
-                                              const std::int32_t* state) {
-    written = written && std::fwrite(left, sizeof(float), precision::kBlock, stdout) ==
-                             static_cast<std::size_t>(precision::kBlock);
-    written = written && std::fwrite(right, sizeof(float), precision::kBlock, stdout) ==
-                             static_cast<std::size_t>(precision::kBlock);
-    written = written && std::fwrite(state, sizeof(std::int32_t), precision::kStateWords,
-                                     stdout) == static_cast<std::size_t>(precision::kStateWords);
-  });
+  precision::RenderPhrase(
+      synth, seconds, [&](const float* left, const float* right, const std::int32_t* state) {
+        written = written && std::fwrite(left, sizeof(float), precision::kBlock, stdout) ==
+                                 static_cast<std::size_t>(precision::kBlock);
+        written = written && std::fwrite(right, sizeof(float), precision::kBlock, stdout) ==
+                                 static_cast<std::size_t>(precision::kBlock);
+        written =
+            written && std::fwrite(state, sizeof(std::int32_t), precision::kStateWords, stdout) ==
+                           static_cast<std::size_t>(precision::kStateWords);
+      });
   return written && std::fflush(stdout) == 0 ? 0 : 1;
 }
