@@ -35,7 +35,8 @@ bool WaveTableLoaded();
 const char* WaveTableError(); // empty when loaded
 
 // The oscillator's range reduction into [0, 2π]: p − trunc(p / 2π)·2π, then
-// + 2π when negative, all in Extended arithmetic with 2π in Extended.
+// + 2π when negative, in Extended arithmetic; in double precision the products
+// and the sum take 2π in its three parts.
 double ReducePhaseExtended(double p);
 // The double nearest below 2π: for a double p, p > kTwoPiX exactly when
 // p > kTwoPiBelow, at either precision of Extended.
