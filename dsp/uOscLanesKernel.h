@@ -47,14 +47,22 @@ template <class L> void OscSegment(const TOscVoice& v, const TOscSegment& s) {
   const bool shaped = v.Shape != 0.0f, reduced = v.Reduction > 0.0f;
   const float* t = v.Table;
 
+  // G groups side by side (eight samples), so that one group's table reads
+  // and conversions overlap with the others' arithmetic.
+  constexpr int G = L::Groups;
   int n = 0;
-  for (; n + W <= s.Count; n += W) {
-    D p = L::Load(s.Phase + n);
-    if (s.Scale) p = L::Mul(p, L::LoadF(s.Scale + n));
-    if (s.Offset) p = L::Add(p, L::LoadF(s.Offset + n));
-    const D a = L::Abs(p);
-    if (L::Any(L::NotLess(a, limit))) {
-      for (int k = 0; k < W; ++k) {
+  for (; n + G * W <= s.Count; n += G * W) {
+    D p[G], a[G];
+    bool fallback = false;
+    for (int g = 0; g < G; ++g) {
+      p[g] = L::Load(s.Phase + n + g * W);
+      if (s.Scale) p[g] = L::Mul(p[g], L::LoadF(s.Scale + n + g * W));
+      if (s.Offset) p[g] = L::Add(p[g], L::LoadF(s.Offset + n + g * W));
+      a[g] = L::Abs(p[g]);
+      fallback = fallback || L::Any(L::NotLess(a[g], limit));
+    }
+    if (fallback) {
+      for (int k = 0; k < G * W; ++k) {
         double pk = s.Phase[n + k];
         if (s.Scale) pk = pk * s.Scale[n + k];
         if (s.Offset) pk = pk + s.Offset[n + k];
@@ -62,32 +70,37 @@ template <class L> void OscSegment(const TOscVoice& v, const TOscSegment& s) {
       }
       continue;
     }
-    // Range reduction: p − trunc(p / 2π)·2π with 2π in parts, + 2π below 0.
-    const D tr = L::FromInt(L::Trunc(L::Div(p, twoPi)));
-    D r = L::Sub(L::Sub(L::Sub(p, L::Mul(tr, hi)), L::Mul(tr, mid)), L::Mul(tr, lo));
-    r = L::Select(L::Greater(a, below), r, p);
-    const D wrapped = L::Add(L::Add(L::Add(r, hi), mid), lo);
-    r = L::Select(L::Less(r, zero), wrapped, r);
-
-    // WaveLookup: four-point Hermite at r.
-    const D pos = L::Mul(r, toIndex);
-    const I i = L::Round(L::Sub(pos, half));
-    const D frac = L::ThroughFloat(L::Sub(pos, L::FromInt(i)));
-    D ym1, y0, y1, y2;
-    Taps<L>(t, L::IndexAnd(i, kIndexMask), ym1, y0, y1, y2);
-    const D c = L::Mul(half, L::Sub(y1, ym1));
-    const D vv = L::Sub(y0, y1);
-    const D w = L::Add(c, vv);
-    const D aa = L::Add(L::Add(w, vv), L::Mul(half, L::Sub(y2, y0)));
-    const D b = L::Add(w, aa);
-    D y = L::ThroughFloat(
-        L::Add(L::Mul(L::Add(L::Mul(L::Sub(L::Mul(aa, frac), b), frac), c), frac), y0));
-
-    if (shaped) // (1 + k)·x / (|x|·k + 1)
-      y = L::ThroughFloat(L::Div(L::Mul(shapeK1, y), L::Add(L::Mul(L::Abs(y), shapeK), one)));
-    if (reduced) // nearest (ties to even) of steps·x, times 1/steps
-      y = L::ThroughFloat(L::Mul(L::NearestEven(L::Mul(steps, y)), inv));
-    L::StoreF(s.Out + n, y);
+    D r[G], frac[G], ym1[G], y0[G], y1[G], y2[G], y[G];
+    I i[G];
+    for (int g = 0; g < G; ++g) {
+      // Range reduction: p − trunc(p / 2π)·2π with 2π in parts, + 2π below 0.
+      const D tr = L::FromInt(L::Trunc(L::Div(p[g], twoPi)));
+      r[g] = L::Sub(L::Sub(L::Sub(p[g], L::Mul(tr, hi)), L::Mul(tr, mid)), L::Mul(tr, lo));
+      r[g] = L::Select(L::Greater(a[g], below), r[g], p[g]);
+      const D wrapped = L::Add(L::Add(L::Add(r[g], hi), mid), lo);
+      r[g] = L::Select(L::Less(r[g], zero), wrapped, r[g]);
+      // WaveLookup: four-point Hermite at r.
+      const D pos = L::Mul(r[g], toIndex);
+      i[g] = L::Round(L::Sub(pos, half));
+      frac[g] = L::ThroughFloat(L::Sub(pos, L::FromInt(i[g])));
+    }
+    for (int g = 0; g < G; ++g)
+      Taps<L>(t, L::IndexAnd(i[g], kIndexMask), ym1[g], y0[g], y1[g], y2[g]);
+    for (int g = 0; g < G; ++g) {
+      const D c = L::Mul(half, L::Sub(y1[g], ym1[g]));
+      const D vv = L::Sub(y0[g], y1[g]);
+      const D w = L::Add(c, vv);
+      const D aa = L::Add(L::Add(w, vv), L::Mul(half, L::Sub(y2[g], y0[g])));
+      const D b = L::Add(w, aa);
+      y[g] = L::ThroughFloat(L::Add(
+          L::Mul(L::Add(L::Mul(L::Sub(L::Mul(aa, frac[g]), b), frac[g]), c), frac[g]), y0[g]));
+      if (shaped) // (1 + k)·x / (|x|·k + 1)
+        y[g] = L::ThroughFloat(
+            L::Div(L::Mul(shapeK1, y[g]), L::Add(L::Mul(L::Abs(y[g]), shapeK), one)));
+      if (reduced) // nearest (ties to even) of steps·x, times 1/steps
+        y[g] = L::ThroughFloat(L::Mul(L::NearestEven(L::Mul(steps, y[g])), inv));
+      L::StoreF(s.Out + n + g * W, y[g]);
+    }
   }
   for (; n < s.Count; ++n) {
     double p = s.Phase[n];
