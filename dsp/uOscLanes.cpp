@@ -1,6 +1,7 @@
 #include "dsp/uOscLanes.h"
 
 #include "dsp/uOsc.h"
+#include "lib/uGlobals.h"
 
 namespace qvt {
 
@@ -21,6 +22,9 @@ void OscSegmentScalar(const TOscVoice& Voice, const TOscSegment& Segment) {
 }
 
 TInstructionSet BestInstructionSet() {
+  // The lanes reduce phases in double precision; the reference build's
+  // 80-bit reduction runs in the scalar kernel.
+  if constexpr (sizeof(Extended) != sizeof(double)) return TInstructionSet::Scalar;
 #if defined(__x86_64__) || defined(_M_X64)
   static const TInstructionSet best = [] {
     __builtin_cpu_init();
@@ -35,6 +39,7 @@ TInstructionSet BestInstructionSet() {
 
 TOscKernel OscKernel(TInstructionSet Set) {
   const TInstructionSet best = BestInstructionSet();
+  if (best == TInstructionSet::Scalar) return OscSegmentScalar;
   if (Set == TInstructionSet::Avx2 && best == TInstructionSet::Avx2) return kOscSegmentAvx2;
   if (Set != TInstructionSet::Scalar && kOscSegmentSse2) return kOscSegmentSse2;
   return OscSegmentScalar;

@@ -81,6 +81,8 @@ TEST(Precision, EveryFactoryProgramAndTheHeaviestSettingsMatchTheExtendedReferen
     EXPECT_EQ(result.StateMismatches, 0) << name;
     largest = std::max(largest, result.LargestDifference);
   }
+  // Identical renders would mean the reference is not computing in 80 bits.
+  EXPECT_GT(largest, 0.0);
   std::printf("largest difference over %d cases of %d s: %.3g (%.1f dBFS)\n", cases,
               QVT_PRECISION_SECONDS, largest, 20 * std::log10(std::max(largest, 1e-30)));
 }
