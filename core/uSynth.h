@@ -91,7 +91,7 @@ private:
   void SetPipeDelays(double frequency);
   void PipeDelays(double frequency, float& left, float& right) const;
   void AdvanceControl(float& pipeLeft, float& pipeRight);
-  static constexpr int kSegment = 64; // samples rendered module by module
+  static constexpr int kSegment = TGenerator::kMaxSegment; // samples rendered module by module
   void RenderSegment(float* left, float* right, int count);
   void AdoptPendingModules();
   void FreeRetiredModules();

@@ -204,23 +204,24 @@ void TSynth::RenderSample(float& left, float& right) { RenderSegment(&left, &rig
 void TSynth::RenderSegment(float* left, float* right, int count) {
   TSynthModules& m = *Current;
   float pipeLeft[kSegment], pipeRight[kSegment];
+  double envelope[kSegment];
   for (int n = 0; n < count; ++n) {
     AdvanceControl(pipeLeft[n], pipeRight[n]);
-    m.Generator.Process(left[n], right[n]);
-    left[n] = Contained(static_cast<float>(left[n] * EnvLevel));
-    right[n] = Contained(static_cast<float>(right[n] * EnvLevel));
+    m.Generator.AdvancePhases(n);
+    envelope[n] = EnvLevel;
     SampleCount = Incremented(SampleCount);
+  }
+  m.Generator.ProcessSegment(left, right, count);
+  for (int n = 0; n < count; ++n) {
+    left[n] = Contained(static_cast<float>(left[n] * envelope[n]));
+    right[n] = Contained(static_cast<float>(right[n] * envelope[n]));
   }
 
   if (PipeOn) {
-    for (int n = 0; n < count; ++n) {
-      if (PipeFollowsPattern) {
-        m.DelayLeft.SetDelay(pipeLeft[n]);
-        m.DelayRight.SetDelay(pipeRight[n]);
-      }
-      left[n] = Contained(m.DelayLeft.Process(left[n]));
-      right[n] = Contained(m.DelayRight.Process(right[n]));
-    }
+    TFastDelay::ProcessStereo(m.DelayLeft, m.DelayRight, left, right,
+                              PipeFollowsPattern ? pipeLeft : nullptr,
+                              PipeFollowsPattern ? pipeRight : nullptr, count);
+    ContainBlock(left, right, count);
   } else if (PipeFollowsPattern && count > 0) {
     // Only the last delay counts while the pipe is silent.
     m.DelayLeft.SetDelay(pipeLeft[count - 1]);

@@ -2,6 +2,7 @@
 
 #include "dsp/uOsc.h"
 
+#include <algorithm>
 #include <cmath>
 
 TChorus::TChorus(float SampleRate)
@@ -19,7 +20,7 @@ void TChorus::SetLfoWave(float Value) { LfoWave = Value > 0.5f ? otSin : otTri; 
 
 void TChorus::SetRate(float Hz) {
   Rate = Hz;
-  PhaseInc = static_cast<double>(qvt::kTwoPi * Rate / SampleRate);
+  PhaseInc = static_cast<double>(qvt::kTwoPiX * Rate / SampleRate);
   UpdateModAmount();
 }
 
@@ -70,4 +71,36 @@ void TChorus::Process(float& Left, float& Right) {
   Left = static_cast<float>(double(wetL) * Mix + Left);
   Right = static_cast<float>(double(wetR) * Mix + Right);
   Phase += PhaseInc;
+}
+
+void TChorus::ProcessBlock(float* Left, float* Right, int Count) {
+  if (!Active) return;
+  constexpr int kChunk = 64;
+  const qvt::TOscVoice lfo = PlainVoice(LfoWave);
+  const qvt::TOscKernel kernel = qvt::OscKernel();
+  double phase[kChunk];
+  float wave[kChunk], delay[kChunk], wetL[kChunk], wetR[kChunk];
+  for (int start = 0; start < Count; start += kChunk) {
+    const int count = std::min(kChunk, Count - start);
+    float* left = Left + start;
+    float* right = Right + start;
+    for (int n = 0; n < count; ++n) {
+      phase[n] = Phase;
+      Phase += PhaseInc;
+    }
+    kernel(lfo, {phase, nullptr, nullptr, wave, count});
+    for (int n = 0; n < count; ++n)
+      delay[n] = static_cast<float>((double(wave[n]) + 1) / 2 * ModAmount + BaseDelay);
+    double highL[kChunk], highR[kChunk];
+    std::copy_n(left, count, highL);
+    std::copy_n(right, count, highR);
+    TButterworthFilter::ProcessStereo(HighPass[0], HighPass[1], true, highL, highR, count);
+    std::copy_n(highL, count, wetL);
+    std::copy_n(highR, count, wetR);
+    TFastDelay::ProcessStereo(Delays[0], Delays[1], wetL, wetR, delay, delay, count);
+    for (int n = 0; n < count; ++n) {
+      left[n] = static_cast<float>(double(wetL[n]) * Mix + left[n]);
+      right[n] = static_cast<float>(double(wetR[n]) * Mix + right[n]);
+    }
+  }
 }

@@ -22,11 +22,10 @@ public:
   void SetFeedback(float Value);
   void SetMix(float Value);
   void Process(float& Left, float& Right);
-  // Process over a stereo buffer in place.
-  void ProcessBlock(float* Left, float* Right, int Count) {
-    if (!Active) return;
-    for (int n = 0; n < Count; ++n) Process(Left[n], Right[n]);
-  }
+  // Process over a stereo buffer in place, module by module: the LFO's
+  // delays in vector lanes, each high-pass over the buffer, the two delay
+  // lines side by side.
+  void ProcessBlock(float* Left, float* Right, int Count);
 
   void UpdateModAmount();
 

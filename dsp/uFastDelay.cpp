@@ -1,9 +1,14 @@
 #include "dsp/uFastDelay.h"
 
 #include "dsp/uDspClassesCommon.h"
+#include "lib/uGlobals.h"
 
 #include <algorithm>
 #include <cmath>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -71,10 +76,10 @@ float TFastDelay::Process(float Input) {
     i = std::llrint(r - 0.5);
     frac = static_cast<float>(r - static_cast<double>(i));
   } else {
-    long double r = static_cast<long double>(WritePos) - Delay;
+    qvt::Extended r = static_cast<qvt::Extended>(WritePos) - Delay;
     if (r <= 0) r += Length;
-    i = std::llrint(r - 0.5L);
-    frac = static_cast<float>(r - static_cast<long double>(i));
+    i = std::llrint(r - qvt::Extended(0.5));
+    frac = static_cast<float>(r - static_cast<qvt::Extended>(i));
   }
 
   // Taps i − 1 … i + 2 modulo Length; i lies in 0 … Length.
@@ -100,4 +105,74 @@ float TFastDelay::Process(float Input) {
       qvt::FlushDenormal(static_cast<float>(double(y) * FeedbackGain + Input));
   if (++WritePos >= Length) WritePos = 0;
   return y;
+}
+
+void TFastDelay::ProcessStereo(TFastDelay& Left, TFastDelay& Right, float* SignalLeft,
+                               float* SignalRight, const float* DelaysLeft,
+                               const float* DelaysRight, int Count) {
+  int n = 0;
+#if defined(__SSE2__)
+  if (Left.Length == Right.Length && Left.WritePos == Right.WritePos) {
+    const int length = Left.Length;
+    const __m128d lengthD = _mm_set1_pd(length), half = _mm_set1_pd(0.5);
+    const __m128i lengthI = _mm_set1_epi32(length), one = _mm_set1_epi32(1);
+    const __m128d gain = _mm_set_pd(Right.FeedbackGain, Left.FeedbackGain);
+    float* const bufferL = Left.Buffer.data();
+    float* const bufferR = Right.Buffer.data();
+    for (; n < Count; ++n) {
+      if (DelaysLeft) {
+        Left.SetDelay(DelaysLeft[n]);
+        Right.SetDelay(DelaysRight[n]);
+      }
+      if (!(Left.Delay >= kExactInDouble && Right.Delay >= kExactInDouble)) {
+        SignalLeft[n] = Left.Process(SignalLeft[n]);
+        SignalRight[n] = Right.Process(SignalRight[n]);
+        continue;
+      }
+      const int w = Left.WritePos;
+      // The read position in (0, Length], its index and fraction (see Process).
+      __m128d r = _mm_sub_pd(_mm_set1_pd(w), _mm_set_pd(Right.Delay, Left.Delay));
+      r = _mm_add_pd(r, _mm_and_pd(_mm_cmple_pd(r, _mm_setzero_pd()), lengthD));
+      const __m128i i = _mm_cvtpd_epi32(_mm_sub_pd(r, half));
+      const __m128d frac = _mm_cvtps_pd(_mm_cvtpd_ps(_mm_sub_pd(r, _mm_cvtepi32_pd(i))));
+      // Taps i − 1 … i + 2 modulo Length.
+      __m128i k = _mm_sub_epi32(i, one);
+      k = _mm_add_epi32(k, _mm_and_si128(_mm_cmplt_epi32(k, _mm_setzero_si128()), lengthI));
+      k = _mm_sub_epi32(k, _mm_andnot_si128(_mm_cmplt_epi32(k, lengthI), lengthI));
+      __m128d tap[4];
+      for (int j = 0; j < 4; ++j) {
+        const int kl = _mm_cvtsi128_si32(k), kr = _mm_cvtsi128_si32(_mm_srli_si128(k, 4));
+        tap[j] = _mm_set_pd(bufferR[kr], bufferL[kl]);
+        k = _mm_add_epi32(k, one);
+        k = _mm_andnot_si128(_mm_cmpeq_epi32(k, lengthI), k);
+      }
+      const __m128d c = _mm_mul_pd(half, _mm_sub_pd(tap[2], tap[0]));
+      const __m128d v = _mm_sub_pd(tap[1], tap[2]);
+      const __m128d wv = _mm_add_pd(c, v);
+      const __m128d a = _mm_add_pd(_mm_add_pd(wv, v), _mm_mul_pd(half, _mm_sub_pd(tap[3], tap[1])));
+      const __m128d b = _mm_add_pd(wv, a);
+      const __m128d y = _mm_cvtps_pd(_mm_cvtpd_ps(_mm_add_pd(
+          _mm_mul_pd(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(_mm_mul_pd(a, frac), b), frac), c), frac),
+          tap[1])));
+      const __m128d in = _mm_set_pd(SignalRight[n], SignalLeft[n]);
+      const __m128 fed = _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(y, gain), in));
+      bufferL[w] = qvt::FlushDenormal(_mm_cvtss_f32(fed));
+      bufferR[w] = qvt::FlushDenormal(_mm_cvtss_f32(_mm_shuffle_ps(fed, fed, 1)));
+      const int next = w + 1 >= length ? 0 : w + 1;
+      Left.WritePos = next;
+      Right.WritePos = next;
+      SignalLeft[n] = static_cast<float>(_mm_cvtsd_f64(y));
+      SignalRight[n] = static_cast<float>(_mm_cvtsd_f64(_mm_unpackhi_pd(y, y)));
+    }
+    return;
+  }
+#endif
+  for (; n < Count; ++n) {
+    if (DelaysLeft) {
+      Left.SetDelay(DelaysLeft[n]);
+      Right.SetDelay(DelaysRight[n]);
+    }
+    SignalLeft[n] = Left.Process(SignalLeft[n]);
+    SignalRight[n] = Right.Process(SignalRight[n]);
+  }
 }

@@ -18,6 +18,13 @@ public:
   // Zeroes the line unless it is already Cleared; the owner re-arms the flag.
   void Clear();
   float Process(float Input);
+  // Two lines (left, right) over a stereo buffer in place, the same as
+  // SetDelay(Delays[n]) (when Delays is given) and Process for each sample and
+  // line. Lines of one length and write position run side by side in two
+  // vector lanes, sharing their position arithmetic.
+  static void ProcessStereo(TFastDelay& Left, TFastDelay& Right, float* SignalLeft,
+                            float* SignalRight, const float* DelaysLeft, const float* DelaysRight,
+                            int Count);
 
   void UpdateGain();
 

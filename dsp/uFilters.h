@@ -96,6 +96,12 @@ public:
   double SectionCoefs[kMaxFilterSections][4] = {};
   double SectionState[kMaxFilterSections][2] = {};
 
+  // Two cascades (left, right) over buffers in place, the same as their
+  // ProcessSample on each sample; cascades of one order run side by side in
+  // two vector lanes.
+  static void ProcessStereo(TButterworthFilter& Left, TButterworthFilter& Right, bool Highpass,
+                            double* SignalLeft, double* SignalRight, int Count);
+
 protected:
   // Runs the cascade; Highpass selects the sign of the first-order section.
   double RunCascade(double Input, bool Highpass);

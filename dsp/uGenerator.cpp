@@ -7,7 +7,8 @@ namespace {
 constexpr double K = 8.79645943; // peak phase deviation at level 1, radians
 constexpr double S = 0.05;       // peak phase-scale deviation
 constexpr double E = 0.0005;     // keeps a silent scaler's factor away from 0
-constexpr long double kMix = 0.33L;
+using qvt::operator""_x;
+constexpr qvt::Extended kMix = 0.33_x;
 
 // Phase-modulation signal: output · level · K.
 float OffsetSignal(float Output, float Level) {
@@ -131,8 +132,8 @@ void TGenerator::Process(float& Left, float& Right) {
   case 1: { // three carriers mixed
     a = Osc[0].Process(0.0f, 1.0f) * Level1;
     b = Osc[1].Process(0.0f, 1.0f) * Level2;
-    const long double left = static_cast<long double>(Osc[2].Process(0.0f, 1.0f)) * Level3;
-    const long double right = static_cast<long double>(Osc[3].Process(0.0f, 1.0f)) * Level3;
+    const qvt::Extended left = static_cast<qvt::Extended>(Osc[2].Process(0.0f, 1.0f)) * Level3;
+    const qvt::Extended right = static_cast<qvt::Extended>(Osc[3].Process(0.0f, 1.0f)) * Level3;
     Left = static_cast<float>(kMix * left + kMix * a + kMix * b);
     Right = static_cast<float>(kMix * right + kMix * a + kMix * b);
     return;
@@ -184,6 +185,98 @@ void TGenerator::Process(float& Left, float& Right) {
     b = static_cast<float>(static_cast<double>(Osc[1].Process(0.0f, a)) * Level2 * 0.5);
     Left = static_cast<float>(static_cast<double>(Osc[2].Process(0.0f, a)) * Level3 * 0.5 + b);
     Right = static_cast<float>(static_cast<double>(Osc[3].Process(0.0f, a)) * Level3 * 0.5 + b);
+    return;
+  }
+}
+
+void TGenerator::ProcessSegment(float* Left, float* Right, int Count) {
+  const qvt::TOscKernel kernel = qvt::OscKernel();
+  float out[4][kMaxSegment], a[kMaxSegment], b[kMaxSegment];
+  auto run = [&](int k, const float* offset, const float* scale) {
+    kernel(Osc[k].Voice(), {SegmentPhase[k], offset, scale, out[k], Count});
+  };
+  // The carriers' outputs times Level3 (schemes 2 … 8).
+  auto carriers = [&](const float* offset, const float* scale) {
+    run(2, offset, scale);
+    run(3, offset, scale);
+    for (int n = 0; n < Count; ++n) {
+      Left[n] = out[2][n] * Level3;
+      Right[n] = out[3][n] * Level3;
+    }
+  };
+  switch (Algorithm) {
+  case 1:
+    for (int k = 0; k < 4; ++k) run(k, nullptr, nullptr);
+    for (int n = 0; n < Count; ++n) {
+      const float x = out[0][n] * Level1;
+      const float y = out[1][n] * Level2;
+      const qvt::Extended left = static_cast<qvt::Extended>(out[2][n]) * Level3;
+      const qvt::Extended right = static_cast<qvt::Extended>(out[3][n]) * Level3;
+      Left[n] = static_cast<float>(kMix * left + kMix * x + kMix * y);
+      Right[n] = static_cast<float>(kMix * right + kMix * x + kMix * y);
+    }
+    return;
+  case 2:
+    run(0, nullptr, nullptr);
+    run(1, nullptr, nullptr);
+    for (int n = 0; n < Count; ++n)
+      a[n] = OffsetSignal(out[0][n], Level1) + OffsetSignal(out[1][n], Level2);
+    carriers(a, nullptr);
+    return;
+  case 3:
+    run(0, nullptr, nullptr);
+    run(1, nullptr, nullptr);
+    for (int n = 0; n < Count; ++n) {
+      a[n] = OffsetSignal(out[0][n], Level1);
+      b[n] = ScaleSignal(out[1][n], Level2);
+    }
+    carriers(a, b);
+    return;
+  case 4:
+    run(0, nullptr, nullptr);
+    run(1, nullptr, nullptr);
+    for (int n = 0; n < Count; ++n)
+      a[n] = ScaleSignal(out[0][n], Level1) + ScaleSignal(out[1][n], Level2);
+    carriers(nullptr, a);
+    return;
+  case 5:
+    run(0, nullptr, nullptr);
+    for (int n = 0; n < Count; ++n) a[n] = OffsetSignal(out[0][n], Level1);
+    run(1, a, nullptr);
+    for (int n = 0; n < Count; ++n) b[n] = OffsetSignal(out[1][n], Level2);
+    carriers(b, nullptr);
+    return;
+  case 6:
+    run(0, nullptr, nullptr);
+    for (int n = 0; n < Count; ++n) a[n] = ScaleSignal(out[0][n], Level1);
+    run(1, nullptr, a);
+    for (int n = 0; n < Count; ++n) b[n] = OffsetSignal(out[1][n], Level2);
+    carriers(b, nullptr);
+    return;
+  case 7:
+    run(0, nullptr, nullptr);
+    for (int n = 0; n < Count; ++n) a[n] = OffsetSignal(out[0][n], Level1);
+    run(1, a, nullptr);
+    for (int n = 0; n < Count; ++n) b[n] = ScaleSignal(out[1][n], Level2);
+    carriers(nullptr, b);
+    return;
+  case 8:
+    run(0, nullptr, nullptr);
+    for (int n = 0; n < Count; ++n) a[n] = ScaleSignal(out[0][n], Level1);
+    run(1, nullptr, a);
+    for (int n = 0; n < Count; ++n) b[n] = ScaleSignal(out[1][n], Level2);
+    carriers(nullptr, b);
+    return;
+  default:
+    run(0, nullptr, nullptr);
+    for (int n = 0; n < Count; ++n) a[n] = ScaleSignal(out[0][n], Level1);
+    for (int k = 1; k < 4; ++k) run(k, nullptr, a);
+    for (int n = 0; n < Count; ++n) {
+      const double y = static_cast<double>(out[1][n]) * Level2 * 0.5;
+      const float half = static_cast<float>(y);
+      Left[n] = static_cast<float>(static_cast<double>(out[2][n]) * Level3 * 0.5 + half);
+      Right[n] = static_cast<float>(static_cast<double>(out[3][n]) * Level3 * 0.5 + half);
+    }
     return;
   }
 }

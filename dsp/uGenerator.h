@@ -34,6 +34,20 @@ public:
   // One stereo sample; every oscillator advances exactly one sample.
   void Process(float& Left, float& Right);
 
+  // A segment of up to kMaxSegment samples, the same as Count calls of
+  // Process: AdvancePhases(n) for n = 0 … Count − 1 records each oscillator's
+  // stored phase for sample n and advances it (frequencies may change between
+  // the calls), then ProcessSegment computes the samples oscillator by
+  // oscillator down the algorithm, each in vector lanes.
+  static constexpr int kMaxSegment = 64;
+  void AdvancePhases(int n) {
+    for (int k = 0; k < 4; ++k) {
+      SegmentPhase[k][n] = Osc[k].Phase;
+      Osc[k].Phase += Osc[k].PhaseInc;
+    }
+  }
+  void ProcessSegment(float* Left, float* Right, int Count);
+
   float SampleRate;
   float Frequency1 = 0.0f, Frequency2 = 0.0f, Frequency3 = 0.0f;
   float Level1 = 1.0f, Level2 = 1.0f, Level3 = 1.0f;
@@ -47,4 +61,5 @@ public:
 
 private:
   void UpdatePair();
+  double SegmentPhase[4][kMaxSegment];
 };

@@ -63,12 +63,19 @@ const float* Wave(std::uint8_t Index) {
   return WaveTable[std::min<int>(Index, qvt::kWaveCount - 1)];
 }
 
-// trunc in extended precision without switching the x87 rounding mode (which
-// stalls the pipeline): round to an adjacent integer, then step toward zero.
-long double TruncExtended(long double x) {
-  long double r = std::rint(x);
-  if (x >= 0 ? r > x : r < x) r += x >= 0 ? -1 : 1;
-  return r;
+// trunc in Extended arithmetic without a library call. In double precision a
+// conversion to a 64-bit integer truncates (exact below 2^52, where larger
+// values are integers already). In 80-bit precision it rounds to an adjacent
+// integer and steps toward zero instead of switching the x87 rounding mode,
+// which stalls the pipeline.
+qvt::Extended TruncExtended(qvt::Extended x) {
+  if constexpr (sizeof(qvt::Extended) == sizeof(double)) {
+    return std::fabs(x) < 0x1p52 ? static_cast<double>(static_cast<long long>(x)) : x;
+  } else {
+    qvt::Extended r = std::rint(x);
+    if (x >= 0 ? r > x : r < x) r += x >= 0 ? -1 : 1;
+    return r;
+  }
 }
 
 // std::nearbyint without a library call (the baseline instruction set has no
@@ -173,11 +180,19 @@ float WaveLookupRaw(std::uint8_t Wave, double Phase) {
   return ::Wave(Wave)[i & kIndexMask];
 }
 
-float WaveShape(double Amount, float X) {
+double WaveShapeFactor(double Amount) {
   if (Amount >= 1.0) Amount = 0.99;
   if (Amount <= -1.0) Amount = -0.99;
-  const double k = 2.0 * Amount / (1.0 - Amount);
+  return 2.0 * Amount / (1.0 - Amount);
+}
+
+float WaveShape(double Amount, float X) {
+  const double k = WaveShapeFactor(Amount);
   return static_cast<float>((1.0 + k) * X / (std::fabs(X) * k + 1.0));
+}
+
+float ReduceBits(double Steps, double Inv, float X) {
+  return static_cast<float>(NearestEven(Steps * X) * Inv);
 }
 
 void ReductionCoefs(float Amount, double& Steps, double& Inv) {
@@ -190,29 +205,59 @@ TOsc::TOsc(float SampleRate) : SampleRate(SampleRate) { TOsc::SetFrequency(1000.
 void TOsc::SetFrequency(float Value) {
   if (Value == Frequency) return;
   Frequency = Value;
-  PhaseInc = static_cast<double>(qvt::kTwoPi * Frequency / SampleRate);
+  PhaseInc = static_cast<double>(qvt::kTwoPiX * Frequency / SampleRate);
 }
 
 namespace qvt {
 
 double ReducePhaseExtended(double p) {
-  if (std::fabs(p) > kTwoPi) p = static_cast<double>(p - TruncExtended(p / kTwoPi) * kTwoPi);
-  if (p < 0.0) p = static_cast<double>(p + kTwoPi);
+  if constexpr (sizeof(Extended) == sizeof(double)) {
+    // The same formula with 2π in parts: as exact as in 80 bits (more, below
+    // 2^29 turns), where one 53-bit 2π would be off by 2.4e-16 per turn.
+    if (std::fabs(p) > kTwoPiBelow) {
+      const double t = TruncExtended(p / kTwoPiX);
+      p = ((p - t * kTwoPiHi) - t * kTwoPiMid) - t * kTwoPiLo;
+    }
+    if (p < 0.0) p = ((p + kTwoPiHi) + kTwoPiMid) + kTwoPiLo;
+  } else {
+    const Extended x = p;
+    if (std::fabs(x) > kTwoPiX) p = static_cast<double>(x - TruncExtended(x / kTwoPiX) * kTwoPiX);
+    if (p < 0.0) p = static_cast<double>(p + kTwoPiX);
+  }
   return p;
 }
 
 } // namespace qvt
 
 float TOsc::Process(float PhaseOffset, float PhaseScale) {
-  // The reduction uses 2π in extended precision; it runs on almost every call
-  // because the stored phase is never wrapped.
+  // The reduction runs on almost every call because the stored phase is never
+  // wrapped.
   const double p = qvt::ReducePhase(Phase * PhaseScale + PhaseOffset);
 
   float s = WaveLookup(WaveForm, p);
   if (Shape != 0.0f) s = WaveShape(Shape, s);
-  if (Reduction > 0.0f) s = static_cast<float>(NearestEven(ReductionSteps * s) * ReductionInv);
+  if (Reduction > 0.0f) s = ReduceBits(ReductionSteps, ReductionInv, s);
   Phase += PhaseInc;
   return s;
+}
+
+qvt::TOscVoice PlainVoice(std::uint8_t Wave) {
+  qvt::TOscVoice v;
+  v.WaveForm = Wave;
+  v.Table = ::Wave(Wave);
+  return v;
+}
+
+qvt::TOscVoice TOsc::Voice() const {
+  qvt::TOscVoice v;
+  v.WaveForm = WaveForm;
+  v.Table = Wave(WaveForm);
+  v.Shape = Shape;
+  v.ShapeFactor = WaveShapeFactor(Shape);
+  v.Reduction = Reduction;
+  v.ReductionSteps = ReductionSteps;
+  v.ReductionInv = ReductionInv;
+  return v;
 }
 
 void TOsc::SetWaveForm(std::uint8_t Value) {

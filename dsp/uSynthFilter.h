@@ -42,6 +42,11 @@ public:
   TFilterStage& operator=(const TFilterStage&) = delete;
 
   TFilter& Channel(int c) { return *Active[c]; }
+  // The kind in use (0 … 3) and its filters by their own type.
+  int Kind() const { return KindIndex; }
+  TBiquad& BiquadChannel(int c) { return Biquad[c]; }
+  TButterworth& ButterworthChannel(int c) { return Butterworth[c]; }
+  TChebyshev& ChebyshevChannel(int c) { return Chebyshev[c]; }
   const TFilter& Channel(int c) const { return *Active[c]; }
 
   // Makes Kind the stage's kind with fresh filters tuned to Hz.
@@ -107,6 +112,12 @@ private:
   // Runs one channel through high-pass and low-pass; a filter whose output is
   // not finite is renewed and the channel keeps its input for this frame.
   float FilterChannel(int Channel, float Input);
+  // Both channels side by side in two vector lanes while every filter is
+  // ready; returns the number of samples done (it stops after a sample whose
+  // output is not finite, which it finishes as FilterChannel would).
+  int ProcessLanes(float* Left, float* Right, int Count) noexcept;
+  template <class THigh, class TLow>
+  int RunLanes(THigh High, TLow Low, float* Left, float* Right, int Count) noexcept;
 
   qvt::TFilterStage<TBiquadLP, TButterworthLP, TChebyshev1LP> LowPassStage;
   qvt::TFilterStage<TBiquadHP, TButterworthHP, TChebyshev1HP> HighPassStage;

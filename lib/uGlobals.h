@@ -20,6 +20,19 @@ inline constexpr const char* kProductName = "Quivertone";
 inline constexpr const char* kMessageCaption = "Quivertone v2.2";
 inline constexpr int kVendorVersion = 2;
 
+// Intermediate arithmetic of the sound's formulas that the first platform ran
+// in 80-bit x87 precision. Double precision by default (the precision test
+// bounds whole renders against the reference); the CMake option
+// QVT_EXTENDED_REFERENCE=ON restores 80-bit arithmetic where the platform has it.
+// Stored fields keep their own types.
+#if defined(QVT_EXTENDED_REFERENCE)
+using Extended = long double;
+#else
+using Extended = double;
+#endif
+// An extended-precision literal at the precision of Extended: 0.33_x.
+constexpr Extended operator""_x(long double Value) { return static_cast<Extended>(Value); }
+
 } // namespace qvt
 
 // The four single-cycle waves of the wavetable, in table order.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -118,4 +119,97 @@ TEST(BlockForms, ChorusBlocksMatchSampleBySample) {
     c.SetDelayTime(0.0002f); // delays below 1/32 sample take the extended-precision path
   };
   ExpectBlockFormMatches<TChorus>(48000, setup, change, {64, 17});
+}
+
+TEST(BlockForms, StereoDelayLinesMatchTwoSingleLines) {
+  // Per-sample delays over the whole range (below 1/32 sample, fractional,
+  // the full line, out of range), with feedback and inversion; the second case
+  // starts the right line one sample later, so the two never share a position.
+  for (const bool aligned : {true, false}) {
+    TFastDelay singleL(44100), singleR(44100), pairL(44100), pairR(44100);
+    for (TFastDelay* d : {&singleL, &pairL}) d->SetFeedback(0.7f);
+    for (TFastDelay* d : {&singleR, &pairR}) {
+      d->SetFeedback(0.5f);
+      d->SetInvert(true);
+      if (!aligned) d->Process(0.25f);
+    }
+    const int frames = 12000;
+    TStereoSignal expected = TestSignal(frames), actual = TestSignal(frames);
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::vector<float> delayL(frames), delayR(frames);
+    for (int n = 0; n < frames; ++n) {
+      const float u = unit(random);
+      delayL[n] = n % 500 < 20 ? u * 0.05f : 2.0f + 200.0f * u + 0.001f * n;
+      delayR[n] = n % 777 == 0 ? 5000.0f : (n % 900 < 30 ? -1.0f : 1.5f + 2700.0f * u);
+    }
+    for (int n = 0; n < frames; ++n) {
+      singleL.SetDelay(delayL[n]);
+      singleR.SetDelay(delayR[n]);
+      expected.Left[n] = singleL.Process(expected.Left[n]);
+      expected.Right[n] = singleR.Process(expected.Right[n]);
+    }
+    for (int n = 0; n < frames; n += 64)
+      TFastDelay::ProcessStereo(pairL, pairR, actual.Left.data() + n, actual.Right.data() + n,
+                                delayL.data() + n, delayR.data() + n, std::min(64, frames - n));
+    EXPECT_TRUE(SameBits(expected.Left, actual.Left)) << aligned;
+    EXPECT_TRUE(SameBits(expected.Right, actual.Right)) << aligned;
+  }
+}
+
+TEST(BlockForms, StereoButterworthCascadesMatchTwoSingleCascades) {
+  for (const int order : {3, 10}) {
+    TButterworthLP singleL(44100), singleR(44100), pairL(44100), pairR(44100);
+    TButterworthHP highL(44100), highR(44100), highPairL(44100), highPairR(44100);
+    for (TButterworthFilter* f :
+         {static_cast<TButterworthFilter*>(&singleL), static_cast<TButterworthFilter*>(&singleR),
+          static_cast<TButterworthFilter*>(&pairL), static_cast<TButterworthFilter*>(&pairR),
+          static_cast<TButterworthFilter*>(&highL), static_cast<TButterworthFilter*>(&highR),
+          static_cast<TButterworthFilter*>(&highPairL),
+          static_cast<TButterworthFilter*>(&highPairR)}) {
+      f->SetOrder(order);
+      f->SetFrequency(700.0);
+    }
+    const TStereoSignal in = TestSignal(3000);
+    std::vector<double> l(in.Left.begin(), in.Left.end()), r(in.Right.begin(), in.Right.end());
+    std::vector<double> hl = l, hr = r;
+    TButterworthFilter::ProcessStereo(pairL, pairR, false, l.data(), r.data(), 3000);
+    TButterworthFilter::ProcessStereo(highPairL, highPairR, true, hl.data(), hr.data(), 3000);
+    for (int n = 0; n < 3000; ++n) {
+      ASSERT_EQ(l[n], singleL.ProcessSample(in.Left[n])) << order << " " << n;
+      ASSERT_EQ(r[n], singleR.ProcessSample(in.Right[n])) << order << " " << n;
+      ASSERT_EQ(hl[n], highL.ProcessSample(in.Left[n])) << order << " " << n;
+      ASSERT_EQ(hr[n], highR.ProcessSample(in.Right[n])) << order << " " << n;
+    }
+  }
+}
+
+TEST(BlockForms, SynthFilterBlocksMatchForEveryPairOfKindsAndThroughOverflow) {
+  const float kinds[] = {0.0f, 0.01f, 0.02f, 0.03f};
+  for (const float high : kinds)
+    for (const float low : kinds) {
+      auto setup = [&](TSynthFilter& f) {
+        f.SetHighPassKind(high);
+        f.SetLowPassKind(low);
+        f.SetLowPassCutoff(0.3f);
+        f.SetHighPassCutoff(0.1f);
+      };
+      ExpectBlockFormMatches<TSynthFilter>(44100, setup, [](TSynthFilter&) {}, {64, 13});
+      // Infinite and near-maximal spikes overflow the filters: a filter is
+      // renewed and its channel keeps the input for that frame.
+      TSynthFilter bySample(44100), byBlock(44100);
+      setup(bySample);
+      setup(byBlock);
+      TStereoSignal expected = TestSignal(4000);
+      for (int n = 0; n < 4000; n += 97) expected.Left[n] = n % 2 ? 3.0e38f : -3.0e38f;
+      for (int n = 50; n < 4000; n += 131) expected.Right[n] = n % 3 ? 3.3e38f : INFINITY;
+      for (int n = 20; n < 4000; n += 577) expected.Left[n] = -INFINITY;
+      TStereoSignal actual = expected;
+      for (int n = 0; n < 4000; ++n) bySample.Process(expected.Left[n], expected.Right[n]);
+      for (int n = 0; n < 4000; n += 64)
+        byBlock.ProcessBlock(actual.Left.data() + n, actual.Right.data() + n,
+                             std::min(64, 4000 - n));
+      EXPECT_TRUE(SameBits(expected.Left, actual.Left)) << high << " " << low;
+      EXPECT_TRUE(SameBits(expected.Right, actual.Right)) << high << " " << low;
+    }
 }

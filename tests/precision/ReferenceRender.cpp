@@ -1,0 +1,35 @@
+// The reference renderer: built from the engine's sources with 80-bit
+// intermediate arithmetic, it renders one case of the precision phrase and
+// writes, per block, the left and right samples and the engine state to
+// standard output as raw native-endian words.
+//
+//   qvt_precision_reference CASE SECONDS
+#include <cstdio>
+#include <cstdlib>
+
+#include "tests/IsolatedUserFolders.h"
+#include "tests/precision/PrecisionPhrase.h"
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: qvt_precision_reference CASE SECONDS\n");
+    return 2;
+  }
+  const int which = std::atoi(argv[1]);
+  const int seconds = std::atoi(argv[2]);
+  TSynth synth(precision::Host);
+  if (which < 0 || which >= precision::CaseCount(synth) || seconds < 3) return 2;
+  precision::Prepare(synth, which);
+  bool written = true;
+  precision::RenderPhrase(
+      synth, seconds, [&](const float* left, const float* right, const std::int32_t* state) {
+        written = written && std::fwrite(left, sizeof(float), precision::kBlock, stdout) ==
+                                 static_cast<std::size_t>(precision::kBlock);
+        written = written && std::fwrite(right, sizeof(float), precision::kBlock, stdout) ==
+                                 static_cast<std::size_t>(precision::kBlock);
+        written =
+            written && std::fwrite(state, sizeof(std::int32_t), precision::kStateWords, stdout) ==
+                           static_cast<std::size_t>(precision::kStateWords);
+      });
+  return written && std::fflush(stdout) == 0 ? 0 : 1;
+}
