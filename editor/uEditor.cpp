@@ -5,6 +5,7 @@
 #include "controls/uBitmapEx.h"
 #include "controls/uBrndMenu.h"
 #include "controls/uPresetBox.h"
+#include "editor/uAbout.h"
 #include "core/uPlugin.h"
 #include "lib/uGlobals.h"
 #include "platform/core/uShell.h"
@@ -19,6 +20,8 @@ constexpr int kFormHeight = 320;
 
 } // namespace
 
+// The web page and the donation page: build settings; we have no pages of our
+// own, so both lead to the manual's "About" section by default.
 std::string WebPageAddress(const std::string& helpFile) {
   const std::string configured = QVT_WEB_PAGE;
   if (!configured.empty()) return configured;
@@ -80,7 +83,7 @@ void TFrmQuivertone::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
   if (kHelpRect.Contains(p))
     ShellOpen(help, kCantOpenFileMessage);
   else if (kAboutRect.Contains(p))
-    ; // the about box opens here
+    ShowAbout(*this, WebPageAddress(help), WebPageAddress(help));
   else if (kWebPageRect.Contains(p))
     ShellOpen(WebPageAddress(help), kCantOpenUrlMessage);
   TForm::MouseDown(Button, Shift, X, Y);

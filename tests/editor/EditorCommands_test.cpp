@@ -11,6 +11,7 @@
 #include "controls/uZKnob.h"
 #include "controls/uZShaper.h"
 #include "core/uSynth.h"
+#include "editor/uAbout.h"
 #include "editor/uEditor.h"
 #include "tests/platform/HeadlessFixture.h"
 
@@ -228,6 +229,36 @@ TEST_F(EditorControls, EveryBoundControlShowsItsParameterAndOnlyThePipeOffsetSta
   Editor->SetParam(4, 0.0f);
   EXPECT_EQ(pipe->RealValue(), 0.0);
   EXPECT_LT(osc->RealValue(), 0.0);
+}
+
+} // namespace
+
+namespace {
+
+class AboutBoxTest : public EditorCommands {};
+
+TEST_F(AboutBoxTest, OneBoxShowsTheVersionAndAFailedLinkKeepsItOpen) {
+  Platform.Click(*Editor, 500, 235);
+  Platform.Click(*Editor, 500, 235);
+  int boxes = 0;
+  for (TForm* form : Application->Forms()) boxes += dynamic_cast<TFrmAbout*>(form) != nullptr;
+  EXPECT_EQ(boxes, 1);
+  TFrmAbout* about = AboutBox();
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(about->ShownText(), TFrmAbout::BuildText());
+  EXPECT_EQ(TFrmAbout::BuildText().rfind("Build: 2.2.0.", 0), 0u);
+
+  Platform.ShellOpenError = "No such file or directory";
+  Platform.Click(*about, 100, 300); // the link area
+  EXPECT_EQ(AboutBox(), about) << "still open";
+  ASSERT_FALSE(Platform.MessageBoxes.empty());
+  EXPECT_EQ(Platform.MessageBoxes.back().Caption, "Quivertone v2.2");
+  EXPECT_EQ(Platform.MessageBoxes.back().Text.rfind("Can't not open URL \xAB", 0), 0u);
+
+  Platform.ShellOpenError.clear();
+  Platform.Click(*about, 100, 300);
+  Application->ProcessMessages();
+  EXPECT_EQ(AboutBox(), nullptr) << "a successful link closes and frees the box";
 }
 
 } // namespace
