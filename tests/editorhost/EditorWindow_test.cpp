@@ -74,6 +74,31 @@ TEST_F(EditorHost, TheFormIsAMappedChildShowingTheMainPictureWithoutIdleCalls) {
   EXPECT_TRUE(WaitUntil([&] { return !HasEditorChild(host); }));
 }
 
+TEST_F(EditorHost, AutomationFromAnotherThreadReachesTheKnobAndTheLatestValueWins) {
+  AEffect* fx = Load();
+  ASSERT_TRUE(fx);
+  const Window host = NewHostWindow(40, 40);
+  ASSERT_TRUE(OpenEditor(fx, host));
+  ASSERT_TRUE(WaitUntil([&] { return HasEditorChild(host); }));
+  // The knob of "Osc1 Level" at (27, 46), 25 pixels square.
+  const auto knob = [&] { return Pixels(host, 27, 46, 25, 25); };
+  // The picture once the UI thread has shown a value (it needs a few milliseconds).
+  const auto settled = [&](float value) {
+    fx->setParameter(fx, 1, value);
+    WaitUntil([] { return false; }, 300);
+    return knob();
+  };
+  const std::vector<std::uint32_t> full = settled(1.0f), none = settled(0.0f);
+  ASSERT_NE(full, none) << "the knob shows its value";
+  std::thread automation([&] {
+    for (int i = 0; i < 2000; ++i) fx->setParameter(fx, 1, i % 2 ? 0.3f : 0.6f);
+    fx->setParameter(fx, 1, 1.0f);
+  });
+  automation.join();
+  EXPECT_TRUE(WaitUntil([&] { return knob() == full; }));
+  CloseEditor(fx);
+}
+
 TEST_F(EditorHost, OpenOpenCloseKeepsTheFormAndASecondCloseRemovesIt) {
   AEffect* fx = Load();
   ASSERT_TRUE(fx);
