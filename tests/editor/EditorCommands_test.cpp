@@ -262,3 +262,29 @@ TEST_F(AboutBoxTest, OneBoxShowsTheVersionAndAFailedLinkKeepsItOpen) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EditorCommands, TheHelpAreaEndsBeforeItsBottomEdgeAndShowsTheHand) {
+  struct TCase {
+    int X, Y;
+    bool Opens;
+  };
+  for (const TCase& c : {TCase{495, 222, true}, TCase{495, 223, false}, TCase{552, 214, true},
+                         TCase{553, 214, false}, TCase{494, 218, false}}) {
+    SCOPED_TRACE(std::to_string(c.X) + "," + std::to_string(c.Y));
+    Platform.ShellOpens.clear();
+    Platform.Click(*Editor, c.X, c.Y);
+    EXPECT_EQ(Platform.ShellOpens.size(), c.Opens ? 1u : 0u);
+    if (c.Opens) {
+      EXPECT_EQ(Platform.ShellOpens[0], Synth->GetHelpFile());
+    }
+    Platform.MouseMove(*Editor, c.X, c.Y);
+    EXPECT_EQ(Editor->Cursor, c.Opens ? crHandPoint : crDefault);
+  }
+  Platform.Click(*Editor, 500, 250); // the web page: the manual's "About" section by default
+  ASSERT_EQ(Platform.ShellOpens.size(), 1u);
+  EXPECT_EQ(Platform.ShellOpens[0], "file://" + Synth->GetHelpFile() + "#about");
+}
+
+} // namespace

@@ -1,6 +1,6 @@
 // qvt snapshot: the editor's skinned pictures rendered headless into PNG files.
-//   qvt snapshot --form main|patedit|about -o FILE.png   a form background
-//   qvt snapshot --form editor -o FILE.png               the editor with its controls
+//   qvt snapshot --form main -o FILE.png                 the editor with its controls
+//   qvt snapshot --form patedit|about -o FILE.png        a form background
 //   qvt snapshot --demo -o FILE.png                      knobs, check buttons and text
 //   qvt snapshot --controls -o FILE.png                  every control class in its states
 #include <cstdio>
@@ -24,7 +24,7 @@ namespace {
 constexpr TColor kKnobTransparent = RGBColor(0, 255, 0);
 
 int Usage() {
-  std::fprintf(stderr, "usage: qvt snapshot --form editor|main|patedit|about -o FILE.png\n"
+  std::fprintf(stderr, "usage: qvt snapshot --form main|patedit|about -o FILE.png\n"
                        "       qvt snapshot --demo -o FILE.png\n"
                        "       qvt snapshot --controls -o FILE.png\n");
   return 2;
@@ -121,8 +121,7 @@ private:
 };
 
 std::unique_ptr<TForm> MakeForm(const std::string& form) {
-  if (form == "editor") return std::make_unique<TEditorSnapshot>();
-  if (form == "main") return std::make_unique<TPictureForm>(LoadSkinBitmap("FRMMAIN"));
+  if (form == "main") return std::make_unique<TEditorSnapshot>();
   if (form == "patedit") return std::make_unique<TPictureForm>(LoadSkinBitmap("FRMPATEDIT"));
   if (form == "about") return std::make_unique<TPictureForm>(LoadSkinBitmap("FRMABOUT"));
   return nullptr;
@@ -156,7 +155,7 @@ int RunSnapshot(const std::vector<std::string>& args) {
                                   : controls ? MakeControlsGallery()
                                              : MakeForm(form);
   if (!window) {
-    std::fprintf(stderr, "qvt snapshot: unknown form '%s' (editor, main, patedit or about)\n",
+    std::fprintf(stderr, "qvt snapshot: unknown form '%s' (main, patedit or about)\n",
                  form.c_str());
     return 2;
   }
