@@ -12,6 +12,7 @@
 
 #include "platform/core/uBitmap.h"
 #include "platform/core/uCanvas.h"
+#include "platform/core/uControls.h"
 
 // A skin image is missing or does not decode.
 class ESkinImageError : public std::runtime_error {
@@ -89,6 +90,9 @@ void LoadSharedSkinImages();
 void FreeSharedSkinImages();
 // Null members until loaded.
 const TSharedSkinImages& SharedSkinImages();
+
+// Gives `control` the numeric editors' 5×1 caret (a plain block without the skin).
+void CreateSkinCaret(TCustomControl& control);
 
 // The load made when the library loads: runs `load` (LoadSharedSkinImages
 // unless a test gives another), catches every error and keeps its text, so

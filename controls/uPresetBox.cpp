@@ -739,10 +739,7 @@ void TZTextEdit::KeyPress(char& Key) {
 
 void TZTextEdit::DoEnter() {
   TCustomControl::DoEnter();
-  if (const TBitmap* caret = qvt::SharedSkinImages().Caret.get())
-    CreateCaret(*caret);
-  else
-    CreateCaret(5, 1);
+  qvt::CreateSkinCaret(*this);
   UpdateCaret();
   ShowCaret();
 }

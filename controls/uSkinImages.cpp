@@ -160,6 +160,13 @@ TSharedSkinImages& Shared() {
 
 const TSharedSkinImages& SharedSkinImages() { return Shared(); }
 
+void CreateSkinCaret(TCustomControl& control) {
+  if (const TBitmap* caret = Shared().Caret.get())
+    control.CreateCaret(*caret);
+  else
+    control.CreateCaret(5, 1);
+}
+
 void LoadSharedSkinImages() {
   TSharedSkinImages images;
   images.Knob128 = LoadSkinBitmap("KNOB128");

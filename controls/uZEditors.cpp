@@ -262,10 +262,7 @@ void TZSpinEdit::UpdateCaret() {
 void TZSpinEdit::ShowCaretAt(int position) {
   HideCaretNow();
   FCaretPos = position;
-  if (const TBitmap* caret = qvt::SharedSkinImages().Caret.get())
-    CreateCaret(*caret);
-  else
-    CreateCaret(5, 1);
+  qvt::CreateSkinCaret(*this);
   UpdateCaret();
   ShowCaret();
   FCaretShown = true;
