@@ -13,6 +13,9 @@
 #ifndef QVT_WEB_PAGE
 #define QVT_WEB_PAGE "" // empty: the "About" section of the installed manual
 #endif
+#ifndef QVT_DONATION_PAGE
+#define QVT_DONATION_PAGE "" // empty: as the web page
+#endif
 
 namespace {
 constexpr int kFormWidth = 587;
@@ -26,6 +29,11 @@ std::string WebPageAddress(const std::string& helpFile) {
   const std::string configured = QVT_WEB_PAGE;
   if (!configured.empty()) return configured;
   return helpFile.empty() ? std::string() : "file://" + helpFile + "#about";
+}
+
+std::string DonationPageAddress(const std::string& helpFile) {
+  const std::string configured = QVT_DONATION_PAGE;
+  return configured.empty() ? WebPageAddress(helpFile) : configured;
 }
 
 TFrmQuivertone::TFrmQuivertone(TComponent* AOwner) : TForm(AOwner) {
@@ -83,7 +91,7 @@ void TFrmQuivertone::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
   if (kHelpRect.Contains(p))
     ShellOpen(help, kCantOpenFileMessage);
   else if (kAboutRect.Contains(p))
-    ShowAbout(*this, WebPageAddress(help), WebPageAddress(help));
+    ShowAbout(*this, WebPageAddress(help), DonationPageAddress(help));
   else if (kWebPageRect.Contains(p))
     ShellOpen(WebPageAddress(help), kCantOpenUrlMessage);
   TForm::MouseDown(Button, Shift, X, Y);

@@ -105,3 +105,5 @@ private:
 // The web page the web-page area opens: the build's setting, by default the
 // "About" section of the installed manual.
 std::string WebPageAddress(const std::string& helpFile);
+// The donation page of the about box: its build setting, else the web page.
+std::string DonationPageAddress(const std::string& helpFile);
