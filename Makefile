@@ -61,9 +61,10 @@ release-files: configure
 	cmake --build --preset $(PRESET) --target Quivertone qvt qvt_factory_bank
 
 install: release-files
-	install -d "$(DESTDIR)$(VST_DIR)/Banks" "$(DESTDIR)$(VST_DIR)/Patterns"
+	install -d "$(DESTDIR)$(VST_DIR)/Banks" "$(DESTDIR)$(VST_DIR)/Patterns" "$(DESTDIR)$(VST_DIR)/images"
 	install -m 644 $(PLUGIN) "$(DESTDIR)$(VST_DIR)/Quivertone.so"
 	install -m 644 docs/Help.html "$(DESTDIR)$(VST_DIR)/Help.html"
+	install -m 644 docs/images/editor.png "$(DESTDIR)$(VST_DIR)/images/editor.png"
 	install -m 644 $(FACTORY_BANK) "$(DESTDIR)$(VST_DIR)/Banks/Factory.qvt"
 	$(if $(LV2_BUNDLE),install -d "$(DESTDIR)$(LV2_DIR)" && cp -R $(LV2_BUNDLE) "$(DESTDIR)$(LV2_DIR)/")
 	@echo "Installed into $(DESTDIR)$(VST_DIR)"
@@ -71,9 +72,10 @@ install: release-files
 # Removes what install put there; banks and patterns of the user's own stay.
 uninstall:
 	rm -f "$(DESTDIR)$(VST_DIR)/Quivertone.so" "$(DESTDIR)$(VST_DIR)/Help.html" \
-	      "$(DESTDIR)$(VST_DIR)/Banks/Factory.qvt"
+	      "$(DESTDIR)$(VST_DIR)/Banks/Factory.qvt" "$(DESTDIR)$(VST_DIR)/images/editor.png"
 	rm -rf "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2"
-	rmdir "$(DESTDIR)$(VST_DIR)/Banks" "$(DESTDIR)$(VST_DIR)/Patterns" "$(DESTDIR)$(VST_DIR)" 2>/dev/null || true
+	rmdir "$(DESTDIR)$(VST_DIR)/Banks" "$(DESTDIR)$(VST_DIR)/Patterns" "$(DESTDIR)$(VST_DIR)/images" \
+	      "$(DESTDIR)$(VST_DIR)" 2>/dev/null || true
 
 # Release packages in $(DIST_DIR): the Debian package, and the Linux tarball
 # (with the Windows zip when `make windows` has built the DLL). `make test-dist`

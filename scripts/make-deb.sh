@@ -22,14 +22,16 @@ root=$work/root
 vst=$root/usr/lib/vst/Quivertone
 doc=$root/usr/share/doc/quivertone
 
-install -d "$vst/Banks" "$doc" "$root/DEBIAN"
+install -d "$vst/Banks" "$vst/images" "$doc" "$root/DEBIAN"
 install -m 644 "$build/Quivertone.so" "$vst/Quivertone.so"
 strip --strip-unneeded --remove-section=.comment --remove-section=.note "$vst/Quivertone.so"
 install -m 644 "$build/resources/bank/factory-bank.qvt" "$vst/Banks/Factory.qvt"
 # The plug-in's help command opens Help.html beside it; the documentation
 # folder links to it, so the manual stays even where /usr/share/doc is pruned.
 install -m 644 "$source/docs/Help.html" "$vst/Help.html"
+install -m 644 "$source/docs/images/editor.png" "$vst/images/editor.png"
 ln -s ../../../lib/vst/Quivertone/Help.html "$doc/Help.html"
+ln -s ../../../lib/vst/Quivertone/images "$doc/images"
 install -m 644 "$source/docs/third-party.md" "$doc/third-party.md"
 install -m 644 "$source/packaging/debian/copyright" "$doc/copyright"
 sed -e "s/@VERSION@/$version/" -e "s/@BUILD@/${version##*.}/" \

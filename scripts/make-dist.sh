@@ -3,12 +3,13 @@
 #
 # Writes the archives for musicians into DIST:
 #   quivertone-VERSION-linux-x86_64.tar.gz from the Linux build folder BUILD:
-#     the plug-in folder Quivertone/ (plug-in, manual, Banks/Factory.qvt), the
+#     the plug-in folder Quivertone/ (plug-in, manual with images/editor.png,
+#     Banks/Factory.qvt), the
 #     LV2 bundle when one is given, README.md, LICENSE, THIRD-PARTY.md and
 #     install.sh;
 #   quivertone-VERSION-win32.zip from the Windows build folder WIN_BUILD, when
 #     `make windows` has built Quivertone.dll there: the folder Quivertone\
-#     (DLL, manual, Banks\Factory.qvt), README.md, LICENSE.txt, THIRD-PARTY.md.
+#     (DLL, manual with its picture, Banks\Factory.qvt), README.md, LICENSE.txt, THIRD-PARTY.md.
 # Each archive is named after the version of the build it comes from.
 set -euo pipefail
 umask 022
@@ -23,9 +24,10 @@ dist=$(cd "$dist" && pwd)
 
 # plug-in-folder STAGE BUILD LIBRARY: the plug-in folder as the hosts get it.
 plugin_folder() {
-  install -d "$1/Quivertone/Banks"
+  install -d "$1/Quivertone/Banks" "$1/Quivertone/images"
   install -m 644 "$2/$3" "$1/Quivertone/$3"
   install -m 644 "$source/docs/Help.html" "$1/Quivertone/Help.html"
+  install -m 644 "$source/docs/images/editor.png" "$1/Quivertone/images/editor.png"
   install -m 644 "$2/resources/bank/factory-bank.qvt" "$1/Quivertone/Banks/Factory.qvt"
   install -m 644 "$source/README.md" "$1/README.md"
   install -m 644 "$source/docs/third-party.md" "$1/THIRD-PARTY.md"

@@ -144,7 +144,7 @@ mkdir -p "$home"
 HOME=$home "$unpacked/install.sh" >/dev/null
 vst=$home/.vst/Quivertone
 check "install.sh puts the plug-in, manual and factory bank into ~/.vst/Quivertone/" \
-  same_list "$(tree_files "$vst")" "$(printf '%s\n' Banks/Factory.qvt Help.html Quivertone.so)"
+  same_list "$(tree_files "$vst")" "$(printf '%s\n' Banks/Factory.qvt Help.html Quivertone.so images/editor.png)"
 check "the installed plug-in loads and names itself" \
   bash -c "HOME='$home' '$build/qvt' info '$vst/Quivertone.so' | grep -q Quivertone"
 echo mine >"$vst/Banks/Mine.qvt"
@@ -163,7 +163,7 @@ preset=$(basename "$build")
 make -s -C "$source" PRESET="$preset" PREFIX=/usr/local DESTDIR="$work/stage" install >/dev/null
 check "PREFIX=/usr/local DESTDIR=… installs into DESTDIR/usr/local/lib/vst/Quivertone/" \
   same_list "$(tree_files "$work/stage/usr/local/lib/vst/Quivertone")" \
-            "$(printf '%s\n' Banks/Factory.qvt Help.html Quivertone.so)"
+            "$(printf '%s\n' Banks/Factory.qvt Help.html Quivertone.so images/editor.png)"
 make -s -C "$source" PRESET="$preset" PREFIX=/usr/local DESTDIR="$work/stage" uninstall >/dev/null
 check "make uninstall removes it again" test ! -e "$work/stage/usr/local/lib/vst/Quivertone"
 
