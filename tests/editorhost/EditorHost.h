@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 #include "tools/qvt/PluginHost.h"
 
 class EditorHost : public ::testing::Test {

@@ -1,5 +1,7 @@
 #include "tools/qvt/PluginHost.h"
 
+#include <mutex>
+
 #include <cstring>
 
 namespace qvt {
@@ -47,6 +49,11 @@ THostedPlugin::~THostedPlugin() {
   Close(); // the library is unloaded after this
 }
 
+std::vector<THostedPlugin::TAutomation> THostedPlugin::AutomationsSoFar() {
+  std::lock_guard lock(FAutomationLock);
+  return Automations;
+}
+
 VstIntPtr THostedPlugin::Close() {
   VstIntPtr answer = 0;
   if (Effect_) answer = Effect_->dispatcher(Effect_, effClose, 0, 0, nullptr, 0.0f);
@@ -80,7 +87,11 @@ VstIntPtr THostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value
   switch (opcode) {
   case audioMasterVersion: return kVstVersion;
   case audioMasterAutomate:
-    if (RecordAutomation) Automations.push_back({index, opt});
+    if (RecordAutomation) {
+      // An editor reports from its own thread.
+      std::lock_guard lock(FAutomationLock);
+      Automations.push_back({index, opt});
+    }
     return 0;
   case audioMasterWantMidi: return 1;
   case audioMasterTempoAt:

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ public:
     float Value;
   };
   std::vector<TAutomation> Automations; // every audioMasterAutomate received
+  // A copy, safe while an editor thread reports.
+  std::vector<TAutomation> AutomationsSoFar();
   bool RecordAutomation = true;
   std::vector<VstInt32> Requests; // every host opcode the plug-in asked, in order
   bool RecordRequests = true;     // long renders switch the logs off
@@ -53,6 +56,7 @@ private:
   VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
   std::unique_ptr<TSharedLibrary> Library;
+  std::mutex FAutomationLock;
   AEffect* Effect_ = nullptr;
   VstTimeInfo TimeInfo{};
 };

@@ -1,0 +1,93 @@
+// The editor used as a musician uses it, through the built plug-in in a real
+// window: what it shows equals the headless picture of the same program, and
+// a knob dragged or a check button clicked reaches the host as automation.
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "controls/uBitmapEx.h"
+#include "tests/editorhost/EditorHost.h"
+
+namespace {
+
+class EditorUse : public EditorHost {
+protected:
+  AEffect* Fx = nullptr;
+  Window Host = 0;
+
+  void SetUp() override {
+    EditorHost::SetUp();
+    if (IsSkipped()) return;
+    Fx = Load();
+    ASSERT_TRUE(Fx);
+    Host = NewHostWindow(40, 40);
+    ASSERT_TRUE(OpenEditor(Fx, Host));
+    ASSERT_TRUE(WaitUntil([&] { return HasEditorChild(Host); }));
+    WaitUntil([] { return false; }, 600); // the check buttons' fades come to rest
+  }
+  std::vector<qvt::THostedPlugin::TAutomation> Automations() {
+    return Plugins.back()->AutomationsSoFar();
+  }
+  void Drag(int x, int y, int dx, int dy) {
+    int rx = 0, ry = 0;
+    Window child = 0;
+    XTranslateCoordinates(X, Host, DefaultRootWindow(X), x, y, &rx, &ry, &child);
+    XTestFakeMotionEvent(X, DefaultScreen(X), rx, ry, CurrentTime);
+    XTestFakeButtonEvent(X, 1, True, CurrentTime);
+    XSync(X, False);
+    WaitUntil([] { return false; }, 50);
+    XTestFakeMotionEvent(X, DefaultScreen(X), rx + dx, ry + dy, CurrentTime);
+    XSync(X, False);
+    WaitUntil([] { return false; }, 50);
+    XTestFakeButtonEvent(X, 1, False, CurrentTime);
+    XSync(X, False);
+  }
+};
+
+TEST_F(EditorUse, TheWindowShowsWhatTheHeadlessSnapshotOfTheStartUpProgramShows) {
+  char path[] = "/tmp/qvt-editor-XXXXXX.png";
+  const int fd = mkstemps(path, 4);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  const std::string command =
+      std::string(QVT_TOOL_PATH) + " snapshot --form main -o " + path + " 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<std::uint8_t> png{std::istreambuf_iterator<char>(in), {}};
+  std::remove(path);
+  const auto snapshot = qvt::DecodeSkinImage(png, "snapshot");
+  ASSERT_EQ(snapshot->Width(), kWidth);
+  int differing = 0;
+  const auto shown = Pixels(Host, 0, 0, kWidth, kHeight);
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      differing += shown[static_cast<std::size_t>(y * kWidth + x)] != (snapshot->Pixel(x, y) & 0xFFFFFF);
+  EXPECT_EQ(differing, 0);
+}
+
+TEST_F(EditorUse, DraggingAKnobAndClickingACheckButtonAutomateTheirParameters) {
+  const float before = Fx->getParameter(Fx, 1);
+  const std::size_t earlier = Automations().size(); // loading pushes the program's values
+  Drag(27 + 12, 46 + 12, 0, -20); // "Osc1 Level" up by 20 positions
+  ASSERT_TRUE(WaitUntil([&] { return Automations().size() > earlier; }));
+  WaitUntil([] { return false; }, 100);
+  auto knob = Automations();
+  knob.erase(knob.begin(), knob.begin() + static_cast<std::ptrdiff_t>(earlier));
+  for (const auto& a : knob) {
+    EXPECT_EQ(a.Index, 1);
+    EXPECT_NEAR(a.Value * 127.0f, std::round(a.Value * 127.0f), 1e-3) << "a multiple of 1/127";
+  }
+  const float after = Fx->getParameter(Fx, 1);
+  EXPECT_EQ(knob.back().Value, after);
+  EXPECT_NEAR(after, std::min(1.0f, std::round(before * 127.0f + 20.0f) / 127.0f), 1e-6);
+
+  const float seq = Fx->getParameter(Fx, 13);
+  ClickAt(Host, 25 + 6, 30 + 6); // "Osc1 Seq"
+  ASSERT_TRUE(WaitUntil([&] { return Automations().back().Index == 13; }));
+  EXPECT_EQ(Automations().back().Value, seq > 0.5f ? 0.0f : 1.0f);
+  EXPECT_EQ(Fx->getParameter(Fx, 13), Automations().back().Value);
+  CloseEditor(Fx);
+}
+
+} // namespace
