@@ -90,4 +90,45 @@ TEST_F(EditorUse, DraggingAKnobAndClickingACheckButtonAutomateTheirParameters) {
   CloseEditor(Fx);
 }
 
+TEST_F(EditorUse, ANameTypedIntoTheNameEditorBecomesANewPreset) {
+  ClickAt(Host, 407 + 40, 58 + 8); // the name editor takes the keyboard
+  WaitUntil([] { return false; }, 100);
+  const auto type = [&](KeySym key) {
+    XTestFakeKeyEvent(X, XKeysymToKeycode(X, key), True, CurrentTime);
+    XTestFakeKeyEvent(X, XKeysymToKeycode(X, key), False, CurrentTime);
+    XSync(X, False);
+  };
+  type(XK_End);
+  for (int i = 0; i < 22; ++i) type(XK_BackSpace);
+  for (const KeySym key : {XK_m, XK_i, XK_n, XK_e}) type(key);
+  WaitUntil([] { return false; }, 100);
+  ClickAt(Host, 407 + 148, 58 + 8); // its button adds the preset
+  char name[64] = {};
+  EXPECT_TRUE(WaitUntil([&] {
+    Dispatch(Fx, effGetProgramName, 0, name);
+    return std::string(name) == "mine";
+  })) << "the edit buffer took the name: " << name;
+  CloseEditor(Fx);
+}
+
+TEST_F(EditorUse, APatternSpeedChosenFromTheDropDownMenuReachesTheHost) {
+  ClickAt(Host, 55 + 11, 227 + 11); // the pattern menu's tool button
+  std::vector<Window> menus;
+  ASSERT_TRUE(WaitUntil([&] { return (menus = PopupWindows()).size() == 1; }));
+  // Rows of 18 pixels below a 2-pixel border: "Pattern Speed" is the first.
+  ClickAt(menus[0], 30, 2 + 9);
+  ASSERT_TRUE(WaitUntil([&] { return (menus = PopupWindows()).size() == 2; }));
+  XWindowAttributes first{}, second{};
+  XGetWindowAttributes(X, menus[0], &first);
+  XGetWindowAttributes(X, menus[1], &second);
+  const Window submenu = first.x > second.x ? menus[0] : menus[1];
+  const std::size_t earlier = Automations().size();
+  ClickAt(submenu, 20, 2 + 7 * 18 + 9); // "4:1"
+  ASSERT_TRUE(WaitUntil([&] { return Automations().size() > earlier && PopupWindows().empty(); }));
+  EXPECT_EQ(Automations().back().Index, 52);
+  EXPECT_FLOAT_EQ(Automations().back().Value, 0.07f);
+  EXPECT_FLOAT_EQ(Fx->getParameter(Fx, 52), 0.07f);
+  CloseEditor(Fx);
+}
+
 } // namespace
