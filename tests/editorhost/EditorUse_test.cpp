@@ -1,6 +1,8 @@
 // The editor used as a musician uses it, through the built plug-in in a real
 // window: what it shows equals the headless picture of the same program, and
 // a knob dragged or a check button clicked reaches the host as automation.
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -108,6 +110,29 @@ TEST_F(EditorUse, ANameTypedIntoTheNameEditorBecomesANewPreset) {
     Dispatch(Fx, effGetProgramName, 0, name);
     return std::string(name) == "mine";
   })) << "the edit buffer took the name: " << name;
+  CloseEditor(Fx);
+}
+
+TEST_F(EditorUse, ABankOpenedThroughTheFileDialogLoadsAndSelectsItsFirstProgram) {
+  // The desktop's dialog program is played by a script that answers a bank we build.
+  char pattern[] = "/tmp/qvt-dialog-XXXXXX";
+  const std::string folder = mkdtemp(pattern);
+  std::ofstream(folder + "/bank.txt") << "[Scripted Bank]\n\n[Second]\n";
+  const std::string build = std::string(QVT_TOOL_PATH) + " bank build " + folder + "/bank.txt -o " +
+                            folder + "/scripted.qvt >/dev/null 2>&1";
+  ASSERT_EQ(std::system(build.c_str()), 0);
+  std::ofstream(folder + "/zenity") << "#!/bin/sh\nprintf '%s\\n' '" << folder << "/scripted.qvt'\n";
+  chmod((folder + "/zenity").c_str(), 0755);
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", folder.c_str(), 1);
+  ClickAt(Host, 406 + 11, 31 + 11); // the open-bank button
+  char name[64] = {};
+  EXPECT_TRUE(WaitUntil([&] {
+    Dispatch(Fx, effGetProgramName, 0, name);
+    return std::string(name) == "Scripted Bank";
+  }, 5000)) << name;
+  setenv("PATH", path.c_str(), 1);
+  std::system(("rm -rf " + folder).c_str());
   CloseEditor(Fx);
 }
 
