@@ -68,6 +68,21 @@ TEST_F(EditorUse, TheWindowShowsWhatTheHeadlessSnapshotOfTheStartUpProgramShows)
   EXPECT_EQ(differing, 0);
 }
 
+TEST_F(EditorUse, AutomationOfEveryParameterFromAnotherThreadEndsOnItsLatestValue) {
+  // Every stored parameter at 0.5 first; what the window then shows is the reference.
+  for (int index = 0; index < 72; ++index) Fx->setParameter(Fx, index, 0.5f);
+  WaitUntil([] { return false; }, 700);
+  const auto reference = Pixels(Host, 0, 0, kWidth, kHeight);
+  std::thread automation([&] {
+    for (int round = 0; round < 50; ++round)
+      for (int index = 0; index < 72; ++index)
+        Fx->setParameter(Fx, index, static_cast<float>((round * 37 + index * 11) % 100) / 99.0f);
+    for (int index = 0; index < 72; ++index) Fx->setParameter(Fx, index, 0.5f);
+  });
+  automation.join();
+  EXPECT_TRUE(WaitUntil([&] { return Pixels(Host, 0, 0, kWidth, kHeight) == reference; }, 3000));
+}
+
 TEST_F(EditorUse, DraggingAKnobAndClickingACheckButtonAutomateTheirParameters) {
   const float before = Fx->getParameter(Fx, 1);
   const std::size_t earlier = Automations().size(); // loading pushes the program's values
