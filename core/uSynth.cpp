@@ -216,6 +216,14 @@ void TSynth::BeginBlock() {
   }
 }
 
+void TSynth::CommitStep(int step, float ratio) {
+  if (step < 0 || step >= qvt::kNumSteps) return;
+  SetStepRatio(step, ratio);
+  const auto value = static_cast<float>(qvt::ValueFromStepRatio(ratio));
+  EditBuffer.SetValue(54 + step, value); // as computed, not limited
+  setParameterAutomated(54 + step, value);
+}
+
 void TSynth::CommitSteps() {
   float values[qvt::kNumSteps];
   for (int step = 0; step < qvt::kNumSteps; ++step) {

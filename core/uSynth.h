@@ -50,6 +50,9 @@ public:
 
   // Sets the parameters 54 to 69 from the step table and announces them (UI thread).
   void CommitSteps();
+  // The same for one step given a new ratio: the step table, the stored value
+  // (not limited) and the announcement (UI thread).
+  void CommitStep(int step, float ratio);
 
   // Audio thread: applies the changes posted so far; rendering does this itself.
   void ApplyPendingChanges();

@@ -9,6 +9,7 @@
 #include "controls/uPresetBox.h"
 #include "core/uSynth.h"
 #include "editor/uEditor.h"
+#include "editor/uPatEditor.h"
 #include "lib/uGlobals.h"
 #include "platform/core/uApplication.h"
 #include "platform/core/uDesktop.h"
@@ -95,7 +96,9 @@ void TFrmQuivertone::BuildMenus() {
   AddMenuItem(FPatternMenu, nullptr, "Copy pattern", 5, copyOrPaste);
   FPasteItem = AddMenuItem(FPatternMenu, nullptr, "Paste pattern", 6, copyOrPaste);
   AddSeparator(FPatternMenu, nullptr);
-  AddMenuItem(FPatternMenu, nullptr, "Edit pattern...", 0, nullptr); // the pattern editor
+  AddMenuItem(FPatternMenu, nullptr, "Edit pattern...", 0, [this](TObject*) {
+    if (auto* synth = dynamic_cast<TSynth*>(Plugin)) ShowPatternEditor(*this, synth);
+  });
   AddSeparator(FPatternMenu, nullptr);
   FQuantizeItem = AddMenuItem(FPatternMenu, nullptr, "Notes quantization", 0, [this](TObject*) {
     if (!Plugin) return;

@@ -292,8 +292,9 @@ void TApplication::HandleMessage(unsigned pollMs) {
   ProcessMessages();
 }
 
-bool TApplication::RunModalLoop(const std::function<bool()>& finished, unsigned pollMs) {
-  TLoop loop{FCurrentRoot};
+bool TApplication::RunModalLoop(const std::function<bool()>& finished, unsigned pollMs,
+                                TForm* root) {
+  TLoop loop{root ? root : FCurrentRoot};
   FLoops.push_back(&loop);
   struct TPop {
     std::vector<TLoop*>& Loops;

@@ -77,7 +77,9 @@ public:
   // cancelled by CancelModalLoops (false).
   // `pollMs` > 0 asks `finished` again at least that often while idle (for
   // loops that wait on something other than the display).
-  bool RunModalLoop(const std::function<bool()>& finished, unsigned pollMs = 0);
+  // The loop belongs to `root` (by default the root whose handler is running).
+  bool RunModalLoop(const std::function<bool()>& finished, unsigned pollMs = 0,
+                    TForm* root = nullptr);
   TForm* ModalForm() const { return FModalForms.empty() ? nullptr : FModalForms.back(); }
   int ModalDepth() const { return static_cast<int>(FLoops.size()); }
 

@@ -160,7 +160,7 @@ int TForm::ShowModal() {
   } guard{this};
   Show();
   for (;;) {
-    if (!Application->RunModalLoop([this] { return ModalResult != mrNone; })) {
+    if (!Application->RunModalLoop([this] { return ModalResult != mrNone; }, 0, RootForm())) {
       // Its editor is closing: no questions asked.
       ModalResult = mrCancel;
       break;
