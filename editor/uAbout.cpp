@@ -17,7 +17,7 @@ TFrmAbout* GAbout = nullptr;
 #if defined(_WIN32)
 constexpr const char* kPlatformWord = "Win32";
 #else
-constexpr const char* kPlatformWord = "Linux";
+constexpr const char* kPlatformWord = "Linux x86-64";
 #endif
 
 TLabel* VersionLabel(TFrmAbout* form, int left, int top, TColor color) {

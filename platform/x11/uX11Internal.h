@@ -12,7 +12,7 @@ struct TX11Platform::TAtoms {
   explicit TAtoms(Display* display);
   Atom WmProtocols, WmDeleteWindow, WmState;
   Atom NetWmName, NetWmWindowType, NetWmWindowTypeDialog, NetWmWindowTypeMenu;
-  Atom NetWmState, NetWmStateAbove, NetWmMoveResize, NetWorkArea, MotifWmHints;
+  Atom NetWmState, NetWmStateAbove, NetWmMoveResize, NetWorkArea, MotifWmHints, NetSupported;
   Atom Utf8String, Clipboard, Targets, Text, Incr, Selection;
 };
 

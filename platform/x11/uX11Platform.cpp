@@ -44,7 +44,8 @@ TX11Platform::TAtoms::TAtoms(Display* display)
       NetWmStateAbove(Intern(display, "_NET_WM_STATE_ABOVE")),
       NetWmMoveResize(Intern(display, "_NET_WM_MOVERESIZE")),
       NetWorkArea(Intern(display, "_NET_WORKAREA")),
-      MotifWmHints(Intern(display, "_MOTIF_WM_HINTS")), Utf8String(Intern(display, "UTF8_STRING")),
+      MotifWmHints(Intern(display, "_MOTIF_WM_HINTS")),
+      NetSupported(Intern(display, "_NET_SUPPORTED")), Utf8String(Intern(display, "UTF8_STRING")),
       Clipboard(Intern(display, "CLIPBOARD")), Targets(Intern(display, "TARGETS")),
       Text(Intern(display, "TEXT")), Incr(Intern(display, "INCR")),
       Selection(Intern(display, "QVT_SELECTION")) {}
@@ -143,6 +144,7 @@ void TX11Platform::HandleEvent(XEvent& event) {
 
 void TX11Platform::HandleWindowEvent(TX11Window& window, XEvent& event) {
   TForm& form = window.Form;
+  if (window.HandleManualMove(event)) return;
   if (FDropInput && event.type != Expose) return;
   switch (event.type) {
   case Expose: {

@@ -284,6 +284,46 @@ void TX11Window::SetMouseGrab(bool grab) {
   XFlush(display);
 }
 
+namespace {
+
+// Whether a running window manager says it takes _NET_WM_MOVERESIZE requests.
+bool WindowManagerMoves(Display* display, Atom supported, Atom moveResize) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool found = false;
+  if (XGetWindowProperty(display, DefaultRootWindow(display), supported, 0, 1024, False, XA_ATOM,
+                         &type, &format, &count, &after, &data) == Success &&
+      data) {
+    const Atom* atoms = reinterpret_cast<const Atom*>(data);
+    for (unsigned long i = 0; type == XA_ATOM && format == 32 && i < count; ++i)
+      found |= atoms[i] == moveResize;
+    XFree(data);
+  }
+  return found;
+}
+
+} // namespace
+
+bool TX11Window::HandleManualMove(const XEvent& event) {
+  if (!FMovingByHand) return false;
+  Display* display = FPlatform.FDisplay;
+  if (event.type == MotionNotify) {
+    XMoveWindow(display, FWindow, FWindowFromX + event.xmotion.x_root - FMoveFromX,
+                FWindowFromY + event.xmotion.y_root - FMoveFromY);
+    XFlush(display);
+    return true;
+  }
+  if (event.type == ButtonRelease) {
+    // The release still reaches the form, which counts its held buttons.
+    FMovingByHand = false;
+    SetMouseGrab(false);
+    return false;
+  }
+  return event.type == ButtonPress;
+}
+
 void TX11Window::BeginMove() {
   if (Params.Kind == wkChild) return;
   Display* display = FPlatform.FDisplay;
@@ -291,6 +331,19 @@ void TX11Window::BeginMove() {
   int rootX = 0, rootY = 0, x = 0, y = 0;
   unsigned state = 0;
   XQueryPointer(display, FWindow, &root, &child, &rootX, &rootY, &x, &y, &state);
+  if (!WindowManagerMoves(display, FPlatform.FAtoms->NetSupported,
+                          FPlatform.FAtoms->NetWmMoveResize)) {
+    // No window manager to ask: the window follows the held pointer itself.
+    const TPoint origin = ScreenOrigin();
+    FMoveFromX = rootX;
+    FMoveFromY = rootY;
+    FWindowFromX = origin.X;
+    FWindowFromY = origin.Y;
+    FMovingByHand = true;
+    FGrabbed = false; // take the pointer afresh, outside the form's capture
+    SetMouseGrab(true);
+    return;
+  }
   // The window manager takes over the pointer from here.
   XUngrabPointer(display, CurrentTime);
   FGrabbed = false;

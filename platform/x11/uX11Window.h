@@ -4,6 +4,8 @@
 
 #include "platform/core/uPlatform.h"
 
+typedef union _XEvent XEvent;
+
 class TForm;
 
 namespace qvt {
@@ -28,6 +30,10 @@ public:
   void BeginMove() override;
   void SetKeyboardFocus() override;
 
+  // While the window is moved by hand (no window manager takes the move
+  // request), the pointer's moves move it; answers whether it took the event.
+  bool HandleManualMove(const XEvent& event);
+
   TForm& Form;
   const TWindowParams Params;
   bool Grabbed() const { return FGrabbed; }
@@ -44,6 +50,9 @@ private:
   unsigned long FCursor = 0;
   bool FGrabbed = false;
   bool FKeyboardGrabbed = false;
+  bool FMovingByHand = false;
+  int FMoveFromX = 0, FMoveFromY = 0; // the pointer on the screen when the move began
+  int FWindowFromX = 0, FWindowFromY = 0;
   bool FMapped = false;
 };
 

@@ -55,6 +55,30 @@ TEST_F(Windows, APopupIsATopLevelWindowTransientForItsOwner) {
   XFree(data);
 }
 
+TEST_F(Windows, WithoutAWindowManagerAPopupFollowsThePointerHeldOnItsStrip) {
+  TForm* popup = ScreenForm(qvt::wkPopup, Bounds(300, 200, 120, 80), RGBColor(0, 0, 255));
+  popup->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
+    popup->StartWindowMove();
+  };
+  popup->Show();
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(popup); }));
+  const auto to = [&](int x, int y) {
+    XTestFakeMotionEvent(Host, DefaultScreen(Host), x, y, CurrentTime);
+    XSync(Host, False);
+    PumpFor(30);
+  };
+  to(310, 205);
+  Button(1, true);
+  PumpFor(30);
+  to(350, 235);
+  to(370, 245);
+  Button(1, false);
+  PumpFor(30);
+  EXPECT_EQ(popup->ScreenRect(), Bounds(360, 240, 120, 80));
+  to(400, 300); // released: the window stays
+  EXPECT_EQ(popup->ScreenRect(), Bounds(360, 240, 120, 80));
+}
+
 TEST_F(Windows, TheWindowManagersCloseRequestClosesAPopup) {
   TForm* popup = ScreenForm(qvt::wkPopup, Bounds(300, 200, 120, 80), RGBColor(0, 0, 255));
   bool asked = false;
