@@ -14,7 +14,7 @@
 #define QVT_WEB_PAGE "" // empty: the "About" section of the installed manual
 #endif
 #ifndef QVT_DONATION_PAGE
-#define QVT_DONATION_PAGE "" // empty: as the web page
+#define QVT_DONATION_PAGE "" // empty: the "Support" section of the installed manual
 #endif
 
 namespace {
@@ -33,7 +33,8 @@ std::string WebPageAddress(const std::string& helpFile) {
 
 std::string DonationPageAddress(const std::string& helpFile) {
   const std::string configured = QVT_DONATION_PAGE;
-  return configured.empty() ? WebPageAddress(helpFile) : configured;
+  if (!configured.empty()) return configured;
+  return helpFile.empty() ? std::string() : "file://" + helpFile + "#support";
 }
 
 TFrmQuivertone::TFrmQuivertone(TComponent* AOwner) : TForm(AOwner) {

@@ -105,5 +105,5 @@ private:
 // The web page the web-page area opens: the build's setting, by default the
 // "About" section of the installed manual.
 std::string WebPageAddress(const std::string& helpFile);
-// The donation page of the about box: its build setting, else the web page.
+// The donation page of the about box: its build setting, else the manual's "Support" section.
 std::string DonationPageAddress(const std::string& helpFile);

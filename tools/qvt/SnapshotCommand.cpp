@@ -1,6 +1,6 @@
 // qvt snapshot: the editor's skinned pictures rendered headless into PNG files.
 //   qvt snapshot --form main -o FILE.png                 the editor with its controls
-//   qvt snapshot --form patedit|about -o FILE.png        a form background
+//   qvt snapshot --form patedit|about -o FILE.png        the pattern editor, the about box
 //   qvt snapshot --demo -o FILE.png                      knobs, check buttons and text
 //   qvt snapshot --controls -o FILE.png                  every control class in its states
 #include <cstdio>
@@ -9,7 +9,9 @@
 
 #include "controls/uBitmapEx.h"
 #include "core/uSynth.h"
+#include "editor/uAbout.h"
 #include "editor/uEditor.h"
+#include "editor/uPatEditor.h"
 #include "lib/uGlobals.h"
 #include "platform/core/uApplication.h"
 #include "platform/core/uForms.h"
@@ -29,20 +31,6 @@ int Usage() {
                        "       qvt snapshot --controls -o FILE.png\n");
   return 2;
 }
-
-// A borderless form showing a picture, as the editor's forms paint their background.
-class TPictureForm : public TForm {
-public:
-  explicit TPictureForm(std::unique_ptr<TBitmap> background)
-      : TForm(nullptr), FBackground(std::move(background)) {
-    BorderStyle = bsNone;
-    SetBounds(0, 0, FBackground->Width(), FBackground->Height());
-  }
-  void Paint() override { Canvas().Copy(0, 0, *FBackground, FBackground->BoundsRect()); }
-
-private:
-  std::unique_ptr<TBitmap> FBackground;
-};
 
 // The least of a knob: frame `Position` of the shared strip, its green transparent.
 class TDemoKnob : public TGraphicControl {
@@ -120,10 +108,22 @@ private:
   std::unique_ptr<TSynth> FSynth;
 };
 
+// The pattern editor on the start-up program's pattern.
+class TPatEditorSnapshot : public TFrmPatEditor {
+public:
+  TPatEditorSnapshot() : TFrmPatEditor(nullptr), FSynth(std::make_unique<TSynth>(nullptr)) {
+    SetPlugin(FSynth.get());
+  }
+  ~TPatEditorSnapshot() override { DestroyComponents(); }
+
+private:
+  std::unique_ptr<TSynth> FSynth;
+};
+
 std::unique_ptr<TForm> MakeForm(const std::string& form) {
   if (form == "main") return std::make_unique<TEditorSnapshot>();
-  if (form == "patedit") return std::make_unique<TPictureForm>(LoadSkinBitmap("FRMPATEDIT"));
-  if (form == "about") return std::make_unique<TPictureForm>(LoadSkinBitmap("FRMABOUT"));
+  if (form == "patedit") return std::make_unique<TPatEditorSnapshot>();
+  if (form == "about") return std::make_unique<TFrmAbout>(nullptr);
   return nullptr;
 }
 
