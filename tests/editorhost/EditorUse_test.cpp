@@ -151,6 +151,60 @@ TEST_F(EditorUse, ABankOpenedThroughTheFileDialogLoadsAndSelectsItsFirstProgram)
   CloseEditor(Fx);
 }
 
+TEST_F(EditorUse, ThePatternEditorReordersAndImportsStepsAndClosesByItsCloseBox) {
+  ClickAt(Host, 55 + 11, 227 + 11); // the pattern menu
+  std::vector<Window> windows;
+  ASSERT_TRUE(WaitUntil([&] { return (windows = PopupWindows()).size() == 1; }));
+  // Rows of 18 pixels and separators of 7 below a 2-pixel border: "Edit pattern..." is the sixth.
+  ClickAt(windows[0], 30, 2 + 18 + 7 + 18 + 18 + 7 + 9);
+  Window editor = 0;
+  ASSERT_TRUE(WaitUntil([&] {
+    windows = PopupWindows();
+    if (windows.size() != 1) return false;
+    XWindowAttributes a{};
+    XGetWindowAttributes(X, windows[0], &a);
+    editor = windows[0];
+    return a.width == 320; // the pattern editor's picture
+  }));
+  const auto stepsReported = [&](std::size_t from) {
+    std::vector<int> indices;
+    const auto all = Automations();
+    for (std::size_t i = from; i < all.size(); ++i) indices.push_back(all[i].Index);
+    return indices;
+  };
+  std::vector<int> steps;
+  for (int i = 54; i < 70; ++i) steps.push_back(i);
+  std::size_t earlier = Automations().size();
+  ClickAt(editor, 231 + 33, 155 + 11); // "Reverse"
+  EXPECT_TRUE(WaitUntil([&] { return stepsReported(earlier) == steps; }));
+
+  // "Import..." through a dialog program that answers a MIDI file of one note, A4.
+  char pattern[] = "/tmp/qvt-import-XXXXXX";
+  const std::string folder = mkdtemp(pattern);
+  const unsigned char song[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,
+                                'M', 'T', 'r', 'k', 0, 0, 0, 8, 0x00, 0x90, 69, 0x64,
+                                0x00, 0xFF, 0x2F, 0x00};
+  std::ofstream(folder + "/a4.mid", std::ios::binary)
+      .write(reinterpret_cast<const char*>(song), sizeof song);
+  std::ofstream(folder + "/zenity") << "#!/bin/sh\nprintf '%s\\n' '" << folder << "/a4.mid'\n";
+  chmod((folder + "/zenity").c_str(), 0755);
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", folder.c_str(), 1);
+  earlier = Automations().size();
+  ClickAt(editor, 231 + 33, 86 + 11); // "Import..."
+  EXPECT_TRUE(WaitUntil([&] { return stepsReported(earlier) == steps; }, 5000));
+  setenv("PATH", path.c_str(), 1);
+  std::system(("rm -rf " + folder).c_str());
+  const auto all = Automations();
+  ASSERT_GE(all.size(), 16u);
+  EXPECT_GT(all[all.size() - 16].Value, all[all.size() - 15].Value) << "step 1 is an octave up";
+
+  ClickAt(editor, 299 + 8, 5 + 7); // the close box
+  EXPECT_TRUE(WaitUntil([&] { return PopupWindows().empty(); }));
+  EXPECT_TRUE(HasEditorChild(Host));
+  CloseEditor(Fx);
+}
+
 TEST_F(EditorUse, APatternSpeedChosenFromTheDropDownMenuReachesTheHost) {
   ClickAt(Host, 55 + 11, 227 + 11); // the pattern menu's tool button
   std::vector<Window> menus;
