@@ -43,7 +43,7 @@ enum TAction : std::uint8_t {
   caRandomise
 };
 
-struct TControlSpec {
+struct TControlEntry {
   TKind Kind;
   int Left, Top;
   int Tag; // the parameter index; 72…77 random buttons, 78…80 shape displays
@@ -52,7 +52,7 @@ struct TControlSpec {
 };
 
 // The table, in creation order.
-constexpr TControlSpec kControls[] = {
+constexpr TControlEntry kControls[] = {
     {ckScheme, 116, 211, 0},
     {ckCheck, 25, 30, 13},
     {ckShape, 61, 46, 78},
@@ -125,9 +125,9 @@ static_assert(std::size(kControls) == 66);
 } // namespace
 
 void TFrmQuivertone::BuildControls() {
-  for (const TControlSpec& spec : kControls) {
+  for (const TControlEntry& entry : kControls) {
     TControl* control = nullptr;
-    switch (spec.Kind) {
+    switch (entry.Kind) {
     case ckScheme: {
       auto* c = new TZScemEdit(this);
       c->OnChange = [this](TObject* sender) { ControlChange(sender); };
@@ -148,7 +148,7 @@ void TFrmQuivertone::BuildControls() {
       c->OnReductionChange = [this, c](TObject*) {
         SendParam(static_cast<int>(c->Tag) - 62, c->Reduction());
       };
-      FShapes[static_cast<std::size_t>(spec.Tag - 78)] = c;
+      FShapes[static_cast<std::size_t>(entry.Tag - 78)] = c;
       control = c;
       break;
     }
@@ -166,9 +166,9 @@ void TFrmQuivertone::BuildControls() {
     }
     case ckRatio:
     case ckOffset: {
-      TZSpinEdit* c = spec.Kind == ckRatio ? static_cast<TZSpinEdit*>(new TZSpinEditRatio(this))
+      TZSpinEdit* c = entry.Kind == ckRatio ? static_cast<TZSpinEdit*>(new TZSpinEditRatio(this))
                                            : new TZSpinEditOffset(this);
-      if (spec.Tag == 34) c->SetMinValue(0.0); // the pipe's offset is never negative
+      if (entry.Tag == 34) c->SetMinValue(0.0); // the pipe's offset is never negative
       c->OnChange = [this](TObject* sender) { ControlChange(sender); };
       control = c;
       break;
@@ -181,8 +181,8 @@ void TFrmQuivertone::BuildControls() {
     }
     case ckTool: {
       auto* c = new TZButton(this);
-      c->LoadGlyph(spec.Glyph);
-      WireTool(*c, spec.Action);
+      c->LoadGlyph(entry.Glyph);
+      WireTool(*c, entry.Action);
       control = c;
       break;
     }
@@ -200,13 +200,13 @@ void TFrmQuivertone::BuildControls() {
       control = FPresetBox;
       break;
     }
-    control->SetTop(spec.Top);
-    control->SetLeft(spec.Left);
-    control->Tag = spec.Tag;
+    control->SetTop(entry.Top);
+    control->SetLeft(entry.Left);
+    control->Tag = entry.Tag;
     control->SetParent(this);
-    if (spec.Kind != ckTool && spec.Kind != ckShape && spec.Tag < qvt::kNumStoredParams &&
-        spec.Kind != ckNameEdit && spec.Kind != ckPresetBox)
-      FBound[static_cast<std::size_t>(spec.Tag)] = control;
+    if (entry.Kind != ckTool && entry.Kind != ckShape && entry.Tag < qvt::kNumStoredParams &&
+        entry.Kind != ckNameEdit && entry.Kind != ckPresetBox)
+      FBound[static_cast<std::size_t>(entry.Tag)] = control;
   }
 }
 
