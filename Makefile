@@ -60,11 +60,14 @@ DIST_DIR   ?= build/dist
 release-files: configure
 	cmake --build --preset $(PRESET) --target Quivertone qvt qvt_factory_bank
 
+# The pictures the manual shows, installed beside it in images/.
+MANUAL_PICTURES := docs/images/editor.png docs/images/patedit.png docs/images/about.png
+
 install: release-files
 	install -d "$(DESTDIR)$(VST_DIR)/Banks" "$(DESTDIR)$(VST_DIR)/Patterns" "$(DESTDIR)$(VST_DIR)/images"
 	install -m 644 $(PLUGIN) "$(DESTDIR)$(VST_DIR)/Quivertone.so"
 	install -m 644 docs/Help.html "$(DESTDIR)$(VST_DIR)/Help.html"
-	install -m 644 docs/images/editor.png "$(DESTDIR)$(VST_DIR)/images/editor.png"
+	install -m 644 $(MANUAL_PICTURES) "$(DESTDIR)$(VST_DIR)/images/"
 	install -m 644 $(FACTORY_BANK) "$(DESTDIR)$(VST_DIR)/Banks/Factory.qvt"
 	$(if $(LV2_BUNDLE),install -d "$(DESTDIR)$(LV2_DIR)" && cp -R $(LV2_BUNDLE) "$(DESTDIR)$(LV2_DIR)/")
 	@echo "Installed into $(DESTDIR)$(VST_DIR)"
@@ -72,7 +75,8 @@ install: release-files
 # Removes what install put there; banks and patterns of the user's own stay.
 uninstall:
 	rm -f "$(DESTDIR)$(VST_DIR)/Quivertone.so" "$(DESTDIR)$(VST_DIR)/Help.html" \
-	      "$(DESTDIR)$(VST_DIR)/Banks/Factory.qvt" "$(DESTDIR)$(VST_DIR)/images/editor.png"
+	      "$(DESTDIR)$(VST_DIR)/Banks/Factory.qvt" \
+	      $(foreach p,$(MANUAL_PICTURES),"$(DESTDIR)$(VST_DIR)/images/$(notdir $(p))")
 	rm -rf "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2"
 	rmdir "$(DESTDIR)$(VST_DIR)/Banks" "$(DESTDIR)$(VST_DIR)/Patterns" "$(DESTDIR)$(VST_DIR)/images" \
 	      "$(DESTDIR)$(VST_DIR)" 2>/dev/null || true

@@ -36,7 +36,8 @@ else
 fi
 
 if [ $uninstall -eq 1 ]; then
-  rm -f "$vst/Quivertone.so" "$vst/Help.html" "$vst/images/editor.png" "$vst/Banks/Factory.qvt"
+  rm -f "$vst/Quivertone.so" "$vst/Help.html" "$vst/Banks/Factory.qvt" \
+    "$vst/images/editor.png" "$vst/images/patedit.png" "$vst/images/about.png"
   rm -rf "$lv2/Quivertone.lv2"
   for folder in "$vst/Banks" "$vst/Patterns" "$vst/images" "$vst"; do
     rmdir "$folder" 2>/dev/null || true
@@ -48,9 +49,9 @@ fi
 
 mkdir -p "$vst/Banks" "$vst/Patterns" "$vst/images"
 cp "$here/Quivertone/Quivertone.so" "$here/Quivertone/Help.html" "$vst/"
-cp "$here/Quivertone/images/editor.png" "$vst/images/"
+cp "$here"/Quivertone/images/*.png "$vst/images/"
 cp "$here/Quivertone/Banks/Factory.qvt" "$vst/Banks/"
-chmod 644 "$vst/Quivertone.so" "$vst/Help.html" "$vst/images/editor.png" "$vst/Banks/Factory.qvt"
+chmod 644 "$vst/Quivertone.so" "$vst/Help.html" "$vst"/images/*.png "$vst/Banks/Factory.qvt"
 if [ -d "$here/Quivertone.lv2" ]; then
   mkdir -p "$lv2"
   rm -rf "$lv2/Quivertone.lv2"

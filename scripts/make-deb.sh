@@ -29,7 +29,7 @@ install -m 644 "$build/resources/bank/factory-bank.qvt" "$vst/Banks/Factory.qvt"
 # The plug-in's help command opens Help.html beside it; the documentation
 # folder links to it, so the manual stays even where /usr/share/doc is pruned.
 install -m 644 "$source/docs/Help.html" "$vst/Help.html"
-install -m 644 "$source/docs/images/editor.png" "$vst/images/editor.png"
+install -m 644 "$source"/docs/images/{editor,patedit,about}.png "$vst/images/"
 ln -s ../../../lib/vst/Quivertone/Help.html "$doc/Help.html"
 ln -s ../../../lib/vst/Quivertone/images "$doc/images"
 install -m 644 "$source/docs/third-party.md" "$doc/third-party.md"

@@ -3,7 +3,7 @@
 #
 # Writes the archives for musicians into DIST:
 #   quivertone-VERSION-linux-x86_64.tar.gz from the Linux build folder BUILD:
-#     the plug-in folder Quivertone/ (plug-in, manual with images/editor.png,
+#     the plug-in folder Quivertone/ (plug-in, manual with its pictures in images/,
 #     Banks/Factory.qvt), the
 #     LV2 bundle when one is given, README.md, LICENSE, THIRD-PARTY.md and
 #     install.sh;
@@ -27,7 +27,7 @@ plugin_folder() {
   install -d "$1/Quivertone/Banks" "$1/Quivertone/images"
   install -m 644 "$2/$3" "$1/Quivertone/$3"
   install -m 644 "$source/docs/Help.html" "$1/Quivertone/Help.html"
-  install -m 644 "$source/docs/images/editor.png" "$1/Quivertone/images/editor.png"
+  install -m 644 "$source"/docs/images/{editor,patedit,about}.png "$1/Quivertone/images/"
   install -m 644 "$2/resources/bank/factory-bank.qvt" "$1/Quivertone/Banks/Factory.qvt"
   install -m 644 "$source/README.md" "$1/README.md"
   install -m 644 "$source/docs/third-party.md" "$1/THIRD-PARTY.md"

@@ -139,12 +139,14 @@ tar -xzf "$tarball" -C "$work"
 unpacked=$work/quivertone-$version-linux-x86_64
 check "the tarball holds what README.md lists" \
   same_list "$(tree_files "$unpacked")" "$(readme_list tarball)"
+# What every way of installing puts into the plug-in folder, sorted.
+plugin_files="Banks/Factory.qvt Help.html Quivertone.so images/about.png images/editor.png images/patedit.png"
 home=$work/home
 mkdir -p "$home"
 HOME=$home "$unpacked/install.sh" >/dev/null
 vst=$home/.vst/Quivertone
 check "install.sh puts the plug-in, manual and factory bank into ~/.vst/Quivertone/" \
-  same_list "$(tree_files "$vst")" "$(printf '%s\n' Banks/Factory.qvt Help.html Quivertone.so images/editor.png)"
+  same_list "$(tree_files "$vst")" "$(printf '%s\n' $plugin_files)"
 check "the installed plug-in loads and names itself" \
   bash -c "HOME='$home' '$build/qvt' info '$vst/Quivertone.so' | grep -q Quivertone"
 echo mine >"$vst/Banks/Mine.qvt"
@@ -163,7 +165,7 @@ preset=$(basename "$build")
 make -s -C "$source" PRESET="$preset" PREFIX=/usr/local DESTDIR="$work/stage" install >/dev/null
 check "PREFIX=/usr/local DESTDIR=… installs into DESTDIR/usr/local/lib/vst/Quivertone/" \
   same_list "$(tree_files "$work/stage/usr/local/lib/vst/Quivertone")" \
-            "$(printf '%s\n' Banks/Factory.qvt Help.html Quivertone.so images/editor.png)"
+            "$(printf '%s\n' $plugin_files)"
 make -s -C "$source" PRESET="$preset" PREFIX=/usr/local DESTDIR="$work/stage" uninstall >/dev/null
 check "make uninstall removes it again" test ! -e "$work/stage/usr/local/lib/vst/Quivertone"
 
