@@ -4,13 +4,14 @@
 
 #include "lib/uRegistry.h"
 #include "platform/core/uApplication.h"
+#include "platform/core/uDialogControls.h"
 #include "platform/core/uFont.h"
 
 namespace {
 
-constexpr TColor kFace = RGBColor(34, 51, 43);
+constexpr TColor kFace = qvt::kDialogFace;
 constexpr TColor kFrame = RGBColor(93, 130, 104);
-constexpr TColor kInk = RGBColor(187, 255, 173);
+constexpr TColor kInk = qvt::kDialogInk;
 constexpr TColor kSelected = RGBColor(58, 88, 72);
 constexpr TColor kDisabled = RGBColor(100, 130, 108);
 constexpr int kRowHeight = 18;

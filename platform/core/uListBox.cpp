@@ -123,10 +123,9 @@ void TCustomListBox::SelectRange(int from, int to) {
     if (i >= 0 && i < Count()) FSelected[static_cast<std::size_t>(i)] = true;
 }
 
-void TCustomListBox::MoveCurrent(int index, TShiftState shift, bool byUser) {
+void TCustomListBox::MoveCurrent(int index, TShiftState shift) {
   if (Count() == 0) return;
   index = std::clamp(index, 0, Count() - 1);
-  const int before = FItemIndex;
   if (MultiSelect && ExtendedSelect && (shift & ssShift)) {
     SelectRange(FAnchor, index);
   } else if (MultiSelect && (shift & ssCtrl)) {
@@ -140,10 +139,7 @@ void TCustomListBox::MoveCurrent(int index, TShiftState shift, bool byUser) {
   FItemIndex = index;
   ScrollIntoView(index);
   Invalidate();
-  if (byUser && before != index) ItemIndexChangedByUser();
 }
-
-void TCustomListBox::ItemIndexChangedByUser() {}
 
 // --- rows -----------------------------------------------------------------------
 
@@ -232,7 +228,7 @@ void TCustomListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
     if (CanFocus()) SetFocus();
     FTracking = true;
     const int index = ItemAtPos({X, Y});
-    if (index >= 0) MoveCurrent(index, Shift, true);
+    if (index >= 0) MoveCurrent(index, Shift);
   }
   TCustomControl::MouseDown(Button, Shift, X, Y);
 }
@@ -241,7 +237,7 @@ void TCustomListBox::MouseMove(TShiftState Shift, int X, int Y) {
   // With the button held the current item follows the pointer, scrolling past the edges.
   if (FTracking && (Shift & ssLeft) && Count() > 0) {
     const int index = Y < 0 ? FTopIndex - 1 : ItemAtPos({X, Y}, false);
-    MoveCurrent(index, MultiSelect && ExtendedSelect ? ssShift : 0, true);
+    MoveCurrent(index, MultiSelect && ExtendedSelect ? ssShift : 0);
   }
   TCustomControl::MouseMove(Shift, X, Y);
 }
@@ -272,7 +268,7 @@ void TCustomListBox::KeyDown(std::uint16_t& Key, TShiftState Shift) {
   default: return;
   }
   Key = 0;
-  MoveCurrent(target, Shift, true);
+  MoveCurrent(target, Shift);
 }
 
 void TCustomListBox::DoEnter() {

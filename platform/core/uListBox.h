@@ -86,14 +86,11 @@ protected:
   // Paints one row; the default fills it and writes the text (owner-drawn
   // styles call OnDrawItem instead).
   virtual void DrawItem(int index, const TRect& rect, TOwnerDrawState state);
-  // The current item changed through input (a click, a key).
-  virtual void ItemIndexChangedByUser();
   // The items changed; fires OnItemsChanged.
   virtual void DoItemsChanged();
-  bool Tracking() const { return FTracking; }
 
 private:
-  void MoveCurrent(int index, TShiftState shift, bool byUser);
+  void MoveCurrent(int index, TShiftState shift);
   void SelectRange(int from, int to);
   void ScrollIntoView(int index);
   void ItemsChanged();

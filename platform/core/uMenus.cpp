@@ -3,12 +3,13 @@
 #include <algorithm>
 
 #include "platform/core/uApplication.h"
+#include "platform/core/uDialogControls.h"
 #include "platform/core/uMenuLoop.h"
 
 namespace {
 
-constexpr TColor kMenuFace = RGBColor(34, 51, 43);
-constexpr TColor kMenuInk = RGBColor(187, 255, 173);
+constexpr TColor kMenuFace = qvt::kDialogFace;
+constexpr TColor kMenuInk = qvt::kDialogInk;
 constexpr TColor kMenuSelected = RGBColor(62, 96, 78);
 constexpr TColor kMenuDisabled = RGBColor(104, 136, 112);
 constexpr int kRowHeight = 19;
