@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "core/uParamTable.h"
 #include "core/uParameters.h"
 
 namespace qvt {
@@ -12,8 +13,8 @@ namespace qvt {
 namespace {
 
 constexpr std::size_t kNameSize = sizeof(TProgramRecord::Name);
-constexpr int kPipeInvertIndex = 32; // the parameter version 21 lacks
-constexpr int kWaveformIndices[] = {10, 11, 12};
+constexpr int kPipeInvertIndex = piPipeFeedbackInvert; // the parameter version 21 lacks
+constexpr int kWaveformIndices[] = {piOsc1Waveform, piOsc2Waveform, piOsc3Waveform};
 
 std::uint16_t Word(std::span<const std::uint8_t> bytes, std::size_t at) {
   return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <optional>
 
+#include "core/uParamTable.h"
 #include "core/uParameters.h"
 #include "lib/uCodePage.h"
 #include "lib/uFunctions.h"
@@ -17,8 +18,6 @@
 namespace qvt {
 
 namespace {
-
-bool IsStep(int i) { return i >= 54 && i <= 69; }
 
 std::string_view Trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r");
@@ -54,85 +53,63 @@ std::optional<double> Number(std::string_view text) {
 // A value written with a word or a unit, as a double; empty when the form does
 // not apply to the parameter.
 std::optional<double> ValueOfWords(int index, std::string_view text) {
-  if (IsOnOffParameter(index)) {
+  switch (ParamInfo(index).Display) {
+  case TParamDisplay::OnOff:
     if (SameWord(text, "on")) return 1.0;
     if (SameWord(text, "off")) return 0.0;
-  }
-  if (index >= 10 && index <= 12)
+    break;
+  case TParamDisplay::Waveform:
     for (int k = 0; k < kOscTypeCount; ++k)
       if (SameWord(text, kOscTypeText[k])) return 0.1 * k;
-  if (index == 26 || index == 27) {
+    break;
+  case TParamDisplay::FilterType: {
     static constexpr const char* kTypes[] = {"Filter Off", "Biquad", "Butterworth", "Chebyshev"};
     for (int k = 0; k < 4; ++k)
       if (SameWord(text, kTypes[k])) return Hundredths(k);
+    break;
   }
-  if (index == 38) {
+  case TParamDisplay::FlangerWave:
     if (SameWord(text, "Sine")) return 1.0;
     if (SameWord(text, "Triangle")) return 0.0;
+    break;
+  default: break;
   }
-  if (index == 0 && text.size() > 7 && SameWord(text.substr(0, 7), "scheme ")) {
+  const TParamCurve curve = ParamInfo(index).Curve;
+  if (curve == TParamCurve::Scheme && text.size() > 7 && SameWord(text.substr(0, 7), "scheme ")) {
     const auto n = Number(Trimmed(text.substr(7)));
     if (n && *n >= 1 && *n <= 9 && *n == std::floor(*n)) return 0.1 * *n;
   }
-  if (index == 52 && text.size() > 6 && SameWord(text.substr(text.size() - 6), " steps")) {
+  if (curve == TParamCurve::Steps && text.size() > 6 &&
+      SameWord(text.substr(text.size() - 6), " steps")) {
     const auto n = Number(Trimmed(text.substr(0, text.size() - 6)));
     if (n && *n >= 0 && *n <= 16 && *n == std::floor(*n)) return Hundredths(static_cast<int>(*n));
   }
   return {};
 }
 
+// The value of "n unit" on the parameter's curve; empty when the unit is not its own.
 std::optional<double> ValueOfUnit(int index, double n, std::string_view unit) {
+  using enum TParamCurve;
+  const TParamCurve curve = ParamInfo(index).Curve;
   if (unit == "x") {
-    if (index == 7 || index == 8 || index == 9 || index == 35) return ValueFromRatio(n);
-    if (IsStep(index) && n > 0) return ValueFromStepRatio(n);
+    if (curve == Ratio) return ValueFromRatio(n);
+    if (curve == StepRatio && n > 0) return ValueFromStepRatio(n);
   } else if (unit == "st") {
-    if (IsStep(index)) return ValueFromStepRatio(std::exp2(n / 12.0));
+    if (curve == StepRatio) return ValueFromStepRatio(std::exp2(n / 12.0));
   } else if (unit == "Hz") {
-    switch (index) {
-    case 4:
-    case 5:
-    case 6:
-    case 34: return ValueFromOffset(n);
-    case 39: return n >= 0.25 ? std::optional<double>(ValueFromFlangerRate(n)) : std::nullopt;
-    default: break;
-    }
+    if (curve == OffsetHz) return ValueFromOffset(n);
+    if (curve == FlangerRateHz)
+      return n >= 0.25 ? std::optional<double>(ValueFromFlangerRate(n)) : std::nullopt;
     if (n <= 0) return {};
-    switch (index) {
-    case 24:
-    case 50: return ValueFromLowPassHz(n);
-    case 25:
-    case 51: return ValueFromHighPassHz(n);
-    case 41: return ValueFromFlangerCutoffHz(n);
-    default: break;
-    }
+    if (curve == LowPassHz) return ValueFromLowPassHz(n);
+    if (curve == HighPassHz) return ValueFromHighPassHz(n);
+    if (curve == FlangerCutoffHz) return ValueFromFlangerCutoffHz(n);
   } else if (unit == "ms") {
-    if (index == 28 || index == 29) return n / 12000.0;
-    if (index == 42) return (n - 5.0) / 25.0;
+    if (curve == EnvelopeMs) return n / 12000.0;
+    if (curve == FlangerTimeMs) return ValueFromFlangerTime(n);
   } else if (unit == "%") {
-    switch (index) {
-    case 1:
-    case 2:
-    case 3:
-    case 16:
-    case 17:
-    case 18:
-    case 22:
-    case 31:
-    case 40:
-    case 43:
-    case 44:
-    case 46:
-    case 47:
-    case 48:
-    case 49:
-    case 53: return n / 100.0;
-    case 19:
-    case 20:
-    case 21:
-    case 23:
-    case 36: return (n + 100.0) / 200.0;
-    default: break;
-    }
+    if (curve == Percent) return n / 100.0;
+    if (curve == PlusMinus) return (n + 100.0) / 200.0;
   }
   return {};
 }
@@ -247,33 +224,33 @@ TProgramRecord DefaultProgram() {
   auto set = [&record](int index, double value) {
     record.Values[index] = static_cast<float>(value);
   };
-  set(0, 0.2); // scheme 2: operators 1 and 2 modulate operator 3
-  set(3, 1.0); // operator 3 alone sounds; 1 and 2 are silent
+  set(piGenerationScheme, 0.2); // scheme 2: operators 1 and 2 modulate operator 3
+  set(piOsc3Level, 1.0);        // operator 3 alone sounds; 1 and 2 are silent
   for (int k = 0; k < 3; ++k) {
-    set(4 + k, ValueFromOffset(0.0));
-    set(7 + k, ValueFromRatio(1.0));
-    set(19 + k, 0.5); // shaper off
+    set(piOsc1Offset + k, ValueFromOffset(0.0));
+    set(piOsc1Ratio + k, ValueFromRatio(1.0));
+    set(piOsc1Shape + k, 0.5); // shaper off
   }
-  set(23, 0.5);                  // no unison detune
-  set(24, 1.0);                  // low-pass cutoff at the top
-  set(28, 5.0 / 12000.0);        // 5 ms attack
-  set(29, 250.0 / 12000.0);      // 250 ms release
-  set(31, 0.5);                  // pipe feedback
-  set(34, ValueFromOffset(0.0)); // pipe offset 0 Hz
-  set(35, ValueFromRatio(1.0));  // pipe at the note's pitch
-  set(36, 0.5);                  // no pipe spread
-  set(39, ValueFromFlangerRate(0.5));
-  set(40, 0.5);
-  set(41, 0.2); // flanger input high-pass about 80 Hz
-  set(42, 0.5); // 17.5 ms
-  set(44, 0.5);
-  set(46, 0.5);
-  set(47, 1.0);
-  set(48, 1.0);
-  set(49, 0.25);
-  set(50, 1.0);  // reverb tone low-pass at the top
-  set(52, 0.04); // four steps per beat
-  for (int step = 54; step <= 69; ++step) set(step, ValueFromStepRatio(1.0));
+  set(piDetune, 0.5);                       // no unison detune
+  set(piFilterLowpassCutoff, 1.0);          // low-pass cutoff at the top
+  set(piAttackTime, 5.0 / 12000.0);         // 5 ms attack
+  set(piReleaseTime, 250.0 / 12000.0);      // 250 ms release
+  set(piPipeFeedback, 0.5);                 // pipe feedback
+  set(piPipeOffset, ValueFromOffset(0.0));  // pipe offset 0 Hz
+  set(piPipeRatio, ValueFromRatio(1.0));    // pipe at the note's pitch
+  set(piPipeSpread, 0.5);                   // no pipe spread
+  set(piFlangerLfoRate, ValueFromFlangerRate(0.5));
+  set(piFlangerLfoDepth, 0.5);
+  set(piFlangerHighpassCutoff, 0.2); // flanger input high-pass about 80 Hz
+  set(piFlangerTime, 0.5);           // 17.5 ms
+  set(piFlangerLevel, 0.5);
+  set(piReverbTime, 0.5);
+  set(piReverbWidth, 1.0);
+  set(piReverbDryLevel, 1.0);
+  set(piReverbWetLevel, 0.25);
+  set(piReverbLowpassCutoff, 1.0); // reverb tone low-pass at the top
+  set(piPatternSpeed, 0.04);       // four steps per beat
+  for (int step = piStep1; step <= piStep16; ++step) set(step, ValueFromStepRatio(1.0));
   return record;
 }
 

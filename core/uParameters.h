@@ -1,4 +1,4 @@
-// The parameter table: names, labels and display texts of the 81 host parameters.
+// Names, labels and display texts of the 81 host parameters, from their table.
 #pragma once
 
 #include <functional>

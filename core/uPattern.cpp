@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "core/uParamTable.h"
 #include "core/uPatternText.h"
 #include "core/uPlugin.h"
 #include "lib/uFunctions.h"
@@ -74,7 +75,7 @@ void TPlugin::TransposeSteps(double semitones) {
 
 void TPlugin::CopyPattern() {
   float values[qvt::kPatternValueCount];
-  for (int i = 0; i < qvt::kPatternValueCount; ++i) values[i] = EditBuffer.Value(52 + i);
+  for (int i = 0; i < qvt::kPatternValueCount; ++i) values[i] = EditBuffer.Value(piPatternSpeed + i);
   SetClipboardText(qvt::FormatPatternText(values));
 }
 
@@ -82,10 +83,10 @@ void TPlugin::PastePattern() {
   if (!ClipboardHasText()) return;
   const std::vector<double> values = qvt::ParsePatternText(GetClipboardText());
   for (std::size_t i = 0; i < values.size(); ++i) {
-    const int index = 52 + static_cast<int>(i);
+    const int index = piPatternSpeed + static_cast<int>(i);
     EditBuffer.SetValue(index, static_cast<float>(values[i]));
-    if (index >= 54)
-      Steps[index - 54].store(static_cast<float>(qvt::StepRatioFromValue(values[i])),
+    if (index >= piStep1)
+      Steps[index - piStep1].store(static_cast<float>(qvt::StepRatioFromValue(values[i])),
                               std::memory_order_relaxed);
   }
 }

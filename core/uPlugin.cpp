@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/uParamTable.h"
 #include "core/uParameters.h"
 #include "editor/uPluginEditor.h"
 #include "lib/uFunctions.h"
@@ -186,22 +187,16 @@ void TPlugin::ClearBank() {
 
 void TPlugin::RandomiseParameter(int index) {
   if (!IsStored(index)) return;
-  float value;
-  switch (index) {
-  case 7:
-  case 8:
-  case 9:
-  case 35:
+  float value = 0.0f;
+  switch (qvt::ParamInfo(index).Random) {
+  case TRandomRule::LowRatio:
     value = qvt::FloatNotAbove(0.3 * ((Random.Real() + Random.Real() + Random.Real()) / 3.0));
     break;
-  case 10:
-  case 11:
-  case 12: value = static_cast<float>(0.1 * Random.Integer(4)); break;
-  case 26:
-  case 27: value = static_cast<float>(qvt::Hundredths(Random.Integer(4))); break;
-  case 52: value = static_cast<float>(qvt::Hundredths(Random.Integer(8))); break;
+  case TRandomRule::Waveform: value = static_cast<float>(0.1 * Random.Integer(4)); break;
+  case TRandomRule::FilterType: value = static_cast<float>(qvt::Hundredths(Random.Integer(4))); break;
+  case TRandomRule::Speed: value = static_cast<float>(qvt::Hundredths(Random.Integer(8))); break;
   // Rounded down: a draw below 1 must stay below 1 as a float.
-  default: value = qvt::FloatNotAbove(Random.Real()); break;
+  case TRandomRule::Uniform: value = qvt::FloatNotAbove(Random.Real()); break;
   }
   EditBuffer.SetValue(index, value);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/uParamTable.h"
 #include "core/uProgram.h"
 #include "host/AudioEffectX.h"
 #include "lib/uRandom.h"

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "core/uParamTable.h"
 #include "editor/uPluginEditor.h"
 #include "lib/uFunctions.h"
 
@@ -33,9 +34,9 @@ void TSynth::setParameter(VstInt32 index, float value) {
     // A value that is not a number would poison filter and delay states for good.
     const float sent = std::isfinite(value) ? value : 0.0f;
     SentValues[index].store(sent, std::memory_order_relaxed);
-    if (index >= 54) {
+    if (index >= piStep1) {
       // The step table is shared with the pattern operations and read by the render.
-      Steps[index - 54].store(static_cast<float>(qvt::StepRatioFromValue(sent)),
+      Steps[index - piStep1].store(static_cast<float>(qvt::StepRatioFromValue(sent)),
                               std::memory_order_relaxed);
     } else {
       Inbox.Post({qvt::TEngineCommand::ckParameter, static_cast<std::int16_t>(index), sent});
@@ -85,7 +86,7 @@ void TSynth::AdoptPendingModules() {
   }
   // The new modules start from their construction defaults: give them the values
   // sent so far. A value sent later is behind this command in the inbox.
-  for (int index = 0; index < 54; ++index)
+  for (int index = 0; index < piStep1; ++index)
     ApplyParameter(index, SentValues[index].load(std::memory_order_relaxed));
 }
 
@@ -112,86 +113,86 @@ double TSynth::Coefficient(double milliseconds) const {
 void TSynth::ApplyParameter(int index, float v) {
   TSynthModules& m = *Current;
   TGenerator& generator = m.Generator;
-  switch (index) {
-  case 0:
+  switch (static_cast<TParamIndex>(index)) {
+  case piGenerationScheme:
     generator.SetAlgorithm(static_cast<int>(std::clamp(std::nearbyint(v * 10.0), -1e6, 1e6)));
     break;
-  case 1: generator.SetLevel1(v); break;
-  case 2: generator.SetLevel2(v); break;
-  case 3: generator.SetLevel3(v); break;
-  case 4:
-  case 5:
-  case 6: OscOffset[index - 4] = 10999.98 * v - 999.99; break;
-  case 7:
-  case 8:
-  case 9: OscRatio[index - 7] = 64.0 * v; break;
-  case 10:
-  case 11:
-  case 12: {
+  case piOsc1Level: generator.SetLevel1(v); break;
+  case piOsc2Level: generator.SetLevel2(v); break;
+  case piOsc3Level: generator.SetLevel3(v); break;
+  case piOsc1Offset:
+  case piOsc2Offset:
+  case piOsc3Offset: OscOffset[index - piOsc1Offset] = qvt::OffsetFromValue(v); break;
+  case piOsc1Ratio:
+  case piOsc2Ratio:
+  case piOsc3Ratio: OscRatio[index - piOsc1Ratio] = qvt::RatioFromValue(v); break;
+  case piOsc1Waveform:
+  case piOsc2Waveform:
+  case piOsc3Waveform: {
     const auto wave = static_cast<std::uint8_t>(std::clamp(std::nearbyint(v * 10.0), 0.0, 3.0));
-    if (index == 10) generator.SetWaveForm1(wave);
-    if (index == 11) generator.SetWaveForm2(wave);
-    if (index == 12) generator.SetWaveForm3(wave);
+    if (index == piOsc1Waveform) generator.SetWaveForm1(wave);
+    if (index == piOsc2Waveform) generator.SetWaveForm2(wave);
+    if (index == piOsc3Waveform) generator.SetWaveForm3(wave);
     break;
   }
-  case 13:
-  case 14:
-  case 15: OscFollowsPattern[index - 13] = v >= 0.5f; break;
-  case 16: generator.SetReduction1(v); break;
-  case 17: generator.SetReduction2(v); break;
-  case 18: generator.SetReduction3(v); break;
-  case 19: generator.SetShape1(2.0f * v - 1.0f); break;
-  case 20: generator.SetShape2(2.0f * v - 1.0f); break;
-  case 21: generator.SetShape3(2.0f * v - 1.0f); break;
-  case 22: break; // the stereo width is read from the edit buffer every sample
-  case 23: generator.SetDetune(v); break;
-  case 24: m.SynthFilter.SetLowPassCutoff(v); break;
-  case 25: m.SynthFilter.SetHighPassCutoff(v); break;
-  case 26: m.SynthFilter.SetLowPassKind(v); break;
-  case 27: m.SynthFilter.SetHighPassKind(v); break;
-  case 28: AttackCoef = Coefficient(11999.0 * v + 1.0); break;
-  case 29: ReleaseCoef = Coefficient(11999.0 * v + 1.0); break;
-  case 30:
+  case piOsc1Seq:
+  case piOsc2Seq:
+  case piOsc3Seq: OscFollowsPattern[index - piOsc1Seq] = v >= 0.5f; break;
+  case piOsc1Reduction: generator.SetReduction1(v); break;
+  case piOsc2Reduction: generator.SetReduction2(v); break;
+  case piOsc3Reduction: generator.SetReduction3(v); break;
+  case piOsc1Shape: generator.SetShape1(2.0f * v - 1.0f); break;
+  case piOsc2Shape: generator.SetShape2(2.0f * v - 1.0f); break;
+  case piOsc3Shape: generator.SetShape3(2.0f * v - 1.0f); break;
+  case piStereoWidth: break; // read from the edit buffer every sample
+  case piDetune: generator.SetDetune(v); break;
+  case piFilterLowpassCutoff: m.SynthFilter.SetLowPassCutoff(v); break;
+  case piFilterHighpassCutoff: m.SynthFilter.SetHighPassCutoff(v); break;
+  case piFilterLowpassType: m.SynthFilter.SetLowPassKind(v); break;
+  case piFilterHighpassType: m.SynthFilter.SetHighPassKind(v); break;
+  case piAttackTime: AttackCoef = Coefficient(qvt::EnvelopeTimeMs(v)); break;
+  case piReleaseTime: ReleaseCoef = Coefficient(qvt::EnvelopeTimeMs(v)); break;
+  case piPipe:
     PipeOn = v > 0.5f;
     m.DelayLeft.Cleared = false;
     m.DelayRight.Cleared = false;
     break;
-  case 31:
+  case piPipeFeedback:
     m.DelayLeft.SetFeedback(v);
     m.DelayRight.SetFeedback(v);
     break;
-  case 32:
+  case piPipeFeedbackInvert:
     m.DelayLeft.SetInvert(v > 0.5f);
     m.DelayRight.SetInvert(v > 0.5f);
     break;
-  case 33: PipeFollowsPattern = v >= 0.5f; break;
-  case 34: {
-    const float offset = static_cast<float>(10999.98 * v - 999.99);
-    PipeOffset = std::clamp(offset, 0.0f, 9999.9f);
+  case piPipeSeq: PipeFollowsPattern = v >= 0.5f; break;
+  case piPipeOffset:
+    PipeOffset = std::clamp(static_cast<float>(qvt::OffsetFromValue(v)), 0.0f, 9999.9f);
     break;
-  }
-  case 35: PipeRatio = 64.0 * v; break;
-  case 36: PipeSpread = (v - 0.5) * 4.0; break;
-  case 37: m.Chorus.SetEnable(v); break;
-  case 38: m.Chorus.SetLfoWave(v); break;
-  case 39: m.Chorus.SetRate(static_cast<float>(9.75 * v * v + 0.25)); break;
-  case 40: m.Chorus.SetDepth(v); break;
-  case 41: m.Chorus.SetHighPassFreq(static_cast<float>(qvt::FlangerCutoffHz(v))); break;
-  case 42: m.Chorus.SetDelayTime(static_cast<float>(25.0 * v + 5.0)); break;
-  case 43: m.Chorus.SetFeedback(v); break;
-  case 44: m.Chorus.SetMix(v); break;
-  case 45: m.Reverb.SetEnable(v); break;
-  case 46: m.Reverb.SetRoomSize(v); break;
-  case 47: m.Reverb.SetWidth(v); break;
-  case 48: m.Reverb.Dry = v; break;
-  case 49: m.Reverb.SetWet(v); break;
-  case 50: m.Reverb.SetLowPass(v); break;
-  case 51: m.Reverb.SetHighPass(v); break;
-  case 52:
+  case piPipeRatio: PipeRatio = qvt::RatioFromValue(v); break;
+  case piPipeSpread: PipeSpread = (v - 0.5) * 4.0; break;
+  case piFlanger: m.Chorus.SetEnable(v); break;
+  case piFlangerLfoWaveform: m.Chorus.SetLfoWave(v); break;
+  case piFlangerLfoRate: m.Chorus.SetRate(static_cast<float>(qvt::FlangerRateHz(v))); break;
+  case piFlangerLfoDepth: m.Chorus.SetDepth(v); break;
+  case piFlangerHighpassCutoff:
+    m.Chorus.SetHighPassFreq(static_cast<float>(qvt::FlangerCutoffHz(v)));
+    break;
+  case piFlangerTime: m.Chorus.SetDelayTime(static_cast<float>(qvt::FlangerTimeMs(v))); break;
+  case piFlangerFeedback: m.Chorus.SetFeedback(v); break;
+  case piFlangerLevel: m.Chorus.SetMix(v); break;
+  case piReverb: m.Reverb.SetEnable(v); break;
+  case piReverbTime: m.Reverb.SetRoomSize(v); break;
+  case piReverbWidth: m.Reverb.SetWidth(v); break;
+  case piReverbDryLevel: m.Reverb.Dry = v; break;
+  case piReverbWetLevel: m.Reverb.SetWet(v); break;
+  case piReverbLowpassCutoff: m.Reverb.SetLowPass(v); break;
+  case piReverbHighpassCutoff: m.Reverb.SetHighPass(v); break;
+  case piPatternSpeed:
     SpeedDivisor = static_cast<std::int32_t>(std::clamp(std::nearbyint(v * 100.0), -1e9, 16.0));
     break;
-  case 53: GlideCoef = qvt::GlideCoefficient(v); break;
-  default: break;
+  case piPortamento: GlideCoef = qvt::GlideCoefficient(v); break;
+  default: break; // the steps go to the step table; the rest are not the engine's
   }
 }
 
@@ -220,15 +221,16 @@ void TSynth::CommitStep(int step, float ratio) {
   if (step < 0 || step >= qvt::kNumSteps) return;
   SetStepRatio(step, ratio);
   const auto value = static_cast<float>(qvt::ValueFromStepRatio(ratio));
-  EditBuffer.SetValue(54 + step, value); // as computed, not limited
-  setParameterAutomated(54 + step, value);
+  EditBuffer.SetValue(piStep1 + step, value); // as computed, not limited
+  setParameterAutomated(piStep1 + step, value);
 }
 
 void TSynth::CommitSteps() {
   float values[qvt::kNumSteps];
   for (int step = 0; step < qvt::kNumSteps; ++step) {
     values[step] = static_cast<float>(qvt::ValueFromStepRatio(StepRatio(step)));
-    EditBuffer.SetValue(54 + step, values[step]); // as computed, not limited
+    EditBuffer.SetValue(piStep1 + step, values[step]); // as computed, not limited
   }
-  for (int step = 0; step < qvt::kNumSteps; ++step) setParameterAutomated(54 + step, values[step]);
+  for (int step = 0; step < qvt::kNumSteps; ++step)
+    setParameterAutomated(piStep1 + step, values[step]);
 }

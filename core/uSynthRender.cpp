@@ -108,7 +108,7 @@ void TSynth::NoteOn(int note) {
   StepCount = 0;
   ++HeldKeyCount;
 
-  if (EditBuffer.Value(70) > 0.5f) note = 57;
+  if (EditBuffer.Value(piRootA4) > 0.5f) note = 57;
   NoteFreq = kNoteFrequencies[std::clamp(note - 12, 0, 119)];
   for (int k = 0; k < 3; ++k) OscFreq[k] = OscRatio[k] * NoteFreq + OscOffset[k];
   m.Generator.SetFrequency1(OscillatorHz(OscFreq[0]));
@@ -117,7 +117,7 @@ void TSynth::NoteOn(int note) {
   PipeFreq = PipeRatio * NoteFreq + PipeOffset;
   SetPipeDelays(PipeFreq);
 
-  if (!VoiceActive_ || EditBuffer.Value(71) > 0.5f) {
+  if (!VoiceActive_ || EditBuffer.Value(piLoop) > 0.5f) {
     AttackRemainder = 1.0;
     m.Generator.ResetPhases();
   }
@@ -235,7 +235,7 @@ void TSynth::RenderSegment(float* left, float* right, int count) {
   m.Reverb.ProcessBlock(left, right, count);
   ContainBlock(left, right, count);
 
-  const float width = EditBuffer.Value(22);
+  const float width = EditBuffer.Value(piStereoWidth);
   for (int n = 0; n < count; ++n) {
     Widen(width, left[n], right[n]);
     assert(std::isfinite(left[n]) && std::isfinite(right[n]));

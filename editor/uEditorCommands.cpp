@@ -7,6 +7,7 @@
 
 #include "controls/uBrndMenu.h"
 #include "controls/uPresetBox.h"
+#include "core/uParamTable.h"
 #include "core/uSynth.h"
 #include "editor/uEditor.h"
 #include "editor/uPatEditor.h"
@@ -17,38 +18,8 @@
 
 namespace {
 
-constexpr int kPatternSpeed = 52;
-constexpr int kLowpassType = 26;
-constexpr int kHighpassType = 27;
-constexpr int kFirstStep = 54;
 constexpr std::size_t kFileNameLimit = 1500;
 constexpr const char* kBankFilter = "Quivertone presets bank (*.qvt)|*.qvt|All files (*.*)|*.*";
-
-// The parameters each random button draws (the "All" button draws 0 to 53 and the pattern).
-const std::vector<int>& RandomSet(int tag) {
-  static const std::vector<int> all = [] {
-    std::vector<int> v(54);
-    for (int i = 0; i < 54; ++i) v[static_cast<std::size_t>(i)] = i;
-    return v;
-  }();
-  static const std::vector<int> frequency{1, 2, 4, 5, 6, 7, 8, 9, 34, 35};
-  static const std::vector<int> waveform{10, 11, 12, 16, 17, 18, 19, 20, 21};
-  static const std::vector<int> filter{24, 25, 26, 27};
-  static const std::vector<int> fx = [] {
-    std::vector<int> v;
-    for (int i = 37; i <= 51; ++i) v.push_back(i);
-    return v;
-  }();
-  static const std::vector<int> none;
-  switch (tag) {
-  case 72: return all;
-  case 74: return frequency;
-  case 75: return waveform;
-  case 76: return filter;
-  case 77: return fx;
-  default: return none;
-  }
-}
 
 // The item of a radio group a parameter's value selects: round(100 · value), at most `last`.
 int ChoiceOf(float value, int last) {
@@ -80,7 +51,7 @@ void TFrmQuivertone::BuildMenus() {
   for (int i = 0; i < 8; ++i)
     FSpeedItems[static_cast<std::size_t>(i)] = AddRadioMenuItem(
         FPatternMenu, speed, speeds[i], 2,
-        [this, i](TObject*) { SendParam(kPatternSpeed, static_cast<float>(i) * 0.01f); }, i);
+        [this, i](TObject*) { SendParam(piPatternSpeed, static_cast<float>(i) * 0.01f); }, i);
   AddSeparator(FPatternMenu, nullptr);
   const auto copyOrPaste = [this](TObject* sender) {
     if (!Plugin) return;
@@ -89,7 +60,7 @@ void TFrmQuivertone::BuildMenus() {
       CommitSteps();
     } else {
       Plugin->PastePattern();
-      for (int i = kPatternSpeed; i < kFirstStep + 16; ++i)
+      for (int i = piPatternSpeed; i <= piStep16; ++i)
         if (!Plugin->EditorClosed.load()) Plugin->setParameterAutomated(i, Plugin->getParameter(i));
     }
   };
@@ -109,15 +80,15 @@ void TFrmQuivertone::BuildMenus() {
   FQuantizeItem->AutoCheck = true;
   FPatternMenu->OnPopup = [this](TObject*) {
     if (!Plugin) return;
-    CheckOnly(FSpeedItems[static_cast<std::size_t>(ChoiceOf(Plugin->getParameter(kPatternSpeed), 7))]);
+    CheckOnly(FSpeedItems[static_cast<std::size_t>(ChoiceOf(Plugin->getParameter(piPatternSpeed), 7))]);
     FPasteItem->Enabled = Plugin->ClipboardHasPattern();
   };
 
   FFilterMenu = new TBrndPopupMenu(this);
   const char* kinds[4] = {"Off", "Biquad", "Butterworth", "Chebyshev"};
   for (const auto& [caption, index, items, group] :
-       {std::tuple{"Lowpass Filter", kLowpassType, &FLowpassItems, 22},
-        std::tuple{"Highpass Filter", kHighpassType, &FHighpassItems, 23}}) {
+       {std::tuple{"Lowpass Filter", piFilterLowpassType, &FLowpassItems, 22},
+        std::tuple{"Highpass Filter", piFilterHighpassType, &FHighpassItems, 23}}) {
     TBrndSubmenuItem* submenu = AddSubmenu(FFilterMenu, nullptr, caption);
     for (int i = 0; i < 4; ++i)
       (*items)[static_cast<std::size_t>(i)] = AddRadioMenuItem(
@@ -127,13 +98,13 @@ void TFrmQuivertone::BuildMenus() {
   }
   AddSeparator(FFilterMenu, nullptr);
   AddMenuItem(FFilterMenu, nullptr, "Bypass all Filters", 0, [this](TObject*) {
-    SendParam(kLowpassType, 0.0f);
-    SendParam(kHighpassType, 0.0f);
+    SendParam(piFilterLowpassType, 0.0f);
+    SendParam(piFilterHighpassType, 0.0f);
   });
   FFilterMenu->OnPopup = [this](TObject*) {
     if (!Plugin) return;
-    CheckOnly(FLowpassItems[static_cast<std::size_t>(ChoiceOf(Plugin->getParameter(kLowpassType), 3))]);
-    CheckOnly(FHighpassItems[static_cast<std::size_t>(ChoiceOf(Plugin->getParameter(kHighpassType), 3))]);
+    CheckOnly(FLowpassItems[static_cast<std::size_t>(ChoiceOf(Plugin->getParameter(piFilterLowpassType), 3))]);
+    CheckOnly(FHighpassItems[static_cast<std::size_t>(ChoiceOf(Plugin->getParameter(piFilterHighpassType), 3))]);
   };
 
   FPresetMenu = new TBrndPopupMenu(this);
@@ -249,9 +220,11 @@ void TFrmQuivertone::PresetSelected() {
 }
 
 void TFrmQuivertone::Randomise(int tag) {
-  if (!Plugin || tag < 72 || tag > 77 || Plugin->EditorClosed.load()) return;
-  for (const int index : RandomSet(tag)) Plugin->RandomiseParameter(index);
-  if (tag == 72 || tag == 73) {
+  if (!Plugin || tag < piRandomAll || tag > piRandomFx || Plugin->EditorClosed.load()) return;
+  const std::uint8_t group = qvt::RandomGroupOf(tag);
+  for (int index = 0; index < qvt::kNumStoredParams; ++index)
+    if (qvt::ParamInfo(index).Groups & group) Plugin->RandomiseParameter(index);
+  if (tag == piRandomAll || tag == piRandomSequencer) {
     Plugin->RandomiseSteps(Plugin->GetNotesQuantization());
     CommitSteps();
   }

@@ -10,6 +10,7 @@
 #include "controls/uZEditors.h"
 #include "controls/uZKnob.h"
 #include "controls/uZShaper.h"
+#include "core/uParamTable.h"
 #include "editor/uEditor.h"
 #include "lib/uGlobals.h"
 
@@ -46,65 +47,65 @@ enum TAction : std::uint8_t {
 struct TControlEntry {
   TKind Kind;
   int Left, Top;
-  int Tag; // the parameter index; 72…77 random buttons, 78…80 shape displays
+  int Tag; // the parameter: a stored one, a random button or an XY-pad
   const char* Glyph = nullptr;
   TAction Action = caNoAction;
 };
 
 // The table, in creation order.
 constexpr TControlEntry kControls[] = {
-    {ckScheme, 116, 211, 0},
-    {ckCheck, 25, 30, 13},
-    {ckShape, 61, 46, 78},
-    {ckKnob, 27, 46, 1},
-    {ckWave, 22, 95, 10},
-    {ckRatio, 22, 129, 7},
-    {ckOffset, 22, 163, 4},
-    {ckCheck, 121, 30, 14},
-    {ckShape, 157, 46, 79},
-    {ckKnob, 123, 46, 2},
-    {ckWave, 118, 95, 11},
-    {ckRatio, 118, 129, 8},
-    {ckOffset, 118, 163, 5},
-    {ckCheck, 217, 30, 15},
-    {ckShape, 253, 46, 80},
-    {ckKnob, 219, 46, 3},
-    {ckWave, 214, 95, 12},
-    {ckRatio, 214, 129, 9},
-    {ckOffset, 214, 163, 6},
-    {ckCheck, 313, 34, 30},
-    {ckCheck, 313, 52, 33},
-    {ckCheck, 353, 52, 32},
-    {ckKnob, 317, 74, 31},
-    {ckKnob, 356, 74, 36},
-    {ckRatio, 310, 129, 35},
-    {ckOffset, 310, 163, 34},
-    {ckKnob, 21, 266, 28},
-    {ckKnob, 49, 266, 29},
-    {ckKnob, 80, 266, 24},
-    {ckKnob, 108, 266, 25},
-    {ckKnob, 138, 266, 22},
-    {ckKnob, 166, 266, 23},
-    {ckCheck, 51, 209, 70},
-    {ckCheck, 84, 209, 71},
+    {ckScheme, 116, 211, piGenerationScheme},
+    {ckCheck, 25, 30, piOsc1Seq},
+    {ckShape, 61, 46, piOsc1XyPad},
+    {ckKnob, 27, 46, piOsc1Level},
+    {ckWave, 22, 95, piOsc1Waveform},
+    {ckRatio, 22, 129, piOsc1Ratio},
+    {ckOffset, 22, 163, piOsc1Offset},
+    {ckCheck, 121, 30, piOsc2Seq},
+    {ckShape, 157, 46, piOsc2XyPad},
+    {ckKnob, 123, 46, piOsc2Level},
+    {ckWave, 118, 95, piOsc2Waveform},
+    {ckRatio, 118, 129, piOsc2Ratio},
+    {ckOffset, 118, 163, piOsc2Offset},
+    {ckCheck, 217, 30, piOsc3Seq},
+    {ckShape, 253, 46, piOsc3XyPad},
+    {ckKnob, 219, 46, piOsc3Level},
+    {ckWave, 214, 95, piOsc3Waveform},
+    {ckRatio, 214, 129, piOsc3Ratio},
+    {ckOffset, 214, 163, piOsc3Offset},
+    {ckCheck, 313, 34, piPipe},
+    {ckCheck, 313, 52, piPipeSeq},
+    {ckCheck, 353, 52, piPipeFeedbackInvert},
+    {ckKnob, 317, 74, piPipeFeedback},
+    {ckKnob, 356, 74, piPipeSpread},
+    {ckRatio, 310, 129, piPipeRatio},
+    {ckOffset, 310, 163, piPipeOffset},
+    {ckKnob, 21, 266, piAttackTime},
+    {ckKnob, 49, 266, piReleaseTime},
+    {ckKnob, 80, 266, piFilterLowpassCutoff},
+    {ckKnob, 108, 266, piFilterHighpassCutoff},
+    {ckKnob, 138, 266, piStereoWidth},
+    {ckKnob, 166, 266, piDetune},
+    {ckCheck, 51, 209, piRootA4},
+    {ckCheck, 84, 209, piLoop},
     {ckTool, 55, 227, 0, "ZBTN_SEQ_DDM", caPatternMenu},
     {ckTool, 85, 227, 0, "ZBTN_FLT_DDM", caFilterMenu},
-    {ckKnob, 21, 217, 53},
-    {ckCheck, 215, 209, 37},
-    {ckSwitch, 263, 210, 38},
-    {ckKnob, 212, 227, 39},
-    {ckKnob, 240, 227, 40},
-    {ckKnob, 268, 227, 41},
-    {ckKnob, 212, 266, 42},
-    {ckKnob, 240, 266, 43},
-    {ckKnob, 268, 266, 44},
-    {ckCheck, 311, 209, 45},
-    {ckKnob, 308, 227, 50},
-    {ckKnob, 336, 227, 51},
-    {ckKnob, 364, 227, 46},
-    {ckKnob, 308, 266, 48},
-    {ckKnob, 336, 266, 49},
-    {ckKnob, 364, 266, 47},
+    {ckKnob, 21, 217, piPortamento},
+    {ckCheck, 215, 209, piFlanger},
+    {ckSwitch, 263, 210, piFlangerLfoWaveform},
+    {ckKnob, 212, 227, piFlangerLfoRate},
+    {ckKnob, 240, 227, piFlangerLfoDepth},
+    {ckKnob, 268, 227, piFlangerHighpassCutoff},
+    {ckKnob, 212, 266, piFlangerTime},
+    {ckKnob, 240, 266, piFlangerFeedback},
+    {ckKnob, 268, 266, piFlangerLevel},
+    {ckCheck, 311, 209, piReverb},
+    {ckKnob, 308, 227, piReverbLowpassCutoff},
+    {ckKnob, 336, 227, piReverbHighpassCutoff},
+    {ckKnob, 364, 227, piReverbTime},
+    {ckKnob, 308, 266, piReverbDryLevel},
+    {ckKnob, 336, 266, piReverbWetLevel},
+    {ckKnob, 364, 266, piReverbWidth},
     {ckTool, 406, 31, 0, "ZBTN_OPEN", caOpenBank},
     {ckTool, 430, 31, 0, "ZBTN_SAVE", caSaveBank},
     {ckTool, 463, 31, 0, "ZBTN_PANIC", caPanic},
@@ -113,12 +114,12 @@ constexpr TControlEntry kControls[] = {
     {ckTool, 543, 31, 0, "ZBTN_DELETE", caDelete},
     {ckNameEdit, 407, 58, 0},
     {ckPresetBox, 407, 82, 0},
-    {ckTool, 405, 212, 72, "ZBTN_RND_ALL", caRandomise},
-    {ckTool, 429, 212, 73, "ZBTN_RND_SEQ", caRandomise},
-    {ckTool, 453, 212, 74, "ZBTN_RND_FRQ", caRandomise},
-    {ckTool, 405, 237, 75, "ZBTN_RND_GEN", caRandomise},
-    {ckTool, 429, 237, 76, "ZBTN_RND_FLT", caRandomise},
-    {ckTool, 453, 237, 77, "ZBTN_RND_FX", caRandomise},
+    {ckTool, 405, 212, piRandomAll, "ZBTN_RND_ALL", caRandomise},
+    {ckTool, 429, 212, piRandomSequencer, "ZBTN_RND_SEQ", caRandomise},
+    {ckTool, 453, 212, piRandomFrequency, "ZBTN_RND_FRQ", caRandomise},
+    {ckTool, 405, 237, piRandomWaveform, "ZBTN_RND_GEN", caRandomise},
+    {ckTool, 429, 237, piRandomFilter, "ZBTN_RND_FLT", caRandomise},
+    {ckTool, 453, 237, piRandomFx, "ZBTN_RND_FX", caRandomise},
 };
 static_assert(std::size(kControls) == 66);
 
@@ -143,12 +144,12 @@ void TFrmQuivertone::BuildControls() {
     case ckShape: {
       auto* c = new TShapeBox(this);
       c->OnShapeChange = [this, c](TObject*) {
-        SendParam(static_cast<int>(c->Tag) - 59, c->Shape());
+        SendParam(piOsc1Shape + static_cast<int>(c->Tag) - piOsc1XyPad, c->Shape());
       };
       c->OnReductionChange = [this, c](TObject*) {
-        SendParam(static_cast<int>(c->Tag) - 62, c->Reduction());
+        SendParam(piOsc1Reduction + static_cast<int>(c->Tag) - piOsc1XyPad, c->Reduction());
       };
-      FShapes[static_cast<std::size_t>(entry.Tag - 78)] = c;
+      FShapes[static_cast<std::size_t>(entry.Tag - piOsc1XyPad)] = c;
       control = c;
       break;
     }
@@ -168,7 +169,7 @@ void TFrmQuivertone::BuildControls() {
     case ckOffset: {
       TZSpinEdit* c = entry.Kind == ckRatio ? static_cast<TZSpinEdit*>(new TZSpinEditRatio(this))
                                            : new TZSpinEditOffset(this);
-      if (entry.Tag == 34) c->SetMinValue(0.0); // the pipe's offset is never negative
+      if (entry.Tag == piPipeOffset) c->SetMinValue(0.0); // the pipe's offset is never negative
       c->OnChange = [this](TObject* sender) { ControlChange(sender); };
       control = c;
       break;
@@ -234,9 +235,9 @@ void TFrmQuivertone::ControlChange(TObject* sender) {
   if (!control) return;
   const int tag = static_cast<int>(control->Tag);
   // The wave selectors drive their column's shape display, also while a value is shown.
-  if (tag >= 10 && tag <= 12)
+  if (tag >= piOsc1Waveform && tag <= piOsc3Waveform)
     if (auto* wave = dynamic_cast<TZTextSpinEdit*>(control))
-      FShapes[static_cast<std::size_t>(tag - 10)]->SetWaveForm(wave->WaveForm());
+      FShapes[static_cast<std::size_t>(tag - piOsc1Waveform)]->SetWaveForm(wave->WaveForm());
   if (tag < 0 || tag >= qvt::kNumStoredParams || FBound[static_cast<std::size_t>(tag)] != control)
     return;
   double value = 0.0;
@@ -261,9 +262,9 @@ void TFrmQuivertone::SetParam(int index, float value) {
     bool& Flag;
     ~TGuard() { Flag = false; }
   } guard{FUpdating};
-  if (index >= 16 && index <= 21) {
-    TShapeBox* box = FShapes[static_cast<std::size_t>((index - 16) % 3)];
-    if (index <= 18)
+  if (index >= piOsc1Reduction && index <= piOsc3Shape) {
+    TShapeBox* box = FShapes[static_cast<std::size_t>((index - piOsc1Reduction) % 3)];
+    if (index <= piOsc3Reduction)
       box->SetReduction(value);
     else
       box->SetShape(value);

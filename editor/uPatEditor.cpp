@@ -6,6 +6,7 @@
 #include "controls/uBitmapEx.h"
 #include "controls/uZButtons.h"
 #include "controls/uZEditors.h"
+#include "core/uParamTable.h"
 #include "core/uSynth.h"
 #include "editor/uMidiReader.h"
 #include "platform/core/uApplication.h"
@@ -35,7 +36,7 @@ TFrmPatEditor::TFrmPatEditor(TComponent* AOwner) : TForm(AOwner) {
     auto* step = Placed(this, new TZSpinEditRatio(this), i < 8 ? 31 : 135, 41 + 23 * (i % 8));
     step->SetMaxValue(3.0);
     step->SetMinValue(0.02);
-    step->Tag = 54 + i;
+    step->Tag = piStep1 + i;
     step->OnChange = [this](TObject* sender) { StepChange(sender); };
     FSteps[static_cast<std::size_t>(i)] = step;
   }
@@ -90,7 +91,7 @@ void TFrmPatEditor::StepChange(TObject* sender) {
   if (FUpdating || !Plugin || Plugin->EditorClosed.load()) return;
   const auto* editor = dynamic_cast<TZSpinEditRatio*>(sender);
   if (!editor) return;
-  Plugin->CommitStep(static_cast<int>(editor->Tag) - 54, static_cast<float>(editor->RealValue()));
+  Plugin->CommitStep(static_cast<int>(editor->Tag) - piStep1, static_cast<float>(editor->RealValue()));
 }
 
 void TFrmPatEditor::Restore() {
