@@ -17,17 +17,20 @@ AudioEffect* EffectOf(AEffect* effect) {
   return effect ? static_cast<AudioEffect*>(effect->object) : nullptr;
 }
 
-// The record's function pointers. Nothing thrown inside the plug-in ever reaches the host.
+// Opcodes hosts send from their main or GUI thread, where the log may be written.
+bool MayReport(VstInt32 opcode) {
+  return opcode == effOpen || opcode == effClose || opcode == effMainsChanged ||
+         opcode == effEditOpen || opcode == effEditClose || opcode == effEditIdle;
+}
+
+// The record's function pointers, each through the guard.
 VstIntPtr VSTCALLBACK DispatchTrampoline(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                          VstIntPtr value, void* ptr, float opt) {
   AudioEffect* fx = EffectOf(effect);
   if (!fx) return 0;
-  VstIntPtr result = 0;
-  try {
-    result = fx->dispatcher(opcode, index, value, ptr, opt);
-  } catch (...) {
-    result = 0;
-  }
+  const VstIntPtr result = qvt::Guarded(fx->BoundaryFailures, "dispatcher", VstIntPtr{0},
+                                        [&] { return fx->dispatcher(opcode, index, value, ptr, opt); });
+  if (MayReport(opcode)) fx->BoundaryFailures.ReportOnce(stderr);
   if (opcode == effClose) {
     delete fx; // destructors do not throw
     return 1;
@@ -37,51 +40,35 @@ VstIntPtr VSTCALLBACK DispatchTrampoline(AEffect* effect, VstInt32 opcode, VstIn
 
 void VSTCALLBACK ProcessTrampoline(AEffect* effect, float** inputs, float** outputs,
                                    VstInt32 sampleFrames) {
-  AudioEffect* fx = EffectOf(effect);
-  if (!fx) return;
-  try {
-    fx->process(inputs, outputs, sampleFrames);
-  } catch (...) {
-  }
+  if (AudioEffect* fx = EffectOf(effect))
+    qvt::Guarded(fx->BoundaryFailures, "process",
+                 [&] { fx->process(inputs, outputs, sampleFrames); });
 }
 
 void VSTCALLBACK ProcessReplacingTrampoline(AEffect* effect, float** inputs, float** outputs,
                                             VstInt32 sampleFrames) {
-  AudioEffect* fx = EffectOf(effect);
-  if (!fx) return;
-  try {
-    fx->processReplacing(inputs, outputs, sampleFrames);
-  } catch (...) {
-  }
+  if (AudioEffect* fx = EffectOf(effect))
+    qvt::Guarded(fx->BoundaryFailures, "processReplacing",
+                 [&] { fx->processReplacing(inputs, outputs, sampleFrames); });
 }
 
 void VSTCALLBACK ProcessDoubleReplacingTrampoline(AEffect* effect, double** inputs,
                                                   double** outputs, VstInt32 sampleFrames) {
-  AudioEffect* fx = EffectOf(effect);
-  if (!fx) return;
-  try {
-    fx->processDoubleReplacing(inputs, outputs, sampleFrames);
-  } catch (...) {
-  }
+  if (AudioEffect* fx = EffectOf(effect))
+    qvt::Guarded(fx->BoundaryFailures, "processDoubleReplacing",
+                 [&] { fx->processDoubleReplacing(inputs, outputs, sampleFrames); });
 }
 
 void VSTCALLBACK SetParameterTrampoline(AEffect* effect, VstInt32 index, float value) {
-  AudioEffect* fx = EffectOf(effect);
-  if (!fx) return;
-  try {
-    fx->setParameter(index, value);
-  } catch (...) {
-  }
+  if (AudioEffect* fx = EffectOf(effect))
+    qvt::Guarded(fx->BoundaryFailures, "setParameter", [&] { fx->setParameter(index, value); });
 }
 
 float VSTCALLBACK GetParameterTrampoline(AEffect* effect, VstInt32 index) {
   AudioEffect* fx = EffectOf(effect);
   if (!fx) return 0.0f;
-  try {
-    return fx->getParameter(index);
-  } catch (...) {
-    return 0.0f;
-  }
+  return qvt::Guarded(fx->BoundaryFailures, "getParameter", 0.0f,
+                      [&] { return fx->getParameter(index); });
 }
 
 } // namespace

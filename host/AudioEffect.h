@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/AEffEditor.h"
+#include "host/BoundaryGuard.h"
 #include "host/vst2.h"
 
 namespace qvt {
@@ -78,6 +79,9 @@ public:
   // Calls the host; answers 0 when the host gave no callback.
   VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                      float opt = 0.0f);
+
+  // What the host-facing trampolines caught (they answer their fallbacks instead).
+  qvt::TBoundaryFailures BoundaryFailures;
 
 protected:
   void setFlag(VstInt32 flag, bool state);
