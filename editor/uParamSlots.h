@@ -10,11 +10,13 @@
 
 #include "lib/uGlobals.h"
 
+namespace qvt {
+
 class TParamSlots {
 public:
   // Any thread. Indices outside 0…80 are ignored.
   void Store(int index, float value) {
-    if (index < 0 || index >= qvt::kNumParams) return;
+    if (index < 0 || index >= kNumParams) return;
     FValues[static_cast<std::size_t>(index)].store(value);
     FDirty[static_cast<std::size_t>(index / 64)].fetch_or(std::uint64_t{1} << (index % 64));
   }
@@ -34,6 +36,8 @@ public:
   }
 
 private:
-  std::array<std::atomic<float>, qvt::kNumParams> FValues{};
-  std::array<std::atomic<std::uint64_t>, (qvt::kNumParams + 63) / 64> FDirty{};
+  std::array<std::atomic<float>, kNumParams> FValues{};
+  std::array<std::atomic<std::uint64_t>, (kNumParams + 63) / 64> FDirty{};
 };
+
+} // namespace qvt

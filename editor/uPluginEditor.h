@@ -60,7 +60,7 @@ private:
   TFrmQuivertone* FForm = nullptr;            // UI thread
 
   // Hand-over of parameter changes from other threads.
-  TParamSlots FPending;
+  qvt::TParamSlots FPending;
   std::atomic<qvt::TUiRuntime*> FWakeTarget{nullptr}; // set while the form takes updates
   std::atomic<int> FWakers{0};                         // ParamChanged calls using it
   std::atomic<bool> FWakePending{false};

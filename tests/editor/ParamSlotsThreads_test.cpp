@@ -11,7 +11,7 @@
 namespace {
 
 TEST(ParamSlotsThreads, DrainHandsOverTheLatestValueOfEachIndexInIndexOrder) {
-  TParamSlots slots;
+  qvt::TParamSlots slots;
   slots.Store(70, 0.1f);
   slots.Store(3, 0.2f);
   slots.Store(70, 0.3f);
@@ -27,7 +27,7 @@ TEST(ParamSlotsThreads, DrainHandsOverTheLatestValueOfEachIndexInIndexOrder) {
 }
 
 TEST(ParamSlotsThreads, WritersOnManyThreadsNeverLoseTheirLastValue) {
-  TParamSlots slots;
+  qvt::TParamSlots slots;
   constexpr int kWriters = 4, kRounds = 20000;
   std::vector<float> shown(81, -1.0f);
   std::atomic<int> done{0};
