@@ -151,8 +151,6 @@ struct TParamInfo {
 
 namespace qvt {
 
-inline constexpr int kFirstStep = piStep1;
-
 // The record of parameter `index`; a blank record outside 0…80.
 const TParamInfo& ParamInfo(int index);
 
