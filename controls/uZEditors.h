@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "lib/uFunctions.h"
 #include "lib/uGlobals.h"
 #include "platform/core/uBitmap.h"
 #include "platform/core/uControls.h"
@@ -207,8 +208,8 @@ private:
 class TZSpinEditRatio : public TZSpinEdit {
 public:
   explicit TZSpinEditRatio(TComponent* AOwner);
-  void SetValue(double value) override { SetRealValue(value * 64.0); }
-  double Value() const override { return RealValue() / 64.0; }
+  void SetValue(double value) override { SetRealValue(qvt::RatioFromValue(value)); }
+  double Value() const override { return qvt::ValueFromRatio(RealValue()); }
 
 protected:
   void SpinStep(int arrow) override;
@@ -221,8 +222,8 @@ protected:
 class TZSpinEditOffset : public TZSpinEdit {
 public:
   explicit TZSpinEditOffset(TComponent* AOwner);
-  void SetValue(double value) override { SetRealValue(10999.98 * value - 999.99); }
-  double Value() const override { return (RealValue() + 999.99) / 10999.98; }
+  void SetValue(double value) override { SetRealValue(qvt::OffsetFromValue(value)); }
+  double Value() const override { return qvt::ValueFromOffset(RealValue()); }
 
   // The step of the leftmost arrows.
   int LargeInc = 100;
