@@ -22,6 +22,20 @@
 
 #include "tools/qvt/PluginHost.h"
 
+// While it lives, PATH is a temporary folder of its own, holding only the programs
+// given to Program: the desktop's opener and dialog programs are what the test makes them.
+class TOwnPath {
+public:
+  TOwnPath();
+  ~TOwnPath();
+  std::string Folder;
+  // A program `name` that prints `answer` (a dialog program's choice).
+  void Program(const std::string& name, const std::string& answer);
+
+private:
+  std::string Saved;
+};
+
 class EditorHost : public ::testing::Test {
 protected:
   static constexpr int kWidth = 587, kHeight = 320;
