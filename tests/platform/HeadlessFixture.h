@@ -5,6 +5,7 @@
 
 #include "platform/core/uApplication.h"
 #include "platform/core/uForms.h"
+#include "platform/core/uMenuLoop.h"
 #include "platform/headless/uHeadlessPlatform.h"
 #include "tests/platform/ProbeControl.h"
 
@@ -26,6 +27,13 @@ protected:
     Application->ProcessMessages();
   }
 
+  // The open menu windows, the root level first.
+  static std::vector<TMenuWindow*> MenuWindows() {
+    std::vector<TMenuWindow*> out;
+    for (TForm* form : Application->Forms())
+      if (auto* w = dynamic_cast<TMenuWindow*>(form)) out.push_back(w);
+    return out;
+  }
   // The colour of a pixel of the form's back buffer after painting.
   TColor PixelAt(int x, int y) {
     Application->ProcessMessages();
