@@ -41,10 +41,10 @@ TEST(X11FileDialogCommand, KdialogGetsItsOwnFilterLines) {
   qvt::TFileDialogRequest request;
   request.Filter = "Patterns (*.txt;*.pat)|*.txt;*.pat";
   request.Owner = 0x2a00005;
-  EXPECT_EQ(qvt::FileDialogCommand("kdialog", request),
-            (std::vector<std::string>{"kdialog", "--getopenfilename", ".",
-                                      "*.txt *.pat|Patterns (*.txt;*.pat)", "--attach",
-                                      "44040197"}));
+  EXPECT_EQ(
+      qvt::FileDialogCommand("kdialog", request),
+      (std::vector<std::string>{"kdialog", "--getopenfilename", ".",
+                                "*.txt *.pat|Patterns (*.txt;*.pat)", "--attach", "44040197"}));
   EXPECT_EQ(qvt::FileDialogCommand("zenity", request).back(), "--attach=44040197");
 }
 
@@ -109,11 +109,8 @@ TEST_F(FileDialog, KdialogServesWhenZenityIsMissing) {
 }
 
 TEST_F(FileDialog, WithoutDialogProgramsTheFrameworkDrawsItsOwn) {
-  std::ofstream(Folder / "a.qvt") << "bank";
-  std::filesystem::create_directory(Folder / "sub");
   qvt::TFileDialogRequest request = SaveBankRequest();
   request.InitialDir = Folder.string();
-  std::vector<std::string> rows;
   bool mapped = false;
   TTimer typist(nullptr);
   typist.SetInterval(100);
@@ -121,16 +118,16 @@ TEST_F(FileDialog, WithoutDialogProgramsTheFrameworkDrawsItsOwn) {
     typist.SetEnabled(false);
     for (TForm* form : Application->Forms())
       if (auto* dialog = dynamic_cast<TFileDialogForm*>(form)) {
-        rows = dialog->List().Items();
         mapped = Platform->WindowOf(*dialog) && Platform->WindowOf(*dialog)->Mapped();
         dialog->NameField().SetText("");
         for (const char ch : std::string("new")) Application->PostChar(*dialog, ch);
         Application->PostKeyDown(*dialog, vkReturn, 0);
       }
   };
-  EXPECT_EQ(Platform->FileDialog(request), std::optional<std::string>((Folder / "new.qvt").string()));
+  EXPECT_EQ(Platform->FileDialog(request),
+            std::optional<std::string>((Folder / "new.qvt").string()));
   EXPECT_TRUE(mapped);
-  EXPECT_EQ(rows, (std::vector<std::string>{"../", "sub/", "a.qvt"})) << "folders, then matching files";
+  // What it lists and asks: FileDialogForm (headless).
 }
 
 TEST_F(FileDialog, TheFormsStayPaintedWhileTheDialogIsOpen) {
