@@ -2,35 +2,12 @@
 
 #include <dlfcn.h>
 
-#include <sys/stat.h>
-
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 namespace {
 // Windows of the plug-in may go between listing and asking: such errors are expected here.
 int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
 } // namespace
-
-TOwnPath::TOwnPath() {
-  char pattern[] = "/tmp/qvt-path-XXXXXX";
-  Folder = mkdtemp(pattern) ? pattern : "/nonexistent";
-  const char* path = std::getenv("PATH");
-  Saved = path ? path : "";
-  setenv("PATH", Folder.c_str(), 1);
-}
-
-TOwnPath::~TOwnPath() {
-  setenv("PATH", Saved.c_str(), 1);
-  std::error_code ignored;
-  std::filesystem::remove_all(Folder, ignored);
-}
-
-void TOwnPath::Program(const std::string& name, const std::string& answer) {
-  std::ofstream(Folder + "/" + name) << "#!/bin/sh\nprintf '%s\\n' '" << answer << "'\n";
-  chmod((Folder + "/" + name).c_str(), 0755);
-}
 
 void EditorHost::SetUp() {
   // The library stays loaded for the whole program (the ABI suite tests unloading):

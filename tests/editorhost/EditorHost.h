@@ -20,21 +20,10 @@
 
 #include <unistd.h>
 
+#include "tests/OwnPath.h"
 #include "tools/qvt/PluginHost.h"
 
-// While it lives, PATH is a temporary folder of its own, holding only the programs
-// given to Program: the desktop's opener and dialog programs are what the test makes them.
-class TOwnPath {
-public:
-  TOwnPath();
-  ~TOwnPath();
-  std::string Folder;
-  // A program `name` that prints `answer` (a dialog program's choice).
-  void Program(const std::string& name, const std::string& answer);
-
-private:
-  std::string Saved;
-};
+using qvt::test::TOwnPath;
 
 class EditorHost : public ::testing::Test {
 protected:

@@ -138,7 +138,7 @@ TEST_F(EditorUse, ABankOpenedThroughTheFileDialogLoadsAndSelectsItsFirstProgram)
   const std::string build = std::string(QVT_TOOL_PATH) + " bank build " + path.Folder +
                             "/bank.txt -o " + path.Folder + "/scripted.qvt >/dev/null 2>&1";
   ASSERT_EQ(std::system(build.c_str()), 0);
-  path.Program("zenity", path.Folder + "/scripted.qvt");
+  path.Script("zenity", "printf '%s\\n' '" + path.Folder + "/scripted.qvt'\n");
   ClickAt(Host, 406 + 11, 31 + 11); // the open-bank button
   char name[64] = {};
   EXPECT_TRUE(WaitUntil(
@@ -186,7 +186,7 @@ TEST_F(EditorUse, ThePatternEditorReordersAndImportsStepsAndClosesByItsCloseBox)
                                   0,   8,   0x00, 0x90, 69,  0x64, 0x00, 0xFF, 0x2F, 0x00};
     std::ofstream(path.Folder + "/a4.mid", std::ios::binary)
         .write(reinterpret_cast<const char*>(song), sizeof song);
-    path.Program("zenity", path.Folder + "/a4.mid");
+    path.Script("zenity", "printf '%s\\n' '" + path.Folder + "/a4.mid'\n");
     earlier = Automations().size();
     ClickAt(editor, 231 + 33, 86 + 11); // "Import..."
     EXPECT_TRUE(WaitUntil([&] { return stepsReported(earlier) == steps; }, 5000));
