@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,4 +47,48 @@ protected:
 
   std::unique_ptr<qvt::THostedPlugin> Plugin;
   AEffect* Fx = nullptr;
+};
+
+// The plug-in switched on at 48 kHz with a bare sine at the note's pitch: operator 3 alone
+// (algorithm 2 with the modulators silent), ratio 1, no offset, no filters or effects, a
+// release of 240 ms.
+class PluginSound : public PluginAbi {
+protected:
+  void SetUp() override {
+    PluginAbi::SetUp();
+    Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    Dispatch(effSetBlockSize, 0, 512);
+    Dispatch(effMainsChanged, 0, 1);
+    for (VstInt32 index = 0; index < 72; ++index) Set(index, 0.0f);
+    Set(0, 0.2f);                // algorithm 2
+    Set(3, 1.0f);                // operator 3 at full level
+    Set(6, 999.99f / 10999.98f); // offset 0 Hz
+    Set(9, 1.0f / 64.0f);        // ratio 1
+    Set(21, 0.5f);               // no shaping
+    Set(23, 0.5f);               // no detune
+    Set(29, 0.02f);              // release
+  }
+  // Sends one MIDI message; the plug-in takes every event list.
+  void Note(unsigned char status, unsigned char note, unsigned char velocity) {
+    VstMidiEvent event{};
+    event.type = kVstMidiType;
+    event.byteSize = sizeof(VstMidiEvent);
+    event.midiData[0] = static_cast<char>(status);
+    event.midiData[1] = static_cast<char>(note);
+    event.midiData[2] = static_cast<char>(velocity);
+    VstEvents events{};
+    events.numEvents = 1;
+    events.events[0] = reinterpret_cast<VstEvent*>(&event);
+    EXPECT_EQ(Dispatch(effProcessEvents, 0, 0, &events), 1);
+  }
+  // The left channel of `frames` rendered in blocks of 512.
+  std::vector<float> Render(std::size_t frames, bool replacing = true) {
+    std::vector<float> left(frames), right(frames);
+    for (std::size_t done = 0; done < frames; done += 512) {
+      float* outputs[2] = {left.data() + done, right.data() + done};
+      (replacing ? Fx->processReplacing : Fx->process)(
+          Fx, nullptr, outputs, static_cast<VstInt32>(std::min<std::size_t>(512, frames - done)));
+    }
+    return left;
+  }
 };

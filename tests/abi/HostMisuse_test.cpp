@@ -21,52 +21,8 @@ constexpr VstInt32 kIntMax = std::numeric_limits<VstInt32>::max();
 
 using qvt::test::ResidentBytes;
 
-class HostMisuse : public PluginAbi {
+class HostMisuse : public PluginSound {
 protected:
-  void SetUp() override {
-    PluginAbi::SetUp();
-    Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
-    Dispatch(effSetBlockSize, 0, 512);
-    Dispatch(effMainsChanged, 0, 1);
-    PlainSine();
-  }
-
-  // A bare sine at the note's pitch: operator 3 alone (algorithm 2 with the
-  // modulators silent), ratio 1, no offset, no filters or effects.
-  void PlainSine() {
-    for (VstInt32 index = 0; index < 72; ++index) Set(index, 0.0f);
-    Set(0, 0.2f);                // algorithm 2
-    Set(3, 1.0f);                // operator 3 at full level
-    Set(6, 999.99f / 10999.98f); // offset 0 Hz
-    Set(9, 1.0f / 64.0f);        // ratio 1
-    Set(21, 0.5f);               // no shaping
-    Set(23, 0.5f);               // no detune
-    Set(29, 0.02f);              // a short release
-  }
-
-  void Note(unsigned char status, unsigned char note, unsigned char velocity) {
-    VstMidiEvent event{};
-    event.type = kVstMidiType;
-    event.byteSize = sizeof(VstMidiEvent);
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(note);
-    event.midiData[2] = static_cast<char>(velocity);
-    VstEvents events{};
-    events.numEvents = 1;
-    events.events[0] = reinterpret_cast<VstEvent*>(&event);
-    Dispatch(effProcessEvents, 0, 0, &events);
-  }
-
-  std::vector<float> Render(std::size_t frames, VstInt32 block = 512) {
-    std::vector<float> left(frames), right(frames);
-    for (std::size_t done = 0; done < frames; done += block) {
-      float* outputs[2] = {left.data() + done, right.data() + done};
-      Fx->processReplacing(Fx, nullptr, outputs,
-                           static_cast<VstInt32>(std::min<std::size_t>(block, frames - done)));
-    }
-    return left;
-  }
-
   // A3 (220 Hz) measured against the rate the plug-in should be using tells
   // which rate it really uses.
   double MeasuredPitch(double rate) {
@@ -144,7 +100,7 @@ TEST_F(HostMisuse, NegativeAndHugeIndicesAreAnsweredQuietly) {
   EXPECT_EQ(AllParameters(), before) << "no stored value changed";
 }
 
-TEST_F(HostMisuse, RendersWithoutOutputsOrWithNegativeFramesWriteNothing) {
+TEST_F(HostMisuse, RendersWithoutOutputsOrWithNegativeFramesWriteNothingAndHarmNothing) {
   Note(0x90, 57, 100);
   std::vector<float> left(512, 7.0f), right(512, 7.0f);
   float* outputs[2] = {left.data(), right.data()};
@@ -165,11 +121,18 @@ TEST_F(HostMisuse, RendersWithoutOutputsOrWithNegativeFramesWriteNothing) {
   double* doubles[2] = {nullptr, nullptr};
   Fx->processDoubleReplacing(Fx, nullptr, nullptr, 512);
   Fx->processDoubleReplacing(Fx, nullptr, doubles, -1);
-  // The note given before still plays.
+  double someDoubles[16];
+  double* doubleOutputs[2] = {someDoubles, someDoubles};
+  Fx->processDoubleReplacing(Fx, nullptr, doubleOutputs, 16);
+  VstEvents negative{};
+  negative.numEvents = -3;
+  EXPECT_EQ(Dispatch(effProcessEvents, 0, 0, &negative), 1);
+  // The note given before still plays, finite.
   const std::vector<float> sound = Render(9600);
   float peak = 0.0f;
   for (float s : sound) peak = std::max(peak, std::fabs(s));
   EXPECT_GT(peak, 0.01f);
+  EXPECT_TRUE(std::isfinite(peak));
 }
 
 TEST_F(HostMisuse, SampleRatesThatAreNoRatesAreIgnored) {

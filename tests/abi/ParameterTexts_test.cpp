@@ -121,75 +121,52 @@ TEST_F(PluginAbi, EveryParameterHasItsNameLabelAndDisplayAtZeroHalfAndOne) {
   }
 }
 
+// Values between the ends, and where rounding and thresholds fall.
 TEST_F(PluginAbi, DisplayTextsFollowTheirCurvesBetweenTheEnds) {
-  Set(10, 0.2f);
-  EXPECT_EQ(Text(effGetParamDisplay, 10), "Sawtooth");
-  Set(10, 0.1f);
-  EXPECT_EQ(Text(effGetParamDisplay, 10), "Triangle");
-  Set(26, 0.02f);
-  EXPECT_EQ(Text(effGetParamDisplay, 26), "Butterworth");
-  Set(26, 0.05f);
-  EXPECT_EQ(Text(effGetParamDisplay, 26), "Chebyshev");
-  Set(27, 0.01f);
-  EXPECT_EQ(Text(effGetParamDisplay, 27), "Biquad");
+  const struct {
+    VstInt32 Index;
+    float Value;
+    const char* Display;
+  } cases[] = {
+      {10, 0.2f, "Sawtooth"},
+      {10, 0.1f, "Triangle"},
+      {26, 0.02f, "Butterworth"},
+      {26, 0.05f, "Chebyshev"},
+      {27, 0.01f, "Biquad"},
+      {0, 0.25f, "2"}, // 2.5 rounds to the even 2
+      {0, 0.35f, "3"},
+      {23, 0.251f, "-49"},        // truncated towards zero: −49.8 shows −49
+      {54, 0.5663233f, "1.0000"}, // ratio 1
+      {4, 0.0909084f, "0.00"},    // just above 0 Hz
+      {13, 0.5f, "off"},          // on/off switches are off at exactly half
+      {13, 0.50001f, "on"},
+  };
+  for (const auto& c : cases) {
+    Set(c.Index, c.Value);
+    EXPECT_EQ(Text(effGetParamDisplay, c.Index), c.Display) << c.Index << " at " << c.Value;
+  }
+  // Shape and reduction of one operator, shown by all three of its pad entries.
   Set(16, 0.5f);
   Set(19, 0.25f);
-  EXPECT_EQ(Text(effGetParamDisplay, 16), "Reductor 50 %; Shaper -50 %");
-  EXPECT_EQ(Text(effGetParamDisplay, 19), "Reductor 50 %; Shaper -50 %");
-  EXPECT_EQ(Text(effGetParamDisplay, 78), "Reductor 50 %; Shaper -50 %");
-  Set(0, 0.25f); // 2.5 rounds to the even 2
-  EXPECT_EQ(Text(effGetParamDisplay, 0), "2");
-  Set(0, 0.35f);
-  EXPECT_EQ(Text(effGetParamDisplay, 0), "3");
-  Set(23, 0.251f); // truncated towards zero: −49.8 shows −49
-  EXPECT_EQ(Text(effGetParamDisplay, 23), "-49");
-  Set(54, 0.5663233f); // ratio 1
-  EXPECT_EQ(Text(effGetParamDisplay, 54), "1.0000");
-  Set(4, 0.0909084f); // just above 0 Hz
-  EXPECT_EQ(Text(effGetParamDisplay, 4), "0.00");
+  for (VstInt32 pad : {16, 19, 78})
+    EXPECT_EQ(Text(effGetParamDisplay, pad), "Reductor 50 %; Shaper -50 %") << pad;
 }
 
-TEST_F(PluginAbi, OnOffSwitchesShowOffAtExactlyHalf) {
-  Set(13, 0.5f);
-  EXPECT_EQ(Text(effGetParamDisplay, 13), "off");
-  Set(13, 0.50001f);
-  EXPECT_EQ(Text(effGetParamDisplay, 13), "on");
-}
-
-TEST_F(PluginAbi, IndicesOutsideTheTableAnswerHarmlessTexts) {
-  EXPECT_EQ(Text(effGetParamName, 81), "unknown");
-  EXPECT_EQ(Text(effGetParamName, -1), "unknown");
-  EXPECT_EQ(Text(effGetParamDisplay, 81), " ");
-  EXPECT_EQ(Text(effGetParamDisplay, 1000000), " ");
-  EXPECT_EQ(Text(effGetParamLabel, 81), "");
-  EXPECT_EQ(Text(effGetParamLabel, 54), "");
-  EXPECT_EQ(Text(effGetParamLabel, 53), "%");
-}
-
+// (Indices outside the table: HostMisuse.)
 TEST_F(PluginAbi, SetParameterLimitsTheStoredValue) {
-  Set(3, 1.7f);
-  EXPECT_EQ(Get(3), 1.0f);
-  Set(3, -0.2f);
-  EXPECT_EQ(Get(3), 0.0f);
-  Set(3, std::numeric_limits<float>::quiet_NaN());
-  EXPECT_EQ(Get(3), 0.0f);
-  Set(3, std::numeric_limits<float>::infinity());
-  EXPECT_EQ(Get(3), 1.0f);
-  Set(3, 0.3f);
-  EXPECT_EQ(Get(3), 0.3f);
+  const std::pair<float, float> cases[] = {{1.7f, 1.0f},
+                                           {-0.2f, 0.0f},
+                                           {std::numeric_limits<float>::quiet_NaN(), 0.0f},
+                                           {std::numeric_limits<float>::infinity(), 1.0f},
+                                           {0.3f, 0.3f}};
+  for (const auto& [set, stored] : cases) {
+    Set(3, set);
+    EXPECT_EQ(Get(3), stored) << set;
+  }
 }
 
-TEST_F(PluginAbi, EditorOnlyAndUnknownParametersStoreNothing) {
+TEST_F(PluginAbi, EditorOnlyParametersStoreNothing) {
   Set(75, 0.7f);
   EXPECT_EQ(Get(75), 0.0f);
   EXPECT_EQ(Text(effGetParamDisplay, 75), "Waveform");
-  Set(81, 0.7f);
-  Set(-5, 0.7f);
-  EXPECT_EQ(Get(81), 0.0f);
-  EXPECT_EQ(Get(-5), 0.0f);
-}
-
-TEST_F(PluginAbi, LongParameterTextsReachTheHostWhole) {
-  // 29 characters: longer than the documented 8, handed over whole.
-  EXPECT_EQ(Text(effGetParamName, 50), "Reverberator Highpass Cuttoff");
 }

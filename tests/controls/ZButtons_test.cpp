@@ -208,8 +208,8 @@ TEST_F(ZButtons, ToolButtonClicksOnlyOnAReleaseInsideAndFollowsTheMouseWhileHeld
   states.push_back(button->State());
   Platform.MouseUp(*Form, 20, 20);
   states.push_back(button->State());
-  EXPECT_EQ(states, (std::vector<int>{TZButton::bsDown, TZButton::bsUp, TZButton::bsDown,
-                                      TZButton::bsUp}));
+  EXPECT_EQ(states,
+            (std::vector<int>{TZButton::bsDown, TZButton::bsUp, TZButton::bsDown, TZButton::bsUp}));
   EXPECT_EQ(Log, std::vector<std::string>{"click"});
   EXPECT_EQ(Form->ModalResult, 7);
   Pause();
@@ -304,12 +304,11 @@ TEST_F(ZButtons, ToolButtonDropDownOpensTheMenuBelowOrBesideAndFiresNoClick) {
   button->SetDropDownMenu(menu);
   TRect shownAt;
   Platform.Then([&] {
-    for (TForm* f : Application->Forms())
-      if (dynamic_cast<TMenuWindow*>(f)) {
-        shownAt = f->ScreenRect();
-        EXPECT_EQ(button->State(), TZButton::bsDown) << "pressed while the menu is open";
-        Platform.PressKey(*f, vkEscape);
-      }
+    for (TMenuWindow* menuWindow : MenuWindows()) {
+      shownAt = menuWindow->ScreenRect();
+      EXPECT_EQ(button->State(), TZButton::bsDown) << "pressed while the menu is open";
+      Platform.PressKey(*menuWindow, vkEscape);
+    }
   });
   Platform.MouseDown(*Form, 15, 25);
   Platform.MouseUp(*Form, 15, 25);
@@ -362,9 +361,11 @@ TEST_F(ZButtons, ToolButtonDrawsItsFaceAndGlyphAndCopesWithSmallOrMissingGlyphs)
   button->SetAllowAllUp(true);
   button->SetDown(false);
   button->SetGlyph(dot);
-  EXPECT_EQ(Mismatches(Picture(*button), [&](int x, int y) {
-              return x >= 4 && x < 6 && y >= 4 && y < 6 ? clWhite : At(*Skin.ZButton, x, y);
-            }),
+  EXPECT_EQ(Mismatches(Picture(*button),
+                       [&](int x, int y) {
+                         return x >= 4 && x < 6 && y >= 4 && y < 6 ? clWhite
+                                                                   : At(*Skin.ZButton, x, y);
+                       }),
             0);
 }
 

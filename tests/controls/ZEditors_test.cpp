@@ -62,12 +62,6 @@ protected:
     part.Canvas().Copy(0, 0, picture, r);
     return part;
   }
-  static std::vector<TMenuWindow*> MenuWindows() {
-    std::vector<TMenuWindow*> out;
-    for (TForm* form : Application->Forms())
-      if (auto* w = dynamic_cast<TMenuWindow*>(form)) out.push_back(w);
-    return out;
-  }
 };
 
 // --- auto-repeat -------------------------------------------------------------------

@@ -10,48 +10,17 @@
 #include "controls/uZEditors.h"
 #include "controls/uZKnob.h"
 #include "controls/uZShaper.h"
-#include "core/uSynth.h"
 #include "editor/uAbout.h"
 #include "editor/uEditor.h"
-#include "tests/platform/HeadlessFixture.h"
+#include "tests/editor/SynthFormFixture.h"
 
 namespace {
 
-std::vector<std::pair<int, float>> gAutomated;
-
-VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
-  if (opcode == audioMasterVersion) return 2400;
-  if (opcode == audioMasterAutomate) gAutomated.emplace_back(index, opt);
-  return 0;
-}
-
-class EditorCommands : public HeadlessTest {
+class EditorCommands : public SynthFormTest<TFrmQuivertone> {
 protected:
-  std::unique_ptr<TSynth> Synth;
-  TFrmQuivertone* Editor = nullptr;
-
-  void SetUp() override {
-    HeadlessTest::SetUp();
-    Synth = std::make_unique<TSynth>(Host);
-    Editor = new TFrmQuivertone(nullptr);
-    Editor->SetPlugin(Synth.get());
-    Editor->Show();
-    Application->ProcessMessages();
-    gAutomated.clear();
-  }
-  void TearDown() override {
-    delete Editor;
-    Synth.reset();
-    HeadlessTest::TearDown();
-  }
   TMenuItem* Item(TBrndPopupMenu& menu, int index, int sub = -1) {
     TMenuItem* item = menu.Items()->Items(index);
     return sub < 0 ? item : item->Items(sub);
-  }
-  std::vector<int> AutomatedIndices() const {
-    std::vector<int> out;
-    for (const auto& [index, value] : gAutomated) out.push_back(index);
-    return out;
   }
   std::vector<float> Stored() {
     std::vector<float> v;

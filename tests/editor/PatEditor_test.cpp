@@ -7,42 +7,18 @@
 
 #include "controls/uBrndMenu.h"
 #include "controls/uZEditors.h"
-#include "core/uSynth.h"
 #include "editor/uEditor.h"
 #include "editor/uPatEditor.h"
 #include "lib/uFunctions.h"
-#include "tests/platform/HeadlessFixture.h"
+#include "tests/editor/SynthFormFixture.h"
 
 namespace {
 
-std::vector<std::pair<int, float>> gReported;
-
-VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
-  if (opcode == audioMasterVersion) return 2400;
-  if (opcode == audioMasterAutomate) gReported.emplace_back(index, opt);
-  return 0;
-}
-
-class PatEditor : public HeadlessTest {
+class PatEditor : public SynthFormTest<TFrmPatEditor> {
 protected:
-  std::unique_ptr<TSynth> Synth;
-  TFrmPatEditor* Editor = nullptr;
-
-  void SetUp() override {
-    HeadlessTest::SetUp();
-    Synth = std::make_unique<TSynth>(Host);
+  void BeforeTheForm() override {
     const float steps[16] = {1, 2, 0.5f, 1.5f, 1, 2, 0.5f, 1.5f, 1, 2, 0.5f, 1.5f, 0.75f, 1, 1.25f, 3};
     for (int i = 0; i < 16; ++i) Synth->SetStepRatio(i, steps[i]);
-    Editor = new TFrmPatEditor(nullptr);
-    Editor->SetPlugin(Synth.get());
-    Editor->Show();
-    Application->ProcessMessages();
-    gReported.clear();
-  }
-  void TearDown() override {
-    delete Editor;
-    Synth.reset();
-    HeadlessTest::TearDown();
   }
   // Committed steps come back from their stored values: equal up to rounding.
   static void ExpectSame(const std::vector<float>& a, const std::vector<float>& b) {
@@ -54,18 +30,13 @@ protected:
     for (int i = 0; i < 16; ++i) v.push_back(Synth->StepRatio(i));
     return v;
   }
-  std::vector<int> Reported() const {
-    std::vector<int> v;
-    for (const auto& [index, value] : gReported) v.push_back(index);
-    return v;
-  }
 };
 
 TEST_F(PatEditor, AStepEditorReportsItsOwnParameterWithTheStepValue) {
   Editor->StepEditor(8).SetRealValue(2.5);
-  ASSERT_EQ(gReported.size(), 1u);
-  EXPECT_EQ(gReported[0].first, 62);
-  EXPECT_FLOAT_EQ(gReported[0].second, static_cast<float>(qvt::ValueFromStepRatio(2.5f)));
+  ASSERT_EQ(gAutomated.size(), 1u);
+  EXPECT_EQ(gAutomated[0].first, 62);
+  EXPECT_FLOAT_EQ(gAutomated[0].second, static_cast<float>(qvt::ValueFromStepRatio(2.5f)));
   EXPECT_NEAR(Synth->StepRatio(8), 2.5f, 1e-5f);
 }
 
@@ -79,14 +50,14 @@ TEST_F(PatEditor, ReverseTwiceAndSixteenShiftsGiveThePatternBack) {
   ExpectSame(Steps(), start);
   std::vector<int> all;
   for (int i = 54; i < 70; ++i) all.push_back(i);
-  gReported.clear();
+  gAutomated.clear();
   Editor->PatternOperation(4);
-  EXPECT_EQ(Reported(), all) << "an operation reports the whole pattern";
+  EXPECT_EQ(AutomatedIndices(), all) << "an operation reports the whole pattern";
 }
 
 TEST_F(PatEditor, ApplyPitchReportsEveryStepAndShowsRatiosAbove3As3) {
   Editor->ApplyPitch(); // 0 semitones
-  EXPECT_EQ(gReported.size(), 16u);
+  EXPECT_EQ(gAutomated.size(), 16u);
   Editor->PitchEditor().SetRealValue(12.0);
   Editor->ApplyPitch();
   EXPECT_EQ(Editor->PitchEditor().RealValue(), 0.0);
@@ -97,7 +68,7 @@ TEST_F(PatEditor, ApplyPitchReportsEveryStepAndShowsRatiosAbove3As3) {
 TEST_F(PatEditor, RestoreRightAfterOpeningReportsNothingAndLaterPutsThePatternBack) {
   const std::vector<float> start = Steps();
   Editor->Restore();
-  EXPECT_TRUE(gReported.empty());
+  EXPECT_TRUE(gAutomated.empty());
   Editor->PatternOperation(0);
   Editor->PatternOperation(1);
   Editor->Restore();

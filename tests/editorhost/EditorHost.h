@@ -20,7 +20,10 @@
 
 #include <unistd.h>
 
+#include "tests/OwnPath.h"
 #include "tools/qvt/PluginHost.h"
+
+using qvt::test::TOwnPath;
 
 class EditorHost : public ::testing::Test {
 protected:

@@ -1,8 +1,7 @@
 // The editor used as a musician uses it, through the built plug-in in a real
-// window: what it shows equals the headless picture of the same program, and
-// a knob dragged or a check button clicked reaches the host as automation.
-#include <sys/stat.h>
-
+// window: what it shows, painted by itself (the host never calls effEditIdle),
+// equals the headless picture of the same program; automation shows; a knob
+// dragged or a check button clicked reaches the host as automation.
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -64,15 +63,18 @@ TEST_F(EditorUse, TheWindowShowsWhatTheHeadlessSnapshotOfTheStartUpProgramShows)
   const auto shown = Pixels(Host, 0, 0, kWidth, kHeight);
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x)
-      differing += shown[static_cast<std::size_t>(y * kWidth + x)] != (snapshot->Pixel(x, y) & 0xFFFFFF);
+      differing +=
+          shown[static_cast<std::size_t>(y * kWidth + x)] != (snapshot->Pixel(x, y) & 0xFFFFFF);
   EXPECT_EQ(differing, 0);
 }
 
 TEST_F(EditorUse, AutomationOfEveryParameterFromAnotherThreadEndsOnItsLatestValue) {
   // Every stored parameter at 0.5 first; what the window then shows is the reference.
+  const auto startUp = Pixels(Host, 0, 0, kWidth, kHeight);
   for (int index = 0; index < 72; ++index) Fx->setParameter(Fx, index, 0.5f);
   WaitUntil([] { return false; }, 700);
   const auto reference = Pixels(Host, 0, 0, kWidth, kHeight);
+  ASSERT_NE(reference, startUp) << "the controls show the automated values";
   std::thread automation([&] {
     for (int round = 0; round < 50; ++round)
       for (int index = 0; index < 72; ++index)
@@ -86,7 +88,7 @@ TEST_F(EditorUse, AutomationOfEveryParameterFromAnotherThreadEndsOnItsLatestValu
 TEST_F(EditorUse, DraggingAKnobAndClickingACheckButtonAutomateTheirParameters) {
   const float before = Fx->getParameter(Fx, 1);
   const std::size_t earlier = Automations().size(); // loading pushes the program's values
-  Drag(27 + 12, 46 + 12, 0, -20); // "Osc1 Level" up by 20 positions
+  Drag(27 + 12, 46 + 12, 0, -20);                   // "Osc1 Level" up by 20 positions
   ASSERT_TRUE(WaitUntil([&] { return Automations().size() > earlier; }));
   WaitUntil([] { return false; }, 100);
   auto knob = Automations();
@@ -124,30 +126,28 @@ TEST_F(EditorUse, ANameTypedIntoTheNameEditorBecomesANewPreset) {
   EXPECT_TRUE(WaitUntil([&] {
     Dispatch(Fx, effGetProgramName, 0, name);
     return std::string(name) == "mine";
-  })) << "the edit buffer took the name: " << name;
+  })) << "the edit buffer took the name: "
+      << name;
   CloseEditor(Fx);
 }
 
 TEST_F(EditorUse, ABankOpenedThroughTheFileDialogLoadsAndSelectsItsFirstProgram) {
   // The desktop's dialog program is played by a script that answers a bank we build.
-  char pattern[] = "/tmp/qvt-dialog-XXXXXX";
-  const std::string folder = mkdtemp(pattern);
-  std::ofstream(folder + "/bank.txt") << "[Scripted Bank]\n\n[Second]\n";
-  const std::string build = std::string(QVT_TOOL_PATH) + " bank build " + folder + "/bank.txt -o " +
-                            folder + "/scripted.qvt >/dev/null 2>&1";
+  TOwnPath path;
+  std::ofstream(path.Folder + "/bank.txt") << "[Scripted Bank]\n\n[Second]\n";
+  const std::string build = std::string(QVT_TOOL_PATH) + " bank build " + path.Folder +
+                            "/bank.txt -o " + path.Folder + "/scripted.qvt >/dev/null 2>&1";
   ASSERT_EQ(std::system(build.c_str()), 0);
-  std::ofstream(folder + "/zenity") << "#!/bin/sh\nprintf '%s\\n' '" << folder << "/scripted.qvt'\n";
-  chmod((folder + "/zenity").c_str(), 0755);
-  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
-  setenv("PATH", folder.c_str(), 1);
+  path.Script("zenity", "printf '%s\\n' '" + path.Folder + "/scripted.qvt'\n");
   ClickAt(Host, 406 + 11, 31 + 11); // the open-bank button
   char name[64] = {};
-  EXPECT_TRUE(WaitUntil([&] {
-    Dispatch(Fx, effGetProgramName, 0, name);
-    return std::string(name) == "Scripted Bank";
-  }, 5000)) << name;
-  setenv("PATH", path.c_str(), 1);
-  std::system(("rm -rf " + folder).c_str());
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        Dispatch(Fx, effGetProgramName, 0, name);
+        return std::string(name) == "Scripted Bank";
+      },
+      5000))
+      << name;
   CloseEditor(Fx);
 }
 
@@ -179,22 +179,18 @@ TEST_F(EditorUse, ThePatternEditorReordersAndImportsStepsAndClosesByItsCloseBox)
   EXPECT_TRUE(WaitUntil([&] { return stepsReported(earlier) == steps; }));
 
   // "Import..." through a dialog program that answers a MIDI file of one note, A4.
-  char pattern[] = "/tmp/qvt-import-XXXXXX";
-  const std::string folder = mkdtemp(pattern);
-  const unsigned char song[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,
-                                'M', 'T', 'r', 'k', 0, 0, 0, 8, 0x00, 0x90, 69, 0x64,
-                                0x00, 0xFF, 0x2F, 0x00};
-  std::ofstream(folder + "/a4.mid", std::ios::binary)
-      .write(reinterpret_cast<const char*>(song), sizeof song);
-  std::ofstream(folder + "/zenity") << "#!/bin/sh\nprintf '%s\\n' '" << folder << "/a4.mid'\n";
-  chmod((folder + "/zenity").c_str(), 0755);
-  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
-  setenv("PATH", folder.c_str(), 1);
-  earlier = Automations().size();
-  ClickAt(editor, 231 + 33, 86 + 11); // "Import..."
-  EXPECT_TRUE(WaitUntil([&] { return stepsReported(earlier) == steps; }, 5000));
-  setenv("PATH", path.c_str(), 1);
-  std::system(("rm -rf " + folder).c_str());
+  {
+    TOwnPath path;
+    const unsigned char song[] = {'M', 'T', 'h',  'd',  0,   0,    0,    6,    0,    0,
+                                  0,   1,   0x01, 0xE0, 'M', 'T',  'r',  'k',  0,    0,
+                                  0,   8,   0x00, 0x90, 69,  0x64, 0x00, 0xFF, 0x2F, 0x00};
+    std::ofstream(path.Folder + "/a4.mid", std::ios::binary)
+        .write(reinterpret_cast<const char*>(song), sizeof song);
+    path.Script("zenity", "printf '%s\\n' '" + path.Folder + "/a4.mid'\n");
+    earlier = Automations().size();
+    ClickAt(editor, 231 + 33, 86 + 11); // "Import..."
+    EXPECT_TRUE(WaitUntil([&] { return stepsReported(earlier) == steps; }, 5000));
+  }
   const auto all = Automations();
   ASSERT_GE(all.size(), 16u);
   EXPECT_GT(all[all.size() - 16].Value, all[all.size() - 15].Value) << "step 1 is an octave up";

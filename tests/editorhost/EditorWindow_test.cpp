@@ -1,12 +1,7 @@
 // The editor in a real X11 host: where its window appears, what it shows, and
 // that the host's own thread never waits for the editor's UI thread.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cstdlib>
 
-#include "controls/uBitmapEx.h"
 #include "tests/editorhost/EditorHost.h"
 
 namespace {
@@ -20,84 +15,8 @@ double MsSince(Clock::time_point start) {
 // The help area of the main picture; a press there opens the manual.
 constexpr int kHelpX = 500, kHelpY = 218;
 
-// While it lives, the desktop's opener cannot be found, so opening the manual
-// fails and the editor shows its message box.
-class TNoOpener {
-public:
-  TNoOpener() {
-    char pattern[] = "/tmp/qvt-no-opener-XXXXXX";
-    Folder = mkdtemp(pattern) ? pattern : "/nonexistent";
-    const char* path = std::getenv("PATH");
-    Saved = path ? path : "";
-    setenv("PATH", Folder.c_str(), 1);
-  }
-  ~TNoOpener() {
-    setenv("PATH", Saved.c_str(), 1);
-    rmdir(Folder.c_str());
-  }
-
-private:
-  std::string Folder, Saved;
-};
-
-TEST_F(EditorHost, TheFormIsAMappedChildShowingTheMainPictureWithoutIdleCalls) {
-  AEffect* fx = Load();
-  ASSERT_TRUE(fx);
-  const Window host = NewHostWindow(40, 40);
-  ERect* rect = nullptr;
-  ASSERT_EQ(Dispatch(fx, effEditGetRect, 0, &rect), 1);
-  EXPECT_EQ(rect->bottom, kHeight);
-  EXPECT_EQ(rect->right, kWidth);
-  ASSERT_TRUE(OpenEditor(fx, host));
-  ASSERT_TRUE(WaitUntil([&] { return HasEditorChild(host); }));
-
-  const std::unique_ptr<TBitmap> picture = LoadSkinBitmap("FRMMAIN");
-  ASSERT_TRUE(picture);
-  // Where no control lies (the logo and the help links) the picture shows as it is;
-  // where a knob lies, the knob is drawn above it.
-  const auto differing = [&](const TRect& area) {
-    const std::vector<std::uint32_t> shown =
-        Pixels(host, area.Left, area.Top, area.Width(), area.Height());
-    int count = 0;
-    for (int y = 0; y < area.Height(); ++y)
-      for (int x = 0; x < area.Width(); ++x)
-        count += shown[static_cast<std::size_t>(y * area.Width() + x)] !=
-                 (picture->Pixel(area.Left + x, area.Top + y) & 0xFFFFFF);
-    return count;
-  };
-  const TRect bare{480, 210, 585, 318}, knob{27, 46, 52, 71};
-  // effEditIdle is never called: the editor paints by itself.
-  EXPECT_TRUE(WaitUntil([&] { return differing(bare) == 0 && differing(knob) > 20; }))
-      << differing(bare) << " pixels of the bare picture differ, " << differing(knob)
-      << " of the knob's square";
-  CloseEditor(fx);
-  EXPECT_TRUE(WaitUntil([&] { return !HasEditorChild(host); }));
-}
-
-TEST_F(EditorHost, AutomationFromAnotherThreadReachesTheKnobAndTheLatestValueWins) {
-  AEffect* fx = Load();
-  ASSERT_TRUE(fx);
-  const Window host = NewHostWindow(40, 40);
-  ASSERT_TRUE(OpenEditor(fx, host));
-  ASSERT_TRUE(WaitUntil([&] { return HasEditorChild(host); }));
-  // The knob of "Osc1 Level" at (27, 46), 25 pixels square.
-  const auto knob = [&] { return Pixels(host, 27, 46, 25, 25); };
-  // The picture once the UI thread has shown a value (it needs a few milliseconds).
-  const auto settled = [&](float value) {
-    fx->setParameter(fx, 1, value);
-    WaitUntil([] { return false; }, 300);
-    return knob();
-  };
-  const std::vector<std::uint32_t> full = settled(1.0f), none = settled(0.0f);
-  ASSERT_NE(full, none) << "the knob shows its value";
-  std::thread automation([&] {
-    for (int i = 0; i < 2000; ++i) fx->setParameter(fx, 1, i % 2 ? 0.3f : 0.6f);
-    fx->setParameter(fx, 1, 1.0f);
-  });
-  automation.join();
-  EXPECT_TRUE(WaitUntil([&] { return knob() == full; }));
-  CloseEditor(fx);
-}
+// The window's picture (painted without effEditIdle) and automation from another thread
+// reaching it: EditorUse.
 
 TEST_F(EditorHost, OpenOpenCloseKeepsTheFormAndASecondCloseRemovesIt) {
   AEffect* fx = Load();
@@ -155,7 +74,7 @@ TEST_F(EditorHost, AHostThatDestroysItsWindowFirstClosesAndReopensCleanly) {
 // The editor's message box, opened by pressing the help area while the manual cannot be opened.
 class EditorMessageBox : public EditorHost {
 protected:
-  TNoOpener NoOpener;
+  TOwnPath NoOpener; // opening the manual fails
 
   Window OpenBox(AEffect* fx, Window host) {
     if (!OpenEditor(fx, host)) return 0;
@@ -225,8 +144,8 @@ TEST_F(EditorMessageBox, ClosingTheEditorEndsItsBoxAndThePlugInClosesRightAfter)
   ASSERT_NE(OpenBox(fx, host), 0u);
   const auto start = Clock::now();
   CloseEditor(fx);
-  EXPECT_TRUE(WaitUntil([&] { return PopupWindows().empty() && MappedChildren(host).empty(); },
-                        500));
+  EXPECT_TRUE(
+      WaitUntil([&] { return PopupWindows().empty() && MappedChildren(host).empty(); }, 500));
   EXPECT_LT(MsSince(start), 500.0);
   EXPECT_EQ(Plugins.back()->Close(), 1); // effClose at once
 }

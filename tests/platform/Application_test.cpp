@@ -17,9 +17,7 @@ namespace {
 class Pump : public HeadlessTest {};
 
 TEST_F(Pump, ADeferredCallRunsAfterTheInputThatWasAlreadyWaiting) {
-  auto* probe = new ProbeControl(Form);
-  probe->SetBounds(0, 0, 50, 50);
-  probe->SetParent(Form);
+  auto* probe = new ProbeControl(Form, Bounds(0, 0, 50, 50));
   std::vector<std::string> order;
   probe->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
     order.push_back("down");
@@ -57,9 +55,7 @@ TEST_F(Pump, ReleaseFreesTheFormAfterThePendingMessages) {
 }
 
 TEST_F(Pump, RemoveNextMouseDownTakesOnlyAPressInsideTheControl) {
-  auto* probe = new ProbeControl(Form);
-  probe->SetBounds(10, 10, 20, 20);
-  probe->SetParent(Form);
+  auto* probe = new ProbeControl(Form, Bounds(10, 10, 20, 20));
   Application->PostMouseDown(*Form, mbLeft, 0, 50, 50);
   EXPECT_FALSE(Application->RemoveNextMouseDown(*probe, mbLeft));
   Application->ProcessMessages();
@@ -76,9 +72,7 @@ TEST_F(Pump, RemoveNextMouseDownTakesOnlyAPressInsideTheControl) {
 class ModalForms : public HeadlessTest {};
 
 TEST_F(ModalForms, ShowModalReturnsWhenTheFormClosesAndOtherFormsGetNoInput) {
-  auto* probe = new ProbeControl(Form);
-  probe->SetBounds(0, 0, 50, 50);
-  probe->SetParent(Form);
+  auto* probe = new ProbeControl(Form, Bounds(0, 0, 50, 50));
   TForm dialog(nullptr);
   dialog.SetBounds(300, 300, 100, 80);
 
@@ -146,9 +140,7 @@ TEST_F(ModalForms, AnEmbeddedFormLiesInItsHostWindow) {
   EXPECT_TRUE(Platform.WindowOf(editor)->Visible);
   EXPECT_EQ(Platform.WindowOf(editor)->Params.ParentWindow, host);
 
-  auto* probe = new ProbeControl(&editor);
-  probe->SetBounds(10, 20, 5, 5);
-  probe->SetParent(&editor);
+  auto* probe = new ProbeControl(&editor, Bounds(10, 20, 5, 5));
   EXPECT_EQ(probe->ClientToScreen({1, 1}), (TPoint{111, 221}));
 }
 
@@ -169,9 +161,7 @@ TEST_F(Services, MessageBoxesAreAnsweredFromTheScriptAndRecorded) {
 }
 
 TEST_F(Services, AMessageBoxTakesTheMouseFromAControlThatHeldIt) {
-  auto* probe = new ProbeControl(Form);
-  probe->SetBounds(0, 0, 50, 50);
-  probe->SetParent(Form);
+  auto* probe = new ProbeControl(Form, Bounds(0, 0, 50, 50));
   probe->OnMouseDown = [](TObject*, TMouseButton, TShiftState, int, int) {
     Application->MessageBox("Preset name is empty!", "Quivertone v2.2", qvt::mbIconWarning);
   };
@@ -237,9 +227,7 @@ TEST_F(Services, ARightClickOpensTheContextMenuOfTheControlOrItsParentAtTheScree
   embedded.SetBounds(0, 0, 100, 100);
   embedded.Show();
   CountingMenu menu(&embedded);
-  auto* probe = new ProbeControl(&embedded);
-  probe->SetBounds(10, 10, 30, 30);
-  probe->SetParent(&embedded);
+  new ProbeControl(&embedded, Bounds(10, 10, 30, 30));
   embedded.PopupMenu = &menu;
   int popups = 0;
   menu.OnPopup = [&](TObject*) { ++popups; };

@@ -13,12 +13,8 @@ const TColor kBlue = RGBColor(0, 0, 255);
 class Controls : public HeadlessTest {};
 
 TEST_F(Controls, GraphicControlsPaintOverTheFormInCreationOrderAndStayInsideTheirBounds) {
-  auto* lower = new ProbeControl(Form, kRed);
-  lower->SetBounds(10, 10, 40, 40);
-  lower->SetParent(Form);
-  auto* upper = new ProbeControl(Form, kGreen);
-  upper->SetBounds(30, 30, 40, 40);
-  upper->SetParent(Form);
+  new ProbeControl(Form, Bounds(10, 10, 40, 40), kRed);
+  new ProbeControl(Form, Bounds(30, 30, 40, 40), kGreen);
 
   EXPECT_EQ(PixelAt(15, 15), kRed);
   EXPECT_EQ(PixelAt(35, 35), kGreen); // the later control lies above
@@ -35,9 +31,8 @@ TEST_F(Controls, ChildrenOfAPanelAreClippedToThePanel) {
   panel->Color = kBlue;
   panel->SetBounds(100, 20, 50, 50);
   panel->SetParent(Form);
-  auto* child = new ProbeControl(Form, kRed);
-  child->SetBounds(30, 30, 40, 40); // reaches past the panel's right and bottom edges
-  child->SetParent(panel);
+  // The child reaches past the panel's right and bottom edges.
+  new ProbeControl(panel, Bounds(30, 30, 40, 40), kRed);
 
   EXPECT_EQ(PixelAt(105, 25), kBlue);
   EXPECT_EQ(PixelAt(135, 55), kRed);
@@ -52,9 +47,7 @@ TEST_F(Controls, WindowedChildrenLieAboveGraphicSiblingsCreatedLater) {
   panel->Color = kBlue;
   panel->SetBounds(10, 10, 40, 40);
   panel->SetParent(Form);
-  auto* graphic = new ProbeControl(Form, kRed);
-  graphic->SetBounds(30, 30, 40, 40);
-  graphic->SetParent(Form);
+  auto* graphic = new ProbeControl(Form, Bounds(30, 30, 40, 40), kRed);
 
   EXPECT_EQ(PixelAt(35, 35), kBlue);
   EXPECT_EQ(PixelAt(60, 60), kRed);
@@ -63,9 +56,7 @@ TEST_F(Controls, WindowedChildrenLieAboveGraphicSiblingsCreatedLater) {
 }
 
 TEST_F(Controls, InvalidatePaintsLaterAndRepaintPaintsAtOnce) {
-  auto* probe = new ProbeControl(Form, kRed);
-  probe->SetBounds(0, 0, 20, 20);
-  probe->SetParent(Form);
+  auto* probe = new ProbeControl(Form, Bounds(0, 0, 20, 20), kRed);
   Application->ProcessMessages();
   const int before = probe->Paints;
 
@@ -84,12 +75,8 @@ TEST_F(Controls, InvalidatePaintsLaterAndRepaintPaintsAtOnce) {
 }
 
 TEST_F(Controls, HiddenAndDisabledControlsLetTheMouseThroughToWhatLiesBelow) {
-  auto* below = new ProbeControl(Form);
-  below->SetBounds(0, 0, 50, 50);
-  below->SetParent(Form);
-  auto* above = new ProbeControl(Form);
-  above->SetBounds(0, 0, 50, 50);
-  above->SetParent(Form);
+  auto* below = new ProbeControl(Form, Bounds(0, 0, 50, 50));
+  auto* above = new ProbeControl(Form, Bounds(0, 0, 50, 50));
 
   above->SetEnabled(false);
   Platform.Click(*Form, 10, 10);
@@ -105,9 +92,7 @@ TEST_F(Controls, HiddenAndDisabledControlsLetTheMouseThroughToWhatLiesBelow) {
 }
 
 TEST_F(Controls, AHeldButtonKeepsTheMouseWithTheControlOutsideItsRectangle) {
-  auto* probe = new ProbeControl(Form);
-  probe->SetBounds(20, 20, 30, 30);
-  probe->SetParent(Form);
+  auto* probe = new ProbeControl(Form, Bounds(20, 20, 30, 30));
 
   Platform.MouseMove(*Form, 25, 25);
   Platform.MouseDown(*Form, 25, 25);
@@ -129,9 +114,7 @@ TEST_F(Controls, AHeldButtonKeepsTheMouseWithTheControlOutsideItsRectangle) {
 }
 
 TEST_F(Controls, AClickIsALeftPressAndReleaseInsideTheControl) {
-  auto* probe = new ProbeControl(Form);
-  probe->SetBounds(20, 20, 30, 30);
-  probe->SetParent(Form);
+  auto* probe = new ProbeControl(Form, Bounds(20, 20, 30, 30));
   int clicks = 0;
   probe->OnClick = [&](TObject* sender) {
     EXPECT_EQ(sender, probe);
@@ -146,9 +129,7 @@ TEST_F(Controls, AClickIsALeftPressAndReleaseInsideTheControl) {
 }
 
 TEST_F(Controls, TheSecondPressOfADoubleClickCarriesTheDoubleFlag) {
-  auto* probe = new ProbeControl(Form);
-  probe->SetBounds(0, 0, 100, 100);
-  probe->SetParent(Form);
+  auto* probe = new ProbeControl(Form, Bounds(0, 0, 100, 100));
 
   Platform.Click(*Form, 10, 10);
   Platform.AdvanceTime(200);
@@ -160,9 +141,7 @@ TEST_F(Controls, TheSecondPressOfADoubleClickCarriesTheDoubleFlag) {
 }
 
 TEST_F(Controls, PressesTooLateOrTooFarApartAreSinglePresses) {
-  auto* probe = new ProbeControl(Form);
-  probe->SetBounds(0, 0, 100, 100);
-  probe->SetParent(Form);
+  auto* probe = new ProbeControl(Form, Bounds(0, 0, 100, 100));
 
   Platform.Click(*Form, 10, 10);
   Platform.AdvanceTime(Application->DoubleClickTime + 1);
@@ -179,12 +158,8 @@ TEST_F(Controls, PressesTooLateOrTooFarApartAreSinglePresses) {
 }
 
 TEST_F(Controls, EnterAndLeaveFollowTheMouseEvenWhileAButtonIsHeld) {
-  auto* a = new ProbeControl(Form);
-  a->SetBounds(0, 0, 20, 20);
-  a->SetParent(Form);
-  auto* b = new ProbeControl(Form);
-  b->SetBounds(40, 0, 20, 20);
-  b->SetParent(Form);
+  auto* a = new ProbeControl(Form, Bounds(0, 0, 20, 20));
+  auto* b = new ProbeControl(Form, Bounds(40, 0, 20, 20));
 
   Platform.MouseMove(*Form, 5, 5);
   Platform.MouseDown(*Form, 5, 5);

@@ -22,7 +22,7 @@ protected:
     item->Caption = caption;
     item->OnClick = [this, caption](TObject*) {
       Chosen.push_back(caption);
-      WindowsGoneWhenChosen = Windows().empty();
+      WindowsGoneWhenChosen = MenuWindows().empty();
     };
     parent->Add(item);
     return item;
@@ -38,12 +38,6 @@ protected:
     Fast = Add(Speed, "Fast");
     Slow = Add(Speed, "Slow");
   }
-  static std::vector<TMenuWindow*> Windows() {
-    std::vector<TMenuWindow*> out;
-    for (TForm* form : Application->Forms())
-      if (auto* w = dynamic_cast<TMenuWindow*>(form)) out.push_back(w);
-    return out;
-  }
   // The centre of a row of an open level, in that window's coordinates.
   static TPoint RowCentre(TMenuWindow& w, int row) {
     const TRect r = w.Rows()[static_cast<std::size_t>(row)];
@@ -51,7 +45,7 @@ protected:
   }
   void Keys(std::initializer_list<std::uint16_t> list) {
     Platform.Then([this, keys = std::vector<std::uint16_t>(list)] {
-      for (const std::uint16_t key : keys) Platform.PressKey(*Windows().back(), key);
+      for (const std::uint16_t key : keys) Platform.PressKey(*MenuWindows().back(), key);
     });
   }
 };
@@ -61,18 +55,18 @@ TEST_F(Menus, TheKeyboardWalksIntoASubmenuAndTheCommandRunsAfterTheMenuHasClosed
   Menu->Popup(100, 100);
   EXPECT_EQ(Chosen, (std::vector<std::string>{"Slow"}));
   EXPECT_TRUE(WindowsGoneWhenChosen);
-  EXPECT_TRUE(Windows().empty());
+  EXPECT_TRUE(MenuWindows().empty());
 }
 
 TEST_F(Menus, EscapeClosesOneLevelAtATimeAndChoosesNothing) {
   Platform.Then([&] {
-    EXPECT_EQ(Windows().size(), 1u);
-    Platform.PressKey(*Windows().back(), vkEnd); // the submenu item
-    Platform.PressKey(*Windows().back(), vkReturn);
-    EXPECT_EQ(Windows().size(), 2u) << "Enter on a submenu opens it";
-    Platform.PressKey(*Windows().back(), vkEscape);
-    EXPECT_EQ(Windows().size(), 1u);
-    Platform.PressKey(*Windows().back(), vkEscape);
+    EXPECT_EQ(MenuWindows().size(), 1u);
+    Platform.PressKey(*MenuWindows().back(), vkEnd); // the submenu item
+    Platform.PressKey(*MenuWindows().back(), vkReturn);
+    EXPECT_EQ(MenuWindows().size(), 2u) << "Enter on a submenu opens it";
+    Platform.PressKey(*MenuWindows().back(), vkEscape);
+    EXPECT_EQ(MenuWindows().size(), 1u);
+    Platform.PressKey(*MenuWindows().back(), vkEscape);
   });
   Menu->Popup(100, 100);
   EXPECT_TRUE(Chosen.empty());
@@ -80,10 +74,10 @@ TEST_F(Menus, EscapeClosesOneLevelAtATimeAndChoosesNothing) {
 
 TEST_F(Menus, ADisabledCommandCannotBeChosenAndAPressOutsideCloses) {
   Platform.Then([&] {
-    TMenuWindow& root = *Windows().front();
+    TMenuWindow& root = *MenuWindows().front();
     const TPoint paste = RowCentre(root, 2);
     Platform.Click(root, paste.X, paste.Y);
-    EXPECT_EQ(Windows().size(), 1u) << "still open";
+    EXPECT_EQ(MenuWindows().size(), 1u) << "still open";
     Platform.Click(root, -30, -30); // outside, reported to the grabbing window
   });
   Menu->Popup(100, 100);
@@ -92,14 +86,14 @@ TEST_F(Menus, ADisabledCommandCannotBeChosenAndAPressOutsideCloses) {
 
 TEST_F(Menus, ASubmenuOpensAfterThePointerRestsForTheDelay) {
   Platform.Then([&] {
-    TMenuWindow& root = *Windows().front();
+    TMenuWindow& root = *MenuWindows().front();
     const TPoint speed = RowCentre(root, 3);
     Platform.MouseMove(root, speed.X, speed.Y);
     Platform.AdvanceTime(399);
-    EXPECT_EQ(Windows().size(), 1u);
+    EXPECT_EQ(MenuWindows().size(), 1u);
     Platform.AdvanceTime(1);
-    ASSERT_EQ(Windows().size(), 2u);
-    TMenuWindow& sub = *Windows().back();
+    ASSERT_EQ(MenuWindows().size(), 2u);
+    TMenuWindow& sub = *MenuWindows().back();
     EXPECT_EQ(sub.Left(), root.Left() + root.Width() - 2) << "beside its row";
     const TPoint fast = RowCentre(sub, 0);
     // The root window holds the pointer: input arrives in its coordinates.
@@ -113,13 +107,13 @@ TEST_F(Menus, MenusStayInsideTheWorkAreaAndSubmenusFlipLeftAtItsEdge) {
   Platform.WorkArea = {0, 0, 400, 300};
   Menu->SubmenuDelayMs = 0;
   Platform.Then([&] {
-    TMenuWindow& root = *Windows().front();
+    TMenuWindow& root = *MenuWindows().front();
     EXPECT_LE(root.Left() + root.Width(), 400);
     EXPECT_LE(root.Top(), 290 - root.Height()) << "above the point when below has no room";
     const TPoint speed = RowCentre(root, 3);
     Platform.MouseMove(root, speed.X, speed.Y);
-    ASSERT_EQ(Windows().size(), 2u);
-    EXPECT_LE(Windows().back()->Left() + Windows().back()->Width(), root.Left() + 2);
+    ASSERT_EQ(MenuWindows().size(), 2u);
+    EXPECT_LE(MenuWindows().back()->Left() + MenuWindows().back()->Width(), root.Left() + 2);
     Platform.PressKey(root, vkMenu);
   });
   Menu->Popup(390, 290);
@@ -143,14 +137,14 @@ TEST_F(Menus, RadioItemsOfAGroupCheckOneAndAutoCheckToggles) {
 TEST_F(Menus, AMenuOfAClosingEditorEndsWithoutAChoice) {
   Form->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
     Platform.Then([&] {
-      Platform.PressKey(*Windows().back(), vkDown); // Copy is selected, then the editor closes
+      Platform.PressKey(*MenuWindows().back(), vkDown); // Copy is selected, then the editor closes
       Application->CancelModalLoops(Form);
     });
     Menu->Popup(10, 10);
   };
   Platform.Click(*Form, 5, 5);
   EXPECT_TRUE(Chosen.empty());
-  EXPECT_TRUE(Windows().empty());
+  EXPECT_TRUE(MenuWindows().empty());
 }
 
 } // namespace

@@ -1,40 +1,22 @@
 // Message boxes and opening targets with the desktop's opener.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/core/uMessageBox.h"
 #include "platform/core/uShell.h"
 #include "platform/headless/uHeadlessPlatform.h"
+#include "tests/OwnPath.h"
 
 namespace {
 
 // A stand-in xdg-open on a PATH of its own that exits with the given code.
 class ShellOpenTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qvt-shell-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    Root = pattern;
-    const char* path = std::getenv("PATH");
-    OldPath = path ? path : "";
-    ::setenv("PATH", Root.c_str(), 1);
-  }
-  void TearDown() override {
-    ::setenv("PATH", OldPath.c_str(), 1);
-    std::filesystem::remove_all(Root);
-  }
-  void Opener(int exitCode) {
-    std::ofstream(Root / "xdg-open") << "#!/bin/sh\nexit " << exitCode << "\n";
-    std::filesystem::permissions(Root / "xdg-open", std::filesystem::perms(0755));
-  }
+  void Opener(int exitCode) { Path.Script("xdg-open", "exit " + std::to_string(exitCode) + "\n"); }
 
-  std::filesystem::path Root;
-  std::string OldPath;
+  qvt::test::TOwnPath Path;
   std::vector<qvt::TMessageBoxRequest> Shown;
   qvt::TScopedMessageBoxHandler Boxes{[this](const qvt::TMessageBoxRequest& request) {
     Shown.push_back(request);

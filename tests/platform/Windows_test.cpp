@@ -20,9 +20,7 @@ std::uint32_t BigEndian32(const std::vector<unsigned char>& bytes, std::size_t a
 }
 
 TEST_F(Windows, AFormIsWrittenAsAPngOfItsClientSize) {
-  auto* probe = new ProbeControl(Form, RGBColor(255, 0, 0));
-  probe->SetBounds(5, 5, 10, 10);
-  probe->SetParent(Form);
+  new ProbeControl(Form, Bounds(5, 5, 10, 10), RGBColor(255, 0, 0));
   const auto path = std::filesystem::temp_directory_path() / "qvt_platform_snapshot.png";
 
   Platform.SavePng(*Form, path.string());
@@ -39,12 +37,8 @@ TEST_F(Windows, AFormIsWrittenAsAPngOfItsClientSize) {
 }
 
 TEST_F(Windows, AControlsPictureIsCutFromItsFormWithWhatLiesAroundIt) {
-  auto* probe = new ProbeControl(Form, RGBColor(255, 0, 0));
-  probe->SetBounds(20, 30, 6, 4);
-  probe->SetParent(Form);
-  auto* cover = new ProbeControl(Form, RGBColor(0, 0, 255));
-  cover->SetBounds(23, 30, 10, 10);
-  cover->SetParent(Form);
+  auto* probe = new ProbeControl(Form, Bounds(20, 30, 6, 4), RGBColor(255, 0, 0));
+  new ProbeControl(Form, Bounds(23, 30, 10, 10), RGBColor(0, 0, 255));
 
   const TBitmap picture = Platform.ControlPicture(*probe);
   ASSERT_EQ(picture.Width(), 6);
@@ -57,9 +51,7 @@ TEST_F(Windows, AGrabbingMenuFormReceivesClicksMadeOnOtherForms) {
   TForm menu(nullptr);
   menu.WindowKind = qvt::wkMenu;
   menu.SetBounds(50, 40, 60, 30); // on the screen, over the main form at (0,0)
-  auto* item = new ProbeControl(&menu);
-  item->SetBounds(0, 0, 60, 30);
-  item->SetParent(&menu);
+  auto* item = new ProbeControl(&menu, Bounds(0, 0, 60, 30));
   TPoint outside{0, 0};
   menu.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { outside = {x, y}; };
   menu.Show();
@@ -75,9 +67,7 @@ TEST_F(Windows, AGrabbingMenuFormReceivesClicksMadeOnOtherForms) {
 }
 
 TEST_F(Windows, StartingAWindowMoveEndsTheCapture) {
-  auto* probe = new ProbeControl(Form);
-  probe->SetBounds(0, 0, 200, 20);
-  probe->SetParent(Form);
+  auto* probe = new ProbeControl(Form, Bounds(0, 0, 200, 20));
   probe->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
     Form->StartWindowMove();
   };
@@ -100,9 +90,7 @@ TEST_F(Windows, TheWheelGoesToTheControlUnderTheMouseOrTheNearestParentThatUsesI
   auto* panel = new WheelPanel(Form);
   panel->SetBounds(0, 0, 100, 100);
   panel->SetParent(Form);
-  auto* list = new ProbeControl(Form);
-  list->SetBounds(10, 10, 20, 20);
-  list->SetParent(panel);
+  auto* list = new ProbeControl(panel, Bounds(10, 10, 20, 20));
   bool listAsked = false;
   list->OnMouseWheel = [&](TObject*, TShiftState, int, TPoint pos, bool& handled) {
     listAsked = pos == TPoint{5, 5};

@@ -64,16 +64,8 @@ std::string WritePhrases(const std::string& dir) {
   return dir + "/notes.mid " + dir + "/run.mid " + dir + "/glide.mid";
 }
 
-class BankCheck : public ::testing::Test {
+class BankCheck : public qvt::test::TTempFolderTest {
 protected:
-  void SetUp() override {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "qvt-bankcheck-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    Dir = pattern + "/";
-  }
-  void TearDown() override { std::filesystem::remove_all(Dir); }
-
   // Packs bank text into Dir + "bank.qvt".
   std::string Bank(const std::string& text) {
     std::ofstream(Dir + "bank.txt") << text;
@@ -82,8 +74,6 @@ protected:
     EXPECT_EQ(status, 0) << output;
     return Dir + "bank.qvt";
   }
-
-  std::string Dir;
 };
 
 #ifdef QVT_PLUGIN_PATH

@@ -11,15 +11,8 @@
 
 namespace {
 
-class BankCommand : public ::testing::Test {
+class BankCommand : public qvt::test::TTempFolderTest {
 protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qvt-bankcmd-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    Dir = pattern + "/";
-  }
-  void TearDown() override { std::filesystem::remove_all(Dir); }
-
   // Runs `qvt bank` with the arguments; answers its standard output and sets the exit status.
   std::string Qvt(const std::string& arguments, int& status) {
     return qvt::test::RunQvt("bank " + arguments, status);
@@ -28,8 +21,6 @@ protected:
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-
-  std::string Dir;
 };
 
 } // namespace

@@ -18,6 +18,13 @@ using test::VarLen;
 
 TMidiSong ParseBytes(const TBytes& bytes) { return TMidiSong::Parse(bytes); }
 
+// Each message's bytes, in the song's order.
+std::vector<TBytes> MessagesOf(const TMidiSong& song) {
+  std::vector<TBytes> messages;
+  for (const TMidiMessage& m : song.Messages) messages.emplace_back(m.Bytes, m.Bytes + m.Size);
+  return messages;
+}
+
 std::string ErrorOf(const TBytes& bytes) {
   try {
     TMidiSong::Parse(bytes);
@@ -39,14 +46,10 @@ TEST(MidiFileFormat0, PlacesNotesOnTheDefaultTempoOf120Bpm) {
   const TMidiSong song = ParseBytes(file);
   EXPECT_EQ(song.Format, 0);
   EXPECT_EQ(song.TicksPerQuarter, 480);
-  ASSERT_EQ(song.Messages.size(), 3u);
-  EXPECT_EQ(song.Messages[0].Bytes[0], 0x90);
-  EXPECT_EQ(song.Messages[0].Bytes[1], 60);
-  EXPECT_EQ(song.Messages[0].Bytes[2], 100);
+  // A program change carries one data byte.
+  EXPECT_EQ(MessagesOf(song), (std::vector<TBytes>{{0x90, 60, 100}, {0x80, 60, 0}, {0xC0, 5}}));
   EXPECT_DOUBLE_EQ(song.Messages[1].Seconds, 0.5);
   EXPECT_DOUBLE_EQ(song.Messages[2].Seconds, 1.5);
-  EXPECT_EQ(song.Messages[2].Size, 2); // program change carries one data byte
-  EXPECT_EQ(song.Messages[2].Bytes[1], 5);
   EXPECT_DOUBLE_EQ(song.TempoAt(1.0), 120.0);
 }
 
@@ -57,11 +60,9 @@ TEST(MidiFileFormat1, MergesAllTracksByTimeKeepingTrackOrderAtEqualTicks) {
       Track({VarLen(240), {0x90, 64, 80}, VarLen(240), {0x80, 64, 0}, test::EndOfTrack()});
   const TMidiSong song = ParseBytes(Smf(1, 480, {conductor, bass, lead}));
   EXPECT_EQ(song.TrackCount, 3);
-  ASSERT_EQ(song.Messages.size(), 4u);
-  EXPECT_EQ(song.Messages[0].Bytes[1], 40);   // tick 0
-  EXPECT_EQ(song.Messages[1].Bytes[1], 64);   // tick 240
-  EXPECT_EQ(song.Messages[2].Bytes[0], 0x81); // tick 480, bass track first
-  EXPECT_EQ(song.Messages[3].Bytes[0], 0x80);
+  // Ticks 0, 240, then 480 twice, the bass track first.
+  EXPECT_EQ(MessagesOf(song),
+            (std::vector<TBytes>{{0x91, 40, 90}, {0x90, 64, 80}, {0x81, 40, 0}, {0x80, 64, 0}}));
   EXPECT_DOUBLE_EQ(song.LengthSeconds(), 2.0); // the conductor's end of track at tick 1920
 }
 
@@ -74,13 +75,10 @@ TEST(MidiFileRunningStatus, RepeatsTheLastChannelStatusForBareDataBytes) {
                                   {0x05, 9},
                                   test::EndOfTrack()})});
   const TMidiSong song = ParseBytes(file);
-  ASSERT_EQ(song.Messages.size(), 5u);
-  EXPECT_EQ(song.Messages[1].Bytes[0], 0x92);
-  EXPECT_EQ(song.Messages[1].Bytes[1], 62);
+  EXPECT_EQ(
+      MessagesOf(song),
+      (std::vector<TBytes>{{0x92, 60, 100}, {0x92, 62, 101}, {0x92, 60, 0}, {0xC3, 7}, {0xC3, 9}}));
   EXPECT_EQ(song.Messages[1].Tick, 16u);
-  EXPECT_EQ(song.Messages[2].Bytes[2], 0);
-  EXPECT_EQ(song.Messages[4].Bytes[0], 0xC3);
-  EXPECT_EQ(song.Messages[4].Bytes[1], 9);
   EXPECT_EQ(song.Messages[4].Tick, 37u);
 }
 

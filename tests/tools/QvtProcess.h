@@ -1,9 +1,12 @@
-// Runs the built qvt program for the tests of its commands.
+// Runs the built qvt program for the tests of its commands, in a folder of their own.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace qvt::test {
@@ -24,5 +27,18 @@ inline std::string RunQvt(const std::string& arguments, int& status, bool withEr
   }
   return output;
 }
+
+// A test with a fresh temporary folder, Dir (ending in '/'), removed afterwards.
+class TTempFolderTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qvt-tools-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    Dir = pattern + "/";
+  }
+  void TearDown() override { std::filesystem::remove_all(Dir); }
+
+  std::string Dir;
+};
 
 } // namespace qvt::test

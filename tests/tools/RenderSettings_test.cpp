@@ -20,18 +20,14 @@ const std::vector<std::string> kNames = {"Generation Scheme", "Osc1 Level",  "Os
                                          "Osc2 XY-pad",       "Osc1 XY-pad", "Pipe Filter",
                                          "Osc1 XY-pad"};
 
-TEST(ParameterSetting, ReadsAnIndexAndAValue) {
+TEST(ParameterSetting, ReadsAnIndexAndAValueThatTravelsAsGiven) {
   const TParameterSetting setting = ParseSetting("26=0.03");
   EXPECT_EQ(setting.Index, 26);
   EXPECT_TRUE(setting.Name.empty());
-  EXPECT_FLOAT_EQ(setting.Value, 0.03f);
   EXPECT_EQ(ResolveSetting(ParseSetting("5=1"), kNames), 5);
-}
-
-TEST(ParameterSetting, ValuesOutsideTheUnitRangeStillTravelAsGiven) {
-  EXPECT_FLOAT_EQ(ParseSetting("3=-0.25").Value, -0.25f);
-  EXPECT_FLOAT_EQ(ParseSetting("3=1.7").Value, 1.7f);
-  EXPECT_FLOAT_EQ(ParseSetting("3=1e-3").Value, 0.001f);
+  for (const auto& [text, value] :
+       {std::pair{"26=0.03", 0.03f}, {"3=-0.25", -0.25f}, {"3=1.7", 1.7f}, {"3=1e-3", 0.001f}})
+    EXPECT_FLOAT_EQ(ParseSetting(text).Value, value) << text;
 }
 
 TEST(ParameterSetting, FindsANameAmongThePluginsParameters) {
@@ -59,14 +55,16 @@ TEST(ParameterSetting, PicksTheNthOfEqualNamesWithAHashSuffix) {
 }
 
 TEST(ParameterSetting, RefusesMalformedSettings) {
-  EXPECT_NE(ErrorOf([] { ParseSetting("26"); }).find("has no '='"), std::string::npos);
-  EXPECT_NE(ErrorOf([] { ParseSetting("=0.5"); }).find("names no parameter"), std::string::npos);
-  EXPECT_NE(ErrorOf([] { ParseSetting("26="); }).find("is not a finite number"), std::string::npos);
-  EXPECT_NE(ErrorOf([] { ParseSetting("26=0,5"); }).find("'0,5' is not a finite number"),
-            std::string::npos); // decimal point only, whatever the locale
-  EXPECT_NE(ErrorOf([] { ParseSetting("26=nan"); }).find("not a finite number"), std::string::npos);
-  EXPECT_NE(ErrorOf([] { ParseSetting("26=inf"); }).find("not a finite number"), std::string::npos);
-  EXPECT_NE(ErrorOf([] { ParseSetting("99999999999=1"); }).find("out of range"), std::string::npos);
+  const std::pair<const char*, const char*> cases[] = {
+      {"26", "has no '='"},
+      {"=0.5", "names no parameter"},
+      {"26=", "is not a finite number"},
+      {"26=0,5", "'0,5' is not a finite number"}, // decimal point only, whatever the locale
+      {"26=nan", "not a finite number"},
+      {"26=inf", "not a finite number"},
+      {"99999999999=1", "out of range"}};
+  for (const auto& [text, problem] : cases)
+    EXPECT_NE(ErrorOf([&] { ParseSetting(text); }).find(problem), std::string::npos) << text;
 }
 
 TEST(ParameterSetting, RefusesUnknownIndicesAndNames) {

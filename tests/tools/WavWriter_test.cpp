@@ -97,16 +97,5 @@ TEST(WavWriterErrors, AnUnwritablePathNamesTheFile) {
   }
 }
 
-TEST(WavSamples, BitDepthsMapToSampleFormats) {
-  TWavSamples samples = TWavSamples::Float32;
-  EXPECT_TRUE(WavSamplesFromBits(16, samples));
-  EXPECT_EQ(samples, TWavSamples::Int16);
-  EXPECT_TRUE(WavSamplesFromBits(24, samples));
-  EXPECT_EQ(samples, TWavSamples::Int24);
-  EXPECT_TRUE(WavSamplesFromBits(32, samples));
-  EXPECT_EQ(samples, TWavSamples::Float32);
-  EXPECT_FALSE(WavSamplesFromBits(8, samples));
-}
-
 } // namespace
 } // namespace qvt

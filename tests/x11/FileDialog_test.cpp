@@ -9,6 +9,7 @@
 #include "platform/core/uFileDialogForm.h"
 #include "platform/core/uListBox.h"
 #include "platform/x11/uX11FileDialog.h"
+#include "tests/OwnPath.h"
 #include "tests/x11/X11Fixture.h"
 
 namespace {
@@ -41,10 +42,10 @@ TEST(X11FileDialogCommand, KdialogGetsItsOwnFilterLines) {
   qvt::TFileDialogRequest request;
   request.Filter = "Patterns (*.txt;*.pat)|*.txt;*.pat";
   request.Owner = 0x2a00005;
-  EXPECT_EQ(qvt::FileDialogCommand("kdialog", request),
-            (std::vector<std::string>{"kdialog", "--getopenfilename", ".",
-                                      "*.txt *.pat|Patterns (*.txt;*.pat)", "--attach",
-                                      "44040197"}));
+  EXPECT_EQ(
+      qvt::FileDialogCommand("kdialog", request),
+      (std::vector<std::string>{"kdialog", "--getopenfilename", ".",
+                                "*.txt *.pat|Patterns (*.txt;*.pat)", "--attach", "44040197"}));
   EXPECT_EQ(qvt::FileDialogCommand("zenity", request).back(), "--attach=44040197");
 }
 
@@ -59,32 +60,15 @@ TEST(X11FileDialogCommand, ASavedNameWithoutExtensionGetsTheDefaultOne) {
 
 class FileDialog : public X11Test {
 protected:
-  fs::path Folder;
-  std::string SavedPath;
+  qvt::test::TOwnPath Path; // only the scripts below can be found
+  const fs::path Folder{Path.Folder};
 
-  void SetUp() override {
-    X11Test::SetUp();
-    if (IsSkipped()) return;
-    Folder = fs::temp_directory_path() / ("qvt_x11_dialogs_" + std::to_string(::getpid()));
-    fs::create_directories(Folder);
-    SavedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-    ::setenv("PATH", Folder.c_str(), 1); // only the scripts below can be found
-  }
-  void TearDown() override {
-    if (!Folder.empty()) {
-      ::setenv("PATH", SavedPath.c_str(), 1);
-      fs::remove_all(Folder);
-    }
-    X11Test::TearDown();
-  }
   // A dialog program that records its arguments, waits `seconds`, prints
   // `output` and exits with `code`.
   void FakeProgram(const std::string& name, const std::string& output, int code,
                    const char* seconds = "0") {
-    const fs::path script = Folder / name;
-    std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n/bin/sleep "
-                          << seconds << "\nprintf '" << output << "'\nexit " << code << "\n";
-    fs::permissions(script, fs::perms::owner_all);
+    Path.Script(name, "printf '%s\\n' \"$@\" > \"$0.args\"\n/bin/sleep " + std::string(seconds) +
+                          "\nprintf '" + output + "'\nexit " + std::to_string(code) + "\n");
   }
 };
 
@@ -109,11 +93,8 @@ TEST_F(FileDialog, KdialogServesWhenZenityIsMissing) {
 }
 
 TEST_F(FileDialog, WithoutDialogProgramsTheFrameworkDrawsItsOwn) {
-  std::ofstream(Folder / "a.qvt") << "bank";
-  std::filesystem::create_directory(Folder / "sub");
   qvt::TFileDialogRequest request = SaveBankRequest();
   request.InitialDir = Folder.string();
-  std::vector<std::string> rows;
   bool mapped = false;
   TTimer typist(nullptr);
   typist.SetInterval(100);
@@ -121,16 +102,16 @@ TEST_F(FileDialog, WithoutDialogProgramsTheFrameworkDrawsItsOwn) {
     typist.SetEnabled(false);
     for (TForm* form : Application->Forms())
       if (auto* dialog = dynamic_cast<TFileDialogForm*>(form)) {
-        rows = dialog->List().Items();
         mapped = Platform->WindowOf(*dialog) && Platform->WindowOf(*dialog)->Mapped();
         dialog->NameField().SetText("");
         for (const char ch : std::string("new")) Application->PostChar(*dialog, ch);
         Application->PostKeyDown(*dialog, vkReturn, 0);
       }
   };
-  EXPECT_EQ(Platform->FileDialog(request), std::optional<std::string>((Folder / "new.qvt").string()));
+  EXPECT_EQ(Platform->FileDialog(request),
+            std::optional<std::string>((Folder / "new.qvt").string()));
   EXPECT_TRUE(mapped);
-  EXPECT_EQ(rows, (std::vector<std::string>{"../", "sub/", "a.qvt"})) << "folders, then matching files";
+  // What it lists and asks: FileDialogForm (headless).
 }
 
 TEST_F(FileDialog, TheFormsStayPaintedWhileTheDialogIsOpen) {

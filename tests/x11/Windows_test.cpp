@@ -8,16 +8,8 @@ namespace {
 
 class Windows : public X11Test {
 protected:
-  TForm* ScreenForm(qvt::TWindowKind kind, const TRect& screenBounds, TColor color) {
-    auto* form = new TForm(nullptr);
-    Forms.push_back(form);
-    form->BorderStyle = bsNone;
-    form->WindowKind = kind;
-    form->SetParentWindow(HostWindow);
-    form->SetBounds(screenBounds.Left, screenBounds.Top, screenBounds.Width(),
-                    screenBounds.Height());
-    form->Color = color;
-    return form;
+  TForm* ScreenForm(qvt::TWindowKind kind, const TRect& r, TColor color) {
+    return EmbeddedForm(r.Left, r.Top, r.Width(), r.Height(), color, kind);
   }
   bool Viewable(TForm* form) {
     XWindowAttributes attributes{};
@@ -134,25 +126,6 @@ TEST_F(Windows, WindowRectanglesAndTheWorkAreaComeFromTheServer) {
   EXPECT_EQ(work.Height(), DisplayHeight(Host, DefaultScreen(Host)));
 }
 
-TEST_F(Windows, AFormSurvivesTheHostDestroyingItsWindowFirst) {
-  TForm* form = EmbeddedForm(0, 0, 50, 50, RGBColor(1, 2, 3));
-  form->Show();
-  PumpFor(30);
-  const Window gone = HostWindow;
-  XDestroyWindow(Host, gone); // hosts do this before closing the editor
-  XSync(Host, False);
-  PumpFor(30);
-  std::erase(Forms, form);
-  delete form; // destroys a window the server no longer has: an error that is ignored
-  EXPECT_TRUE(Platform->WindowScreenRect(gone).IsEmpty());
-
-  // The connection still serves the next editor.
-  HostWindow = XCreateSimpleWindow(Host, DefaultRootWindow(Host), kHostLeft, kHostTop, 100, 100, 0,
-                                   0, kHostGrey);
-  XMapWindow(Host, HostWindow);
-  XSync(Host, False); // the host's window exists before the editor opens
-  EmbeddedForm(5, 5, 20, 20, RGBColor(9, 99, 199))->Show();
-  EXPECT_TRUE(HostPixelBecomes(10, 10, RGBColor(9, 99, 199)));
-}
+// A host that destroys its window before closing the editor: EditorHost (through the plug-in).
 
 } // namespace

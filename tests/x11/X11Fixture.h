@@ -18,6 +18,7 @@
 #include "platform/core/uTimer.h"
 #include "platform/x11/uX11Platform.h"
 #include "platform/x11/uX11Window.h"
+#include "tests/platform/ProbeControl.h"
 
 // Defined before Xlib's headers, whose KeyPress macro would hide the method.
 // A focusable control that records its keys and characters.
@@ -85,12 +86,14 @@ protected:
     }
   }
 
-  // A borderless form embedded in the host window at (left, top).
-  TForm* EmbeddedForm(int left, int top, int width, int height, TColor color) {
+  // A borderless form owned by the host window: embedded in it at (left, top), or a pop-up
+  // or menu at that point of the screen.
+  TForm* EmbeddedForm(int left, int top, int width, int height, TColor color,
+                      qvt::TWindowKind kind = qvt::wkChild) {
     auto* form = new TForm(nullptr);
     Forms.push_back(form);
     form->BorderStyle = bsNone;
-    form->WindowKind = qvt::wkChild;
+    form->WindowKind = kind;
     form->SetParentWindow(HostWindow);
     form->SetBounds(left, top, width, height);
     form->Color = color;
@@ -152,45 +155,5 @@ protected:
   void TypeKey(KeySym keysym) {
     Key(keysym, true);
     Key(keysym, false);
-  }
-};
-
-// A graphic control that fills itself and records what it receives.
-class ProbeControl : public TGraphicControl {
-public:
-  ProbeControl(TWinControl* parent, const TRect& bounds, TColor fill)
-      : TGraphicControl(parent), Fill(fill) {
-    SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
-    SetParent(parent);
-  }
-  TColor Fill;
-  std::vector<std::string> Log;
-  int Clicks = 0;
-
-  bool Logged(const std::string& entry) const {
-    return std::find(Log.begin(), Log.end(), entry) != Log.end();
-  }
-  void Paint() override {
-    Canvas().Brush.Color = Fill;
-    Canvas().FillRect(ClientRect());
-  }
-  void MouseDown(TMouseButton b, TShiftState s, int x, int y) override {
-    Log.push_back("down " + std::to_string(x) + "," + std::to_string(y) +
-                  ((s & ssDouble) ? " double" : ""));
-    TGraphicControl::MouseDown(b, s, x, y);
-  }
-  void MouseMove(TShiftState s, int x, int y) override {
-    Log.push_back("move " + std::to_string(x) + "," + std::to_string(y));
-    TGraphicControl::MouseMove(s, x, y);
-  }
-  void MouseUp(TMouseButton b, TShiftState s, int x, int y) override {
-    Log.push_back("up " + std::to_string(x) + "," + std::to_string(y));
-    TGraphicControl::MouseUp(b, s, x, y);
-  }
-  void MouseEnter() override { Log.push_back("enter"); }
-  void MouseLeave() override { Log.push_back("leave"); }
-  void Click() override {
-    ++Clicks;
-    Log.push_back("click");
   }
 };
