@@ -1,7 +1,7 @@
 // A minute of a random session: the short version of qvt_soak, run with the tests.
 #include <gtest/gtest.h>
 
-#include "tests/robustness/SoakRun.h"
+#include "tools/soak/SoakRun.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QVT_ADDRESS_SANITIZER 1

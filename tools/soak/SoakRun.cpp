@@ -1,4 +1,4 @@
-#include "tests/robustness/SoakRun.h"
+#include "tools/soak/SoakRun.h"
 
 #include <unistd.h>
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "tests/IsolatedUserFolders.h"
-#include "tests/robustness/SoakRun.h"
+#include "tools/soak/SoakRun.h"
 
 namespace {
 
