@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/uParamTable.h"
 #include "tools/qvt/PluginHost.h"
 
 // Frequency from the upward zero crossings after `from`, interpolated between samples.
@@ -60,13 +61,13 @@ protected:
     Dispatch(effSetBlockSize, 0, 512);
     Dispatch(effMainsChanged, 0, 1);
     for (VstInt32 index = 0; index < 72; ++index) Set(index, 0.0f);
-    Set(0, 0.2f);                // algorithm 2
-    Set(3, 1.0f);                // operator 3 at full level
-    Set(6, 999.99f / 10999.98f); // offset 0 Hz
-    Set(9, 1.0f / 64.0f);        // ratio 1
-    Set(21, 0.5f);               // no shaping
-    Set(23, 0.5f);               // no detune
-    Set(29, 0.02f);              // release
+    Set(piGenerationScheme, 0.2f);          // algorithm 2
+    Set(piOsc3Level, 1.0f);                 // operator 3 at full level
+    Set(piOsc3Offset, 999.99f / 10999.98f); // offset 0 Hz
+    Set(piOsc3Ratio, 1.0f / 64.0f);         // ratio 1
+    Set(piOsc3Shape, 0.5f);                 // no shaping
+    Set(piDetune, 0.5f);                    // no detune
+    Set(piReleaseTime, 0.02f);              // release
   }
   // Sends one MIDI message; the plug-in takes every event list.
   void Note(unsigned char status, unsigned char note, unsigned char velocity) {

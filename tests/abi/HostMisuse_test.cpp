@@ -159,8 +159,8 @@ TEST_F(HostMisuse, RatesBeyondTenMegahertzAreRefusedWithoutGrowingMemory) {
   }
   EXPECT_LT(ResidentBytes(), before + (16u << 20));
   // Attack and release are worked out from the rate; set them again to prove it.
-  Set(28, Get(28));
-  Set(29, Get(29));
+  Set(piAttackTime, Get(piAttackTime));
+  Set(piReleaseTime, Get(piReleaseTime));
   EXPECT_NEAR(MeasuredPitch(48000.0), 220.0, 0.1);
 }
 

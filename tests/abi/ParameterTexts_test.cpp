@@ -146,8 +146,8 @@ TEST_F(PluginAbi, DisplayTextsFollowTheirCurvesBetweenTheEnds) {
     EXPECT_EQ(Text(effGetParamDisplay, c.Index), c.Display) << c.Index << " at " << c.Value;
   }
   // Shape and reduction of one operator, shown by all three of its pad entries.
-  Set(16, 0.5f);
-  Set(19, 0.25f);
+  Set(piOsc1Reduction, 0.5f);
+  Set(piOsc1Shape, 0.25f);
   for (VstInt32 pad : {16, 19, 78})
     EXPECT_EQ(Text(effGetParamDisplay, pad), "Reductor 50 %; Shaper -50 %") << pad;
 }
@@ -160,13 +160,13 @@ TEST_F(PluginAbi, SetParameterLimitsTheStoredValue) {
                                            {std::numeric_limits<float>::infinity(), 1.0f},
                                            {0.3f, 0.3f}};
   for (const auto& [set, stored] : cases) {
-    Set(3, set);
-    EXPECT_EQ(Get(3), stored) << set;
+    Set(piOsc3Level, set);
+    EXPECT_EQ(Get(piOsc3Level), stored) << set;
   }
 }
 
 TEST_F(PluginAbi, EditorOnlyParametersStoreNothing) {
-  Set(75, 0.7f);
-  EXPECT_EQ(Get(75), 0.0f);
+  Set(piRandomWaveform, 0.7f);
+  EXPECT_EQ(Get(piRandomWaveform), 0.0f);
   EXPECT_EQ(Text(effGetParamDisplay, 75), "Waveform");
 }

@@ -1,4 +1,5 @@
 // The effect record and the dispatcher's answers, seen through the binary interface only.
+#include "core/uParamTable.h"
 #include "tests/abi/AbiFixture.h"
 #include "tools/qvt/SharedLibrary.h"
 
@@ -200,8 +201,8 @@ TEST(PluginLibrary, ClosingDestroysTheObjectAndASecondLoadWorks) {
     auto plugin = qvt::THostedPlugin::Load(QVT_PLUGIN_PATH, error);
     ASSERT_TRUE(plugin) << error;
     AEffect* fx = plugin->Effect();
-    fx->setParameter(fx, 3, 0.25f);
-    EXPECT_EQ(fx->getParameter(fx, 3), 0.25f);
+    fx->setParameter(fx, piOsc3Level, 0.25f);
+    EXPECT_EQ(fx->getParameter(fx, piOsc3Level), 0.25f);
     EXPECT_EQ(plugin->Close(), 1);
     EXPECT_EQ(plugin->Close(), 0) << "a closed plug-in is not closed twice";
   }

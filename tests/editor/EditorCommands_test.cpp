@@ -32,21 +32,21 @@ protected:
 TEST_F(EditorCommands, MenusCheckTheItemTheParametersSelect) {
   TBrndPopupMenu& pattern = Editor->PatternMenu();
   for (const auto& [value, checked] : {std::pair{0.12f, 7}, {0.03f, 3}, {0.0f, 0}}) {
-    Synth->setParameter(52, value);
+    Synth->setParameter(piPatternSpeed, value);
     pattern.OnPopup(&pattern);
     for (int i = 0; i < 8; ++i)
       EXPECT_EQ(Item(pattern, 0, i)->Checked, i == checked) << value << " item " << i;
   }
   EXPECT_TRUE(gAutomated.empty()) << "opening a menu sends nothing";
   TBrndPopupMenu& filter = Editor->FilterMenu();
-  Synth->setParameter(26, 0.02f);
-  Synth->setParameter(27, 0.03f);
+  Synth->setParameter(piFilterLowpassType, 0.02f);
+  Synth->setParameter(piFilterHighpassType, 0.03f);
   Item(filter, 3)->Click(); // "Bypass all Filters"
   EXPECT_EQ(gAutomated, (std::vector<std::pair<int, float>>{{26, 0.0f}, {27, 0.0f}}));
   filter.OnPopup(&filter);
   EXPECT_TRUE(Item(filter, 0, 0)->Checked && Item(filter, 1, 0)->Checked) << "both Off";
   Item(pattern, 0, 7)->Click();
-  EXPECT_FLOAT_EQ(Synth->getParameter(52), 0.07f);
+  EXPECT_FLOAT_EQ(Synth->getParameter(piPatternSpeed), 0.07f);
 }
 
 TEST_F(EditorCommands, AddingPresetsNeedsANameAndInsertsAfterTheSelection) {
@@ -131,8 +131,8 @@ TEST_F(EditorCommands, CopyReports16StepsAndPasteTheWholePattern) {
 
 TEST_F(EditorCommands, NothingIsSentWhileAValueIsShownOrOnceTheEditorIsClosing) {
   Synth->EditorClosed = true;
-  Editor->SendParam(1, 0.25f);
-  Editor->Randomise(77);
+  Editor->SendParam(piOsc1Level, 0.25f);
+  Editor->Randomise(piRandomFx);
   EXPECT_TRUE(gAutomated.empty());
 }
 
@@ -151,11 +151,11 @@ TEST_F(EditorControls, TurningAKnobSendsItsStepOnceAndTheEchoSendsNothingBack) {
   Platform.MouseUp(*Editor, 27 + 12, 46 + 2);
   const float sent = static_cast<float>(std::min(before + 10, 127) / 127.0);
   EXPECT_EQ(gAutomated, (std::vector<std::pair<int, float>>{{1, sent}}));
-  EXPECT_FLOAT_EQ(Synth->getParameter(1), sent);
+  EXPECT_FLOAT_EQ(Synth->getParameter(piOsc1Level), sent);
   // The host automates it: the knob follows without sending anything.
   gAutomated.clear();
-  Synth->setParameter(1, 0.25f);
-  Editor->SetParam(1, 0.25f);
+  Synth->setParameter(piOsc1Level, 0.25f);
+  Editor->SetParam(piOsc1Level, 0.25f);
   EXPECT_NEAR(knob->Value(), 32 / 127.0, 1e-9);
   EXPECT_TRUE(gAutomated.empty());
 }
@@ -167,11 +167,11 @@ TEST_F(EditorControls, WaveSelectorsDriveTheirShapeDisplayBothWays) {
   EXPECT_EQ(gAutomated, (std::vector<std::pair<int, float>>{{11, 0.1f}}));
   EXPECT_EQ(Editor->ShapeDisplay(1)->WaveForm(), otTri);
   gAutomated.clear();
-  Editor->SetParam(11, 0.3f); // the host automates
+  Editor->SetParam(piOsc2Waveform, 0.3f); // the host automates
   EXPECT_EQ(Editor->ShapeDisplay(1)->WaveForm(), otISw);
   EXPECT_TRUE(gAutomated.empty());
-  Editor->SetParam(26, 0.5f); // no control shows the filter types
-  Editor->SetParam(75, 1.0f);
+  Editor->SetParam(piFilterLowpassType, 0.5f); // no control shows the filter types
+  Editor->SetParam(piRandomWaveform, 1.0f);
   EXPECT_TRUE(gAutomated.empty());
 }
 
@@ -194,8 +194,8 @@ TEST_F(EditorControls, EveryBoundControlShowsItsParameterAndOnlyThePipeOffsetSta
   auto* pipe = dynamic_cast<TZSpinEditOffset*>(Editor->ControlOf(34));
   auto* osc = dynamic_cast<TZSpinEditOffset*>(Editor->ControlOf(4));
   ASSERT_TRUE(pipe && osc);
-  Editor->SetParam(34, 0.0f);
-  Editor->SetParam(4, 0.0f);
+  Editor->SetParam(piPipeOffset, 0.0f);
+  Editor->SetParam(piOsc1Offset, 0.0f);
   EXPECT_EQ(pipe->RealValue(), 0.0);
   EXPECT_LT(osc->RealValue(), 0.0);
 }

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "controls/uBitmapEx.h"
+#include "core/uParamTable.h"
 #include "tests/editorhost/EditorHost.h"
 
 namespace {
@@ -86,7 +87,7 @@ TEST_F(EditorUse, AutomationOfEveryParameterFromAnotherThreadEndsOnItsLatestValu
 }
 
 TEST_F(EditorUse, DraggingAKnobAndClickingACheckButtonAutomateTheirParameters) {
-  const float before = Fx->getParameter(Fx, 1);
+  const float before = Fx->getParameter(Fx, piOsc1Level);
   const std::size_t earlier = Automations().size(); // loading pushes the program's values
   Drag(27 + 12, 46 + 12, 0, -20);                   // "Osc1 Level" up by 20 positions
   ASSERT_TRUE(WaitUntil([&] { return Automations().size() > earlier; }));
@@ -97,15 +98,15 @@ TEST_F(EditorUse, DraggingAKnobAndClickingACheckButtonAutomateTheirParameters) {
     EXPECT_EQ(a.Index, 1);
     EXPECT_NEAR(a.Value * 127.0f, std::round(a.Value * 127.0f), 1e-3) << "a multiple of 1/127";
   }
-  const float after = Fx->getParameter(Fx, 1);
+  const float after = Fx->getParameter(Fx, piOsc1Level);
   EXPECT_EQ(knob.back().Value, after);
   EXPECT_NEAR(after, std::min(1.0f, std::round(before * 127.0f + 20.0f) / 127.0f), 1e-6);
 
-  const float seq = Fx->getParameter(Fx, 13);
+  const float seq = Fx->getParameter(Fx, piOsc1Seq);
   ClickAt(Host, 25 + 6, 30 + 6); // "Osc1 Seq"
   ASSERT_TRUE(WaitUntil([&] { return Automations().back().Index == 13; }));
   EXPECT_EQ(Automations().back().Value, seq > 0.5f ? 0.0f : 1.0f);
-  EXPECT_EQ(Fx->getParameter(Fx, 13), Automations().back().Value);
+  EXPECT_EQ(Fx->getParameter(Fx, piOsc1Seq), Automations().back().Value);
   CloseEditor(Fx);
 }
 
@@ -217,7 +218,7 @@ TEST_F(EditorUse, APatternSpeedChosenFromTheDropDownMenuReachesTheHost) {
   ASSERT_TRUE(WaitUntil([&] { return Automations().size() > earlier && PopupWindows().empty(); }));
   EXPECT_EQ(Automations().back().Index, 52);
   EXPECT_FLOAT_EQ(Automations().back().Value, 0.07f);
-  EXPECT_FLOAT_EQ(Fx->getParameter(Fx, 52), 0.07f);
+  EXPECT_FLOAT_EQ(Fx->getParameter(Fx, piPatternSpeed), 0.07f);
   CloseEditor(Fx);
 }
 

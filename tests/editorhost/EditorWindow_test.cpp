@@ -2,6 +2,7 @@
 // that the host's own thread never waits for the editor's UI thread.
 #include <atomic>
 
+#include "core/uParamTable.h"
 #include "tests/editorhost/EditorHost.h"
 
 namespace {
@@ -104,7 +105,7 @@ TEST_F(EditorMessageBox, TheHostKeepsRunningWhileABoxIsOpenAndParametersStillArr
   std::thread automation([&] {
     for (int i = 0; !stop; ++i) {
       const auto start = Clock::now();
-      fx->setParameter(fx, 1, static_cast<float>(i % 128) / 127.0f);
+      fx->setParameter(fx, piOsc1Level, static_cast<float>(i % 128) / 127.0f);
       const double took = MsSince(start);
       if (took > slowestCallMs) slowestCallMs = took;
       ++calls;

@@ -54,12 +54,12 @@ float Peak(TSynth& synth, int blocks) {
 // A bare sine on operator 3 at the note's pitch, nothing else.
 void PlainSine(TSynth& synth) {
   for (int index = 0; index < qvt::kNumStoredParams; ++index) synth.setParameter(index, 0.0f);
-  synth.setParameter(0, 0.2f);
-  synth.setParameter(3, 1.0f);
-  synth.setParameter(6, 999.99f / 10999.98f);
-  synth.setParameter(9, 1.0f / 64.0f);
-  synth.setParameter(21, 0.5f);
-  synth.setParameter(23, 0.5f);
+  synth.setParameter(piGenerationScheme, 0.2f);
+  synth.setParameter(piOsc3Level, 1.0f);
+  synth.setParameter(piOsc3Offset, 999.99f / 10999.98f);
+  synth.setParameter(piOsc3Ratio, 1.0f / 64.0f);
+  synth.setParameter(piOsc3Shape, 0.5f);
+  synth.setParameter(piDetune, 0.5f);
 }
 
 } // namespace
@@ -87,11 +87,11 @@ TEST(FuzzFindings, APipeAboveHalfTheSampleRateStaysBoundedAtFullFeedback) {
   // Ratio 64 and offset 9999.9 Hz put the pipe near 26 kHz: a delay of 1.7 samples.
   auto synth = std::make_unique<TSynth>(Host);
   PlainSine(*synth);
-  synth->setParameter(30, 1.0f); // pipe on
-  synth->setParameter(31, 1.0f); // full feedback
-  synth->setParameter(34, 1.0f);
-  synth->setParameter(35, 1.0f);
-  synth->setParameter(36, 0.5f);
+  synth->setParameter(piPipe, 1.0f);         // pipe on
+  synth->setParameter(piPipeFeedback, 1.0f); // full feedback
+  synth->setParameter(piPipeOffset, 1.0f);
+  synth->setParameter(piPipeRatio, 1.0f);
+  synth->setParameter(piPipeSpread, 0.5f);
   Play(*synth, 60);
   // A pipe at full feedback resonates up to about 330 times its input; it must not grow.
   EXPECT_LT(Peak(*synth, 40), 400.0f);
@@ -104,8 +104,9 @@ TEST(FuzzFindings, ATinyPlainDecimalNumberPastesAsZero) {
   for (int i = 0; i < 15; ++i) text += "0.25\r\n";
   SetClipboardText(text);
   synth->PastePattern();
-  EXPECT_EQ(synth->getParameter(54), 0.0f);
-  EXPECT_EQ(synth->getParameter(69), 0.25f) << "the lines after the tiny number are pasted too";
+  EXPECT_EQ(synth->getParameter(piStep1), 0.0f);
+  EXPECT_EQ(synth->getParameter(piStep16), 0.25f)
+      << "the lines after the tiny number are pasted too";
 }
 
 // Dispatcher fuzzer, overflow check: a sample rate of 4e-31 Hz made phases infinite.
@@ -131,7 +132,7 @@ TEST(FuzzFindings, ADelayLineShorterThanItsInitialDelayReadsInsideItself) {
 
   auto synth = std::make_unique<TSynth>(Host);
   synth->setSampleRate(8.0f);
-  synth->setParameter(30, 1.0f);
+  synth->setParameter(piPipe, 1.0f);
   Play(*synth, 60);
   EXPECT_TRUE(std::isfinite(Peak(*synth, 2)));
 }

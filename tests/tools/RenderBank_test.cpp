@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "core/uParamTable.h"
 #include "tools/qvt/RenderBank.h"
 
 namespace qvt {
@@ -50,8 +51,8 @@ TEST(BankProgram, ReadsTheChosenRecordOfACurrentBank) {
   AppendRecord(bank, "Twenty-two characters!", 72, 0.5f);
   const TBankProgram second = ReadBankProgram(bank, 1);
   EXPECT_EQ(second.Name, "Second");
-  EXPECT_FLOAT_EQ(second.Values[0], 0.25f);
-  EXPECT_FLOAT_EQ(second.Values[71], 0.25f + 0.071f);
+  EXPECT_FLOAT_EQ(second.Values[piGenerationScheme], 0.25f);
+  EXPECT_FLOAT_EQ(second.Values[piLoop], 0.25f + 0.071f);
   EXPECT_EQ(ReadBankProgram(bank, 2).Name, "Twenty-two characters!");
 }
 
@@ -59,10 +60,10 @@ TEST(BankProgram, MovesVersion21ValuesPastTheMissingParameter32) {
   TBytes bank = BankHeader(21, 1);
   AppendRecord(bank, "Old", 71, 0.0f);
   const TBankProgram program = ReadBankProgram(bank, 0);
-  EXPECT_FLOAT_EQ(program.Values[31], 0.031f);
-  EXPECT_EQ(program.Values[32], 0.0f);
-  EXPECT_FLOAT_EQ(program.Values[33], 0.032f); // the file's float 32
-  EXPECT_FLOAT_EQ(program.Values[71], 0.070f);
+  EXPECT_FLOAT_EQ(program.Values[piPipeFeedback], 0.031f);
+  EXPECT_EQ(program.Values[piPipeFeedbackInvert], 0.0f);
+  EXPECT_FLOAT_EQ(program.Values[piPipeSeq], 0.032f); // the file's float 32
+  EXPECT_FLOAT_EQ(program.Values[piLoop], 0.070f);
 }
 
 TEST(BankProgram, ConvertsVersion20WaveformsAndLeavesTheLastTwoParametersZero) {
@@ -79,12 +80,12 @@ TEST(BankProgram, ConvertsVersion20WaveformsAndLeavesTheLastTwoParametersZero) {
   put(11, 1.0f);
   put(12, 0.6667f);
   const TBankProgram program = ReadBankProgram(bank, 0);
-  EXPECT_FLOAT_EQ(program.Values[10], 0.1f);
-  EXPECT_FLOAT_EQ(program.Values[11], 0.3f);
-  EXPECT_FLOAT_EQ(program.Values[12], 0.2f);
-  EXPECT_FLOAT_EQ(program.Values[69], 0.069f);
-  EXPECT_EQ(program.Values[70], 0.0f);
-  EXPECT_EQ(program.Values[71], 0.0f);
+  EXPECT_FLOAT_EQ(program.Values[piOsc1Waveform], 0.1f);
+  EXPECT_FLOAT_EQ(program.Values[piOsc2Waveform], 0.3f);
+  EXPECT_FLOAT_EQ(program.Values[piOsc3Waveform], 0.2f);
+  EXPECT_FLOAT_EQ(program.Values[piStep16], 0.069f);
+  EXPECT_EQ(program.Values[piRootA4], 0.0f);
+  EXPECT_EQ(program.Values[piLoop], 0.0f);
 }
 
 TEST(BankProgram, RefusesFilesThatAreNotUsableBanks) {

@@ -1,6 +1,7 @@
 // Parameter settings and the rest of the render command line.
 #include <gtest/gtest.h>
 
+#include "core/uParamTable.h"
 #include "tools/qvt/RenderArguments.h"
 #include "tools/qvt/RenderSettings.h"
 
@@ -91,13 +92,13 @@ TEST_F(ParameterApplication, AppliesTheBankProgramThenTheSettingsInOrder) {
   ApplyParameters(*Host, &program,
                   {ParseSetting("Level#2=0.9"), ParseSetting("80=0.25"), ParseSetting("P5=0.5"),
                    ParseSetting("80=0.75")});
-  EXPECT_EQ(Get(0), 0.0f);
-  EXPECT_FLOAT_EQ(Get(1), 0.9f); // the setting wins over the program
-  EXPECT_FLOAT_EQ(Get(2), 0.02f);
-  EXPECT_FLOAT_EQ(Get(5), 0.5f);
-  EXPECT_FLOAT_EQ(Get(71), 0.71f);
-  EXPECT_EQ(Get(72), 0.0f);        // beyond the stored parameters: untouched
-  EXPECT_FLOAT_EQ(Get(80), 0.75f); // the later of two settings
+  EXPECT_EQ(Get(piGenerationScheme), 0.0f);
+  EXPECT_FLOAT_EQ(Get(piOsc1Level), 0.9f); // the setting wins over the program
+  EXPECT_FLOAT_EQ(Get(piOsc2Level), 0.02f);
+  EXPECT_FLOAT_EQ(Get(piOsc2Offset), 0.5f);
+  EXPECT_FLOAT_EQ(Get(piLoop), 0.71f);
+  EXPECT_EQ(Get(piRandomAll), 0.0f);        // beyond the stored parameters: untouched
+  EXPECT_FLOAT_EQ(Get(piOsc3XyPad), 0.75f); // the later of two settings
 }
 
 TEST_F(ParameterApplication, RefusesAnAmbiguousNameBeforeSettingIt) {
