@@ -161,12 +161,8 @@ TEST(BlockForms, StereoButterworthCascadesMatchTwoSingleCascades) {
   for (const int order : {3, 10}) {
     TButterworthLP singleL(44100), singleR(44100), pairL(44100), pairR(44100);
     TButterworthHP highL(44100), highR(44100), highPairL(44100), highPairR(44100);
-    for (TButterworthFilter* f :
-         {static_cast<TButterworthFilter*>(&singleL), static_cast<TButterworthFilter*>(&singleR),
-          static_cast<TButterworthFilter*>(&pairL), static_cast<TButterworthFilter*>(&pairR),
-          static_cast<TButterworthFilter*>(&highL), static_cast<TButterworthFilter*>(&highR),
-          static_cast<TButterworthFilter*>(&highPairL),
-          static_cast<TButterworthFilter*>(&highPairR)}) {
+    for (TButterworthFilter* f : std::initializer_list<TButterworthFilter*>{
+             &singleL, &singleR, &pairL, &pairR, &highL, &highR, &highPairL, &highPairR}) {
       f->SetOrder(order);
       f->SetFrequency(700.0);
     }
