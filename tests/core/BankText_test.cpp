@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "core/uBankFormat.h"
@@ -28,12 +26,6 @@ std::string ErrorOf(const std::string& text) {
     return error.what();
   }
   return "no error";
-}
-
-std::string FactorySource() {
-  const std::string path = QVT_SOURCE_DIR "/resources/bank/factory-bank.txt";
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 } // namespace
@@ -180,12 +172,4 @@ TEST(BankText, AnyBankSurvivesTheTextForm) {
   }
   const auto parsed = qvt::ParseBankText(qvt::FormatBankText(bank));
   EXPECT_EQ(qvt::EncodeBank(parsed), qvt::EncodeBank(bank));
-}
-
-TEST(BankText, TheFactorySourceBuildsDumpsAndBuildsToTheSameFile) {
-  const std::string source = FactorySource();
-  ASSERT_FALSE(source.empty());
-  const auto first = qvt::EncodeBank(qvt::ParseBankText(source));
-  const std::string dumped = qvt::FormatBankText(qvt::DecodeBank(first));
-  EXPECT_EQ(qvt::EncodeBank(qvt::ParseBankText(dumped)), first);
 }

@@ -133,20 +133,6 @@ TEST_F(PatternOperations, PastedValuesAreStoredAsReadWithoutLimits) {
   EXPECT_NEAR(Synth.StepRatio(0), 0.02 * std::pow(1000.0, 1.5), 1e-2);
 }
 
-TEST_F(PatternOperations, ShortOrHeaderlessTextsPasteNothing) {
-  for (int i = 52; i < 70; ++i) Synth.setParameter(i, 0.5f);
-  std::string shortText = "[QVT SeqPattern]\n";
-  for (int i = 0; i < 16; ++i) shortText += "0.1\n"; // 17 lines in all
-  SetClipboardText(shortText);
-  Synth.PastePattern();
-  EXPECT_EQ(Synth.getParameter(52), 0.5f);
-  std::string noHeader = "[QVT Pattern]\n";
-  for (int i = 0; i < 18; ++i) noHeader += "0.1\n";
-  SetClipboardText(noHeader);
-  Synth.PastePattern();
-  EXPECT_EQ(Synth.getParameter(52), 0.5f);
-}
-
 TEST(PatternText, OnlyPlainDecimalNumbersAreNumbers) {
   double value = -1.0;
   for (const char* good : {"0", "1.5", "-0.25", "+3", ".5", "5.", "0000.1000"}) {
