@@ -107,7 +107,7 @@ TEST_F(BankOperations, SelectingAnotherProgramReleasesTheVoiceAndPushesAllValues
   ASSERT_EQ(Automations.size(), 72u);
   for (int i = 0; i < 72; ++i) {
     EXPECT_EQ(Automations[i].first, i);
-    EXPECT_EQ(Automations[i].second, 0.75f);
+    EXPECT_EQ(Automations[i].second, 0.75f) << i;
   }
   EXPECT_EQ(Plugin.getProgramName(), "Loud");
   EXPECT_EQ(Plugin.getParameter(40), 0.75f);

@@ -207,7 +207,7 @@ TEST_F(Engine, ValuesThatAreNotNumbersReachTheEngineAsZero) {
   for (int index = 0; index < 70; ++index) Synth.setParameter(index, std::nanf(""));
   Synth.setParameter(3, 1.0f);
   const TStereo out = Render(4096);
-  for (float s : out.Left) ASSERT_TRUE(std::isfinite(s));
+  for (int i = 0; i < 4096; ++i) ASSERT_TRUE(std::isfinite(out.Left[i])) << "sample " << i;
   EXPECT_EQ(Synth.getParameter(24), 0.0f);
 }
 
@@ -220,5 +220,5 @@ TEST_F(Engine, ProcessAddsWhileProcessReplacingReplaces) {
   SendMidi(twin, 0x90, 69, 100);
   twin.process(nullptr, outputs, 256);
   const TStereo replaced = Render(256);
-  for (int i = 0; i < 256; ++i) EXPECT_FLOAT_EQ(left[i], 0.5f + replaced.Left[i]);
+  for (int i = 0; i < 256; ++i) ASSERT_FLOAT_EQ(left[i], 0.5f + replaced.Left[i]) << "sample " << i;
 }

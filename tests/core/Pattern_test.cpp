@@ -45,9 +45,9 @@ TEST_F(PatternOperations, RotatingAndReversingTwiceRestoreTheTable) {
 
 TEST_F(PatternOperations, TransposingAnOctaveDoublesOrHalvesEveryRatio) {
   Synth.TransposeSteps(12.0);
-  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(Synth.StepRatio(i), 2.0f * (i + 1));
+  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(Synth.StepRatio(i), 2.0f * (i + 1)) << i;
   Synth.TransposeSteps(-24.0);
-  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(Synth.StepRatio(i), 0.5f * (i + 1));
+  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(Synth.StepRatio(i), 0.5f * (i + 1)) << i;
 }
 
 TEST_F(PatternOperations, ShufflingKeepsTheSameRatios) {
@@ -63,7 +63,7 @@ TEST_F(PatternOperations, QuantisedRandomStepsAreSemitonesBetweenAnEighthAndEigh
     Synth.RandomiseSteps(true);
     for (int i = 0; i < 16; ++i) {
       const double semitones = std::log2(Synth.StepRatio(i)) * 12.0;
-      EXPECT_NEAR(semitones, std::nearbyint(semitones), 1e-4);
+      EXPECT_NEAR(semitones, std::nearbyint(semitones), 1e-4) << "step " << i;
       EXPECT_GE(Synth.StepRatio(i), 0.125f);
       EXPECT_LE(Synth.StepRatio(i), 8.0f);
     }
@@ -106,7 +106,7 @@ TEST_F(PatternOperations, CopyThenPasteRestoresTheValues) {
   for (int i = 52; i < 70; ++i) before.push_back(Synth.getParameter(i));
   for (int i = 52; i < 70; ++i) Synth.setParameter(i, 0.0f);
   Synth.PastePattern();
-  for (int i = 52; i < 70; ++i) EXPECT_NEAR(Synth.getParameter(i), before[i - 52], 1e-7f);
+  for (int i = 52; i < 70; ++i) EXPECT_NEAR(Synth.getParameter(i), before[i - 52], 1e-7f) << i;
   EXPECT_NEAR(Synth.StepRatio(0), 0.02 * std::pow(1000.0, before[2]), 1e-5);
 }
 

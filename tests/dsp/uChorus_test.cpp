@@ -197,6 +197,6 @@ TEST_F(ChorusTest, ExtremeSettingsStayFiniteOverLongRuns) {
     float l = noise(rng), r = noise(rng);
     c.Process(l, r);
     ASSERT_TRUE(std::isfinite(l) && std::isfinite(r)) << "frame " << n;
-    ASSERT_LT(std::fabs(l), 1e3f);
+    ASSERT_LT(std::fabs(l), 1e3f) << "frame " << n;
   }
 }

@@ -93,7 +93,7 @@ TEST(FastDelay, AnyDelayValueKeepsOutputFiniteAndTheLineIntact) {
     d.SetDelay(delays[n % std::size(delays)]);
     const float y = d.Process(noise(rng));
     ASSERT_TRUE(std::isfinite(y)) << "call " << n;
-    ASSERT_LT(std::fabs(y), 1e4f);
+    ASSERT_LT(std::fabs(y), 1e4f) << "call " << n;
   }
   EXPECT_EQ(d.Buffer.size(), 2756u);
   EXPECT_GE(d.WritePos, 0);
@@ -127,7 +127,7 @@ TEST(FastDelay, LinearRampComesBackExactlyDelayed) {
   for (int n = 0; n < 200; ++n) {
     const float y = d.Process(static_cast<float>(n));
     if (n > 30) {
-      ASSERT_NEAR(y, n - 20.75, 1e-4);
+      ASSERT_NEAR(y, n - 20.75, 1e-4) << "call " << n;
     }
   }
 }
@@ -177,7 +177,8 @@ TEST(FastDelay, DenormalsAreFlushedWhenWritten) {
   d.SetFeedback(0.99f);
   d.Process(1e-30f);
   for (int n = 0; n < 200000; ++n) d.Process(0);
-  for (float x : d.Buffer) ASSERT_TRUE(IsZeroOrNormal(x));
+  for (std::size_t i = 0; i < d.Buffer.size(); ++i)
+    ASSERT_TRUE(IsZeroOrNormal(d.Buffer[i])) << "position " << i;
   d.Process(std::numeric_limits<float>::denorm_min());
   EXPECT_EQ(d.Buffer[(d.WritePos + d.Length - 1) % d.Length], 0.0f);
 }

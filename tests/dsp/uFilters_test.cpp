@@ -193,8 +193,8 @@ TEST(BiquadFilter, CutoffOnTheNyquistFrequencyGivesFiniteOutput) {
   high.SetFrequency(20000.0);
   for (int n = 0; n < 1000; ++n) {
     const double x = std::sin(n * 0.3);
-    EXPECT_TRUE(std::isfinite(low.ProcessSample(x)));
-    EXPECT_TRUE(std::isfinite(high.ProcessSample(x)));
+    ASSERT_TRUE(std::isfinite(low.ProcessSample(x))) << "sample " << n;
+    ASSERT_TRUE(std::isfinite(high.ProcessSample(x))) << "sample " << n;
   }
 }
 
@@ -308,7 +308,8 @@ TEST(ChebyshevFilter, NewCutoffClearsTheSectionState) {
   tuned.SetFrequency(1600.0);
   TChebyshev1LP fresh(kRate);
   fresh.SetFrequency(1600.0);
-  for (int n = 0; n < 100; ++n) EXPECT_EQ(tuned.ProcessSample(0.5), fresh.ProcessSample(0.5));
+  for (int n = 0; n < 100; ++n)
+    ASSERT_EQ(tuned.ProcessSample(0.5), fresh.ProcessSample(0.5)) << "sample " << n;
 }
 
 TEST(ChebyshevFilter, CutoffAtOrBelowZeroActsAsOneHertz) {

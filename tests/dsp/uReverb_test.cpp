@@ -145,7 +145,7 @@ TEST(Reverb, ZeroWidthMakesTheReverberationMono) {
   for (int n = 0; n < 20000; ++n) {
     float l = n == 0 ? 1.0f : 0.0f, rr = 0;
     r.Process(l, rr);
-    ASSERT_EQ(l, rr);
+    ASSERT_EQ(l, rr) << "frame " << n;
     differs |= l != 0;
   }
   EXPECT_TRUE(differs);
@@ -222,8 +222,8 @@ TEST(Reverb, SwitchingOffPassesFramesUnchangedAndClearsEveryLine) {
     float sl = 0, sr = 0;
     r.Process(sl, sr);
     // Starts again from silence; only the tone filter's anti-denormal offset remains.
-    ASSERT_LT(std::fabs(sl), 1e-20f);
-    ASSERT_LT(std::fabs(sr), 1e-20f);
+    ASSERT_LT(std::fabs(sl), 1e-20f) << "frame " << n;
+    ASSERT_LT(std::fabs(sr), 1e-20f) << "frame " << n;
   }
 }
 
