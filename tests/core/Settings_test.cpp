@@ -47,13 +47,6 @@ protected:
 
 } // namespace
 
-TEST_F(Settings, TheHostKeyIsVendorProductAndVersion) {
-  TPlugin plugin(Host);
-  EXPECT_EQ(plugin.GetHostKey(), "V\\P\\3");
-  gHost = {"Vendor", "Product", 4100, true, 0};
-  EXPECT_EQ(TPlugin(Host).GetHostKey(), "Vendor\\Product\\4100");
-}
-
 TEST_F(Settings, AFailedAnswerStillUsesTheBufferAndNoHostMeansUnknown) {
   gHost.Succeeds = false;
   gHost.Vendor = "";
