@@ -101,23 +101,20 @@ TEST_F(ChorusTest, SweepSpansTheDepthAboveTheBaseDelay) {
   EXPECT_NEAR(*std::max_element(trace.begin(), trace.end()), 441 + 55.125, 0.01);
 }
 
-TEST_F(ChorusTest, FastestRateHalvesTheSweep) {
-  TChorus c = ActiveChorus();
-  c.SetDepth(1);
-  c.SetRate(0.25f);
-  const double slow = c.ModAmount;
-  c.SetRate(10);
-  EXPECT_DOUBLE_EQ(c.ModAmount, slow / 2);
-}
-
-TEST_F(ChorusTest, RatesBelowTheRangeKeepTheSweepFinite) {
-  TChorus c = ActiveChorus();
-  c.SetDepth(1);
-  c.SetRate(0);
-  EXPECT_DOUBLE_EQ(c.ModAmount, 0.25 * 882);
-  float l = 1, r = 1;
-  c.Process(l, r);
-  EXPECT_TRUE(std::isfinite(l));
+TEST_F(ChorusTest, SweepIsAQuarterOfTheBaseDelayAtFullDepthHalvedAtTheFastestRate) {
+  const struct {
+    float Rate;
+    double Sweep;
+  } cases[] = {{0.25f, 220.5}, {10, 110.25}, {0, 220.5}}; // below the range: still finite
+  for (const auto& c : cases) {
+    TChorus chorus = ActiveChorus();
+    chorus.SetDepth(1);
+    chorus.SetRate(c.Rate);
+    EXPECT_DOUBLE_EQ(chorus.ModAmount, c.Sweep) << c.Rate << " Hz";
+    float l = 1, r = 1;
+    chorus.Process(l, r);
+    EXPECT_TRUE(std::isfinite(l)) << c.Rate << " Hz";
+  }
 }
 
 TEST_F(ChorusTest, LongestSettingStaysInsideTheLine) {
