@@ -64,13 +64,6 @@ TEST(ProgramRecord, IsThePacked311ByteLayout) {
   EXPECT_EQ(bytes[23 + 3], 0x3F);
 }
 
-TEST(ProgramRecord, NamesAreCutTo22Characters) {
-  TProgramRecord record{};
-  SetRecordName(record, "123456789012345678901234567890");
-  EXPECT_EQ(RecordName(record), "1234567890123456789012");
-  EXPECT_EQ(record.Name[22], '\0');
-}
-
 TEST_F(BankOperations, InsertedCopyGoesBehindTheSelectionOrFirstWhenNothingIsSelected) {
   Plugin.setProgramName("Copy1");
   Plugin.InsertProgramCopy(); // nothing selected: position 0
@@ -114,7 +107,7 @@ TEST_F(BankOperations, SelectingAnotherProgramReleasesTheVoiceAndPushesAllValues
   ASSERT_EQ(Automations.size(), 72u);
   for (int i = 0; i < 72; ++i) {
     EXPECT_EQ(Automations[i].first, i);
-    EXPECT_EQ(Automations[i].second, 0.75f);
+    EXPECT_EQ(Automations[i].second, 0.75f) << i;
   }
   EXPECT_EQ(Plugin.getProgramName(), "Loud");
   EXPECT_EQ(Plugin.getParameter(40), 0.75f);

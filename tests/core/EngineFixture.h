@@ -8,6 +8,7 @@
 
 #include "core/uBankText.h"
 #include "core/uSynth.h"
+#include "tests/dsp/uDspClassesTestSignals.h"
 
 namespace engine_test {
 
@@ -72,24 +73,6 @@ protected:
 
   TSynth Synth{Host};
 };
-
-// Frequency from upward zero crossings, interpolated, over a span of samples.
-inline double MeasuredFrequency(const std::vector<float>& signal, double sampleRate,
-                                std::size_t from) {
-  double first = -1.0, last = -1.0;
-  int crossings = 0;
-  for (std::size_t i = from + 1; i < signal.size(); ++i) {
-    if (signal[i - 1] < 0.0f && signal[i] >= 0.0f) {
-      const double t = (i - 1) + signal[i - 1] / (signal[i - 1] - signal[i]);
-      if (first < 0)
-        first = t;
-      else
-        ++crossings;
-      last = t;
-    }
-  }
-  return crossings > 0 ? crossings * sampleRate / (last - first) : 0.0;
-}
 
 inline double Peak(const std::vector<float>& signal, std::size_t from = 0,
                    std::size_t to = static_cast<std::size_t>(-1)) {

@@ -1,18 +1,10 @@
-// Whatever values arrive, the engine keeps rendering finite, bounded audio.
+// Whatever values arrive, the engine keeps rendering finite audio (random
+// automation over a long session is the soak test's).
 #include <limits>
-#include <random>
 
 #include "tests/core/EngineFixture.h"
 
 using namespace engine_test;
-
-namespace {
-bool AllFinite(const TStereo& out) {
-  for (std::size_t i = 0; i < out.Left.size(); ++i)
-    if (!std::isfinite(out.Left[i]) || !std::isfinite(out.Right[i])) return false;
-  return true;
-}
-} // namespace
 
 TEST_F(Engine, ExtremeParameterValuesNeverProduceNonFiniteSamples) {
   const float extremes[] = {0.0f,
@@ -44,17 +36,5 @@ TEST_F(Engine, ExtremeParameterValuesNeverProduceNonFiniteSamples) {
       }
       EXPECT_TRUE(finite);
     }
-  }
-}
-
-TEST_F(Engine, RandomAutomationOfEveryParameterStaysFinite) {
-  std::mt19937 random(7);
-  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-  for (int block = 0; block < 400; ++block) {
-    for (int index = 0; index < 81; ++index) Synth.setParameter(index, unit(random));
-    if (block % 7 == 0) NoteOn(36 + block % 48, block % 300);
-    if (block % 11 == 0) NoteOff(36 + (block - 7) % 48);
-    const TStereo out = Render(300, 300);
-    ASSERT_TRUE(AllFinite(out)) << "block " << block;
   }
 }

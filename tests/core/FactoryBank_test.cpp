@@ -32,13 +32,6 @@ TEST_F(BankFiles, TheFactoryBankHoldsAtLeast32DistinctlyNamedPrograms) {
   EXPECT_EQ(plugin.GetBankFilePath(), PathOf("mine.qvt")); // the factory bank is not a file
 }
 
-TEST_F(BankFiles, TheFirstFactoryProgramIsWhatAFreshPlugInPlays) {
-  TSynth synth(nullptr);
-  ASSERT_GE(synth.BankCount(), 32);
-  EXPECT_EQ(synth.EditBufferRecord(), synth.BankProgram(0));
-  EXPECT_NE(RecordName(synth.BankProgram(0)), RecordName(qvt::DefaultProgram()));
-}
-
 namespace {
 
 using namespace engine_test;

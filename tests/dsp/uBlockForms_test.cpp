@@ -90,20 +90,6 @@ TEST(BlockForms, ReverbSwitchedOffLeavesTheBlockUntouched) {
   EXPECT_TRUE(SameBits(s.Right, original.Right));
 }
 
-TEST(BlockForms, SynthFilterBlocksMatchSampleBySampleThroughKindAndCutoffChanges) {
-  auto setup = [](TSynthFilter& f) {
-    f.SetLowPassKind(0.03f);
-    f.SetHighPassKind(0.02f);
-    f.SetLowPassCutoff(0.4f);
-    f.SetHighPassCutoff(0.2f);
-  };
-  auto change = [](TSynthFilter& f) {
-    f.SetLowPassKind(0.01f);
-    f.SetHighPassCutoff(0.5f);
-  };
-  ExpectBlockFormMatches<TSynthFilter>(44100, setup, change, {64, 1, 500});
-}
-
 TEST(BlockForms, ChorusBlocksMatchSampleBySample) {
   auto setup = [](TChorus& c) {
     c.SetEnable(1.0f);
@@ -161,12 +147,8 @@ TEST(BlockForms, StereoButterworthCascadesMatchTwoSingleCascades) {
   for (const int order : {3, 10}) {
     TButterworthLP singleL(44100), singleR(44100), pairL(44100), pairR(44100);
     TButterworthHP highL(44100), highR(44100), highPairL(44100), highPairR(44100);
-    for (TButterworthFilter* f :
-         {static_cast<TButterworthFilter*>(&singleL), static_cast<TButterworthFilter*>(&singleR),
-          static_cast<TButterworthFilter*>(&pairL), static_cast<TButterworthFilter*>(&pairR),
-          static_cast<TButterworthFilter*>(&highL), static_cast<TButterworthFilter*>(&highR),
-          static_cast<TButterworthFilter*>(&highPairL),
-          static_cast<TButterworthFilter*>(&highPairR)}) {
+    for (TButterworthFilter* f : std::initializer_list<TButterworthFilter*>{
+             &singleL, &singleR, &pairL, &pairR, &highL, &highR, &highPairL, &highPairR}) {
       f->SetOrder(order);
       f->SetFrequency(700.0);
     }
@@ -184,7 +166,7 @@ TEST(BlockForms, StereoButterworthCascadesMatchTwoSingleCascades) {
   }
 }
 
-TEST(BlockForms, SynthFilterBlocksMatchForEveryPairOfKindsAndThroughOverflow) {
+TEST(BlockForms, SynthFilterBlocksMatchForEveryPairOfKindsThroughChangesAndOverflow) {
   const float kinds[] = {0.0f, 0.01f, 0.02f, 0.03f};
   for (const float high : kinds)
     for (const float low : kinds) {
@@ -194,7 +176,11 @@ TEST(BlockForms, SynthFilterBlocksMatchForEveryPairOfKindsAndThroughOverflow) {
         f.SetLowPassCutoff(0.3f);
         f.SetHighPassCutoff(0.1f);
       };
-      ExpectBlockFormMatches<TSynthFilter>(44100, setup, [](TSynthFilter&) {}, {64, 13});
+      auto change = [&](TSynthFilter& f) { // another low-pass kind and a new cutoff
+        f.SetLowPassKind(low == 0.01f ? 0.03f : 0.01f);
+        f.SetHighPassCutoff(0.5f);
+      };
+      ExpectBlockFormMatches<TSynthFilter>(44100, setup, change, {64, 1, 500, 13});
       // Infinite and near-maximal spikes overflow the filters: a filter is
       // renewed and its channel keeps the input for that frame.
       TSynthFilter bySample(44100), byBlock(44100);

@@ -1,8 +1,11 @@
-// Test signals and measurements shared by the effect tests.
+// Test signals and measurements shared by the sound module tests.
 #pragma once
 
 #include <cmath>
 #include <numbers>
+#include <vector>
+
+#include "dsp/uOsc.h"
 
 namespace qvt::test {
 
@@ -29,6 +32,29 @@ template <class Process> double SettledOutput(Process&& process, float Level, in
   double y = 0;
   for (int n = 0; n < Count; ++n) y = process(Level);
   return y;
+}
+
+// The smallest phase whose position in the wave table is exactly `index`, so
+// that a lookup there returns that sample itself.
+inline double PhaseAtExactIndex(int index) {
+  double phase = index / kPhaseToIndex;
+  while (phase * kPhaseToIndex < index) phase = std::nextafter(phase, 10.0);
+  while (phase * kPhaseToIndex > index) phase = std::nextafter(phase, -10.0);
+  return phase;
+}
+
+// Pitch from the upward zero crossings, located by linear interpolation.
+inline double MeasureFrequency(const std::vector<float>& s, double SampleRate) {
+  double first = -1, last = -1;
+  int crossings = 0;
+  for (std::size_t n = 1; n < s.size(); ++n)
+    if (s[n - 1] < 0.0f && s[n] >= 0.0f) {
+      const double t = (n - 1) + s[n - 1] / (s[n - 1] - s[n]);
+      if (first < 0) first = t;
+      last = t;
+      ++crossings;
+    }
+  return crossings > 1 ? (crossings - 1) * SampleRate / (last - first) : 0.0;
 }
 
 } // namespace qvt::test

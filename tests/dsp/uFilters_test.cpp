@@ -68,14 +68,12 @@ bool DecaysToSilence(const std::vector<double>& h) {
   return std::isfinite(tail) && tail < 1e-12;
 }
 
-// Each section's denominator 1 − c2·z⁻¹ − c3·z⁻² has its poles inside the
-// unit circle.
-bool SectionsAreStable(const double (*coefs)[4], int count) {
-  for (int k = 0; k < count; ++k) {
-    const double a1 = -coefs[k][2], a2 = -coefs[k][3];
-    if (!(std::abs(a2) < 1.0 && std::abs(a1) < 1.0 + a2)) return false;
-  }
-  return true;
+// The first samples of the filter's impulse response after `tune`; two filters
+// whose settings the guards make equal give the same samples.
+template <class TKind, class TTune> std::vector<double> Response(TTune tune, float rate = kRate) {
+  TKind f(rate);
+  tune(f);
+  return ImpulseResponse(f, 512);
 }
 
 } // namespace
@@ -89,65 +87,51 @@ TEST(BypassFilter, PassesEverySampleUnchangedAndBecomesReadyWhenTuned) {
   EXPECT_EQ(f.ProcessSample(0.3), 0.3);
 }
 
-TEST(FilterSettings, StartFromTheDefaultsAndTakeZeroSampleRateAs44100) {
-  TBiquadLP biquad(0.0f);
-  EXPECT_EQ(biquad.SampleRate, 44100.0f);
-  EXPECT_DOUBLE_EQ(biquad.SampleRateInv, 1.0 / 44100.0);
-  EXPECT_EQ(biquad.Frequency, 1000.0);
-  EXPECT_EQ(biquad.Bandwidth, 1.0);
-  EXPECT_EQ(biquad.GainFactor, 1.0);
-  EXPECT_EQ(biquad.Order, 2);
-  EXPECT_FALSE(biquad.Ready);
-  EXPECT_NEAR(biquad.W0, 2 * kPi * 1000 / 44100, 1e-15);
-
-  TButterworthHP butterworth(48000.0f);
-  EXPECT_EQ(butterworth.SampleRate, 48000.0f);
-  EXPECT_EQ(butterworth.Order, 10);
-  TChebyshev1LP chebyshev(kRate);
-  EXPECT_EQ(chebyshev.Order, 10);
-  EXPECT_EQ(chebyshev.Ripple, 1.0);
-  EXPECT_EQ(chebyshev.CoshSq, 0.0);
-  EXPECT_EQ(chebyshev.SinhV, 0.0);
+TEST(FilterSettings, ZeroSampleRateIs44100AndTheGuardsMapBadSettingsToTheirLimits) {
+  const auto at1k = [](TFilter& f) { f.SetFrequency(1000.0); };
+  EXPECT_EQ(Response<TBiquadLP>(at1k, 0.0f), Response<TBiquadLP>(at1k));
+  EXPECT_EQ(Response<TButterworthHP>(at1k, 0.0f), Response<TButterworthHP>(at1k));
+  using TSet = void (*)(TFilter&, double);
+  const TSet bandwidth = [](TFilter& f, double v) { f.SetBandwidth(v), f.SetFrequency(1000.0); };
+  const TSet cutoff = [](TFilter& f, double v) { f.SetFrequency(v); };
+  const TSet order = [](TFilter& f, double v) { f.SetOrder(int(v)), f.SetFrequency(1000.0); };
+  const struct {
+    const char* What;
+    TSet Set;
+    double Value, Limit;
+  } cases[] = {{"bandwidth", bandwidth, 0.0, 0.01},
+               {"bandwidth", bandwidth, -3.0, 0.01},
+               {"cutoff", cutoff, 0.0, 1.0},
+               {"cutoff", cutoff, -50.0, 1.0},
+               {"order", order, 100, 64},
+               {"order", order, 0, 1},
+               {"order", order, -7, 1}};
+  for (const auto& c : cases) {
+    const auto biquad = [&](double v) {
+      return Response<TBiquadHP>([&](TFilter& f) { c.Set(f, v); });
+    };
+    const auto cascade = [&](double v) {
+      return Response<TButterworthLP>([&](TFilter& f) { c.Set(f, v); });
+    };
+    EXPECT_EQ(biquad(c.Value), biquad(c.Limit)) << c.What << " " << c.Value;
+    EXPECT_EQ(cascade(c.Value), cascade(c.Limit)) << c.What << " " << c.Value;
+  }
 }
 
 TEST(FilterSettings, CapW0At3Point1ButKeepTheSineOfTheUncappedValue) {
   TBiquadLP f(kRate);
   f.SetFrequency(20000.0);
   EXPECT_NEAR(f.W0, 2.8495, 1e-4);
-  EXPECT_DOUBLE_EQ(f.SinW0, std::sin(f.W0));
   f.SetFrequency(22000.0);
-  const double uncapped = 2 * kPi * 22000.0 / 44100.0;
-  EXPECT_NEAR(uncapped, 3.134, 1e-3);
   EXPECT_EQ(f.W0, 3.1);
-  EXPECT_NEAR(f.SinW0, std::sin(uncapped), 1e-15);
-}
-
-TEST(FilterSettings, GuardBandwidthOrderAndCutoff) {
-  TBiquadHP biquad(kRate);
-  biquad.SetBandwidth(0.0);
-  EXPECT_EQ(biquad.Bandwidth, 0.01);
-  biquad.SetBandwidth(-3.0);
-  EXPECT_EQ(biquad.Bandwidth, 0.01);
-  biquad.SetFrequency(0.0);
-  EXPECT_EQ(biquad.Frequency, 1.0);
-  biquad.SetFrequency(-50.0);
-  EXPECT_EQ(biquad.Frequency, 1.0);
-
-  TButterworthLP butterworth(kRate);
-  butterworth.SetOrder(100);
-  EXPECT_EQ(butterworth.Order, 64);
-  butterworth.SetOrder(0);
-  EXPECT_EQ(butterworth.Order, 1);
-  butterworth.SetOrder(-7);
-  EXPECT_EQ(butterworth.Order, 1);
+  EXPECT_NEAR(f.SinW0, std::sin(2 * kPi * 22000.0 / 44100.0), 1e-15); // sin(3.134)
 }
 
 TEST(FilterSettings, RetuningToTheSameCutoffReadiesBiquadAndButterworthButNotChebyshev) {
   TBiquadLP biquad(kRate);
   biquad.SetFrequency(1000.0);
   EXPECT_TRUE(biquad.Ready);
-  EXPECT_NE(biquad.B[0], 0.0);
-
+  EXPECT_NEAR(MeasuredDb(biquad, 1000.0), 3.0, 0.05);
   TButterworthHP butterworth(kRate);
   butterworth.SetFrequency(1000.0);
   EXPECT_TRUE(butterworth.Ready);
@@ -155,10 +139,9 @@ TEST(FilterSettings, RetuningToTheSameCutoffReadiesBiquadAndButterworthButNotChe
   TChebyshev1LP chebyshev(kRate);
   chebyshev.SetFrequency(1000.0);
   EXPECT_FALSE(chebyshev.Ready);
-  EXPECT_EQ(chebyshev.CoshSq, 0.0);
   chebyshev.SetFrequency(1000.5);
   EXPECT_TRUE(chebyshev.Ready);
-  EXPECT_GT(chebyshev.CoshSq, 1.0);
+  EXPECT_NEAR(MeasuredDb(chebyshev, 0.0), 0.0, 1e-6);
 }
 
 TEST(BiquadLowPass, OneOctaveAt1kHzIsFlatAtDcPlus3dBAtCutoffAndPeaksNear3Point6dB) {
@@ -196,13 +179,11 @@ TEST(BiquadFilter, GainSettingShiftsThePassBandByTheGivenDecibelsAndFloorsAtMinu
   TBiquadLP f(kRate);
   f.SetFrequency(1000.0);
   f.SetGain(6.0);
-  EXPECT_NEAR(f.GainFactor, std::pow(10.0, 6.0 / 40.0), 1e-8);
   EXPECT_NEAR(MeasuredDb(f, 0.0), 6.0, 1e-6);
   TBiquadLP silent(kRate);
   silent.SetFrequency(1000.0);
   silent.SetGain(-300.0);
-  EXPECT_EQ(silent.GainFactor, 0.0);
-  for (int n = 0; n < 100; ++n) EXPECT_EQ(silent.ProcessSample(1.0), 0.0);
+  for (int n = 0; n < 100; ++n) ASSERT_EQ(silent.ProcessSample(1.0), 0.0) << "sample " << n;
 }
 
 TEST(BiquadFilter, CutoffOnTheNyquistFrequencyGivesFiniteOutput) {
@@ -212,19 +193,9 @@ TEST(BiquadFilter, CutoffOnTheNyquistFrequencyGivesFiniteOutput) {
   high.SetFrequency(20000.0);
   for (int n = 0; n < 1000; ++n) {
     const double x = std::sin(n * 0.3);
-    EXPECT_TRUE(std::isfinite(low.ProcessSample(x)));
-    EXPECT_TRUE(std::isfinite(high.ProcessSample(x)));
+    ASSERT_TRUE(std::isfinite(low.ProcessSample(x))) << "sample " << n;
+    ASSERT_TRUE(std::isfinite(high.ProcessSample(x))) << "sample " << n;
   }
-}
-
-TEST(ButterworthLowPass, Order10At1kHzHasFiveSectionsUnityDcGainAndHalfPowerAtCutoff) {
-  TButterworthLP f(kRate);
-  f.SetFrequency(1000.0);
-  for (int k = 0; k < 5; ++k) EXPECT_NE(f.SectionCoefs[k][3], 0.0) << "section " << k;
-  for (int k = 5; k < kMaxFilterSections; ++k) EXPECT_EQ(f.SectionCoefs[k][0], 0.0);
-  const auto h = ImpulseResponse(f);
-  EXPECT_NEAR(MeasuredDb(h, 0.0), 0.0, 1e-6);
-  EXPECT_NEAR(MeasuredDb(h, 1000.0), -3.0103, 1e-3);
 }
 
 TEST(ButterworthLowPass, EveryOrderFrom1To64IsStableAndFollowsTheAnalyticResponse) {
@@ -244,16 +215,6 @@ TEST(ButterworthLowPass, EveryOrderFrom1To64IsStableAndFollowsTheAnalyticRespons
     }
     EXPECT_LT(MeasuredDb(h, 22050.0), -150.0) << "order " << order;
   }
-}
-
-TEST(ButterworthLowPass, OrderOneUsesOnlyAFirstOrderSection) {
-  TButterworthLP f(kRate);
-  f.SetOrder(1);
-  f.SetFrequency(1000.0);
-  const double K = std::tan(kPi * 1000.0 / kRate);
-  EXPECT_NEAR(f.SectionCoefs[0][0], K / (K + 1), 1e-15);
-  EXPECT_NEAR(f.SectionCoefs[0][2], (1 - K) / (K + 1), 1e-15);
-  EXPECT_NEAR(MeasuredDb(f, 10000.0), ButterworthDb(WarpedRatio(10000.0, 1000.0), 1), 1e-6);
 }
 
 TEST(ButterworthHighPass, EveryOrderFrom1To64BlocksDcPassesNyquistAndHalvesPowerAtCutoff) {
@@ -280,9 +241,8 @@ TEST(ButterworthFilter, GainSettingShiftsThePassBandWithoutFloor) {
   f.SetFrequency(1000.0);
   f.SetGain(-12.0);
   EXPECT_NEAR(MeasuredDb(f, 0.0), -12.0, 1e-6);
-  f.SetGain(-400.0);
-  EXPECT_GT(f.GainFactor, 0.0);
-  EXPECT_NEAR(f.GainFactor, std::pow(10.0, -10.0), 1e-16);
+  f.SetGain(-400.0); // no floor, where a biquad would be silent
+  EXPECT_NEAR(MeasuredDb(f, 0.0), -400.0, 1e-6);
 }
 
 TEST(ChebyshevLowPass, Order10At1kHzRipplesBetween0And3dBAndIsBelowMinus100dBAnOctaveUp) {
@@ -325,10 +285,13 @@ TEST(ChebyshevFilter, RippleSettingSetsThePassBandRippleAndIgnoresNonPositiveVal
   f.SetFrequency(2000.0);
   f.SetRipple(0.5);
   EXPECT_NEAR(PeakDb(ImpulseResponse(f), 10.0, 2000.0, 2.0), 10 * std::log10(1.25), 0.01);
-  f.SetRipple(0.0);
-  f.SetRipple(-1.0);
-  EXPECT_EQ(f.Ripple, 0.5);
-  EXPECT_TRUE(DecaysToSilence(ImpulseResponse(f)));
+  const auto ripple = [](std::initializer_list<double> values) {
+    return Response<TChebyshev1LP>([&](TChebyshev1LP& g) {
+      g.SetFrequency(2000.0);
+      for (double v : values) g.SetRipple(v);
+    });
+  };
+  EXPECT_EQ(ripple({0.5, 0.0, -1.0}), ripple({0.5}));
 }
 
 TEST(ChebyshevFilter, GainSettingShiftsThePassBandByHalfTheDecibels) {
@@ -345,12 +308,13 @@ TEST(ChebyshevFilter, NewCutoffClearsTheSectionState) {
   tuned.SetFrequency(1600.0);
   TChebyshev1LP fresh(kRate);
   fresh.SetFrequency(1600.0);
-  for (int n = 0; n < 100; ++n) EXPECT_EQ(tuned.ProcessSample(0.5), fresh.ProcessSample(0.5));
+  for (int n = 0; n < 100; ++n)
+    ASSERT_EQ(tuned.ProcessSample(0.5), fresh.ProcessSample(0.5)) << "sample " << n;
 }
 
-TEST(ChebyshevFilter, CutoffAtOrBelowZeroStaysStable) {
-  TChebyshev1HP f(kRate);
-  f.SetFrequency(-200.0);
-  EXPECT_EQ(f.Frequency, 1.0);
-  EXPECT_TRUE(SectionsAreStable(f.SectionCoefs, f.Order / 2));
+TEST(ChebyshevFilter, CutoffAtOrBelowZeroActsAsOneHertz) {
+  // Poles outside the unit circle would make the response grow without bound.
+  const auto h = Response<TChebyshev1HP>([](TFilter& f) { f.SetFrequency(-200.0); });
+  EXPECT_EQ(h, Response<TChebyshev1HP>([](TFilter& f) { f.SetFrequency(1.0); }));
+  for (std::size_t n = 0; n < h.size(); ++n) ASSERT_LE(std::abs(h[n]), 1.0) << "sample " << n;
 }

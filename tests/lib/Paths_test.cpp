@@ -81,4 +81,6 @@ TEST_F(Paths, UserFoldersFollowTheXdgRules) {
   Keep("XDG_DATA_HOME", "not/absolute");
   EXPECT_EQ(qvt::UserDataFolder(), (Root / "home/.local/share/Quivertone/").string());
   EXPECT_EQ(qvt::UserConfigFolder(), (Root / "config/Quivertone/").string());
+  Keep("XDG_CONFIG_HOME", "relative/ignored"); // the settings store lives here
+  EXPECT_EQ(qvt::UserConfigFolder(), (Root / "home/.config/Quivertone/").string());
 }
