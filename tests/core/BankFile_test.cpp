@@ -45,7 +45,7 @@ TEST_F(BankFiles, ASavedBankLoadsBackByteForByte) {
   TProgramRecord odd = Program("\xAB"
                                "Odd\xBB name",
                                0.5f);
-  odd.Values[60] = 1.7f; // step values may lie outside 0…1 after pattern operations
+  odd.Values[piStep1 + 6] = 1.7f; // step values may lie outside 0…1 after pattern operations
   Fill(writer, {Program("One", 0.0f), odd, Program("Three", 0.9f)});
   writer.SaveBankFile(PathOf("a.qvt"));
   ASSERT_TRUE(reader.LoadBankFile(PathOf("a.qvt")));
@@ -133,12 +133,12 @@ TEST_F(BankFiles, Version20WaveformsMoveToTheNewScaleAndTheLastTwoParametersAreZ
   ASSERT_EQ(plugin.BankCount(), 1);
   const TProgramRecord& program = plugin.BankProgram(0);
   EXPECT_EQ(RecordName(program), "Old");
-  EXPECT_EQ(float(program.Values[10]), 0.1f);
-  EXPECT_EQ(float(program.Values[11]), 0.3f);
-  EXPECT_EQ(float(program.Values[12]), 0.2f);
-  EXPECT_EQ(float(program.Values[69]), 0.5f);
-  EXPECT_EQ(float(program.Values[70]), 0.0f);
-  EXPECT_EQ(float(program.Values[71]), 0.0f);
+  EXPECT_EQ(float(program.Values[piOsc1Waveform]), 0.1f);
+  EXPECT_EQ(float(program.Values[piOsc2Waveform]), 0.3f);
+  EXPECT_EQ(float(program.Values[piOsc3Waveform]), 0.2f);
+  EXPECT_EQ(float(program.Values[piStep16]), 0.5f);
+  EXPECT_EQ(float(program.Values[piRootA4]), 0.0f);
+  EXPECT_EQ(float(program.Values[piLoop]), 0.0f);
 }
 
 TEST_F(BankFiles, Version21GainsAnInvertSwitchThatIsOff) {
@@ -150,11 +150,12 @@ TEST_F(BankFiles, Version21GainsAnInvertSwitchThatIsOff) {
   TPlugin plugin(nullptr);
   ASSERT_TRUE(plugin.LoadBankFile(PathOf("v21.qvt")));
   const TProgramRecord& program = plugin.BankProgram(0);
-  EXPECT_EQ(float(program.Values[31]), 0.01f * 31.0f);
-  EXPECT_EQ(float(program.Values[32]), 0.0f);
-  EXPECT_EQ(float(program.Values[33]), 0.7f);
-  EXPECT_EQ(float(program.Values[71]), 0.01f * 70.0f); // the file's last value
-  EXPECT_EQ(float(program.Values[10]), 0.01f * 10.0f); // no waveform conversion after version 20
+  EXPECT_EQ(float(program.Values[piPipeFeedback]), 0.01f * 31.0f);
+  EXPECT_EQ(float(program.Values[piPipeFeedbackInvert]), 0.0f);
+  EXPECT_EQ(float(program.Values[piPipeSeq]), 0.7f);
+  EXPECT_EQ(float(program.Values[piLoop]), 0.01f * 70.0f); // the file's last value
+  EXPECT_EQ(float(program.Values[piOsc1Waveform]),
+            0.01f * 10.0f); // no waveform conversion after version 20
 }
 
 TEST_F(BankFiles, ARecordAreaShorterThanPromisedReadsAsZeros) {
@@ -169,7 +170,7 @@ TEST_F(BankFiles, ARecordAreaShorterThanPromisedReadsAsZeros) {
   ASSERT_EQ(plugin.BankCount(), 3);
   EXPECT_EQ(plugin.BankProgram(0), first);
   EXPECT_EQ(RecordName(plugin.BankProgram(1)), "Sec");
-  EXPECT_EQ(float(plugin.BankProgram(1).Values[0]), 0.0f);
+  EXPECT_EQ(float(plugin.BankProgram(1).Values[piGenerationScheme]), 0.0f);
   EXPECT_EQ(plugin.BankProgram(2), TProgramRecord{});
 }
 

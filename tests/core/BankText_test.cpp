@@ -8,6 +8,7 @@
 
 #include "core/uBankFormat.h"
 #include "core/uBankText.h"
+#include "core/uParamTable.h"
 #include "core/uParameters.h"
 #include "lib/uFunctions.h"
 
@@ -96,8 +97,8 @@ Pattern Step3 = 0.5   # a plain value
       {28, "120"},      {38, "Sine"},    {39, "0.2"}, {42, "30.0"},
       {54, "2.0000"},   {55, "0.5000"}};
   for (const auto& [index, text] : texts) EXPECT_EQ(show(index), text) << index;
-  EXPECT_FLOAT_EQ(float(p.Values[52]), 0.08f);
-  EXPECT_EQ(float(p.Values[56]), 0.5f);
+  EXPECT_FLOAT_EQ(float(p.Values[piPatternSpeed]), 0.08f);
+  EXPECT_EQ(float(p.Values[piStep1 + 2]), 0.5f);
 }
 
 TEST(BankText, MistakesAreReportedWithTheirLine) {
@@ -153,8 +154,8 @@ TEST(BankText, AnyBankSurvivesTheTextForm) {
     for (int i = 0; i < 72; ++i)
       if (random() % 3 == 0)
         record.Values[i] = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
-    record.Values[5] = std::numeric_limits<float>::quiet_NaN();
-    record.Values[6] = -std::numeric_limits<float>::infinity();
+    record.Values[piOsc2Offset] = std::numeric_limits<float>::quiet_NaN();
+    record.Values[piOsc3Offset] = -std::numeric_limits<float>::infinity();
     bank.push_back(record);
   }
   const auto parsed = qvt::ParseBankText(qvt::FormatBankText(bank));

@@ -54,7 +54,7 @@ protected:
 TEST(ProgramRecord, IsThePacked311ByteLayout) {
   TProgramRecord record{};
   SetRecordName(record, "Bass");
-  record.Values[0] = 1.0f;
+  record.Values[piGenerationScheme] = 1.0f;
   const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
   EXPECT_EQ(sizeof(record), 311u);
   EXPECT_EQ(bytes[0], 'B');
@@ -110,17 +110,17 @@ TEST_F(BankOperations, SelectingAnotherProgramReleasesTheVoiceAndPushesAllValues
     EXPECT_EQ(Automations[i].second, 0.75f) << i;
   }
   EXPECT_EQ(Plugin.getProgramName(), "Loud");
-  EXPECT_EQ(Plugin.getParameter(40), 0.75f);
+  EXPECT_EQ(Plugin.getParameter(piFlangerLfoDepth), 0.75f);
 }
 
 TEST_F(BankOperations, SelectingTheSameProgramReloadsWithoutReleasingTheVoice) {
   Plugin.SelectProgram(1);
-  Plugin.setParameter(5, 0.9f);
+  Plugin.setParameter(piOsc2Offset, 0.9f);
   Automations.clear();
   Plugin.SelectProgram(1);
   EXPECT_EQ(Plugin.KilledVoices, 1);
   EXPECT_EQ(Automations.size(), 72u);
-  EXPECT_EQ(Plugin.getParameter(5), 0.1f);
+  EXPECT_EQ(Plugin.getParameter(piOsc2Offset), 0.1f);
 }
 
 TEST_F(BankOperations, AfterInsertingACopyTheNextSelectionKeepsTheVoice) {
@@ -147,9 +147,9 @@ TEST_F(BankOperations, StoreOverwritesOnlyAValidSelection) {
   Plugin.StoreProgram();
   EXPECT_EQ(Names(Plugin), (std::vector<std::string>{"A", "B", "C"}));
   Plugin.SelectProgram(1);
-  Plugin.setParameter(7, 0.5f);
+  Plugin.setParameter(piOsc1Ratio, 0.5f);
   Plugin.StoreProgram();
-  const float stored = Plugin.BankProgram(1).Values[7]; // copied out of the packed record
+  const float stored = Plugin.BankProgram(1).Values[piOsc1Ratio]; // copied out of the packed record
   EXPECT_EQ(stored, 0.5f);
 }
 
@@ -161,7 +161,7 @@ TEST_F(BankOperations, FindEditBufferSelectsTheFirstByteEqualEntry) {
   Plugin.EditorClosed = true;
   Plugin.FindEditBufferInBank();
   EXPECT_EQ(Plugin.SelectedIndex(), 1);
-  Plugin.setParameter(0, 0.9f);
+  Plugin.setParameter(piGenerationScheme, 0.9f);
   Plugin.FindEditBufferInBank();
   EXPECT_EQ(Plugin.SelectedIndex(), 1) << "no match leaves the selection";
 }
@@ -174,19 +174,19 @@ TEST_F(BankOperations, RenamingWithTheEditorOpenFindsTheProgramInTheBank) {
 
 TEST_F(BankOperations, LoadFirstProgramKeepsTheSelection) {
   Plugin.SelectProgram(2);
-  Plugin.setParameter(1, 0.9f);
+  Plugin.setParameter(piOsc1Level, 0.9f);
   Plugin.LoadFirstProgram();
   EXPECT_EQ(Plugin.getProgramName(), "A");
   EXPECT_EQ(Plugin.SelectedIndex(), 2);
-  EXPECT_EQ(Plugin.getParameter(1), 0.1f);
+  EXPECT_EQ(Plugin.getParameter(piOsc1Level), 0.1f);
 }
 
 TEST_F(BankOperations, ClearBankEmptiesItAndLoadFirstProgramThenDoesNothing) {
   Plugin.ClearBank();
   EXPECT_EQ(Plugin.BankCount(), 0);
-  Plugin.setParameter(1, 0.4f);
+  Plugin.setParameter(piOsc1Level, 0.4f);
   Plugin.LoadFirstProgram();
-  EXPECT_EQ(Plugin.getParameter(1), 0.4f);
+  EXPECT_EQ(Plugin.getParameter(piOsc1Level), 0.4f);
 }
 
 TEST(Randomise, EachParameterGroupDrawsFromItsOwnRange) {
@@ -206,7 +206,7 @@ TEST(Randomise, EachParameterGroupDrawsFromItsOwnRange) {
       const float v = plugin.getParameter(index);
       EXPECT_TRUE(v == 0.0f || v == 0.01f || v == 0.02f || v == 0.03f) << v;
     }
-    const float speed = plugin.getParameter(52);
+    const float speed = plugin.getParameter(piPatternSpeed);
     const int k = static_cast<int>(speed * 100.0f + 0.5f);
     EXPECT_TRUE(k >= 0 && k <= 7 && speed == static_cast<float>(k * 0.01)) << speed;
     for (int index : {0, 1, 22, 40, 53, 69, 71}) {
@@ -215,8 +215,8 @@ TEST(Randomise, EachParameterGroupDrawsFromItsOwnRange) {
       EXPECT_LT(v, 1.0f);
     }
   }
-  plugin.RandomiseParameter(75); // editor-only: nothing stored, nothing fails
-  EXPECT_EQ(plugin.getParameter(75), 0.0f);
+  plugin.RandomiseParameter(piRandomWaveform); // editor-only: nothing stored, nothing fails
+  EXPECT_EQ(plugin.getParameter(piRandomWaveform), 0.0f);
 }
 
 TEST(Randomise, RatiosClusterAroundTheMiddleOfTheirRange) {
@@ -225,9 +225,9 @@ TEST(Randomise, RatiosClusterAroundTheMiddleOfTheirRange) {
   int low = 0;
   const int draws = 20000;
   for (int i = 0; i < draws; ++i) {
-    plugin.RandomiseParameter(7);
-    sum += plugin.getParameter(7);
-    if (plugin.getParameter(7) < 0.03f) ++low;
+    plugin.RandomiseParameter(piOsc1Ratio);
+    sum += plugin.getParameter(piOsc1Ratio);
+    if (plugin.getParameter(piOsc1Ratio) < 0.03f) ++low;
   }
   EXPECT_NEAR(sum / draws, 0.15, 0.005);
   // The mean of three uniforms rarely falls in the lowest tenth (P = 1/6000 · 1000 / 6 ≈ 0.0045).

@@ -21,9 +21,9 @@ TEST_F(Engine, ExtremeParameterValuesNeverProduceNonFiniteSamples) {
     for (int index = 0; index < 81; ++index) {
       SCOPED_TRACE("index " + std::to_string(index) + " value " + std::to_string(extreme));
       TSynth synth(Host);
-      synth.setParameter(30, 1.0f);
-      synth.setParameter(37, 1.0f);
-      synth.setParameter(45, 1.0f);
+      synth.setParameter(piPipe, 1.0f);
+      synth.setParameter(piFlanger, 1.0f);
+      synth.setParameter(piReverb, 1.0f);
       synth.setParameter(index, extreme);
       SendMidi(synth, 0x90, 60, 100);
       std::vector<float> left(2048), right(2048);

@@ -31,9 +31,9 @@ void Configure(TSynth& synth, const std::map<int, float>& values) {
 }
 
 void Change(TSynth& synth) {
-  synth.setParameter(22, 0.9f);
-  synth.setParameter(30, 1.0f);
-  synth.setParameter(33, 0.0f);
+  synth.setParameter(piStereoWidth, 0.9f);
+  synth.setParameter(piPipe, 1.0f);
+  synth.setParameter(piPipeSeq, 0.0f);
 }
 
 // One sample per step: events at their frame go in through a one-frame block.

@@ -37,8 +37,8 @@ TEST_F(Engine, RenderingStaysCleanWhileOtherThreadsChangeEverything) {
 
   std::mt19937 random(2);
   for (int round = 0; round < 300; ++round) {
-    Synth.setParameter(26, (round % 4) * 0.01f);
-    Synth.setParameter(27, (round % 3) * 0.01f);
+    Synth.setParameter(piFilterLowpassType, (round % 4) * 0.01f);
+    Synth.setParameter(piFilterHighpassType, (round % 3) * 0.01f);
     if (round % 50 == 0) Synth.setSampleRate(round % 100 ? 48000.0f : 44100.0f);
     Synth.SelectProgram(round % 4);
     if (round % 10 == 0) Synth.InsertProgramCopy();
@@ -68,9 +68,9 @@ TEST_F(Engine, RenderingStaysCleanWhileOtherThreadsChangeEverything) {
 // that carry the current settings, not on a stale set or on a fresh one with
 // construction defaults.
 TEST_F(Engine, TheModulesFollowEveryRateChangeMadeOnAnotherThreadAndKeepTheSettings) {
-  Synth.setParameter(37, 1.0f);  // flanger on
-  Synth.setParameter(44, 0.3f);  // flanger mix
-  Synth.setParameter(48, 0.25f); // reverb dry
+  Synth.setParameter(piFlanger, 1.0f);         // flanger on
+  Synth.setParameter(piFlangerLevel, 0.3f);    // flanger mix
+  Synth.setParameter(piReverbDryLevel, 0.25f); // reverb dry
   for (int trial = 0; trial < 25; ++trial) {
     std::atomic<bool> stop{false};
     std::thread audio([&] {

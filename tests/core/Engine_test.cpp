@@ -8,7 +8,7 @@ TEST_F(Engine, NotesBelowTheTableUseItsLowestEntryAndRootNoteA4PlaysEveryNoteAt2
   Render(16);
   EXPECT_NEAR(Synth.NoteFrequency(), 16.3516, 1e-4);
   NoteOff(10);
-  Synth.setParameter(70, 1.0f);
+  Synth.setParameter(piRootA4, 1.0f);
   NoteOn(90);
   Render(16);
   EXPECT_DOUBLE_EQ(Synth.NoteFrequency(), 220.0);
@@ -27,7 +27,7 @@ TEST_F(Engine, PatternStepsFireEveryStepLengthAfterTheNoteStarts) {
 }
 
 TEST_F(Engine, SpeedZeroMakesEachStepTwoBeatsLong) {
-  Synth.setParameter(52, 0.0f);
+  Synth.setParameter(piPatternSpeed, 0.0f);
   gTempo = 90.0;
   NoteOn(60);
   Render(1);
@@ -37,8 +37,8 @@ TEST_F(Engine, SpeedZeroMakesEachStepTwoBeatsLong) {
 
 TEST_F(Engine, AttackAndReleaseTakeTheirSetTimes) {
   // 11999·v + 1 ms: v = 0.1 gives 1200.9 ms; the level is within 1/10000 of its goal by then.
-  Synth.setParameter(28, 0.1f);
-  Synth.setParameter(29, 0.05f); // 600.95 ms
+  Synth.setParameter(piAttackTime, 0.1f);
+  Synth.setParameter(piReleaseTime, 0.05f); // 600.95 ms
   NoteOn(60);
   const int attackSamples = static_cast<int>(1200.9 * 44.1);
   Render(attackSamples - 441);
@@ -96,7 +96,7 @@ TEST_F(Engine, LegatoRetunesWithoutRestartingThePattern) {
 }
 
 TEST_F(Engine, WithoutLoopANewNoteInTheReleaseStartsFromTheCurrentLevelKeepingPhases) {
-  Synth.setParameter(29, 0.2f);
+  Synth.setParameter(piReleaseTime, 0.2f);
   NoteOn(60);
   Render(44100);
   NoteOff(60);
@@ -112,7 +112,7 @@ TEST_F(Engine, WithoutLoopANewNoteInTheReleaseStartsFromTheCurrentLevelKeepingPh
 }
 
 TEST_F(Engine, WithLoopEveryNoteResetsThePhases) {
-  Synth.setParameter(71, 1.0f);
+  Synth.setParameter(piLoop, 1.0f);
   NoteOn(60);
   Render(4410);
   NoteOn(64);
@@ -143,8 +143,8 @@ TEST_F(Engine, OnlyANewPositiveSampleRateRebuildsTheModules) {
 }
 
 TEST_F(Engine, RebuiltModulesKeepTheCurrentSound) {
-  Synth.setParameter(26, 0.02f); // Butterworth low-pass
-  Synth.setParameter(24, 0.3f);
+  Synth.setParameter(piFilterLowpassType, 0.02f); // Butterworth low-pass
+  Synth.setParameter(piFilterLowpassCutoff, 0.3f);
   Synth.setSampleRate(48000.0f);
   NoteOn(69);
   const TStereo out = Render(48000);
@@ -174,7 +174,7 @@ TEST_F(Engine, SelectingNoProgramMakesLaterReleasesEndAtOnce) {
   // included: from then on releases take their set time at the new rate.
   Synth.setSampleRate(48000.0f);
   Render(2);
-  const double seconds = 0.001 * (11999.0 * Synth.getParameter(29) + 1.0);
+  const double seconds = 0.001 * (11999.0 * Synth.getParameter(piReleaseTime) + 1.0);
   EXPECT_NEAR(Synth.ReleaseCoefficient(), 1.0 + std::log(0.0001) / (seconds * 48000.0), 1e-12);
 }
 
@@ -191,7 +191,7 @@ TEST_F(Engine, ASuspendDiscardsTheEventsReceivedBeforeIt) {
 TEST_F(Engine, ProgramChangesApplyKillVoiceBeforeTheNewValues) {
   // The new program's release time must not be overwritten by the kill's −0.0068.
   TProgramRecord slow = Synth.EditBufferRecord();
-  slow.Values[29] = 0.5f;
+  slow.Values[piReleaseTime] = 0.5f;
   Synth.AddProgram(slow);
   NoteOn(60);
   Render(64);
@@ -206,10 +206,10 @@ TEST_F(Engine, ProgramChangesApplyKillVoiceBeforeTheNewValues) {
 TEST_F(Engine, ValuesThatAreNotNumbersReachTheEngineAsZero) {
   NoteOn(69);
   for (int index = 0; index < 70; ++index) Synth.setParameter(index, std::nanf(""));
-  Synth.setParameter(3, 1.0f);
+  Synth.setParameter(piOsc3Level, 1.0f);
   const TStereo out = Render(4096);
   for (int i = 0; i < 4096; ++i) ASSERT_TRUE(std::isfinite(out.Left[i])) << "sample " << i;
-  EXPECT_EQ(Synth.getParameter(24), 0.0f);
+  EXPECT_EQ(Synth.getParameter(piFilterLowpassCutoff), 0.0f);
 }
 
 TEST_F(Engine, ProcessAddsWhileProcessReplacingReplaces) {

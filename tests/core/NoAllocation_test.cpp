@@ -34,11 +34,12 @@ TEST_F(Engine, RenderingAndTakingEventsAllocateNothing) {
   tAllocations = 0;
   for (int round = 0; round < 40; ++round) {
     NoteOn(48 + round % 24, round * 7 % 512);
-    Synth.setParameter(26, (round % 4) * 0.01f); // filter kinds switch while rendering
-    Synth.setParameter(27, ((round + 1) % 4) * 0.01f);
-    Synth.setParameter(24, (round % 10) * 0.1f);
-    Synth.setParameter(42, (round % 5) * 0.2f);
-    Synth.setParameter(35, (round % 7) * 0.05f);
+    Synth.setParameter(piFilterLowpassType,
+                       (round % 4) * 0.01f); // filter kinds switch while rendering
+    Synth.setParameter(piFilterHighpassType, ((round + 1) % 4) * 0.01f);
+    Synth.setParameter(piFilterLowpassCutoff, (round % 10) * 0.1f);
+    Synth.setParameter(piFlangerTime, (round % 5) * 0.2f);
+    Synth.setParameter(piPipeRatio, (round % 7) * 0.05f);
     float left[512], right[512];
     float* outputs[2] = {left, right};
     Synth.processReplacing(nullptr, outputs, 512);

@@ -87,10 +87,10 @@ TEST_F(PatternOperations, CommittingStoresTheStepsAsParametersAndKeepsTheRatios)
 }
 
 TEST_F(PatternOperations, CopiedPatternTextIsTheHeaderAndEighteenValues) {
-  Synth.setParameter(52, 0.04f);
-  Synth.setParameter(53, 0.5f);
+  Synth.setParameter(piPatternSpeed, 0.04f);
+  Synth.setParameter(piPortamento, 0.5f);
   for (int i = 54; i < 70; ++i) Synth.setParameter(i, 0.25f);
-  Synth.setParameter(69, 1.0f);
+  Synth.setParameter(piStep16, 1.0f);
   Synth.CopyPattern();
   std::string expected = "[QVT SeqPattern]\r\n0.03999999911\r\n0.50000000000\r\n";
   for (int i = 54; i < 69; ++i) expected += "0.25000000000\r\n";
@@ -117,10 +117,10 @@ TEST_F(PatternOperations, PasteStopsAtTheFirstLineThatIsNotANumber) {
   SetClipboardText(text);
   EXPECT_FALSE(Synth.ClipboardHasPattern()) << "only the exact header counts as a pattern";
   Synth.PastePattern();
-  EXPECT_FLOAT_EQ(Synth.getParameter(52), 0.1f);
-  EXPECT_FLOAT_EQ(Synth.getParameter(55), 0.4f);
-  EXPECT_FLOAT_EQ(Synth.getParameter(56), 0.5f);
-  EXPECT_FLOAT_EQ(Synth.getParameter(69), 0.5f);
+  EXPECT_FLOAT_EQ(Synth.getParameter(piPatternSpeed), 0.1f);
+  EXPECT_FLOAT_EQ(Synth.getParameter(piStep1 + 1), 0.4f);
+  EXPECT_FLOAT_EQ(Synth.getParameter(piStep1 + 2), 0.5f);
+  EXPECT_FLOAT_EQ(Synth.getParameter(piStep16), 0.5f);
 }
 
 TEST_F(PatternOperations, PastedValuesAreStoredAsReadWithoutLimits) {
@@ -128,8 +128,8 @@ TEST_F(PatternOperations, PastedValuesAreStoredAsReadWithoutLimits) {
   for (int i = 0; i < 16; ++i) text += "1.5\n";
   SetClipboardText(text);
   Synth.PastePattern();
-  EXPECT_EQ(Synth.getParameter(52), -0.5f);
-  EXPECT_EQ(Synth.getParameter(53), 2.0f);
+  EXPECT_EQ(Synth.getParameter(piPatternSpeed), -0.5f);
+  EXPECT_EQ(Synth.getParameter(piPortamento), 2.0f);
   EXPECT_NEAR(Synth.StepRatio(0), 0.02 * std::pow(1000.0, 1.5), 1e-2);
 }
 
