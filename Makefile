@@ -47,8 +47,8 @@ demo: configure
 # Installation: per user by default (~/.vst/Quivertone/, which most hosts scan);
 # PREFIX=/usr/local puts the plug-in into /usr/local/lib/vst/Quivertone/, where
 # hosts look by default. DESTDIR is prepended for packagers. LV2_BUNDLE names the
-# LV2 bundle folder, Quivertone.lv2, once the build makes one (empty: none); it
-# goes into LV2_DIR, and into the package and the tarball.
+# LV2 bundle folder the build makes, Quivertone.lv2 (empty: none); it goes into
+# LV2_DIR (~/.lv2, or PREFIX/lib/lv2), and into the package and the tarball.
 PREFIX     ?=
 VST_DIR    ?= $(if $(PREFIX),$(PREFIX)/lib/vst,$(HOME)/.vst)/Quivertone
 LV2_DIR    ?= $(if $(PREFIX),$(PREFIX)/lib/lv2,$(HOME)/.lv2)
@@ -58,7 +58,7 @@ DIST_DIR   ?= build/dist
 
 # What is installed and packaged, without the tests and benchmarks.
 release-files: configure
-	cmake --build --preset $(PRESET) --target Quivertone qvt qvt_factory_bank
+	cmake --build --preset $(PRESET) --target Quivertone Quivertone_lv2 qvt qvt_factory_bank
 
 # The pictures the manual shows, installed beside it in images/.
 MANUAL_PICTURES := docs/images/editor.png docs/images/patedit.png docs/images/about.png
