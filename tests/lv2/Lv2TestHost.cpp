@@ -139,6 +139,14 @@ const LV2_State_Interface* StateInterface(const LV2_Descriptor* descriptor) {
 
 } // namespace
 
+std::vector<float> TSavedState::ProgramValues() const {
+  const auto found = Properties.find("https://quivertone.org/lv2/quivertone#programValues");
+  if (found == Properties.end() || found->second.Bytes.size() < 8) return {};
+  std::vector<float> values((found->second.Bytes.size() - 8) / sizeof(float));
+  std::memcpy(values.data(), found->second.Bytes.data() + 8, values.size() * sizeof(float));
+  return values;
+}
+
 TSavedState TLv2Instance::Save() {
   TSavedState state;
   TStateContext context{&Urids, &state};

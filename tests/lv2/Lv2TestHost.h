@@ -38,6 +38,8 @@ struct TSavedState {
     std::vector<std::uint8_t> Bytes;
   };
   std::map<std::string, TValue> Properties;
+  // The 72 values of the saved edit buffer (empty when the state has none).
+  std::vector<float> ProgramValues() const;
 };
 
 class TLv2Library {
