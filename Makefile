@@ -60,6 +60,11 @@ DIST_DIR   ?= build/dist
 release-files: configure
 	cmake --build --preset $(PRESET) --target Quivertone Quivertone_lv2 qvt qvt_factory_bank
 
+# The files of the LV2 bundle; banks and patterns the LV2 plug-in keeps beside
+# itself (a per-user install) are the user's and stay.
+LV2_FILES := Quivertone.so manifest.ttl quivertone.ttl Help.html images/editor.png images/patedit.png \
+             images/about.png
+
 # The pictures the manual shows, installed beside it in images/.
 MANUAL_PICTURES := docs/images/editor.png docs/images/patedit.png docs/images/about.png
 
@@ -69,7 +74,8 @@ install: release-files
 	install -m 644 docs/Help.html "$(DESTDIR)$(VST_DIR)/Help.html"
 	install -m 644 $(MANUAL_PICTURES) "$(DESTDIR)$(VST_DIR)/images/"
 	install -m 644 $(FACTORY_BANK) "$(DESTDIR)$(VST_DIR)/Banks/Factory.qvt"
-	$(if $(LV2_BUNDLE),install -d "$(DESTDIR)$(LV2_DIR)" && cp -R $(LV2_BUNDLE) "$(DESTDIR)$(LV2_DIR)/")
+	$(if $(LV2_BUNDLE),install -d "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2/images" \
+	  $(foreach f,$(LV2_FILES),&& install -m 644 $(LV2_BUNDLE)/$(f) "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2/$(f)"))
 	@echo "Installed into $(DESTDIR)$(VST_DIR)"
 
 # Removes what install put there; banks and patterns of the user's own stay.
@@ -77,9 +83,11 @@ uninstall:
 	rm -f "$(DESTDIR)$(VST_DIR)/Quivertone.so" "$(DESTDIR)$(VST_DIR)/Help.html" \
 	      "$(DESTDIR)$(VST_DIR)/Banks/Factory.qvt" \
 	      $(foreach p,$(MANUAL_PICTURES),"$(DESTDIR)$(VST_DIR)/images/$(notdir $(p))")
-	rm -rf "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2"
+	rm -f $(foreach f,$(LV2_FILES),"$(DESTDIR)$(LV2_DIR)/Quivertone.lv2/$(f)")
 	rmdir "$(DESTDIR)$(VST_DIR)/Banks" "$(DESTDIR)$(VST_DIR)/Patterns" "$(DESTDIR)$(VST_DIR)/images" \
 	      "$(DESTDIR)$(VST_DIR)" 2>/dev/null || true
+	rmdir "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2/Banks" "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2/Patterns" \
+	      "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2/images" "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2" 2>/dev/null || true
 
 # Release packages in $(DIST_DIR): the Debian package, and the Linux tarball
 # (with the Windows zip when `make windows` has built the DLL). `make test-dist`
