@@ -89,7 +89,7 @@ TLv2Plugin* TLv2Plugin::Create(double sampleRate, const LV2_Feature* const* feat
     // Ports that show the start-up program change nothing; a state restored
     // before the first block stays unless the host's ports say otherwise.
     for (std::uint32_t index = 0; index < kControlPorts; ++index)
-      self->LastSeen[index] = fx->getParameter(fx, static_cast<VstInt32>(index));
+      self->LastSeen[index].store(fx->getParameter(fx, static_cast<VstInt32>(index)));
     return self.release();
   } catch (...) {
     return nullptr;
@@ -140,9 +140,10 @@ void TLv2Plugin::ApplyControls() {
     const float* port = Controls[index];
     if (!port) continue;
     const float value = *port;
-    if (std::bit_cast<std::uint32_t>(value) == std::bit_cast<std::uint32_t>(LastSeen[index]))
+    if (std::bit_cast<std::uint32_t>(value) ==
+        std::bit_cast<std::uint32_t>(LastSeen[index].load(std::memory_order_relaxed)))
       continue;
-    LastSeen[index] = value;
+    LastSeen[index].store(value, std::memory_order_relaxed);
     const int parameter = static_cast<int>(index);
     if (EditorValuePending(parameter)) {
       if (value == UiSent[index].load(std::memory_order_relaxed))
@@ -289,6 +290,7 @@ LV2_State_Status TLv2Plugin::Save(LV2_State_Store_Function store, LV2_State_Hand
       record = Synth->EditBufferRecord();
       bankFile = Synth->GetBankFilePath();
     });
+    AddUntakenPortValues(record);
     TValuesAtom values{{sizeof(float), Urid.AtomFloat}, {}};
     std::memcpy(values.Values, record.Values, sizeof values.Values);
     constexpr auto kPortable = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
@@ -362,6 +364,22 @@ LV2_State_Status TLv2Plugin::Restore(LV2_State_Retrieve_Function retrieve, LV2_S
     return LV2_STATE_SUCCESS;
   } catch (...) {
     return LV2_STATE_ERR_UNKNOWN;
+  }
+}
+
+// A host may change ports and save before running a block (a session built
+// and saved without processing): the state then holds what the next block
+// would take, as the parameter path stores it (limited to 0…1). Values the
+// editor is still sending are newer than the ports.
+void TLv2Plugin::AddUntakenPortValues(TProgramRecord& record) const {
+  for (int index = 0; index < qvt::kNumStoredParams; ++index) {
+    const float* port = Controls[static_cast<std::size_t>(index)];
+    if (!port || EditorValuePending(index)) continue;
+    const float value = *port;
+    if (std::bit_cast<std::uint32_t>(value) ==
+        std::bit_cast<std::uint32_t>(LastSeen[static_cast<std::size_t>(index)].load()))
+      continue;
+    record.Values[index] = value >= 0.0f ? std::min(value, 1.0f) : 0.0f; // not-a-number: 0
   }
 }
 

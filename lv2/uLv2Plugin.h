@@ -19,6 +19,7 @@
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 
+#include "core/uProgram.h"
 #include "editor/uParamSlots.h"
 #include "host/vst2.h"
 #include "lv2/uLv2Uris.h"
@@ -70,6 +71,8 @@ private:
   // Whether the editor sent a value for `index` that the host's port has not shown yet.
   bool EditorValuePending(int index) const;
   void RestoreNow(const std::string& bankFile, const float* values, const std::string& name);
+  // The values of the host's ports that no block has taken yet, over `record`.
+  void AddUntakenPortValues(TProgramRecord& record) const;
 
   AEffect* Fx = nullptr;
   TSynth* Synth = nullptr;
@@ -86,7 +89,8 @@ private:
   const LV2_Atom_Sequence* Events = nullptr;
   std::array<float*, 2> Outputs{};
   // The last value taken from each control port (at first, the plug-in's own).
-  std::array<float, kControlPorts> LastSeen{};
+  // Written by run, read by save (on another thread).
+  std::array<std::atomic<float>, kControlPorts> LastSeen{};
 
   // The block being rendered: MIDI events wait here until the next cut.
   static constexpr int kMaxBlockEvents = 512;
