@@ -13,7 +13,7 @@ BUILD_NUMBER ?=
 VERSION_ARGS := -DQVT_BUILD_NUMBER=$(BUILD_NUMBER)
 
 .PHONY: all deps configure build test test-dev test-tsan demo release-files install uninstall bench fuzz soak skin \
-        windows test-windows deb dist test-dist clean
+        windows test-windows deb dist test-dist test-ardour clean
 
 all: build
 
@@ -102,6 +102,11 @@ dist: release-files
 
 test-dist: deb dist
 	scripts/test-dist.sh $(BUILD) $(WIN_BUILD) $(DIST_DIR)
+
+# The LV2 plug-in in Ardour 7, headless: rendered, saved and reloaded (slow; needs Ardour,
+# which scripts/install-deps.sh --dist installs).
+test-ardour: release-files
+	scripts/test-ardour.sh $(BUILD)
 
 bench: build
 	@set -e; for program in $(BUILD)/bench/bench_*; do \
