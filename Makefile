@@ -60,8 +60,8 @@ DIST_DIR   ?= build/dist
 release-files: configure
 	cmake --build --preset $(PRESET) --target Quivertone Quivertone_lv2 qvt qvt_factory_bank
 
-# The files of the LV2 bundle; banks and patterns the LV2 plug-in keeps beside
-# itself (a per-user install) are the user's and stay.
+# The files of the LV2 bundle (scripts/copy-lv2-bundle.sh copies them); banks and
+# patterns the LV2 plug-in keeps beside itself (a per-user install) are the user's and stay.
 LV2_FILES := Quivertone.so manifest.ttl quivertone.ttl Help.html images/editor.png images/patedit.png \
              images/about.png
 
@@ -74,8 +74,7 @@ install: release-files
 	install -m 644 docs/Help.html "$(DESTDIR)$(VST_DIR)/Help.html"
 	install -m 644 $(MANUAL_PICTURES) "$(DESTDIR)$(VST_DIR)/images/"
 	install -m 644 $(FACTORY_BANK) "$(DESTDIR)$(VST_DIR)/Banks/Factory.qvt"
-	$(if $(LV2_BUNDLE),install -d "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2/images" \
-	  $(foreach f,$(LV2_FILES),&& install -m 644 $(LV2_BUNDLE)/$(f) "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2/$(f)"))
+	$(if $(LV2_BUNDLE),scripts/copy-lv2-bundle.sh $(LV2_BUNDLE) "$(DESTDIR)$(LV2_DIR)")
 	@echo "Installed into $(DESTDIR)$(VST_DIR)"
 
 # Removes what install put there; banks and patterns of the user's own stay.
