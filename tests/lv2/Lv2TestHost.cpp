@@ -9,10 +9,10 @@
 
 namespace qvt::test {
 
-LV2_URID TUridMap::Map(const std::string& uri) {
+LV2_URID TUridMap::Map(std::string_view uri) {
   for (std::size_t i = 0; i < Uris.size(); ++i)
     if (Uris[i] == uri) return static_cast<LV2_URID>(i + 1);
-  Uris.push_back(uri);
+  Uris.emplace_back(uri);
   return static_cast<LV2_URID>(Uris.size());
 }
 
@@ -51,6 +51,7 @@ TLv2Instance::TLv2Instance(const TLv2Library& library, double rate, std::uint32_
   const LV2_Feature* features[] = {&map, nullptr};
   Handle = Descriptor->instantiate(Descriptor, rate, "", features);
   if (!Handle) return;
+  SequenceType = Urids.Map(LV2_ATOM__Sequence);
   EventBuffer.assign(8192, 0);
   for (std::uint32_t port = 0; port < kControls; ++port)
     Descriptor->connect_port(Handle, port, &Controls[port]);
@@ -98,7 +99,7 @@ void TLv2Instance::TempoChange(std::uint32_t frame, float bpm) {
 
 void TLv2Instance::Run(std::uint32_t frames) {
   auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(EventBuffer.data());
-  sequence->atom.type = Urids.Map(LV2_ATOM__Sequence);
+  sequence->atom.type = SequenceType;
   sequence->atom.size = sizeof(LV2_Atom_Sequence_Body) + EventBytes;
   sequence->body.unit = 0;
   sequence->body.pad = 0;

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <lv2/core/lv2.h>
@@ -21,7 +22,7 @@ namespace qvt::test {
 
 class TUridMap {
 public:
-  LV2_URID Map(const std::string& uri);
+  LV2_URID Map(std::string_view uri); // allocates only for a new URI
   std::string Unmap(LV2_URID urid) const;
   LV2_URID_Map* Feature() { return &MapFeature; }
 
@@ -81,6 +82,7 @@ private:
   LV2_Handle Handle = nullptr;
   std::vector<std::uint64_t> EventBuffer; // an atom sequence, 8-byte aligned
   std::uint32_t EventBytes = 0;           // body bytes queued
+  LV2_URID SequenceType = 0;
 };
 
 } // namespace qvt::test
