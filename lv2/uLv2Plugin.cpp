@@ -237,7 +237,7 @@ VstIntPtr TLv2Plugin::Answer(VstInt32 opcode, VstInt32 index, float opt) {
   case audioMasterVersion: return kHostVstVersion;
   case audioMasterAutomate:
     // From the editor (its UI thread) or a program or state load: on to the host's ports.
-    if (UiAttached.load() && index >= 0 && index < static_cast<VstInt32>(kControlPorts)) {
+    if (UiAttached.load() > 0 && index >= 0 && index < static_cast<VstInt32>(kControlPorts)) {
       const auto until = FramesRun.load(std::memory_order_relaxed) +
                          static_cast<std::int64_t>(SampleRate * kEditorEchoSeconds);
       UiSent[static_cast<std::size_t>(index)].store(opt, std::memory_order_relaxed);
@@ -257,10 +257,11 @@ VstIntPtr TLv2Plugin::Answer(VstInt32 opcode, VstInt32 index, float opt) {
 // ---- The UI's side -------------------------------------------------------------------
 
 void TLv2Plugin::AttachUi(bool attached) {
-  UiAttached.store(attached);
-  UiChanges.Drain([](int, float) {}); // nothing from before
-  if (!attached)
+  if (attached) {
+    if (UiAttached.fetch_add(1) == 0) UiChanges.Drain([](int, float) {}); // nothing from before
+  } else if (UiAttached.fetch_sub(1) == 1) {
     for (auto& until : UiSentUntil) until.store(0);
+  }
 }
 
 void TLv2Plugin::PortEvent(std::uint32_t port, float value) {

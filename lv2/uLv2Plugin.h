@@ -51,7 +51,8 @@ public:
   AEffect* Effect() const { return Fx; }
   TPluginEditor* EditorBridge() const;
   // While a UI is attached, every change the editor makes (and every program
-  // or state load) is kept for it to write to the host's ports.
+  // or state load) is kept for it to write to the host's ports. Each UI that
+  // opens attaches once and detaches once.
   void AttachUi(bool attached);
   template <class Write> void DrainUiChanges(Write&& write) { UiChanges.Drain(write); }
   // A port value the host reports to the UI: shown by the open editor unless
@@ -105,7 +106,7 @@ private:
 
   // Editor changes on their way to the host's ports.
   TParamSlots UiChanges;
-  std::atomic<bool> UiAttached{false};
+  std::atomic<int> UiAttached{0}; // UIs open on this instance
   std::atomic<std::int64_t> FramesRun{0};
   std::array<std::atomic<float>, kControlPorts> UiSent{};
   std::array<std::atomic<std::int64_t>, kControlPorts> UiSentUntil{};

@@ -87,7 +87,9 @@ void PortEvent(LV2UI_Handle handle, std::uint32_t port, std::uint32_t size, std:
   float value;
   std::memcpy(&value, buffer, sizeof value);
   try {
-    static_cast<TLv2Ui*>(handle)->Plugin->PortEvent(port, value);
+    auto* ui = static_cast<TLv2Ui*>(handle);
+    ui->Plugin->PortEvent(port, value);
+    ui->WriteChanges(); // for hosts that give no idle calls
   } catch (...) {
   }
 }
