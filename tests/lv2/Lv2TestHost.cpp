@@ -1,6 +1,7 @@
 #include "tests/lv2/Lv2TestHost.h"
 
 #include <cstring>
+#include <fstream>
 
 #include <lv2/atom/atom.h>
 #include <lv2/atom/util.h>
@@ -22,6 +23,15 @@ std::string TUridMap::Unmap(LV2_URID urid) const {
 
 LV2_URID TUridMap::MapCallback(LV2_URID_Map_Handle handle, const char* uri) {
   return static_cast<TUridMap*>(handle)->Map(uri);
+}
+
+std::vector<float> DescriptionDefaults(const std::string& bundle) {
+  std::ifstream description(bundle + "/quivertone.ttl");
+  std::vector<float> defaults;
+  std::string word;
+  while (description >> word)
+    if (word == "lv2:default" && description >> word) defaults.push_back(std::stof(word));
+  return defaults;
 }
 
 std::unique_ptr<TLv2Library> TLv2Library::Open(const std::string& binary, std::string& error) {

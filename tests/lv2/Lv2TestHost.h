@@ -43,6 +43,10 @@ struct TSavedState {
   std::vector<float> ProgramValues() const;
 };
 
+// The control ports' defaults from the bundle's description, in port order, as
+// a host sets them on a new instance.
+std::vector<float> DescriptionDefaults(const std::string& bundle);
+
 class TLv2Library {
 public:
   static std::unique_ptr<TLv2Library> Open(const std::string& binary, std::string& error);
