@@ -10,6 +10,7 @@
 
 #include <lv2/urid/urid.h>
 
+#include "core/uParamTable.h"
 #include "tests/lv2/Lv2TestHost.h"
 
 namespace {
@@ -37,7 +38,8 @@ TEST(Lv2Run, TakingPortsEventsAndTempoAndRenderingAllocateNothing) {
   const std::vector<float> defaults = qvt::test::DescriptionDefaults(QVT_LV2_BUNDLE);
   ASSERT_EQ(defaults.size(), 81u);
   std::copy(defaults.begin(), defaults.end(), lv2.Controls);
-  for (int index : {30, 33, 37, 45, 13, 14, 15}) lv2.Controls[index] = 1.0f; // every effect on
+  for (int index : {piPipe, piPipeSeq, piFlanger, piReverb, piOsc1Seq, piOsc2Seq, piOsc3Seq})
+    lv2.Controls[index] = 1.0f; // every effect on
   lv2.Midi(0, 0x90, 60, 100);
   lv2.Run(512);
 
@@ -53,9 +55,10 @@ TEST(Lv2Run, TakingPortsEventsAndTempoAndRenderingAllocateNothing) {
   const int instantiating = tAllocations;
   tAllocations = 0;
   for (int round = 0; round < 40; ++round) {
-    lv2.Controls[26] = static_cast<float>(round % 4) * 0.01f; // filter kinds switch
-    lv2.Controls[24] = static_cast<float>(round % 10) * 0.1f;
-    lv2.Controls[42] = static_cast<float>(round % 5) * 0.2f;
+    lv2.Controls[piFilterLowpassType] =
+        static_cast<float>(round % 4) * 0.01f; // filter kinds switch
+    lv2.Controls[piFilterLowpassCutoff] = static_cast<float>(round % 10) * 0.1f;
+    lv2.Controls[piFlangerTime] = static_cast<float>(round % 5) * 0.2f;
     lv2.Midi(static_cast<std::uint32_t>(round * 7 % 512), 0x90,
              static_cast<std::uint8_t>(48 + round % 24), 90);
     lv2.TempoChange(static_cast<std::uint32_t>(round * 11 % 512),

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/uParamTable.h"
 #include "core/uParameters.h"
 #include "lib/uGlobals.h"
 #include "tests/IsolatedUserFolders.h"
@@ -140,15 +141,19 @@ TEST(Lv2Description, LilvListsThePluginWithItsPortsNamesRangesAndChoices) {
     EXPECT_EQ(toggled, qvt::IsOnOffParameter(i));
     if (port.Properties.find("#enumeration") != std::string::npos) enumerations.insert(i);
   }
-  EXPECT_EQ(enumerations, (std::set<int>{10, 11, 12, 26, 27, 38}));
+  EXPECT_EQ(enumerations,
+            (std::set<int>{piOsc1Waveform, piOsc2Waveform, piOsc3Waveform, piFilterLowpassType,
+                           piFilterHighpassType, piFlangerLfoWaveform}));
   const std::map<std::string, double> waveforms{
       {"Sine", 0.0}, {"Triangle", 0.1}, {"Sawtooth", 0.2}, {"Inv Saw", 0.3}};
   const std::map<std::string, double> filters{
       {"Filter Off", 0.0}, {"Biquad", 0.01}, {"Butterworth", 0.02}, {"Chebyshev", 0.03}};
-  EXPECT_EQ(ports.at(11).ScalePoints, waveforms);
-  EXPECT_EQ(ports.at(27).ScalePoints, filters);
-  EXPECT_EQ(ports.at(38).ScalePoints.size(), 2u) << "the flanger's triangle and sine";
-  EXPECT_EQ(ports.at(45).ScalePoints, (std::map<std::string, double>{{"off", 0.0}, {"on", 1.0}}));
+  EXPECT_EQ(ports.at(piOsc2Waveform).ScalePoints, waveforms);
+  EXPECT_EQ(ports.at(piFilterHighpassType).ScalePoints, filters);
+  EXPECT_EQ(ports.at(piFlangerLfoWaveform).ScalePoints.size(), 2u)
+      << "the flanger's triangle and sine";
+  EXPECT_EQ(ports.at(piReverb).ScalePoints,
+            (std::map<std::string, double>{{"off", 0.0}, {"on", 1.0}}));
 
   EXPECT_NE(ports.at(81).Types.find("atom#AtomPort"), std::string::npos);
   EXPECT_NE(ports.at(81).Types.find("#InputPort"), std::string::npos);
@@ -204,8 +209,16 @@ constexpr float kLaterTempo = 93.0f;
 constexpr int kFrames = 66048;
 // The settings both renders use: the start-up program with other waveforms, the
 // pattern on oscillator 1, the Butterworth low-pass and the flanger.
-const std::map<int, float> kChanges = {{10, 0.2f}, {11, 0.3f}, {13, 1.0f}, {24, 0.4f}, {26, 0.02f},
-                                       {37, 1.0f}, {55, 0.8f}, {57, 0.3f}, {58, 0.6f}, {71, 1.0f}};
+const std::map<int, float> kChanges = {{piOsc1Waveform, 0.2f},
+                                       {piOsc2Waveform, 0.3f},
+                                       {piOsc1Seq, 1.0f},
+                                       {piFilterLowpassCutoff, 0.4f},
+                                       {piFilterLowpassType, 0.02f},
+                                       {piFlanger, 1.0f},
+                                       {piStep1 + 1, 0.8f},
+                                       {piStep1 + 3, 0.3f},
+                                       {piStep1 + 4, 0.6f},
+                                       {piLoop, 1.0f}};
 
 std::vector<float> RenderVst(int block) {
   auto vst = LoadVst();

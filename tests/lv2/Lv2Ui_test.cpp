@@ -7,6 +7,7 @@
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>
 
+#include "core/uParamTable.h"
 #include "tests/editorhost/EditorHost.h"
 #include "tests/lv2/Lv2TestHost.h"
 
@@ -110,13 +111,13 @@ TEST_F(Lv2Ui, OpensInTheHostsWindowAndADraggedKnobReachesItsControlPort) {
   EXPECT_EQ(reinterpret_cast<Window>(Widget), children[0].Id) << "the widget is the editor";
   EXPECT_EQ(Size, (std::pair<int, int>{kWidth, kHeight}));
 
-  const float before = Plugin->Controls[1];
+  const float before = Plugin->Controls[piOsc1Level];
   ASSERT_GT(before, 0.1f) << "the start-up program's level";
   Drag(27 + 12, 46 + 12, 0, -20); // "Osc1 Level" up by 20 positions
   ASSERT_TRUE(IdleUntil([&] { return !Writes.empty() && Writes.back().Value != before; }));
   WaitUntil([] { return false; }, 100);
   Idle->idle(Ui);
-  for (const TWrite& write : Writes) EXPECT_EQ(write.Port, 1u);
+  for (const TWrite& write : Writes) EXPECT_EQ(write.Port, std::uint32_t{piOsc1Level});
   const float dragged = Writes.back().Value;
   EXPECT_NEAR(dragged, std::min(1.0f, std::round(before * 127.0f + 20.0f) / 127.0f), 1e-6);
 
@@ -126,14 +127,14 @@ TEST_F(Lv2Ui, OpensInTheHostsWindowAndADraggedKnobReachesItsControlPort) {
     Plugin->Controls[write.Port] = write.Value;
     Plugin->Run(64);
   }
-  EXPECT_EQ(Plugin->Save().ProgramValues()[1], dragged);
+  EXPECT_EQ(Plugin->Save().ProgramValues()[piOsc1Level], dragged);
 
   // The host's own change of the port reaches the plug-in and the editor writes nothing back.
   Writes.clear();
-  Plugin->Controls[1] = 0.25f;
+  Plugin->Controls[piOsc1Level] = 0.25f;
   Plugin->Run(64);
   const float value = 0.25f;
-  Library->Ui->port_event(Ui, 1, sizeof value, 0, &value);
+  Library->Ui->port_event(Ui, piOsc1Level, sizeof value, 0, &value);
   WaitUntil(
       [&] {
         Idle->idle(Ui);
@@ -141,7 +142,7 @@ TEST_F(Lv2Ui, OpensInTheHostsWindowAndADraggedKnobReachesItsControlPort) {
       },
       300);
   EXPECT_TRUE(Writes.empty());
-  EXPECT_EQ(Plugin->Save().ProgramValues()[1], 0.25f);
+  EXPECT_EQ(Plugin->Save().ProgramValues()[piOsc1Level], 0.25f);
 
   Library->Ui->cleanup(Ui);
   Ui = nullptr;
