@@ -13,7 +13,7 @@ BUILD_NUMBER ?=
 VERSION_ARGS := -DQVT_BUILD_NUMBER=$(BUILD_NUMBER)
 
 .PHONY: all deps configure build test test-dev test-tsan demo release-files install uninstall bench fuzz soak skin \
-        windows test-windows deb dist test-dist clean
+        windows test-windows deb dist test-dist test-ardour clean
 
 all: build
 
@@ -47,8 +47,8 @@ demo: configure
 # Installation: per user by default (~/.vst/Quivertone/, which most hosts scan);
 # PREFIX=/usr/local puts the plug-in into /usr/local/lib/vst/Quivertone/, where
 # hosts look by default. DESTDIR is prepended for packagers. LV2_BUNDLE names the
-# LV2 bundle folder, Quivertone.lv2, once the build makes one (empty: none); it
-# goes into LV2_DIR, and into the package and the tarball.
+# LV2 bundle folder the build makes, Quivertone.lv2 (empty: none); it goes into
+# LV2_DIR (~/.lv2, or PREFIX/lib/lv2), and into the package and the tarball.
 PREFIX     ?=
 VST_DIR    ?= $(if $(PREFIX),$(PREFIX)/lib/vst,$(HOME)/.vst)/Quivertone
 LV2_DIR    ?= $(if $(PREFIX),$(PREFIX)/lib/lv2,$(HOME)/.lv2)
@@ -58,7 +58,12 @@ DIST_DIR   ?= build/dist
 
 # What is installed and packaged, without the tests and benchmarks.
 release-files: configure
-	cmake --build --preset $(PRESET) --target Quivertone qvt qvt_factory_bank
+	cmake --build --preset $(PRESET) --target Quivertone Quivertone_lv2 qvt qvt_factory_bank
+
+# The files of the LV2 bundle (scripts/copy-lv2-bundle.sh copies them); banks and
+# patterns the LV2 plug-in keeps beside itself (a per-user install) are the user's and stay.
+LV2_FILES := Quivertone.so manifest.ttl quivertone.ttl Help.html images/editor.png images/patedit.png \
+             images/about.png
 
 # The pictures the manual shows, installed beside it in images/.
 MANUAL_PICTURES := docs/images/editor.png docs/images/patedit.png docs/images/about.png
@@ -69,7 +74,7 @@ install: release-files
 	install -m 644 docs/Help.html "$(DESTDIR)$(VST_DIR)/Help.html"
 	install -m 644 $(MANUAL_PICTURES) "$(DESTDIR)$(VST_DIR)/images/"
 	install -m 644 $(FACTORY_BANK) "$(DESTDIR)$(VST_DIR)/Banks/Factory.qvt"
-	$(if $(LV2_BUNDLE),install -d "$(DESTDIR)$(LV2_DIR)" && cp -R $(LV2_BUNDLE) "$(DESTDIR)$(LV2_DIR)/")
+	$(if $(LV2_BUNDLE),scripts/copy-lv2-bundle.sh $(LV2_BUNDLE) "$(DESTDIR)$(LV2_DIR)")
 	@echo "Installed into $(DESTDIR)$(VST_DIR)"
 
 # Removes what install put there; banks and patterns of the user's own stay.
@@ -77,9 +82,11 @@ uninstall:
 	rm -f "$(DESTDIR)$(VST_DIR)/Quivertone.so" "$(DESTDIR)$(VST_DIR)/Help.html" \
 	      "$(DESTDIR)$(VST_DIR)/Banks/Factory.qvt" \
 	      $(foreach p,$(MANUAL_PICTURES),"$(DESTDIR)$(VST_DIR)/images/$(notdir $(p))")
-	rm -rf "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2"
+	rm -f $(foreach f,$(LV2_FILES),"$(DESTDIR)$(LV2_DIR)/Quivertone.lv2/$(f)")
 	rmdir "$(DESTDIR)$(VST_DIR)/Banks" "$(DESTDIR)$(VST_DIR)/Patterns" "$(DESTDIR)$(VST_DIR)/images" \
 	      "$(DESTDIR)$(VST_DIR)" 2>/dev/null || true
+	rmdir "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2/Banks" "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2/Patterns" \
+	      "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2/images" "$(DESTDIR)$(LV2_DIR)/Quivertone.lv2" 2>/dev/null || true
 
 # Release packages in $(DIST_DIR): the Debian package, and the Linux tarball
 # (with the Windows zip when `make windows` has built the DLL). `make test-dist`
@@ -94,6 +101,11 @@ dist: release-files
 
 test-dist: deb dist
 	scripts/test-dist.sh $(BUILD) $(WIN_BUILD) $(DIST_DIR)
+
+# The LV2 plug-in in Ardour 7, headless: rendered, saved and reloaded (slow; needs Ardour,
+# which scripts/install-deps.sh --dist installs).
+test-ardour: release-files
+	scripts/test-ardour.sh $(BUILD)
 
 bench: build
 	@set -e; for program in $(BUILD)/bench/bench_*; do \

@@ -38,8 +38,11 @@ fi
 if [ $uninstall -eq 1 ]; then
   rm -f "$vst/Quivertone.so" "$vst/Help.html" "$vst/Banks/Factory.qvt" \
     "$vst/images/editor.png" "$vst/images/patedit.png" "$vst/images/about.png"
-  rm -rf "$lv2/Quivertone.lv2"
-  for folder in "$vst/Banks" "$vst/Patterns" "$vst/images" "$vst"; do
+  bundle=$lv2/Quivertone.lv2
+  rm -f "$bundle/Quivertone.so" "$bundle/manifest.ttl" "$bundle/quivertone.ttl" "$bundle/Help.html" \
+    "$bundle/images/editor.png" "$bundle/images/patedit.png" "$bundle/images/about.png"
+  for folder in "$vst/Banks" "$vst/Patterns" "$vst/images" "$vst" \
+    "$bundle/Banks" "$bundle/Patterns" "$bundle/images" "$bundle"; do
     rmdir "$folder" 2>/dev/null || true
   done
   [ -d "$vst" ] && echo "Removed Quivertone; your files in $vst stay." ||
@@ -53,9 +56,9 @@ cp "$here"/Quivertone/images/*.png "$vst/images/"
 cp "$here/Quivertone/Banks/Factory.qvt" "$vst/Banks/"
 chmod 644 "$vst/Quivertone.so" "$vst/Help.html" "$vst"/images/*.png "$vst/Banks/Factory.qvt"
 if [ -d "$here/Quivertone.lv2" ]; then
-  mkdir -p "$lv2"
-  rm -rf "$lv2/Quivertone.lv2"
-  cp -R "$here/Quivertone.lv2" "$lv2/"
+  # Copied over any earlier one: banks and patterns kept in the bundle stay.
+  mkdir -p "$lv2/Quivertone.lv2"
+  cp -R "$here/Quivertone.lv2/." "$lv2/Quivertone.lv2/"
 fi
 echo "Installed Quivertone into $vst"
 case $vst in

@@ -33,10 +33,15 @@ ALLOWED = {
     "core": ["core/", "host/", "dsp/", "lib/", "platform/core/uMessageBox.h",
              "platform/core/uClipboard.h", "editor/uPluginEditor.h", "editor/uParamSlots.h"],
     "host": ["host/", "core/", "dsp/", "lib/"],
+    # The LV2 wrapper: the host boundary's counterpart. It hosts the plug-in object
+    # and opens the plug-in's own editor bridge for its UI.
+    "lv2": ["lv2/", "host/", "core/", "dsp/", "lib/", "editor/uPluginEditor.h",
+            "editor/uParamSlots.h", "editor/uEditor.h", "platform/core/uUiRuntime.h"],
 }
 # The entry point chooses the editor's backend and loads the shared skin images.
 EXCEPTIONS = {
     "host/EntryPoint.cpp": ["controls/uBitmapEx.h", "platform/x11/uX11UiThread.h"],
+    "lv2/uLv2Entry.cpp": ["controls/uBitmapEx.h", "platform/x11/uX11UiThread.h"],
 }
 SYSTEM_WINDOWING = re.compile(r"#include\s*<(X11/|windows\.h|winuser\.h)", re.I)
 OUR_INCLUDE = re.compile(r'#include\s*"([^"]+)"')

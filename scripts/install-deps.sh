@@ -17,6 +17,7 @@ PACKAGES=(
   zlib1g-dev libpng-dev libfreetype-dev libfontconfig1-dev fonts-dejavu-core fonts-dejavu-extra
   libsndfile1-dev
   libx11-dev libxtst-dev libxrandr-dev xvfb xauth
+  lv2-dev lilv-utils sordi
   clang libclang-rt-14-dev
 )
 # make deb, make dist, make test-dist: dpkg-shlibdeps, lintian, the archivers, and

@@ -38,8 +38,7 @@ sed -e "s/@VERSION@/$version/" -e "s/@BUILD@/${version##*.}/" \
     -e "s/@DATE@/$(date -R -u -d "@$epoch")/" "$source/packaging/debian/changelog.in" |
   gzip -9n >"$doc/changelog.gz"
 if [ -n "$lv2" ]; then
-  install -d "$root/usr/lib/lv2"
-  cp -R "$lv2" "$root/usr/lib/lv2/"
+  "$source/scripts/copy-lv2-bundle.sh" "$lv2" "$root/usr/lib/lv2"
   find "$root/usr/lib/lv2" -name '*.so' -exec strip --strip-unneeded {} +
 fi
 

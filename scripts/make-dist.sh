@@ -40,7 +40,7 @@ plugin_folder "$stage" "$build" Quivertone.so
 strip --strip-unneeded --remove-section=.comment --remove-section=.note "$stage/Quivertone/Quivertone.so"
 install -m 644 "$source/LICENSE" "$stage/LICENSE"
 install -m 755 "$source/packaging/install.sh" "$stage/install.sh"
-[ -z "$lv2" ] || cp -R "$lv2" "$stage/"
+[ -z "$lv2" ] || "$source/scripts/copy-lv2-bundle.sh" "$lv2" "$stage"
 tar --sort=name --owner=0 --group=0 --numeric-owner --mtime="@$epoch" \
     -C "$work" -czf "$dist/$name.tar.gz" "$name"
 echo "Built $dist/$name.tar.gz"

@@ -9,9 +9,11 @@
 #   2. The package installs where Ardour's default plug-in search finds it, as
 #      Ardour itself tells: its scanner indexes the installed plug-in and its
 #      plug-in list, with the default search path, shows it (run as an ordinary
-#      user, as a musician runs a host); `dpkg -r` then removes every file.
-#   3. The tarball's install script installs into a temporary home folder,
-#      keeps the user's own banks, and uninstalls; the same with --prefix.
+#      user, as a musician runs a host), and lilv's default search finds the
+#      LV2 plug-in; `dpkg -r` then removes every file.
+#   3. The tarball's install script installs (the LV2 bundle too) into a
+#      temporary home folder, keeps the user's own banks, and uninstalls; the
+#      same with --prefix.
 #   4. `make install` and `make uninstall` with PREFIX and DESTDIR.
 #   5. The tarball and the zip hold what README.md says they hold.
 set -euo pipefail
@@ -87,6 +89,8 @@ check "the plug-in is installed as $plugin" test -f $plugin
 check "the factory bank is installed beside it" cmp -s /usr/lib/vst/Quivertone/Banks/Factory.qvt \
   "$build/resources/bank/factory-bank.qvt"
 check "the manual is in /usr/share/doc/quivertone/" test -s /usr/share/doc/quivertone/Help.html
+check "lilv's default search finds the LV2 plug-in in /usr/lib/lv2/" \
+  bash -c "env -u LV2_PATH HOME='$work' lv2ls | grep -qxF https://quivertone.org/lv2/quivertone"
 
 ardour_files=$(dpkg -L ardour)
 scanner=$(grep '/ardour-vst-scanner$' <<<"$ardour_files" | head -n 1)
@@ -149,11 +153,17 @@ check "install.sh puts the plug-in, manual and factory bank into ~/.vst/Quiverto
   same_list "$(tree_files "$vst")" "$(printf '%s\n' $plugin_files)"
 check "the installed plug-in loads and names itself" \
   bash -c "HOME='$home' '$build/qvt' info '$vst/Quivertone.so' | grep -q Quivertone"
+lv2_files="Help.html Quivertone.so images/about.png images/editor.png images/patedit.png manifest.ttl quivertone.ttl"
+check "install.sh puts the LV2 bundle into ~/.lv2/Quivertone.lv2/" \
+  same_list "$(tree_files "$home/.lv2/Quivertone.lv2")" "$(printf '%s\n' $lv2_files)"
 echo mine >"$vst/Banks/Mine.qvt"
+mkdir -p "$home/.lv2/Quivertone.lv2/Banks" && echo mine >"$home/.lv2/Quivertone.lv2/Banks/Mine.qvt"
 HOME=$home "$unpacked/install.sh" >/dev/null
 HOME=$home "$unpacked/install.sh" --uninstall >/dev/null
 check "install.sh --uninstall removes its files and keeps the user's bank" \
   same_list "$(tree_files "$vst")" "Banks/Mine.qvt"
+check "... in the LV2 bundle too" \
+  same_list "$(tree_files "$home/.lv2/Quivertone.lv2")" "Banks/Mine.qvt"
 "$unpacked/install.sh" --prefix "$work/usr-local" >/dev/null
 check "install.sh --prefix DIR installs into DIR/lib/vst/Quivertone/" \
   test -f "$work/usr-local/lib/vst/Quivertone/Quivertone.so"

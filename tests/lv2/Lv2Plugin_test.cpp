@@ -1,0 +1,389 @@
+// The LV2 bundle as LV2 hosts and tools see it: its description (lilv's lv2ls
+// and lv2info, sord_validate against the LV2 schemas), its render compared
+// with the VST 2 library's, and its state.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/uParamTable.h"
+#include "core/uParameters.h"
+#include "lib/uGlobals.h"
+#include "tests/IsolatedUserFolders.h"
+#include "tests/lv2/Lv2TestHost.h"
+#include "tools/qvt/PluginHost.h"
+
+namespace fs = std::filesystem;
+using qvt::test::TLv2Instance;
+using qvt::test::TLv2Library;
+using qvt::test::TSavedState;
+
+namespace {
+
+const std::string kUri = "https://quivertone.org/lv2/quivertone";
+constexpr double kRate = 44100.0;
+
+std::string Output(const std::string& command) {
+  std::string text;
+  if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, got);
+    ::pclose(pipe);
+  }
+  return text;
+}
+
+// A folder holding nothing but the bundle, for LV2_PATH.
+fs::path LonelyBundleFolder() {
+  const fs::path folder = qvt::test::gIsolatedUserFolders.Root / "lv2";
+  fs::create_directories(folder);
+  std::error_code ignored;
+  fs::create_directory_symlink(QVT_LV2_BUNDLE, folder / "Quivertone.lv2", ignored);
+  return folder;
+}
+
+struct TPortInfo {
+  std::string Types, Symbol, Name, Properties;
+  double Minimum = NAN, Maximum = NAN, Default = NAN;
+  std::map<std::string, double> ScalePoints; // label → value
+};
+
+// lv2info's port blocks.
+std::map<int, TPortInfo> ParsePorts(const std::string& info) {
+  std::map<int, TPortInfo> ports;
+  TPortInfo* port = nullptr;
+  bool inTypes = false, inScalePoints = false;
+  std::istringstream lines(info);
+  std::string line;
+  const std::regex portLine(R"(^\tPort (\d+):$)");
+  const std::regex field(R"(^\t\t(\w[\w ]*):\s*(.*)$)");
+  const std::regex point(R"re(^\t\t\t(-?[\d.]+) = "(.*)"$)re");
+  std::smatch match;
+  while (std::getline(lines, line)) {
+    if (std::regex_match(line, match, portLine)) {
+      port = &ports[std::stoi(match[1])];
+      inTypes = inScalePoints = false;
+    } else if (!port) {
+      continue;
+    } else if (std::regex_match(line, match, field)) {
+      const std::string key = match[1], value = match[2];
+      inTypes = key == "Type";
+      inScalePoints = key == "Scale Points";
+      if (key == "Type") port->Types += value + " ";
+      if (key == "Symbol") port->Symbol = value;
+      if (key == "Name") port->Name = value;
+      if (key == "Minimum") port->Minimum = std::stod(value);
+      if (key == "Maximum") port->Maximum = std::stod(value);
+      if (key == "Default") port->Default = std::stod(value);
+      if (key == "Properties") port->Properties += value + " ";
+    } else if (inScalePoints && std::regex_match(line, match, point)) {
+      port->ScalePoints[match[2]] = std::stod(match[1]);
+    } else if (inTypes && line.rfind("\t\t ", 0) == 0) {
+      port->Types += line.substr(2) + " ";
+    }
+  }
+  return ports;
+}
+
+std::unique_ptr<qvt::THostedPlugin> LoadVst() {
+  std::string error;
+  auto plugin = qvt::THostedPlugin::Load(QVT_PLUGIN_PATH, error);
+  EXPECT_TRUE(plugin) << error;
+  if (plugin) plugin->RecordRequests = plugin->RecordAutomation = false;
+  return plugin;
+}
+
+// The parameters of the start-up program as the VST 2 library reports them.
+std::vector<float> StartupValues() {
+  auto vst = LoadVst();
+  std::vector<float> values(qvt::kNumParams, 0.0f);
+  if (vst)
+    for (int i = 0; i < qvt::kNumParams; ++i)
+      values[i] = vst->Effect()->getParameter(vst->Effect(), i);
+  return values;
+}
+
+} // namespace
+
+TEST(Lv2Description, LilvListsThePluginWithItsPortsNamesRangesAndChoices) {
+  const fs::path folder = LonelyBundleFolder();
+  const std::string env = "LV2_PATH='" + folder.string() + "' ";
+  EXPECT_EQ(Output(env + "lv2ls"), kUri + "\n");
+  const std::string info = Output(env + "lv2info " + kUri);
+  EXPECT_NE(info.find("Name:              Quivertone"), std::string::npos) << info.substr(0, 600);
+  EXPECT_NE(info.find(kUri + "#ui"), std::string::npos) << "the X11 UI is listed";
+
+  const std::map<int, TPortInfo> ports = ParsePorts(info);
+  ASSERT_EQ(ports.size(), 84u);
+  const std::vector<float> startup = StartupValues();
+  std::set<std::string> symbols;
+  std::set<int> enumerations;
+  for (int i = 0; i < qvt::kNumParams; ++i) {
+    const TPortInfo& port = ports.at(i);
+    SCOPED_TRACE("port " + std::to_string(i));
+    EXPECT_NE(port.Types.find("#ControlPort"), std::string::npos);
+    EXPECT_NE(port.Types.find("#InputPort"), std::string::npos);
+    EXPECT_EQ(port.Name, qvt::ParameterName(i));
+    EXPECT_TRUE(symbols.insert(port.Symbol).second) << "symbols are unique";
+    EXPECT_EQ(port.Minimum, 0.0);
+    EXPECT_EQ(port.Maximum, 1.0);
+    EXPECT_NEAR(port.Default, startup[i], 1e-6) << "the start-up program's value";
+    const bool toggled = port.Properties.find("#toggled") != std::string::npos;
+    EXPECT_EQ(toggled, qvt::IsOnOffParameter(i));
+    if (port.Properties.find("#enumeration") != std::string::npos) enumerations.insert(i);
+  }
+  EXPECT_EQ(enumerations,
+            (std::set<int>{piOsc1Waveform, piOsc2Waveform, piOsc3Waveform, piFilterLowpassType,
+                           piFilterHighpassType, piFlangerLfoWaveform}));
+  const std::map<std::string, double> waveforms{
+      {"Sine", 0.0}, {"Triangle", 0.1}, {"Sawtooth", 0.2}, {"Inv Saw", 0.3}};
+  const std::map<std::string, double> filters{
+      {"Filter Off", 0.0}, {"Biquad", 0.01}, {"Butterworth", 0.02}, {"Chebyshev", 0.03}};
+  EXPECT_EQ(ports.at(piOsc2Waveform).ScalePoints, waveforms);
+  EXPECT_EQ(ports.at(piFilterHighpassType).ScalePoints, filters);
+  EXPECT_EQ(ports.at(piFlangerLfoWaveform).ScalePoints.size(), 2u)
+      << "the flanger's triangle and sine";
+  EXPECT_EQ(ports.at(piReverb).ScalePoints,
+            (std::map<std::string, double>{{"off", 0.0}, {"on", 1.0}}));
+
+  EXPECT_NE(ports.at(81).Types.find("atom#AtomPort"), std::string::npos);
+  EXPECT_NE(ports.at(81).Types.find("#InputPort"), std::string::npos);
+  for (int i : {82, 83}) {
+    EXPECT_NE(ports.at(i).Types.find("#AudioPort"), std::string::npos);
+    EXPECT_NE(ports.at(i).Types.find("#OutputPort"), std::string::npos);
+  }
+}
+
+// sord_validate reports the schemas' own faults too: the description must add none.
+TEST(Lv2Description, ValidatesAgainstTheLv2Schemas) {
+  std::string schemas;
+  for (const auto& bundle : fs::directory_iterator("/usr/lib/lv2")) {
+    bool hasBinary = false;
+    std::string files;
+    for (const auto& file : fs::directory_iterator(bundle.path())) {
+      hasBinary |= file.path().extension() == ".so";
+      if (file.path().extension() == ".ttl") files += " '" + file.path().string() + "'";
+    }
+    if (!hasBinary) schemas += files;
+  }
+  ASSERT_NE(schemas.find("lv2core.ttl"), std::string::npos) << "lv2-dev is installed";
+  const std::regex errors(R"(Found (\d+) errors)");
+  std::smatch match;
+  const std::string alone = Output("sord_validate" + schemas);
+  const std::string bundle = std::string(QVT_LV2_BUNDLE);
+  const std::string with = Output("sord_validate" + schemas + " '" + bundle + "/manifest.ttl' '" +
+                                  bundle + "/quivertone.ttl'");
+  const auto count = [&](const std::string& text) {
+    return std::regex_search(text, match, errors) ? std::stoi(match[1]) : 0;
+  };
+  EXPECT_EQ(with.find("error: Failed"), std::string::npos) << with;
+  EXPECT_EQ(count(with), count(alone)) << with;
+  EXPECT_NE(with.find("checked"), std::string::npos) << with;
+}
+
+namespace {
+
+struct TEvent {
+  int Frame;
+  std::uint8_t Status, Data1, Data2;
+};
+
+// A phrase with notes that start and end inside blocks, two on one frame, a
+// legato change, and a note just before a tempo change at frame 25600 (the
+// pattern follows the tempo the engine reads at each note-on).
+const std::vector<TEvent> kPhrase = {
+    {0, 0x90, 57, 100},    {11062, 0x80, 57, 0}, {11062, 0x90, 60, 90},  {22350, 0x90, 64, 110},
+    {22351, 0x80, 60, 0},  {25000, 0x80, 64, 0}, {25590, 0x90, 62, 100}, {33330, 0x80, 62, 0},
+    {33331, 0x90, 69, 80}, {48000, 0x80, 69, 0}, {52000, 0x90, 45, 127}, {60000, 0xB0, 126, 0}};
+constexpr int kTempoFrame = 25600;
+constexpr float kLaterTempo = 93.0f;
+constexpr int kFrames = 66048;
+// The settings both renders use: the start-up program with other waveforms, the
+// pattern on oscillator 1, the Butterworth low-pass and the flanger.
+const std::map<int, float> kChanges = {{piOsc1Waveform, 0.2f},
+                                       {piOsc2Waveform, 0.3f},
+                                       {piOsc1Seq, 1.0f},
+                                       {piFilterLowpassCutoff, 0.4f},
+                                       {piFilterLowpassType, 0.02f},
+                                       {piFlanger, 1.0f},
+                                       {piStep1 + 1, 0.8f},
+                                       {piStep1 + 3, 0.3f},
+                                       {piStep1 + 4, 0.6f},
+                                       {piLoop, 1.0f}};
+
+std::vector<float> RenderVst(int block) {
+  auto vst = LoadVst();
+  if (!vst) return {};
+  AEffect* fx = vst->Effect();
+  double tempo = 120.0;
+  vst->TempoAt = [&](VstInt32) { return tempo; };
+  vst->Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(kRate));
+  vst->Dispatch(effSetBlockSize, 0, block);
+  vst->Dispatch(effMainsChanged, 0, 1);
+  for (const auto& [index, value] : kChanges) fx->setParameter(fx, index, value);
+  std::vector<float> out, left(block), right(block);
+  for (int start = 0; start < kFrames; start += block) {
+    if (start == kTempoFrame) tempo = kLaterTempo;
+    std::vector<VstMidiEvent> midi;
+    for (const TEvent& e : kPhrase)
+      if (e.Frame >= start && e.Frame < start + block) {
+        VstMidiEvent event{};
+        event.type = kVstMidiType;
+        event.byteSize = sizeof event;
+        event.deltaFrames = e.Frame - start;
+        event.midiData[0] = static_cast<char>(e.Status);
+        event.midiData[1] = static_cast<char>(e.Data1);
+        event.midiData[2] = static_cast<char>(e.Data2);
+        midi.push_back(event);
+      }
+    std::vector<std::uint8_t> storage(sizeof(VstEvents) + midi.size() * sizeof(VstEvent*));
+    auto* events = reinterpret_cast<VstEvents*>(storage.data());
+    events->numEvents = static_cast<VstInt32>(midi.size());
+    for (std::size_t i = 0; i < midi.size(); ++i)
+      events->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
+    vst->Dispatch(effProcessEvents, 0, 0, events);
+    float* outputs[2] = {left.data(), right.data()};
+    fx->processReplacing(fx, nullptr, outputs, block);
+    for (int i = 0; i < block; ++i) out.insert(out.end(), {left[i], right[i]});
+  }
+  return out;
+}
+
+void SetControls(TLv2Instance& lv2, const std::vector<float>& startup, bool withChanges) {
+  for (int i = 0; i < qvt::kNumParams; ++i) lv2.Controls[i] = startup[i];
+  if (withChanges)
+    for (const auto& [index, value] : kChanges) lv2.Controls[index] = value;
+}
+
+// Renders the phrase (from `from` on) in blocks of `block` frames.
+std::vector<float> RenderLv2(TLv2Instance& lv2, int block, int from = 0) {
+  std::vector<float> out;
+  for (int start = from; start < kFrames; start += block) {
+    const int frames = std::min(block, kFrames - start);
+    // In time order; the tempo goes before the notes of its own frame.
+    bool tempoDue = kTempoFrame >= start && kTempoFrame < start + frames;
+    for (const TEvent& e : kPhrase) {
+      if (e.Frame < start || e.Frame >= start + frames) continue;
+      if (tempoDue && e.Frame >= kTempoFrame) {
+        lv2.TempoChange(static_cast<std::uint32_t>(kTempoFrame - start), kLaterTempo);
+        tempoDue = false;
+      }
+      lv2.Midi(static_cast<std::uint32_t>(e.Frame - start), e.Status, e.Data1, e.Data2);
+    }
+    if (tempoDue) lv2.TempoChange(static_cast<std::uint32_t>(kTempoFrame - start), kLaterTempo);
+    lv2.Run(static_cast<std::uint32_t>(frames));
+    for (int i = 0; i < frames; ++i) out.insert(out.end(), {lv2.Left[i], lv2.Right[i]});
+  }
+  return out;
+}
+
+std::size_t FirstDifference(const std::vector<float>& a, const std::vector<float>& b) {
+  const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+  return static_cast<std::size_t>(mismatch.first - a.begin());
+}
+
+class Lv2Render : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string error;
+    Library = TLv2Library::Open(QVT_LV2_BINARY, error);
+    ASSERT_TRUE(Library) << error;
+    Startup = StartupValues();
+  }
+  std::unique_ptr<TLv2Library> Library;
+  std::vector<float> Startup;
+};
+
+} // namespace
+
+// The tempo change falls on a block boundary for the VST render; the LV2
+// renders in blocks of 100 and 333 meet it inside a block and cut the block there.
+TEST_F(Lv2Render, EqualsTheVst2RenderSampleForSample) {
+  const std::vector<float> vst = RenderVst(256);
+  ASSERT_EQ(vst.size(), 2u * kFrames);
+  float peak = 0.0f;
+  for (float sample : vst) peak = std::max(peak, std::fabs(sample));
+  EXPECT_GT(peak, 0.01f) << "the phrase is heard";
+  for (int block : {256, 100, 333}) {
+    TLv2Instance lv2(*Library, kRate, 512);
+    ASSERT_TRUE(lv2);
+    SetControls(lv2, Startup, true);
+    const std::vector<float> render = RenderLv2(lv2, block);
+    EXPECT_EQ(FirstDifference(render, vst), vst.size()) << "blocks of " << block;
+  }
+  // The tempo reaches the engine: without the change the render differs.
+  TLv2Instance steady(*Library, kRate, 512);
+  SetControls(steady, Startup, true);
+  std::vector<float> render;
+  for (int start = 0; start < kFrames; start += 256) {
+    for (const TEvent& e : kPhrase)
+      if (e.Frame >= start && e.Frame < start + 256)
+        steady.Midi(static_cast<std::uint32_t>(e.Frame - start), e.Status, e.Data1, e.Data2);
+    steady.Run(256);
+    for (int i = 0; i < 256; ++i) render.insert(render.end(), {steady.Left[i], steady.Right[i]});
+  }
+  EXPECT_LT(FirstDifference(render, vst), vst.size());
+}
+
+TEST_F(Lv2Render, StateCarriesTheEditBufferAndTheBankFile) {
+  TLv2Instance original(*Library, kRate, 512);
+  ASSERT_TRUE(original);
+  SetControls(original, Startup, true);
+  // Saved before any block has taken the ports: the state holds their values all the same.
+  const TSavedState saved = original.Save();
+  const std::string base = "https://quivertone.org/lv2/quivertone#";
+  ASSERT_TRUE(saved.Properties.count(base + "programValues"));
+  const auto& values = saved.Properties.at(base + "programValues");
+  EXPECT_EQ(values.Type, "http://lv2plug.in/ns/ext/atom#Vector");
+  ASSERT_EQ(values.Bytes.size(), 8u + 4u * qvt::kNumStoredParams);
+  for (int i = 0; i < qvt::kNumStoredParams; ++i) {
+    float value;
+    std::memcpy(&value, values.Bytes.data() + 8 + 4 * i, 4);
+    EXPECT_EQ(value, original.Controls[i]) << "parameter " << i;
+  }
+  auto vst = LoadVst();
+  ASSERT_TRUE(vst);
+  const auto& name = saved.Properties.at(base + "programName");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(name.Bytes.data())),
+            vst->Text(effGetProgramName));
+  EXPECT_FALSE(saved.Properties.count(base + "bankFile")) << "the factory bank has no file";
+
+  // Restored into an instance whose ports keep the start-up program, the
+  // state alone makes it sound as one whose ports have the settings.
+  TLv2Instance restored(*Library, kRate, 512);
+  SetControls(restored, Startup, false);
+  TSavedState renamed = saved;
+  const std::string newName = "Restored \xC2\xAB"
+                              "name\xC2\xBB"; // UTF-8 in the state
+  renamed.Properties[base + "programName"].Bytes.assign(newName.begin(), newName.end() + 1);
+  renamed.Properties[base + "bankFile"] = {"http://lv2plug.in/ns/ext/atom#Path", {}};
+  const std::string bank = QVT_FACTORY_BANK_FILE;
+  renamed.Properties[base + "bankFile"].Bytes.assign(bank.begin(), bank.end() + 1);
+  ASSERT_EQ(restored.Restore(renamed), LV2_STATE_SUCCESS);
+  TLv2Instance set(*Library, kRate, 512);
+  SetControls(set, Startup, true);
+  const std::vector<float> expected = RenderLv2(set, 256);
+  EXPECT_EQ(FirstDifference(RenderLv2(restored, 256), expected), expected.size());
+  const TSavedState again = restored.Save();
+  EXPECT_EQ(again.Properties.at(base + "programValues").Bytes, values.Bytes);
+  EXPECT_EQ(again.Properties.at(base + "programName").Bytes,
+            renamed.Properties.at(base + "programName").Bytes);
+  ASSERT_TRUE(again.Properties.count(base + "bankFile"));
+  EXPECT_EQ(again.Properties.at(base + "bankFile").Bytes,
+            renamed.Properties.at(base + "bankFile").Bytes);
+
+  // A state without the program's values is refused and changes nothing.
+  TSavedState broken = saved;
+  broken.Properties[base + "programValues"].Bytes.resize(20);
+  EXPECT_NE(restored.Restore(broken), LV2_STATE_SUCCESS);
+  EXPECT_EQ(restored.Save().Properties.at(base + "programValues").Bytes, values.Bytes);
+}
