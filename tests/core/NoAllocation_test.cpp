@@ -1,31 +1,13 @@
 // The audio path allocates nothing: every heap allocation made on this thread
 // while counting is on is counted.
-#include <cstdlib>
-#include <new>
-
 #include "tests/core/EngineFixture.h"
-
-namespace {
-thread_local bool tCounting = false;
-thread_local int tAllocations = 0;
-} // namespace
-
-void* operator new(std::size_t size) {
-  if (tCounting) ++tAllocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "tests/AllocationCounter.h"
 
 using namespace engine_test;
 
 TEST_F(Engine, RenderingAndTakingEventsAllocateNothing) {
   // Warm up with every effect on.
-  for (int index : {30, 33, 37, 45, 13, 14, 15}) Synth.setParameter(index, 1.0f);
+  for (int index : {piPipe, piPipeSeq, piFlanger, piReverb, piOsc1Seq, piOsc2Seq, piOsc3Seq}) Synth.setParameter(index, 1.0f);
   NoteOn(60);
   Render(2048);
   Synth.setSampleRate(48000.0f); // built here, adopted inside the counted block below

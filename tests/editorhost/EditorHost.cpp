@@ -106,12 +106,30 @@ std::vector<std::uint32_t> EditorHost::Pixels(Window window, int x, int y, int w
   return result;
 }
 
+// The pointer at (x, y) of `window` in root coordinates.
+static void PointerTo(Display* x11, Window window, int x, int y, int& rx, int& ry) {
+  Window child = 0;
+  XTranslateCoordinates(x11, window, DefaultRootWindow(x11), x, y, &rx, &ry, &child);
+  XTestFakeMotionEvent(x11, DefaultScreen(x11), rx, ry, CurrentTime);
+}
+
 void EditorHost::ClickAt(Window window, int x, int y) {
   int rx = 0, ry = 0;
-  Window child = 0;
-  XTranslateCoordinates(X, window, DefaultRootWindow(X), x, y, &rx, &ry, &child);
-  XTestFakeMotionEvent(X, DefaultScreen(X), rx, ry, CurrentTime);
+  PointerTo(X, window, x, y, rx, ry);
   XTestFakeButtonEvent(X, 1, True, CurrentTime);
+  XTestFakeButtonEvent(X, 1, False, CurrentTime);
+  XSync(X, False);
+}
+
+void EditorHost::DragIn(Window window, int x, int y, int dx, int dy) {
+  int rx = 0, ry = 0;
+  PointerTo(X, window, x, y, rx, ry);
+  XTestFakeButtonEvent(X, 1, True, CurrentTime);
+  XSync(X, False);
+  WaitUntil([] { return false; }, 50);
+  XTestFakeMotionEvent(X, DefaultScreen(X), rx + dx, ry + dy, CurrentTime);
+  XSync(X, False);
+  WaitUntil([] { return false; }, 50);
   XTestFakeButtonEvent(X, 1, False, CurrentTime);
   XSync(X, False);
 }

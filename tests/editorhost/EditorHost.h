@@ -62,4 +62,6 @@ protected:
   std::vector<std::uint32_t> Pixels(Window window, int x, int y, int width, int height);
   // A left click at (x, y) of `window`.
   void ClickAt(Window window, int x, int y);
+  // A left-button drag from (x, y) of `window` by (dx, dy), with pauses the form sees.
+  void DragIn(Window window, int x, int y, int dx, int dy);
 };

@@ -5,29 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <new>
 
 #include <lv2/urid/urid.h>
 
 #include "core/uParamTable.h"
 #include "tests/lv2/Lv2TestHost.h"
-
-namespace {
-thread_local bool tCounting = false;
-thread_local int tAllocations = 0;
-} // namespace
-
-void* operator new(std::size_t size) {
-  if (tCounting) ++tAllocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "tests/AllocationCounter.h"
 
 TEST(Lv2Run, TakingPortsEventsAndTempoAndRenderingAllocateNothing) {
   std::string error;

@@ -78,20 +78,7 @@ protected:
     });
   }
 
-  void Drag(int x, int y, int dx, int dy) {
-    int rx = 0, ry = 0;
-    Window child = 0;
-    XTranslateCoordinates(X, Host, DefaultRootWindow(X), x, y, &rx, &ry, &child);
-    XTestFakeMotionEvent(X, DefaultScreen(X), rx, ry, CurrentTime);
-    XTestFakeButtonEvent(X, 1, True, CurrentTime);
-    XSync(X, False);
-    WaitUntil([] { return false; }, 50);
-    XTestFakeMotionEvent(X, DefaultScreen(X), rx + dx, ry + dy, CurrentTime);
-    XSync(X, False);
-    WaitUntil([] { return false; }, 50);
-    XTestFakeButtonEvent(X, 1, False, CurrentTime);
-    XSync(X, False);
-  }
+  void Drag(int x, int y, int dx, int dy) { DragIn(Host, x, y, dx, dy); }
 
   std::unique_ptr<TLv2Library> Library;
   std::unique_ptr<TLv2Instance> Plugin;
