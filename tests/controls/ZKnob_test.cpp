@@ -46,7 +46,6 @@ protected:
 
 TEST_F(ZKnob, SetValueClampsRoundsHalvesToEvenAndMovesOnlyWhenThePositionChanges) {
   EXPECT_EQ(Knob->Value(), 0.0);
-  EXPECT_DOUBLE_EQ(Knob->Step(), 1.0 / 127);
   // {value, position}; a value landing on the current position changes nothing.
   const double cases[][2] = {{0.5, 64}, {64.2 / 127, 64}, {2.0, 127}, {-3.0, 0}};
   for (const auto& [value, position] : cases) {
@@ -122,13 +121,8 @@ TEST_F(ZKnob, EachPositionShowsItsFrameOverTheBackgroundAndMovesRepaintAtOnce) {
     Knob->SetValue(p / 127.0);
     ASSERT_EQ(Knob->Position(), p);
     // No message handled since: the knob painted itself when it moved.
-    int greens = 0;
     for (int y = 0; y < 25; ++y)
-      for (int x = 0; x < 25; ++x) {
-        ASSERT_EQ(ShownAt(x, y), Expected(p, x, y)) << x << "," << y;
-        greens += ShownAt(x, y) == Form->Color;
-      }
-    EXPECT_GT(greens, 0) << "the background shows around the knob";
+      for (int x = 0; x < 25; ++x) ASSERT_EQ(ShownAt(x, y), Expected(p, x, y)) << x << "," << y;
   }
   TZKnob loose(nullptr); // no parent: moves without painting
   loose.SetValue(1.0);

@@ -205,7 +205,7 @@ TEST(BitmapEx, PointsOutsideTheBitmapAreDropped) {
   EXPECT_NE(bitmap.Pixel(1, 0), 0u);
 }
 
-TEST(BitmapFonts, Font1CopiesAGlyphEverySixPixels) {
+TEST(BitmapFonts, Font1CopiesAGlyphEverySixPixelsAndDigitsComeFromTheirCells) {
   // A font whose glyph for code c is filled with red = c.
   TBitmap font(5 * 96, 8);
   for (int c = 32; c < 128; ++c) {
@@ -220,15 +220,14 @@ TEST(BitmapFonts, Font1CopiesAGlyphEverySixPixels) {
   EXPECT_EQ(qvt::ColorOfPixel(target.Pixel(11, 6)), RGBColor('b', 0, 0));
   EXPECT_EQ(qvt::ColorOfPixel(target.Pixel(17, 6)), RGBColor(' ', 0, 0)); // below 32: first glyph
   EXPECT_EQ(qvt::ColorOfPixel(target.Pixel(5, 14)), RGBColor(0, 0, 0));
-}
 
-TEST(BitmapFonts, DigitCellsAreBlankDigitsAndMinus) {
+  // DIGITS-9's cells: blank, the digits, minus.
   TBitmap digits(72, 9);
   for (int cell = 0; cell < 12; ++cell) {
     digits.Canvas().Brush.Color = RGBColor(cell * 10, 1, 2);
     digits.Canvas().FillRect(Bounds(6 * cell, 0, 6, 9));
   }
-  TBitmap target = Picture(20, 10, Bgra(0, 0, 0, 255));
+  target = Picture(20, 10, Bgra(0, 0, 0, 255));
   qvt::DrawDigit(target.Canvas(), digits, -1, 0, 0);
   qvt::DrawDigit(target.Canvas(), digits, 7, 6, 0);
   qvt::DrawDigit(target.Canvas(), digits, 10, 12, 1);
