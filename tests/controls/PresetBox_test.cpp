@@ -143,7 +143,7 @@ TEST_F(PresetBox, RowsShowTheRowBackgroundAndTheSelectedOneIsFramed) {
   EXPECT_EQ(same, 40);
 }
 
-TEST_F(PresetBox, TheNameIsCutTo22CharactersAndEnterAloneFiresOnChange) {
+TEST_F(PresetBox, TheNameEditorCutsTo22CharactersFiresOnChangeOnEnterAndEditsLikeAnEdit) {
   Edit->SetFocus();
   Edit->SetText("123456789012345678901234567890");
   EXPECT_EQ(Edit->Text(), "1234567890123456789012");
@@ -155,10 +155,7 @@ TEST_F(PresetBox, TheNameIsCutTo22CharactersAndEnterAloneFiresOnChange) {
   EXPECT_EQ(Changes, 1);
   Platform.Click(*Form, 10 + 150, 155);
   EXPECT_EQ(ButtonClicks, 1);
-}
 
-TEST_F(PresetBox, TheNameEditorsKeysSelectionClipboardAndUndo) {
-  Edit->SetFocus();
   Edit->SetText("Warm Pad");
   for (const std::uint16_t key : {vkEnd, vkBack, vkHome, vkDelete}) Platform.PressKey(*Form, key);
   EXPECT_EQ(Edit->Text(), "arm Pa");
@@ -195,13 +192,12 @@ TEST_F(PresetBox, TheNameEditorsContextMenuOffersWhatCanBeDone) {
   EXPECT_EQ(enabled, (std::vector<bool>{false, true, false, false, false, true, true}));
 }
 
-TEST(BrndMenu, TheSubmenuDelayComesFromTheUsersSetting) {
+// The submenu delay comes from the user's setting; the building operations.
+TEST(BrndMenu, SubmenuDelayBuildingOperationsAndShortCuts) {
   EXPECT_EQ(qvt::MenuShowDelay(std::nullopt), 400u);
   EXPECT_EQ(qvt::MenuShowDelay(std::string("250")), 250u);
   EXPECT_EQ(qvt::MenuShowDelay(std::string("abc")), 0u);
-}
 
-TEST(BrndMenu, BuildingOperationsAndShortCuts) {
   TBrndPopupMenu menu(nullptr);
   std::vector<std::intptr_t> clicked;
   const auto record = [&](TObject* sender) {
