@@ -46,7 +46,6 @@ protected:
 
 TEST_F(ZKnob, SetValueClampsRoundsHalvesToEvenAndMovesOnlyWhenThePositionChanges) {
   EXPECT_EQ(Knob->Value(), 0.0);
-  EXPECT_DOUBLE_EQ(Knob->Step(), 1.0 / 127);
   // {value, position}; a value landing on the current position changes nothing.
   const double cases[][2] = {{0.5, 64}, {64.2 / 127, 64}, {2.0, 127}, {-3.0, 0}};
   for (const auto& [value, position] : cases) {
@@ -80,8 +79,21 @@ TEST_F(ZKnob, AZeroRangeOrANonNumberNeverGivesAnUndefinedPosition) {
   EXPECT_EQ(Changes, 3);
 }
 
-TEST_F(ZKnob, DraggingUpTwoHundredPixelsStopsAt127WithOneEventPerPosition) {
+// A left press drags, one position per pixel up, with one event per position
+// moved; neither the right button nor the second press of a double click does.
+TEST_F(ZKnob, DraggingMovesOnePositionPerPixelUpToTheEndsButOnlyFromAPlainLeftPress) {
   const int x = kLeft + 12, y = kTop + 12;
+  Platform.MouseDown(*Form, x, y, mbRight);
+  EXPECT_FALSE(Knob->Dragging());
+  Platform.MouseUp(*Form, x, y, mbRight);
+  Platform.AdvanceTime(Application->DoubleClickTime + 1);
+  Platform.Click(*Form, x, y);
+  Platform.MouseDown(*Form, x, y); // within the double-click time: a double click
+  Platform.MouseMove(*Form, x, y - 20);
+  EXPECT_EQ(Knob->Position(), 0);
+  Platform.MouseUp(*Form, x, y - 20);
+
+  Platform.AdvanceTime(Application->DoubleClickTime + 1);
   Platform.MouseDown(*Form, x, y);
   for (int dy = 1; dy <= 200; ++dy) Platform.MouseMove(*Form, x, y - dy); // far above the form
   EXPECT_EQ(Knob->Position(), 127);
@@ -97,38 +109,14 @@ TEST_F(ZKnob, DraggingUpTwoHundredPixelsStopsAt127WithOneEventPerPosition) {
   EXPECT_EQ(Knob->Position(), 0) << "released, the knob no longer follows";
 }
 
-TEST_F(ZKnob, NeitherTheRightButtonNorTheSecondPressOfADoubleClickDrags) {
-  const int x = kLeft + 12, y = kTop + 12;
-  Platform.MouseDown(*Form, x, y, mbRight);
-  EXPECT_FALSE(Knob->Dragging());
-  Platform.MouseUp(*Form, x, y, mbRight);
-  Platform.AdvanceTime(Application->DoubleClickTime + 1);
-  Platform.Click(*Form, x, y);
-  Platform.MouseDown(*Form, x, y); // within the double-click time: a double click
-  Platform.MouseMove(*Form, x, y - 20);
-  EXPECT_EQ(Knob->Position(), 0);
-  Platform.MouseUp(*Form, x, y - 20);
-
-  Platform.AdvanceTime(Application->DoubleClickTime + 1);
-  Platform.MouseDown(*Form, x, y);
-  Platform.MouseMove(*Form, x, y - 3);
-  EXPECT_EQ(Knob->Position(), 3);
-  Platform.MouseUp(*Form, x, y - 3);
-}
-
 TEST_F(ZKnob, EachPositionShowsItsFrameOverTheBackgroundAndMovesRepaintAtOnce) {
   for (const int p : {0, 64, 127}) {
     SCOPED_TRACE(p);
     Knob->SetValue(p / 127.0);
     ASSERT_EQ(Knob->Position(), p);
     // No message handled since: the knob painted itself when it moved.
-    int greens = 0;
     for (int y = 0; y < 25; ++y)
-      for (int x = 0; x < 25; ++x) {
-        ASSERT_EQ(ShownAt(x, y), Expected(p, x, y)) << x << "," << y;
-        greens += ShownAt(x, y) == Form->Color;
-      }
-    EXPECT_GT(greens, 0) << "the background shows around the knob";
+      for (int x = 0; x < 25; ++x) ASSERT_EQ(ShownAt(x, y), Expected(p, x, y)) << x << "," << y;
   }
   TZKnob loose(nullptr); // no parent: moves without painting
   loose.SetValue(1.0);

@@ -4,6 +4,8 @@
 #include <png.h>
 
 #include <algorithm>
+#include <array>
+#include <map>
 
 #include "controls/uBitmapEx.h"
 #include "controls/uSkinKey.h"
@@ -56,68 +58,50 @@ std::vector<std::uint8_t> WritePng(int colourType, int width, int height,
   return out;
 }
 
-TEST(SkinImages, PaletteAndGreyImagesDecodeWithTheirAlphaWhereItIsPartial) {
-  const std::vector<png_color> palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-  // Partly transparent entries: premultiplied 32-bit pixels.
-  auto partial = qvt::DecodeSkinImage(
-      WritePng(PNG_COLOR_TYPE_PALETTE, 3, 1, {0, 1, 2}, palette, {128, 255, 0}), "PAL");
-  EXPECT_EQ(partial->PixelFormat, pf32bit);
-  EXPECT_EQ(partial->AlphaFormat, afPremultiplied);
-  EXPECT_EQ(partial->Pixel(0, 0), Bgra(0, 0, 127, 128));
-  EXPECT_EQ(partial->Pixel(1, 0), Bgra(0, 254, 0, 255));
-  EXPECT_EQ(partial->Pixel(2, 0), Bgra(0, 0, 0, 0));
-  // Entries only fully transparent or opaque: read as a 24-bit image, the
-  // transparent entry in its own colour (the fourth byte, which 24-bit drawing
-  // ignores, keeps the entry's 0 or 255).
-  auto binary = qvt::DecodeSkinImage(
-      WritePng(PNG_COLOR_TYPE_PALETTE, 3, 1, {0, 1, 2}, palette, {255, 0, 255}), "PAL");
-  EXPECT_EQ(binary->PixelFormat, pf24bit);
-  EXPECT_EQ(binary->Pixel(1, 0) & 0xFFFFFFu, Bgra(0, 255, 0, 0));
-  // Grey with alpha: the grey in all three colours, premultiplied.
-  auto grey =
-      qvt::DecodeSkinImage(WritePng(PNG_COLOR_TYPE_GRAY_ALPHA, 2, 1, {200, 128, 90, 255}), "GREY");
-  EXPECT_EQ(grey->PixelFormat, pf32bit);
-  EXPECT_EQ(grey->Pixel(0, 0), Bgra(100, 100, 100, 128)); // 200·128 >> 8
-  EXPECT_EQ(grey->Pixel(1, 0), Bgra(89, 89, 89, 255));
-}
-
-TEST(SkinImages, AHeaderClaimingAHugeImageRaisesTheSkinError) {
-  for (const auto& [width, height] : {std::pair{100000, 100000}, std::pair{16000, 16000}}) {
-    const auto header =
-        WritePng(PNG_COLOR_TYPE_RGB, width, height, {}, {}, {}, /*headerOnly=*/true);
-    EXPECT_THROW(qvt::DecodeSkinImage(header, "HUGE"), ESkinImageError) << width;
-  }
-}
-
-TEST(SkinImages, APlainPngAndItsScrambledFormDecodeToTheSamePixels) {
-  TBitmap source = Picture(3, 2, Bgra(10, 20, 30, 255));
-  source.SetPixel(2, 1, Bgra(0, 255, 0, 255));
-  std::vector<std::uint8_t> png = qvt::EncodePng(source);
-  std::vector<std::uint8_t> scrambled = png;
+// Images with alpha (RGBA, grey with alpha, a palette with partly transparent
+// entries) become premultiplied 32-bit pixels, c·a >> 8; the others keep the
+// decoder's 24 bits, a palette whose entries are only transparent or opaque
+// with the transparent entry in its own colour. A scrambled PNG decodes as
+// its plain form.
+TEST(SkinImages, EachKindOfPngDecodesToItsFormatAndPixels) {
+  TBitmap rgb = Picture(3, 1, Bgra(10, 20, 30, 255)), rgba = Picture(2, 1, Bgra(0, 0, 255, 128));
+  rgb.SetPixel(2, 0, Bgra(0, 255, 0, 255));
+  rgba.SetPixel(1, 0, Bgra(200, 100, 50, 255)); // straight alpha
+  const auto plain = qvt::EncodePng(rgb), straight = qvt::EncodePng(rgba, true);
+  auto scrambled = plain;
   qvt::ScrambleSkinBytes(scrambled.data(), scrambled.size());
-  ASSERT_NE(scrambled[0], png[0]);
-
-  for (const auto& stored : {png, scrambled}) {
-    const auto bitmap = qvt::DecodeSkinImage(stored, "TEST");
-    ASSERT_EQ(bitmap->Width(), 3);
-    ASSERT_EQ(bitmap->Height(), 2);
-    EXPECT_EQ(bitmap->PixelFormat, pf24bit); // no alpha channel: kept as decoded
-    EXPECT_EQ(bitmap->Pixel(0, 0), Bgra(10, 20, 30, 255));
-    EXPECT_EQ(bitmap->Pixel(2, 1), Bgra(0, 255, 0, 255));
+  ASSERT_NE(scrambled[0], plain[0]);
+  const std::vector<png_color> palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+  const auto partial = WritePng(PNG_COLOR_TYPE_PALETTE, 3, 1, {0, 1, 2}, palette, {128, 255, 0});
+  const auto binary = WritePng(PNG_COLOR_TYPE_PALETTE, 3, 1, {0, 1, 2}, palette, {255, 0, 255});
+  const auto grey = WritePng(PNG_COLOR_TYPE_GRAY_ALPHA, 2, 1, {200, 128, 90, 255});
+  const std::uint32_t base = Bgra(10, 20, 30, 0), green = Bgra(0, 255, 0, 0);
+  const struct {
+    const char* Kind;
+    const std::vector<std::uint8_t>& Png;
+    TPixelFormat Format;
+    std::vector<std::uint32_t> Row; // 24-bit images: colour bytes only
+  } cases[] = {
+      {"RGB", plain, pf24bit, {base, base, green}},
+      {"RGB, scrambled", scrambled, pf24bit, {base, base, green}},
+      // 255·128 >> 8 = 127; c·255 >> 8 loses one
+      {"RGBA", straight, pf32bit, {Bgra(0, 0, 127, 128), Bgra(199, 99, 49, 255)}},
+      {"palette, partial alpha", partial, pf32bit, {Bgra(0, 0, 127, 128), Bgra(0, 254, 0, 255), 0}},
+      {"palette, alpha 0 or 255", binary, pf24bit, {Bgra(0, 0, 255, 0), green, Bgra(255, 0, 0, 0)}},
+      {"grey with alpha", grey, pf32bit, {Bgra(100, 100, 100, 128), Bgra(89, 89, 89, 255)}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Kind);
+    const auto bitmap = qvt::DecodeSkinImage(c.Png, "TEST");
+    EXPECT_EQ(bitmap->PixelFormat, c.Format);
+    EXPECT_EQ(bitmap->AlphaFormat == afPremultiplied, c.Format == pf32bit);
+    const std::uint32_t mask = c.Format == pf32bit ? 0xFFFFFFFFu : 0xFFFFFFu;
+    for (int x = 0; x < static_cast<int>(c.Row.size()); ++x)
+      EXPECT_EQ(bitmap->Pixel(x, 0) & mask, c.Row[x]) << x;
   }
 }
 
-TEST(SkinImages, AlphaImagesArePremultipliedByShiftingRightEightBits) {
-  TBitmap source = Picture(2, 1, Bgra(0, 0, 255, 128)); // red 255 at alpha 128, straight
-  source.SetPixel(1, 0, Bgra(200, 100, 50, 255));
-  const auto bitmap = qvt::DecodeSkinImage(qvt::EncodePng(source, true), "TEST");
-  EXPECT_EQ(bitmap->PixelFormat, pf32bit);
-  EXPECT_EQ(bitmap->AlphaFormat, afPremultiplied);
-  EXPECT_EQ(bitmap->Pixel(0, 0), Bgra(0, 0, 127, 128));   // (255·128) >> 8 = 127
-  EXPECT_EQ(bitmap->Pixel(1, 0), Bgra(199, 99, 49, 255)); // c·255 >> 8 loses one
-}
-
-TEST(SkinImages, MissingOrUndecodableImagesRaiseAnError) {
+TEST(SkinImages, MissingUndecodableTruncatedOrHugeImagesRaiseTheSkinError) {
   try {
     LoadSkinBitmap("NO_SUCH_IMAGE");
     ADD_FAILURE() << "no error";
@@ -130,6 +114,11 @@ TEST(SkinImages, MissingOrUndecodableImagesRaiseAnError) {
   std::vector<std::uint8_t> truncated = qvt::EncodePng(Picture(4, 4, Bgra(1, 2, 3, 255)));
   truncated.resize(truncated.size() / 2);
   EXPECT_THROW(qvt::DecodeSkinImage(truncated, "HALF"), ESkinImageError);
+  for (const auto& [width, height] : {std::pair{100000, 100000}, std::pair{16000, 16000}}) {
+    const auto header =
+        WritePng(PNG_COLOR_TYPE_RGB, width, height, {}, {}, {}, /*headerOnly=*/true);
+    EXPECT_THROW(qvt::DecodeSkinImage(header, "HUGE"), ESkinImageError) << width;
+  }
 }
 
 TEST(PixelTables, HoldTheGammaCurveAndTheProductsOfBytes) {
@@ -146,7 +135,7 @@ TEST(PixelTables, HoldTheGammaCurveAndTheProductsOfBytes) {
   EXPECT_EQ(MulTable[200][100], 78); // 78.43
 }
 
-TEST(BitmapEx, ANewBitmapHasAnOpaqueBlackPenAndThirtyTwoBits) {
+TEST(BitmapEx, ANewBitmapHasAnOpaqueBlackPenAndThePenKeepsPixelOrder) {
   TBitmapEx bitmap;
   bitmap.SetSize(4, 3);
   EXPECT_EQ(bitmap.Width(), 4);
@@ -158,74 +147,51 @@ TEST(BitmapEx, ANewBitmapHasAnOpaqueBlackPenAndThirtyTwoBits) {
   EXPECT_EQ(bitmap.PenValue(), Bgra(187, 255, 173, 255)); // c0 is blue
 }
 
-TEST(BitmapEx, BlendPixelLeavesThePixelAtZeroAndStoresThePenAtFull) {
+TEST(BitmapEx, BlendPixelLeavesThePixelAtZeroStoresThePenAtFullAndMixesBetween) {
   TBitmapEx bitmap;
   bitmap.SetPenColor(10, 20, 30, 200);
-  std::uint8_t pixel[4] = {100, 150, 250, 7};
-  bitmap.BlendPixel(pixel, 0);
-  EXPECT_EQ(std::vector<int>(pixel, pixel + 4), (std::vector<int>{100, 150, 250, 7}));
-  bitmap.BlendPixel(pixel, 255);
-  EXPECT_EQ(std::vector<int>(pixel, pixel + 4), (std::vector<int>{10, 20, 30, 200}));
-  bitmap.BlendPixel(pixel, 300);
-  EXPECT_EQ(std::vector<int>(pixel, pixel + 4), (std::vector<int>{10, 20, 30, 200}));
-
-  std::uint8_t mixed[4] = {0, 255, 100, 0};
-  bitmap.BlendPixel(mixed, 51); // a fifth of the pen
-  EXPECT_EQ(mixed[0], MulTable[204][0] + MulTable[51][10]);
-  EXPECT_EQ(mixed[1], MulTable[204][255] + MulTable[51][20]);
-  EXPECT_EQ(mixed[2], MulTable[204][100] + MulTable[51][30]);
-  EXPECT_EQ(mixed[3], 200);
+  const struct {
+    std::array<std::uint8_t, 4> Pixel;
+    int Coverage;
+    std::array<std::uint8_t, 4> Blended;
+  } cases[] = {
+      {{100, 150, 250, 7}, 0, {100, 150, 250, 7}},
+      {{100, 150, 250, 7}, 255, {10, 20, 30, 200}},
+      {{100, 150, 250, 7}, 300, {10, 20, 30, 200}},
+      {{0, 255, 100, 0}, 51, {2, 208, 86, 200}}}; // four fifths of the pixel, a fifth of the pen
+  for (auto c : cases) {
+    bitmap.BlendPixel(c.Pixel.data(), c.Coverage);
+    EXPECT_EQ(c.Pixel, c.Blended) << "coverage " << c.Coverage;
+  }
 }
 
-// Coverage of one pixel by a point at a fraction (fx, fy) of it, for alpha a.
-int Coverage(int a, int gammaX, int gammaY) { return (a * gammaX * gammaY) >> 16; }
-
-TEST(BitmapEx, ALineOfTwoAndAHalfPixelsPlotsTwoFullPointsAndAHalfOneMidwayToTheEnd) {
-  TBitmapEx bitmap;
-  bitmap.SetSize(8, 5);
-  bitmap.SetPenColor(255, 255, 255, 255);
-  bitmap.LineF(2.0, 2.0, 4.5, 2.0);
-  // With a white pen on black, each colour byte shows the coverage blended in.
-  const int full = Coverage(255, GammaTable[255], GammaTable[255]);
-  EXPECT_EQ(bitmap.Pixel(2, 2) & 0xFF, static_cast<std::uint32_t>(full));
-  // The third point lies at x = 3.75 with half the alpha: a quarter into
-  // pixel 4, three quarters onto pixel 3 (which the second point filled).
-  EXPECT_EQ(bitmap.Pixel(4, 2) & 0xFF,
-            static_cast<std::uint32_t>(Coverage(127, GammaTable[192], GammaTable[255])));
-  EXPECT_EQ(bitmap.Pixel(4, 2) >> 24, 127u);
-  const int second = full;
-  const int third = Coverage(127, GammaTable[63], GammaTable[255]);
-  EXPECT_EQ(bitmap.Pixel(3, 2) & 0xFF,
-            static_cast<std::uint32_t>(MulTable[255 - third][second] + MulTable[third][255]));
-  EXPECT_EQ(bitmap.Pixel(5, 2), 0u);
-  for (int x = 0; x < 8; ++x) EXPECT_EQ(bitmap.Pixel(x, 3), 0u) << x;
-}
-
-TEST(BitmapEx, LineEndsOffTheFineGridRoundToTheNearest256thOfAPixel) {
-  // 200/65536 of a pixel is 0.78 of a 256th: the point lands one 256th right
-  // of pixel 2's corner, so pixel 3 gets a trace of it.
-  TBitmapEx bitmap;
-  bitmap.SetSize(6, 4);
-  bitmap.SetPenColor(255, 255, 255, 255);
-  const double off = 200.0 / 65536.0;
-  bitmap.LineF(2.0 + off, 2.0, 3.0 + off, 2.0); // one point, then a last one of no alpha
-  EXPECT_EQ(bitmap.Pixel(2, 2) & 0xFF,
-            static_cast<std::uint32_t>(Coverage(255, GammaTable[254], GammaTable[255])));
-  EXPECT_EQ(bitmap.Pixel(3, 2) & 0xFF,
-            static_cast<std::uint32_t>(Coverage(255, GammaTable[1], GammaTable[255])));
-  EXPECT_GT(bitmap.Pixel(3, 2) & 0xFF, 0u);
-}
-
-TEST(BitmapEx, LinesShorterThanAFractionOfAPixelDrawNothing) {
-  TBitmapEx bitmap;
-  bitmap.SetSize(6, 6);
-  bitmap.SetPenColor(255, 255, 255, 255);
-  bitmap.LineF(2.0, 2.0, 2.003, 2.0); // 197/65536 of a pixel
-  EXPECT_TRUE(
-      std::all_of(bitmap.Bits(), bitmap.Bits() + 36, [](std::uint32_t p) { return p == 0; }));
-  bitmap.LineF(2.0, 2.0, 2.01, 2.0); // 655/65536: one faint point
-  EXPECT_FALSE(
-      std::all_of(bitmap.Bits(), bitmap.Bits() + 36, [](std::uint32_t p) { return p == 0; }));
+// With a white pen on black each pixel shows the coverage blended in: a full
+// point on the grid covers one pixel by 255·255·255 >> 16 = 253.
+TEST(BitmapEx, LinesPlotAPointPerPixelAndAPartOneMidwayToTheEnd) {
+  const double off = 200.0 / 65536.0; // 0.78 of a 256th: rounds to one 256th
+  const struct {
+    const char* Line;
+    double X1, X2;
+    std::map<int, std::uint32_t> Row2; // x → pixel; all others stay 0
+  } cases[] = {
+      // Two full points, then one at half alpha at x 3.75: a quarter into pixel 4
+      // (127·Gamma[192] >> 8 = 103), three quarters over pixel 3.
+      {"2.5 pixels", 2.0, 4.5, {{2, 0xFFFDFDFD}, {3, 0x7FFDFDFD}, {4, 0x7F676767}}},
+      {"off the fine grid", 2.0 + off, 3.0 + off, {{2, 0xFFFCFCFC}, {3, 0xFF040404}}},
+      {"197/65536 of a pixel", 2.0, 2.003, {}},
+      {"655/65536 of a pixel", 2.0, 2.01, {{2, 0x02010101}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Line);
+    TBitmapEx bitmap;
+    bitmap.SetSize(8, 5);
+    bitmap.SetPenColor(255, 255, 255, 255);
+    bitmap.LineF(c.X1, 2.0, c.X2, 2.0);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 8; ++x)
+        EXPECT_EQ(bitmap.Pixel(x, y), y == 2 && c.Row2.count(x) ? c.Row2.at(x) : 0u)
+            << x << "," << y;
+  }
 }
 
 TEST(BitmapEx, PointsOutsideTheBitmapAreDropped) {
@@ -239,7 +205,7 @@ TEST(BitmapEx, PointsOutsideTheBitmapAreDropped) {
   EXPECT_NE(bitmap.Pixel(1, 0), 0u);
 }
 
-TEST(BitmapFonts, Font1CopiesAGlyphEverySixPixels) {
+TEST(BitmapFonts, Font1CopiesAGlyphEverySixPixelsAndDigitsComeFromTheirCells) {
   // A font whose glyph for code c is filled with red = c.
   TBitmap font(5 * 96, 8);
   for (int c = 32; c < 128; ++c) {
@@ -254,15 +220,14 @@ TEST(BitmapFonts, Font1CopiesAGlyphEverySixPixels) {
   EXPECT_EQ(qvt::ColorOfPixel(target.Pixel(11, 6)), RGBColor('b', 0, 0));
   EXPECT_EQ(qvt::ColorOfPixel(target.Pixel(17, 6)), RGBColor(' ', 0, 0)); // below 32: first glyph
   EXPECT_EQ(qvt::ColorOfPixel(target.Pixel(5, 14)), RGBColor(0, 0, 0));
-}
 
-TEST(BitmapFonts, DigitCellsAreBlankDigitsAndMinus) {
+  // DIGITS-9's cells: blank, the digits, minus.
   TBitmap digits(72, 9);
   for (int cell = 0; cell < 12; ++cell) {
     digits.Canvas().Brush.Color = RGBColor(cell * 10, 1, 2);
     digits.Canvas().FillRect(Bounds(6 * cell, 0, 6, 9));
   }
-  TBitmap target = Picture(20, 10, Bgra(0, 0, 0, 255));
+  target = Picture(20, 10, Bgra(0, 0, 0, 255));
   qvt::DrawDigit(target.Canvas(), digits, -1, 0, 0);
   qvt::DrawDigit(target.Canvas(), digits, 7, 6, 0);
   qvt::DrawDigit(target.Canvas(), digits, 10, 12, 1);
