@@ -1,4 +1,5 @@
-// Programs read from preset bank files of the three record layouts.
+// The render tool's choice of one program of a bank file, and its messages.
+// (The record layouts' conversions are the bank codec's, tested with the core.)
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -54,38 +55,6 @@ TEST(BankProgram, ReadsTheChosenRecordOfACurrentBank) {
   EXPECT_FLOAT_EQ(second.Values[piGenerationScheme], 0.25f);
   EXPECT_FLOAT_EQ(second.Values[piLoop], 0.25f + 0.071f);
   EXPECT_EQ(ReadBankProgram(bank, 2).Name, "Twenty-two characters!");
-}
-
-TEST(BankProgram, MovesVersion21ValuesPastTheMissingParameter32) {
-  TBytes bank = BankHeader(21, 1);
-  AppendRecord(bank, "Old", 71, 0.0f);
-  const TBankProgram program = ReadBankProgram(bank, 0);
-  EXPECT_FLOAT_EQ(program.Values[piPipeFeedback], 0.031f);
-  EXPECT_EQ(program.Values[piPipeFeedbackInvert], 0.0f);
-  EXPECT_FLOAT_EQ(program.Values[piPipeSeq], 0.032f); // the file's float 32
-  EXPECT_FLOAT_EQ(program.Values[piLoop], 0.070f);
-}
-
-TEST(BankProgram, ConvertsVersion20WaveformsAndLeavesTheLastTwoParametersZero) {
-  TBytes bank = BankHeader(20, 1);
-  AppendRecord(bank, "Oldest", 70, 0.0f);
-  // Waveforms on the old scale of thirds: 0.3333 is the second wave, 1.0 the fourth.
-  const auto put = [&bank](int slot, float value) {
-    const auto bits = std::bit_cast<std::uint32_t>(value);
-    for (int byte = 0; byte < 4; ++byte)
-      bank[8 + 23 + 4 * static_cast<std::size_t>(slot) + static_cast<std::size_t>(byte)] =
-          static_cast<std::uint8_t>(bits >> (8 * byte));
-  };
-  put(10, 0.3333f);
-  put(11, 1.0f);
-  put(12, 0.6667f);
-  const TBankProgram program = ReadBankProgram(bank, 0);
-  EXPECT_FLOAT_EQ(program.Values[piOsc1Waveform], 0.1f);
-  EXPECT_FLOAT_EQ(program.Values[piOsc2Waveform], 0.3f);
-  EXPECT_FLOAT_EQ(program.Values[piOsc3Waveform], 0.2f);
-  EXPECT_FLOAT_EQ(program.Values[piStep16], 0.069f);
-  EXPECT_EQ(program.Values[piRootA4], 0.0f);
-  EXPECT_EQ(program.Values[piLoop], 0.0f);
 }
 
 TEST(BankProgram, RefusesFilesThatAreNotUsableBanks) {
