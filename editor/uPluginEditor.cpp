@@ -3,10 +3,9 @@
 #include <cstdint>
 #include <thread>
 
+#include "controls/uBitmapEx.h"
 #include "core/uPlugin.h"
-#if !defined(_WIN32)
 #include "editor/uEditor.h"
-#endif
 #include "lib/uGlobals.h"
 #include "platform/core/uApplication.h"
 #include "platform/core/uUiRuntime.h"
@@ -24,7 +23,9 @@ TPluginEditor::~TPluginEditor() {
     // The form must be gone before the plug-in it shows: this waits as long as it takes.
     while (!FRuntime->Call([this] { CloseOnUiThread(true); }, kUiTimeoutMs)) {
     }
-    WaitUntilFormGone(false);
+    // Where the host's thread is the UI thread (Windows) the form goes when
+    // the handlers below this call unwind: waiting here would wait for ever.
+    if (!FRuntime->OnUiThread()) WaitUntilFormGone(false);
     ReleaseRuntime();
   }
   FParentWindow = nullptr;
@@ -54,26 +55,27 @@ void TPluginEditor::close() {
     return;
   }
   bool going = false;
-  if (FRuntime->Call([&] { going = CloseOnUiThread(false); }, kUiTimeoutMs) && going)
+  if (FRuntime->Call([&] { going = CloseOnUiThread(false); }, kUiTimeoutMs) && going &&
+      !FRuntime->OnUiThread())
     WaitUntilFormGone(true);
   bool alive;
   {
-    std::lock_guard lock(FGoneLock);
-    alive = FFormAlive;
+    std::lock_guard lock(FLife->Lock);
+    alive = FLife->Alive;
   }
   // A form still on its way out is waited for by the destructor.
   if (FOpenCount.load() == 0 && !alive) ReleaseRuntime();
 }
 
-#if defined(_WIN32)
-// The Windows build has no window backend yet, and so no runtime: open answers 0
-// before it gets here.
-bool TPluginEditor::OpenOnUiThread(void*) { return false; }
-bool TPluginEditor::CloseOnUiThread(bool) { return false; }
-#else
 bool TPluginEditor::OpenOnUiThread(void* parent) {
   const auto handle = reinterpret_cast<qvt::TWindowHandle>(parent);
   try {
+#if defined(_WIN32)
+    // Windows decodes the skin images with a system component that must not be
+    // started while the library loads: the first editor loads them.
+    if (!qvt::SharedSkinImages().Knob128 && !*qvt::SharedSkinImagesError())
+      qvt::LoadSharedSkinImagesGuarded();
+#endif
     FParentWindow = parent;
     Application->Handle = handle;
     ++FOpenCount;
@@ -83,8 +85,8 @@ bool TPluginEditor::OpenOnUiThread(void* parent) {
       form->SetBounds(0, 0, kEditorWidth, kEditorHeight);
       form->SetPlugin(Plugin);
       FForm = form.release();
-      std::lock_guard lock(FGoneLock);
-      FFormAlive = true;
+      std::lock_guard lock(FLife->Lock);
+      FLife->Alive = true;
     }
     Plugin->EditorClosed.store(false);
     FWakeTarget = FRuntime.get();
@@ -116,25 +118,23 @@ bool TPluginEditor::CloseOnUiThread(bool all) {
   // Message boxes, menus and dialogs of this form end with their harmless
   // answer; the form goes once none of its handlers is running.
   Application->CancelModalLoops(form);
-  Application->FreeWhenUnwound(form, [this] {
+  Application->FreeWhenUnwound(form, [life = FLife] {
     {
-      std::lock_guard lock(FGoneLock);
-      FFormAlive = false;
+      std::lock_guard lock(life->Lock);
+      life->Alive = false;
     }
-    FGoneChanged.notify_all();
+    life->Changed.notify_all();
   });
   return true;
 }
 
-#endif
-
 void TPluginEditor::WaitUntilFormGone(bool bounded) {
-  std::unique_lock lock(FGoneLock);
+  std::unique_lock lock(FLife->Lock);
   if (bounded)
-    FGoneChanged.wait_for(lock, std::chrono::milliseconds(kUiTimeoutMs),
-                          [this] { return !FFormAlive; });
+    FLife->Changed.wait_for(lock, std::chrono::milliseconds(kUiTimeoutMs),
+                            [this] { return !FLife->Alive; });
   else
-    FGoneChanged.wait(lock, [this] { return !FFormAlive; });
+    FLife->Changed.wait(lock, [this] { return !FLife->Alive; });
 }
 
 void TPluginEditor::ReleaseRuntime() {
@@ -145,17 +145,14 @@ void TPluginEditor::ReleaseRuntime() {
 
 void TPluginEditor::ShowPendingParams() {
   FWakePending = false;
-#if !defined(_WIN32)
   FPending.Drain([this](int index, float value) {
     if (FForm && !Plugin->EditorClosed.load()) FForm->SetParam(index, value);
   });
-#endif
 }
 
 void TPluginEditor::update() {
   ++FWakers;
   if (qvt::TUiRuntime* runtime = FWakeTarget.load()) {
-#if !defined(_WIN32)
     if (runtime->OnUiThread()) {
       if (FForm) FForm->FillPresetList();
     } else {
@@ -164,7 +161,6 @@ void TPluginEditor::update() {
         if (FForm) FForm->FillPresetList();
       });
     }
-#endif
   }
   --FWakers;
 }
@@ -174,9 +170,7 @@ void TPluginEditor::ParamChanged(int index, float value) {
   ++FWakers;
   if (qvt::TUiRuntime* runtime = FWakeTarget.load()) {
     if (runtime->OnUiThread()) {
-#if !defined(_WIN32)
       if (FForm) FForm->SetParam(index, value);
-#endif
     } else {
       FPending.Store(index, value);
       if (!FWakePending.exchange(true)) runtime->Wake();

@@ -1,0 +1,196 @@
+// The editor on Windows, through the built DLL in windows of a host: it opens
+// as a 587 × 320 child showing what the Linux snapshot shows, a dragged knob
+// and a clicked check button reach the host as automation, two editors live
+// side by side, and closing an editor ends its pop-ups.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "controls/uBitmapEx.h"
+#include "tests/win32host/Win32Host.h"
+
+namespace {
+
+class EditorWindow : public Win32Host {
+protected:
+  AEffect* Fx = nullptr;
+  HWND Host = nullptr;
+  HWND Editor = nullptr;
+
+  void SetUp() override {
+    Fx = Load();
+    ASSERT_TRUE(Fx);
+    Host = NewHostWindow(40, 40, Fx);
+    ASSERT_TRUE(Host) << GetLastError();
+    ASSERT_TRUE(OpenEditor(Fx, Host));
+    Editor = EditorOf(Host);
+    ASSERT_TRUE(Editor);
+    Pump(600); // the check buttons' fades come to rest
+  }
+};
+
+TEST_F(EditorWindow, OpensAsA587By320ChildShowingTheLinuxPictureOutsideTheText) {
+  EXPECT_TRUE(GetWindowLongW(Editor, GWL_STYLE) & WS_CHILD);
+  EXPECT_TRUE(IsWindowVisible(Editor));
+  const SIZE size = ClientSize(Editor);
+  ASSERT_EQ(size.cx, kWidth);
+  ASSERT_EQ(size.cy, kHeight);
+  const auto shown = Pixels(Editor);
+  if (const char* out = std::getenv("QVT_WINDOWS_PICTURE")) {
+    // A plain PPM of what the window showed, for the documentation.
+    std::ofstream file(out, std::ios::binary);
+    file << "P6\n" << kWidth << ' ' << kHeight << "\n255\n";
+    for (std::uint32_t p : shown) file.put(char(p >> 16)).put(char(p >> 8)).put(char(p));
+  }
+  const char* reference = std::getenv("QVT_SNAPSHOT_REFERENCE");
+  if (!reference) GTEST_SKIP() << "no Linux snapshot to compare with (make test-windows makes one)";
+  std::ifstream in(reference, std::ios::binary);
+  const std::vector<std::uint8_t> png{std::istreambuf_iterator<char>(in), {}};
+  ASSERT_FALSE(png.empty()) << reference;
+  const auto snapshot = qvt::DecodeSkinImage(png, "snapshot");
+  ASSERT_EQ(snapshot->Width(), kWidth);
+  ASSERT_EQ(snapshot->Height(), kHeight);
+  int differing = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      differing += shown[static_cast<std::size_t>(y * kWidth + x)] != (snapshot->Pixel(x, y) & 0xFFFFFF);
+  // The main form's texts are all drawn with the skin's bitmap fonts: every pixel agrees.
+  EXPECT_EQ(differing, 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditorWindow, DraggingAKnobAndClickingACheckButtonAutomateTheirParameters) {
+  const float before = Fx->getParameter(Fx, 1);
+  const std::size_t earlier = Automations().size(); // loading pushes the program's values
+  Drag(Editor, 27 + 12, 46 + 12, 0, -20); // "Osc1 Level" up by 20 positions
+  ASSERT_TRUE(PumpUntil([&] { return Automations().size() > earlier; }));
+  Pump(100);
+  auto knob = Automations();
+  knob.erase(knob.begin(), knob.begin() + static_cast<std::ptrdiff_t>(earlier));
+  for (const auto& a : knob) EXPECT_EQ(a.Index, 1);
+  const float after = Fx->getParameter(Fx, 1);
+  EXPECT_EQ(knob.back().Value, after);
+  EXPECT_NEAR(after, std::min(1.0f, std::round(before * 127.0f + 20.0f) / 127.0f), 1e-6);
+
+  const float seq = Fx->getParameter(Fx, 13);
+  Click(Editor, 25 + 6, 30 + 6); // "Osc1 Seq"
+  ASSERT_TRUE(PumpUntil([&] { return Automations().back().Index == 13; }));
+  EXPECT_EQ(Automations().back().Value, seq > 0.5f ? 0.0f : 1.0f);
+  CloseEditor(Fx);
+  EXPECT_EQ(EditorOf(Host), nullptr);
+}
+
+TEST_F(EditorWindow, APatternSpeedChosenFromTheDropDownMenuReachesTheHost) {
+  // The menu runs a modal loop on this thread: a user acts while the host pumps.
+  HWND submenu = nullptr;
+  const bool done = AsUser([&] {
+    Click(Editor, 55 + 11, 227 + 11); // the pattern menu's tool button
+    std::vector<HWND> menus;
+    ASSERT_TRUE(WaitUntil([&] { return (menus = Popups()).size() == 1; }));
+    EXPECT_TRUE(GetWindowLongW(menus[0], GWL_EXSTYLE) & WS_EX_TOPMOST);
+    // Rows of 18 pixels below a 2-pixel border: "Pattern Speed" is the first.
+    Click(menus[0], 30, 2 + 9);
+    ASSERT_TRUE(WaitUntil([&] { return (menus = Popups()).size() == 2; }));
+    RECT first{}, second{};
+    GetWindowRect(menus[0], &first);
+    GetWindowRect(menus[1], &second);
+    submenu = first.left > second.left ? menus[0] : menus[1];
+    Click(submenu, 20, 2 + 7 * 18 + 9); // "4:1"
+    EXPECT_TRUE(WaitUntil([&] { return Popups().empty(); }));
+  });
+  ASSERT_TRUE(done);
+  ASSERT_TRUE(submenu);
+  ASSERT_FALSE(Automations().empty());
+  EXPECT_EQ(Automations().back().Index, 52);
+  EXPECT_FLOAT_EQ(Automations().back().Value, 0.07f);
+  EXPECT_FLOAT_EQ(Fx->getParameter(Fx, 52), 0.07f);
+}
+
+// Opens "Edit pattern..." from the pattern menu (on the user's thread); answers its window.
+HWND OpenPatternEditor(Win32Host& host, HWND editor, const std::function<std::vector<HWND>()>& popups) {
+  host.Click(editor, 55 + 11, 227 + 11);
+  std::vector<HWND> windows;
+  if (!host.WaitUntil([&] { return (windows = popups()).size() == 1; })) return nullptr;
+  // Rows of 18 pixels and separators of 7 below a 2-pixel border: "Edit pattern..." is the sixth.
+  host.Click(windows[0], 30, 2 + 18 + 7 + 18 + 18 + 7 + 9);
+  HWND found = nullptr;
+  host.WaitUntil([&] {
+    windows = popups();
+    found = windows.size() == 1 && Win32Host::ClientSize(windows[0]).cx == 320 ? windows[0] : nullptr;
+    return found != nullptr;
+  });
+  return found;
+}
+
+TEST_F(EditorWindow, ThePatternEditorIsAModalTopmostToolWindowThatReversesStepsAndCloses) {
+  const auto popups = [this] { return Popups(); };
+  std::vector<int> reported;
+  const bool done = AsUser([&] {
+    HWND pattern = OpenPatternEditor(*this, Editor, popups);
+    ASSERT_TRUE(pattern);
+    const LONG exStyle = GetWindowLongW(pattern, GWL_EXSTYLE);
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(GetWindowLongW(pattern, GWL_STYLE) & WS_POPUP);
+    EXPECT_TRUE(GetClassLongW(pattern, GCL_STYLE) & CS_SAVEBITS);
+    EXPECT_TRUE(GetClassLongW(pattern, GCL_STYLE) & CS_DROPSHADOW);
+    EXPECT_EQ(GetWindow(pattern, GW_OWNER), Host) << "owned by the host's top-level window";
+    const std::size_t earlier = Automations().size();
+    Click(pattern, 231 + 33, 155 + 11); // "Reverse"
+    EXPECT_TRUE(WaitUntil([&] { return Automations().size() >= earlier + 16; }));
+    for (std::size_t i = earlier; i < Automations().size(); ++i)
+      reported.push_back(Automations()[i].Index);
+    Click(pattern, 299 + 8, 5 + 7); // the close box
+    EXPECT_TRUE(WaitUntil([&] { return Popups().empty(); }));
+  });
+  ASSERT_TRUE(done);
+  std::vector<int> steps;
+  for (int i = 54; i < 70; ++i) steps.push_back(i);
+  EXPECT_EQ(reported, steps);
+  EXPECT_TRUE(EditorOf(Host)) << "the editor stays";
+}
+
+TEST_F(EditorWindow, ClosingTheEditorWhileThePatternEditorIsOpenEndsBoth) {
+  const auto popups = [this] { return Popups(); };
+  const bool done = AsUser([&] {
+    ASSERT_TRUE(OpenPatternEditor(*this, Editor, popups));
+    // The host closes the editor from its window's handler, inside the modal loop.
+    PostMessageW(Host, kCloseEditor, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return Popups().empty() && !EditorOf(Host); }));
+  });
+  ASSERT_TRUE(done);
+  Pump(50);
+  EXPECT_TRUE(Popups().empty());
+  EXPECT_EQ(Plugins.back()->Close(), 1); // effClose at once
+}
+
+TEST_F(EditorWindow, TwoInstancesOpenAtOnceAndCloseInEitherOrder) {
+  AEffect* second = Load();
+  ASSERT_TRUE(second);
+  HWND otherHost = NewHostWindow(80, 420, second);
+  ASSERT_TRUE(OpenEditor(second, otherHost));
+  HWND other = EditorOf(otherHost);
+  ASSERT_TRUE(other);
+  ASSERT_NE(other, Editor);
+  Pump(600);
+  EXPECT_EQ(Pixels(other), Pixels(Editor)) << "the same program shows the same picture";
+  CloseEditor(Fx);
+  EXPECT_EQ(EditorOf(Host), nullptr);
+  // The second still works: a click on its "Osc1 Seq" reaches its host.
+  const float seq = second->getParameter(second, 13);
+  Click(other, 25 + 6, 30 + 6);
+  EXPECT_TRUE(PumpUntil([&] { return second->getParameter(second, 13) != seq; }));
+  CloseEditor(second);
+  EXPECT_EQ(EditorOf(otherHost), nullptr);
+  // And the first opens again beside nothing.
+  ASSERT_TRUE(OpenEditor(Fx, Host));
+  EXPECT_TRUE(EditorOf(Host));
+  CloseEditor(Fx);
+}
+
+} // namespace
