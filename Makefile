@@ -140,6 +140,7 @@ windows:
 test-windows: windows
 	QVT_PHRASE_OUT=$(CURDIR)/$(WIN_NATIVE)/phrase.f32 $(WIN_NATIVE)/tests/abi/qvt_tests_abi
 	$(WIN_NATIVE)/qvt snapshot --form main -o $(WIN_NATIVE)/main.png
+	$(WIN_NATIVE)/qvt snapshot --form about -o $(WIN_NATIVE)/about.png
 	ctest --preset win32
 
 clean:

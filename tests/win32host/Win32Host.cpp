@@ -130,11 +130,12 @@ void Win32Host::Drag(HWND window, int x, int y, int dx, int dy) {
   PostMessageW(window, WM_LBUTTONUP, 0, At(x + dx, y + dy));
 }
 
-void Win32Host::Key(HWND window, WORD key, wchar_t ch) {
+void Win32Host::Key(HWND window, WORD key) {
   PostMessageW(window, WM_KEYDOWN, key, 1);
-  if (ch) PostMessageW(window, WM_CHAR, ch, 1);
   PostMessageW(window, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
 }
+
+void Win32Host::Type(HWND window, wchar_t ch) { PostMessageW(window, WM_CHAR, ch, 1); }
 
 std::vector<std::uint32_t> Win32Host::Pixels(HWND window) {
   const SIZE size = ClientSize(window);

@@ -59,7 +59,10 @@ public:
   // Input as the system delivers it: posted to the window, client coordinates.
   static void Click(HWND window, int x, int y);
   static void Drag(HWND window, int x, int y, int dx, int dy);
-  static void Key(HWND window, WORD key, wchar_t ch = 0);
+  // A key pressed and released (the host's TranslateMessage adds its character).
+  static void Key(HWND window, WORD key);
+  // A character typed without a key of its own (as a dead key or an input method gives it).
+  static void Type(HWND window, wchar_t ch);
   // What the window shows, 0xRRGGBB per pixel, row by row.
   static std::vector<std::uint32_t> Pixels(HWND window);
 };
