@@ -6,6 +6,7 @@
 #include "controls/uBitmapEx.h"
 #include "core/uPlugin.h"
 #include "editor/uEditor.h"
+#include "editor/uPatEditor.h"
 #include "lib/uGlobals.h"
 #include "platform/core/uApplication.h"
 #include "platform/core/uUiRuntime.h"
@@ -23,9 +24,20 @@ TPluginEditor::~TPluginEditor() {
     // The form must be gone before the plug-in it shows: this waits as long as it takes.
     while (!FRuntime->Call([this] { CloseOnUiThread(true); }, kUiTimeoutMs)) {
     }
-    // Where the host's thread is the UI thread (Windows) the form goes when
-    // the handlers below this call unwind: waiting here would wait for ever.
-    if (!FRuntime->OnUiThread()) WaitUntilFormGone(false);
+    if (!FRuntime->OnUiThread()) {
+      WaitUntilFormGone(false);
+    } else {
+      // The host's thread is the UI thread (Windows) and the host closes the
+      // plug-in from inside a loop of the form (a message box, the pattern
+      // editor): the form goes only when the handlers below this call unwind,
+      // and waiting here would wait for ever. It lets go of the plug-in now.
+      std::lock_guard lock(FLife->Lock);
+      if (FLife->Alive && FClosingForm) {
+        FClosingForm->SetPlugin(nullptr);
+        if (TFrmPatEditor* pattern = PatternEditor(); pattern && pattern->RootForm() == FClosingForm)
+          pattern->SetPlugin(nullptr);
+      }
+    }
     ReleaseRuntime();
   }
   FParentWindow = nullptr;
@@ -112,6 +124,7 @@ bool TPluginEditor::CloseOnUiThread(bool all) {
   Application->RemovePollHandler(this);
   TFrmQuivertone* form = FForm;
   FForm = nullptr;
+  FClosingForm = form;
   if (Application->Handle == form->ParentWindow()) Application->Handle = 0;
   FParentWindow = nullptr;
   form->Hide();

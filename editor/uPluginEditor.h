@@ -58,6 +58,7 @@ private:
   std::atomic<void*> FParentWindow{nullptr};
   std::shared_ptr<qvt::TUiRuntime> FRuntime; // host's GUI thread
   TFrmQuivertone* FForm = nullptr;            // UI thread
+  TFrmQuivertone* FClosingForm = nullptr;     // UI thread: the last form closed, while FLife says it lives
 
   // Hand-over of parameter changes from other threads.
   TParamSlots FPending;

@@ -5,6 +5,7 @@
 #include <versionhelpers.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
@@ -140,7 +141,11 @@ void TWin32Platform::ArmTimer() {
            nullptr);
 }
 
-std::uint64_t TWin32Platform::NowMs() { return GetTickCount64(); }
+std::uint64_t TWin32Platform::NowMs() {
+  using namespace std::chrono;
+  return static_cast<std::uint64_t>(
+      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
 
 void TWin32Platform::PollEvents() {
   // Called by the host-driven pump itself: the host's loop dispatches its messages.

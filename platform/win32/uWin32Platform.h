@@ -4,6 +4,8 @@
 // that receives input, a timer or a wake request asks for a pump, which runs
 // the application's messages, timers and painting. Modal loops pump the
 // thread's messages themselves, as the system's own dialogs do.
+// One platform per loaded module, made with the first editor and removed when
+// the library unloads (uWin32UiRuntime.h).
 #pragma once
 
 #include <atomic>

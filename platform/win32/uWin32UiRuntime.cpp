@@ -20,15 +20,15 @@ public:
   TWin32UiRuntime()
       : FCom(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)), // the file dialogs need it
         FPlatform(std::make_unique<TWin32Platform>()),
-        // Boxes shown on this thread are drawn (closing the editor can end
-        // them); other threads get the system's box.
+        // Boxes shown on this thread while an editor is open are drawn
+        // (closing the editor can end them); the others are the system's.
         FBoxes([this](const TMessageBoxRequest& request) {
-          if (OnUiThread()) return ShowDrawnMessageBox(request);
+          if (OnUiThread() && Application->Handle) return ShowDrawnMessageBox(request);
           return ShowSystemMessageBox(request);
         }) {}
   ~TWin32UiRuntime() override {
     FPlatform.reset();
-    if (SUCCEEDED(FCom)) CoUninitialize();
+    if (SUCCEEDED(FCom) && OnUiThread()) CoUninitialize();
   }
 
   bool Call(const std::function<void()>& work, unsigned timeoutMs) override {
@@ -49,9 +49,13 @@ private:
   TScopedMessageBoxHandler FBoxes;
 };
 
+// The runtime stays from the first editor until the library unloads: a host
+// may close the last editor, or the plug-in, from inside a loop of ours (a
+// message box, the pattern editor), and the backend must outlive that loop.
+// Its window classes go when the library unloads.
 struct TSingleton {
   std::mutex Lock;
-  std::weak_ptr<TWin32UiRuntime> Current;
+  std::shared_ptr<TWin32UiRuntime> Current;
 };
 
 TSingleton& Singleton() {
@@ -64,7 +68,7 @@ TSingleton& Singleton() {
 std::shared_ptr<TUiRuntime> AcquireWin32UiRuntime() {
   TSingleton& singleton = Singleton();
   std::lock_guard lock(singleton.Lock);
-  if (auto running = singleton.Current.lock()) return running;
+  if (singleton.Current) return singleton.Current;
   std::shared_ptr<TWin32UiRuntime> runtime;
   try {
     runtime = std::make_shared<TWin32UiRuntime>();

@@ -10,8 +10,8 @@
 namespace qvt {
 
 // The provider for SetUiRuntimeProvider: the runtime of the calling thread,
-// made (with the window backend) when the first editor opens and kept while
-// an editor uses it.
+// made (with the window backend) when the first editor opens and kept until
+// the library unloads.
 std::shared_ptr<TUiRuntime> AcquireWin32UiRuntime();
 
 } // namespace qvt

@@ -181,6 +181,25 @@ TEST_F(EditorWindow, ClosingTheEditorWhileThePatternEditorIsOpenEndsBoth) {
   EXPECT_EQ(Plugins.back()->Close(), 1); // effClose at once
 }
 
+TEST_F(EditorWindow, ClosingThePlugInWhileThePatternEditorIsOpenLeavesNothingBehind) {
+  const auto popups = [this] { return Popups(); };
+  const bool done = AsUser([&] {
+    ASSERT_TRUE(OpenPatternEditor(*this, Editor, popups));
+    // The host removes the plug-in from its window's handler, inside the modal loop.
+    PostMessageW(Host, kClosePlugin, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return Popups().empty() && !EditorOf(Host); }));
+  });
+  ASSERT_TRUE(done);
+  Pump(100);
+  // The library still serves another instance's editor.
+  AEffect* other = Load();
+  ASSERT_TRUE(other);
+  HWND otherHost = NewHostWindow(80, 80, other);
+  ASSERT_TRUE(OpenEditor(other, otherHost));
+  EXPECT_TRUE(EditorOf(otherHost));
+  CloseEditor(other);
+}
+
 TEST_F(EditorWindow, TheAboutBoxIsATopmostToolWindowShowingTheLinuxPictureAroundItsText) {
   Click(Editor, 500, 235); // "About"
   std::vector<HWND> popups;
@@ -232,6 +251,87 @@ TEST_F(EditorWindow, ANameTypedIntoTheNameEditorBecomesANewPresetInWindows1252) 
   })) << "the edit buffer took the name: " << name;
   CloseEditor(Fx);
   EXPECT_NE(GetFocus(), Editor);
+}
+
+BOOL CALLBACK NoteDialog(HWND window, LPARAM out) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (IsWindowVisible(window) && std::wstring(name) == L"#32770") *reinterpret_cast<HWND*>(out) = window;
+  return TRUE;
+}
+
+// The system's file dialog of the editor's thread, once it shows; null when none came.
+HWND WaitForFileDialog(Win32Host& host, DWORD thread) {
+  HWND found = nullptr;
+  host.WaitUntil([&] {
+    EnumThreadWindows(thread, &NoteDialog, reinterpret_cast<LPARAM>(&found));
+    return found != nullptr;
+  });
+  return found;
+}
+
+BOOL CALLBACK NoteNameField(HWND window, LPARAM out) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  // The file name's edit field (inside a combo box in Explorer-style dialogs).
+  if (std::wstring(name) == L"Edit" && (GetDlgCtrlID(window) == 0x47C || GetDlgCtrlID(window) == 0x480)) {
+    *reinterpret_cast<HWND*>(out) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND NameField(HWND dialog) {
+  HWND found = nullptr;
+  EnumChildWindows(dialog, &NoteNameField, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+std::wstring Title(HWND window) {
+  wchar_t text[128] = {};
+  GetWindowTextW(window, text, 128);
+  return text;
+}
+
+TEST_F(EditorWindow, ABankSavedThroughTheSystemFileDialogIsWritten) {
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + L"qvt-dialog-" + std::to_wstring(GetCurrentProcessId()) + L".qvt";
+  DeleteFileW(path.c_str());
+  std::wstring title;
+  const bool done = AsUser([&] {
+    Click(Editor, 430 + 11, 31 + 11); // the save-bank button
+    HWND dialog = WaitForFileDialog(*this, UiThread);
+    ASSERT_TRUE(dialog);
+    title = Title(dialog);
+    HWND name = NameField(dialog);
+    if (!name) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); // the host's thread goes on
+    ASSERT_TRUE(name);
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+  });
+  ASSERT_TRUE(done);
+  EXPECT_EQ(title, L"Save Quivertone presets bank as");
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_GT(GetFileSize(file, nullptr), 1000u) << "the whole bank";
+  CloseHandle(file);
+  DeleteFileW(path.c_str());
+}
+
+TEST_F(EditorWindow, ClosingTheEditorWhileTheFileDialogIsOpenCancelsTheDialog) {
+  const bool done = AsUser([&] {
+    Click(Editor, 406 + 11, 31 + 11); // the open-bank button
+    HWND dialog = WaitForFileDialog(*this, UiThread);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(Title(dialog), L"Load Quivertone presets bank");
+    PostMessageW(Host, kCloseEditor, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && !EditorOf(Host); }));
+    if (IsWindow(dialog)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); // the host's thread goes on
+  });
+  ASSERT_TRUE(done);
+  EXPECT_EQ(Plugins.back()->Close(), 1);
 }
 
 TEST_F(EditorWindow, TwoInstancesOpenAtOnceAndCloseInEitherOrder) {

@@ -8,9 +8,13 @@ namespace {
 const wchar_t kHostClass[] = L"QvtTestHost";
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_APP + 7) {
-    if (auto* fx = reinterpret_cast<AEffect*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
-      fx->dispatcher(fx, effEditClose, 0, 0, nullptr, 0.0f);
+  auto* plugin = reinterpret_cast<qvt::THostedPlugin*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (plugin && message == Win32Host::kCloseEditor) {
+    plugin->Dispatch(effEditClose);
+    return 0;
+  }
+  if (plugin && message == Win32Host::kClosePlugin) {
+    plugin->Close();
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
@@ -51,7 +55,8 @@ HWND Win32Host::NewHostWindow(int left, int top, AEffect* fx) {
   HWND w = CreateWindowExW(0, kHostClass, L"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, left, top,
                            kWidth + 60, kHeight + 80, nullptr, nullptr, GetModuleHandleW(nullptr),
                            nullptr);
-  SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(fx));
+  for (const auto& plugin : Plugins)
+    if (plugin->Effect() == fx) SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(plugin.get()));
   HostWindows.push_back(w);
   return w;
 }

@@ -23,6 +23,8 @@ public:
   // Posted to a host window: its editor is closed (effEditClose), as a host
   // does when its window closes, at whatever depth the thread is.
   static constexpr UINT kCloseEditor = WM_APP + 7;
+  // Posted to a host window: its plug-in is closed (effClose), the same way.
+  static constexpr UINT kClosePlugin = WM_APP + 8;
 
   const DWORD UiThread = GetCurrentThreadId();
   std::vector<HWND> HostWindows;
