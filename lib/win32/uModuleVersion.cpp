@@ -5,20 +5,9 @@
 #include <cstring>
 
 #include "lib/uVersion.h"
+#include "lib/win32/uOwnModule.h"
 
 namespace qvt {
-
-namespace {
-
-HMODULE OwnModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&OwnModule), &module);
-  return module;
-}
-
-} // namespace
 
 TVersion ModuleVersion() {
   // VS_VERSIONINFO: three WORDs, the key "VS_VERSION_INFO" with its zero,

@@ -11,6 +11,7 @@
 
 #include "lib/uCodePage.h"
 #include "lib/uDesktopOpen.h"
+#include "lib/win32/uOwnModule.h"
 #include "lib/win32/uWideText.h"
 #include "platform/core/uApplication.h"
 #include "platform/core/uFont.h"
@@ -24,14 +25,6 @@ namespace {
 
 constexpr UINT kPumpMessage = WM_APP + 1;
 constexpr UINT_PTR kTimerId = 1;
-
-HINSTANCE OwnModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&OwnModule), &module);
-  return module;
-}
 
 // Class names carry the module's address: two copies of the plug-in loaded
 // from different folders keep classes of their own.

@@ -167,30 +167,23 @@ TEST_F(EditorWindow, ThePatternEditorIsAModalTopmostToolWindowThatReversesStepsA
   EXPECT_TRUE(EditorOf(Host)) << "the editor stays";
 }
 
-TEST_F(EditorWindow, ClosingTheEditorWhileThePatternEditorIsOpenEndsBoth) {
+TEST_F(EditorWindow, ClosingTheEditorOrThePlugInWhileThePatternEditorIsOpenEndsBoth) {
   const auto popups = [this] { return Popups(); };
-  const bool done = AsUser([&] {
-    ASSERT_TRUE(OpenPatternEditor(*this, Editor, popups));
-    // The host closes the editor from its window's handler, inside the modal loop.
-    PostMessageW(Host, kCloseEditor, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return Popups().empty() && !EditorOf(Host); }));
-  });
-  ASSERT_TRUE(done);
-  Pump(50);
-  EXPECT_TRUE(Popups().empty());
-  EXPECT_EQ(Plugins.back()->Close(), 1); // effClose at once
-}
-
-TEST_F(EditorWindow, ClosingThePlugInWhileThePatternEditorIsOpenLeavesNothingBehind) {
-  const auto popups = [this] { return Popups(); };
-  const bool done = AsUser([&] {
-    ASSERT_TRUE(OpenPatternEditor(*this, Editor, popups));
-    // The host removes the plug-in from its window's handler, inside the modal loop.
-    PostMessageW(Host, kClosePlugin, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return Popups().empty() && !EditorOf(Host); }));
-  });
-  ASSERT_TRUE(done);
-  Pump(100);
+  // The host closes from its window's handler, inside the pattern editor's modal loop.
+  for (const UINT closing : {kCloseEditor, kClosePlugin}) {
+    SCOPED_TRACE(closing == kCloseEditor ? "effEditClose" : "effClose");
+    if (!EditorOf(Host)) ASSERT_TRUE(OpenEditor(Fx, Host));
+    Editor = EditorOf(Host);
+    const bool done = AsUser([&] {
+      ASSERT_TRUE(OpenPatternEditor(*this, Editor, popups));
+      PostMessageW(Host, closing, 0, 0);
+      EXPECT_TRUE(WaitUntil([&] { return Popups().empty() && !EditorOf(Host); }));
+    });
+    ASSERT_TRUE(done);
+    Pump(50);
+    EXPECT_TRUE(Popups().empty());
+  }
+  EXPECT_EQ(Plugins.back()->Close(), 0) << "closed already, from inside the loop";
   // The library still serves another instance's editor.
   AEffect* other = Load();
   ASSERT_TRUE(other);
@@ -250,7 +243,7 @@ TEST_F(EditorWindow, ANameTypedIntoTheNameEditorBecomesANewPresetInWindows1252) 
     return std::string(name) == "caf\xE9";
   })) << "the edit buffer took the name: " << name;
   CloseEditor(Fx);
-  EXPECT_NE(GetFocus(), Editor);
+  EXPECT_EQ(GetFocus(), Host) << "the keyboard goes back to the host's window";
 }
 
 BOOL CALLBACK NoteDialog(HWND window, LPARAM out) {
