@@ -77,6 +77,7 @@ TEST_F(EditorWindow, OpensAsA587By320ChildShowingTheLinuxPictureOutsideTheText) 
 namespace {
 
 TEST_F(EditorWindow, DraggingAKnobAndClickingACheckButtonAutomateTheirParameters) {
+  Fx->setParameter(Fx, 1, 0.5f); // room above for two drags
   const float before = Fx->getParameter(Fx, 1);
   const std::size_t earlier = Automations().size(); // loading pushes the program's values
   Drag(Editor, 27 + 12, 46 + 12, 0, -20); // "Osc1 Level" up by 20 positions
@@ -88,6 +89,20 @@ TEST_F(EditorWindow, DraggingAKnobAndClickingACheckButtonAutomateTheirParameters
   const float after = Fx->getParameter(Fx, 1);
   EXPECT_EQ(knob.back().Value, after);
   EXPECT_NEAR(after, std::min(1.0f, std::round(before * 127.0f + 20.0f) / 127.0f), 1e-6);
+
+  // A drag whose mouse another window takes (WM_CAPTURECHANGED) stops where it is.
+  // (Pressed a few pixels away from the first press: no double click.)
+  PostMessageW(Editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(45, 62));
+  PostMessageW(Editor, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(45, 52));
+  ASSERT_TRUE(PumpUntil([&] { return Fx->getParameter(Fx, 1) != after; }));
+  const float taken = Fx->getParameter(Fx, 1);
+  SetCapture(Host);
+  Pump(50);
+  PostMessageW(Editor, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(45, 32));
+  PostMessageW(Editor, WM_LBUTTONUP, 0, MAKELPARAM(45, 32));
+  Pump(100);
+  ReleaseCapture();
+  EXPECT_EQ(Fx->getParameter(Fx, 1), taken);
 
   const float seq = Fx->getParameter(Fx, 13);
   Click(Editor, 25 + 6, 30 + 6); // "Osc1 Seq"
