@@ -51,7 +51,7 @@ bool TPluginEditor::getRect(ERect** rect) {
 
 bool TPluginEditor::open(void* ptr) {
   if (!FRuntime) FRuntime = qvt::AcquireUiRuntime();
-  if (!FRuntime) return false; // no display, or no window backend in this build
+  if (!FRuntime) return false; // no display, or no editor windows in this program
   bool opened = false;
   const bool ran = FRuntime->Call([&] { opened = OpenOnUiThread(ptr); }, kUiTimeoutMs);
   if (!ran || !opened) {
