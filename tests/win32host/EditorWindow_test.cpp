@@ -187,7 +187,9 @@ TEST_F(EditorWindow, ClosingTheEditorOrThePlugInWhileThePatternEditorIsOpenEndsB
   // The host closes from its window's handler, inside the pattern editor's modal loop.
   for (const UINT closing : {kCloseEditor, kClosePlugin}) {
     SCOPED_TRACE(closing == kCloseEditor ? "effEditClose" : "effClose");
-    if (!EditorOf(Host)) ASSERT_TRUE(OpenEditor(Fx, Host));
+    if (!EditorOf(Host)) {
+      ASSERT_TRUE(OpenEditor(Fx, Host));
+    }
     Editor = EditorOf(Host);
     const bool done = AsUser([&] {
       ASSERT_TRUE(OpenPatternEditor(*this, Editor, popups));
