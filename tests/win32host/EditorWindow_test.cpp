@@ -120,6 +120,14 @@ TEST_F(EditorWindow, APatternSpeedChosenFromTheDropDownMenuReachesTheHost) {
     std::vector<HWND> menus;
     ASSERT_TRUE(WaitUntil([&] { return (menus = Popups()).size() == 1; }));
     EXPECT_TRUE(GetWindowLongW(menus[0], GWL_EXSTYLE) & WS_EX_TOPMOST);
+    // The editor keeps the keyboard; its keys go to the open menu: Escape closes it.
+    Key(Editor, VK_ESCAPE);
+    const bool closed = WaitUntil([&] { return Popups().empty(); });
+    if (!closed) Click(Editor, 5, 5); // outside the menu: it closes, the host's thread goes on
+    ASSERT_TRUE(closed);
+    Sleep(600); // no double click with the next press
+    Click(Editor, 55 + 11, 227 + 11);
+    ASSERT_TRUE(WaitUntil([&] { return (menus = Popups()).size() == 1; }));
     // Rows of 18 pixels below a 2-pixel border: "Pattern Speed" is the first.
     Click(menus[0], 30, 2 + 9);
     ASSERT_TRUE(WaitUntil([&] { return (menus = Popups()).size() == 2; }));
