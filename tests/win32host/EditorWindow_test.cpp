@@ -376,4 +376,22 @@ TEST_F(EditorWindow, TwoInstancesOpenAtOnceAndCloseInEitherOrder) {
   CloseEditor(Fx);
 }
 
+TEST_F(EditorWindow, AHostThatDestroysItsWindowFirstClosesAndReopensCleanly) {
+  // The system destroys the editor's window with the host's; the form keeps no dead handle.
+  DestroyWindow(Host);
+  std::erase(HostWindows, Host);
+  Pump(100);
+  EXPECT_FALSE(IsWindow(Editor));
+  CloseEditor(Fx);
+  Host = NewHostWindow(40, 40, Fx);
+  ASSERT_TRUE(OpenEditor(Fx, Host));
+  Editor = EditorOf(Host);
+  ASSERT_TRUE(Editor);
+  // It works: a click on "Osc1 Seq" reaches the host.
+  const float seq = Fx->getParameter(Fx, 13);
+  Click(Editor, 25 + 6, 30 + 6);
+  EXPECT_TRUE(PumpUntil([&] { return Fx->getParameter(Fx, 13) != seq; }));
+  CloseEditor(Fx);
+}
+
 } // namespace
