@@ -136,7 +136,8 @@ skin: configure
 	$(BUILD)/tools/skingen/skingen resources/skin build/skin-sheet.png
 
 # The 32-bit Windows plug-in, $(WIN_BUILD)/Quivertone.dll, cross-built with mingw-w64,
-# and its ABI test program. A native build first makes the build's generators.
+# its ABI test program and its editor test host. A native build first makes the
+# build's generators (and the qvt tool, whose snapshot the editor is compared with).
 windows:
 	@scripts/install-deps.sh --windows
 	@cmake --preset win-native $(VERSION_ARGS) >/dev/null
@@ -145,9 +146,13 @@ windows:
 	cmake --build --preset win32
 
 # The ABI suite against Quivertone.dll under wine, after the same suite against the
-# Linux library has rendered the phrase that the DLL's render is compared with.
+# Linux library has rendered the phrase that the DLL's render is compared with;
+# the editor's window tests (tests/win32host, under Xvfb) compare what the editor
+# shows with the Linux headless picture of the same program.
 test-windows: windows
 	QVT_PHRASE_OUT=$(CURDIR)/$(WIN_NATIVE)/phrase.f32 $(WIN_NATIVE)/tests/abi/qvt_tests_abi
+	$(WIN_NATIVE)/qvt snapshot --form main -o $(WIN_NATIVE)/main.png
+	$(WIN_NATIVE)/qvt snapshot --form about -o $(WIN_NATIVE)/about.png
 	ctest --preset win32
 
 clean:

@@ -64,7 +64,7 @@ TFrmAbout::~TFrmAbout() {
 }
 
 std::string TFrmAbout::BuildText() {
-  const qvt::TVersion v = qvt::ProductVersion();
+  const qvt::TVersion v = qvt::ModuleVersion();
   char text[64];
   std::snprintf(text, sizeof text, "Build: %d.%d.%d.%d %s", v.Major, v.Minor, v.Release, v.Build,
                 kPlatformWord);

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <thread>
 
+#include "controls/uBitmapEx.h"
 #include "core/uPlugin.h"
-#if !defined(_WIN32)
 #include "editor/uEditor.h"
-#endif
+#include "editor/uPatEditor.h"
 #include "lib/uGlobals.h"
 #include "platform/core/uApplication.h"
 #include "platform/core/uUiRuntime.h"
@@ -24,7 +24,20 @@ TPluginEditor::~TPluginEditor() {
     // The form must be gone before the plug-in it shows: this waits as long as it takes.
     while (!FRuntime->Call([this] { CloseOnUiThread(true); }, kUiTimeoutMs)) {
     }
-    WaitUntilFormGone(false);
+    if (!FRuntime->OnUiThread()) {
+      WaitUntilFormGone(false);
+    } else {
+      // The host's thread is the UI thread (Windows) and the host closes the
+      // plug-in from inside a loop of the form (a message box, the pattern
+      // editor): the form goes only when the handlers below this call unwind,
+      // and waiting here would wait for ever. It lets go of the plug-in now.
+      std::lock_guard lock(FLife->Lock);
+      if (FLife->Alive && FClosingForm) {
+        FClosingForm->SetPlugin(nullptr);
+        if (TFrmPatEditor* pattern = PatternEditor(); pattern && pattern->RootForm() == FClosingForm)
+          pattern->SetPlugin(nullptr);
+      }
+    }
     ReleaseRuntime();
   }
   FParentWindow = nullptr;
@@ -38,7 +51,7 @@ bool TPluginEditor::getRect(ERect** rect) {
 
 bool TPluginEditor::open(void* ptr) {
   if (!FRuntime) FRuntime = qvt::AcquireUiRuntime();
-  if (!FRuntime) return false; // no display, or no window backend in this build
+  if (!FRuntime) return false; // no display, or no editor windows in this program
   bool opened = false;
   const bool ran = FRuntime->Call([&] { opened = OpenOnUiThread(ptr); }, kUiTimeoutMs);
   if (!ran || !opened) {
@@ -54,26 +67,27 @@ void TPluginEditor::close() {
     return;
   }
   bool going = false;
-  if (FRuntime->Call([&] { going = CloseOnUiThread(false); }, kUiTimeoutMs) && going)
+  if (FRuntime->Call([&] { going = CloseOnUiThread(false); }, kUiTimeoutMs) && going &&
+      !FRuntime->OnUiThread())
     WaitUntilFormGone(true);
   bool alive;
   {
-    std::lock_guard lock(FGoneLock);
-    alive = FFormAlive;
+    std::lock_guard lock(FLife->Lock);
+    alive = FLife->Alive;
   }
   // A form still on its way out is waited for by the destructor.
   if (FOpenCount.load() == 0 && !alive) ReleaseRuntime();
 }
 
-#if defined(_WIN32)
-// The Windows build has no window backend yet, and so no runtime: open answers 0
-// before it gets here.
-bool TPluginEditor::OpenOnUiThread(void*) { return false; }
-bool TPluginEditor::CloseOnUiThread(bool) { return false; }
-#else
 bool TPluginEditor::OpenOnUiThread(void* parent) {
   const auto handle = reinterpret_cast<qvt::TWindowHandle>(parent);
   try {
+#if defined(_WIN32)
+    // Windows decodes the skin images with a system component that must not be
+    // started while the library loads: the first editor loads them.
+    if (!qvt::SharedSkinImages().Knob128 && !*qvt::SharedSkinImagesError())
+      qvt::LoadSharedSkinImagesGuarded();
+#endif
     FParentWindow = parent;
     Application->Handle = handle;
     ++FOpenCount;
@@ -83,8 +97,8 @@ bool TPluginEditor::OpenOnUiThread(void* parent) {
       form->SetBounds(0, 0, kEditorWidth, kEditorHeight);
       form->SetPlugin(Plugin);
       FForm = form.release();
-      std::lock_guard lock(FGoneLock);
-      FFormAlive = true;
+      std::lock_guard lock(FLife->Lock);
+      FLife->Alive = true;
     }
     Plugin->EditorClosed.store(false);
     FWakeTarget = FRuntime.get();
@@ -110,31 +124,30 @@ bool TPluginEditor::CloseOnUiThread(bool all) {
   Application->RemovePollHandler(this);
   TFrmQuivertone* form = FForm;
   FForm = nullptr;
+  FClosingForm = form;
   if (Application->Handle == form->ParentWindow()) Application->Handle = 0;
   FParentWindow = nullptr;
   form->Hide();
   // Message boxes, menus and dialogs of this form end with their harmless
   // answer; the form goes once none of its handlers is running.
   Application->CancelModalLoops(form);
-  Application->FreeWhenUnwound(form, [this] {
+  Application->FreeWhenUnwound(form, [life = FLife] {
     {
-      std::lock_guard lock(FGoneLock);
-      FFormAlive = false;
+      std::lock_guard lock(life->Lock);
+      life->Alive = false;
     }
-    FGoneChanged.notify_all();
+    life->Changed.notify_all();
   });
   return true;
 }
 
-#endif
-
 void TPluginEditor::WaitUntilFormGone(bool bounded) {
-  std::unique_lock lock(FGoneLock);
+  std::unique_lock lock(FLife->Lock);
   if (bounded)
-    FGoneChanged.wait_for(lock, std::chrono::milliseconds(kUiTimeoutMs),
-                          [this] { return !FFormAlive; });
+    FLife->Changed.wait_for(lock, std::chrono::milliseconds(kUiTimeoutMs),
+                            [this] { return !FLife->Alive; });
   else
-    FGoneChanged.wait(lock, [this] { return !FFormAlive; });
+    FLife->Changed.wait(lock, [this] { return !FLife->Alive; });
 }
 
 void TPluginEditor::ReleaseRuntime() {
@@ -145,17 +158,14 @@ void TPluginEditor::ReleaseRuntime() {
 
 void TPluginEditor::ShowPendingParams() {
   FWakePending = false;
-#if !defined(_WIN32)
   FPending.Drain([this](int index, float value) {
     if (FForm && !Plugin->EditorClosed.load()) FForm->SetParam(index, value);
   });
-#endif
 }
 
 void TPluginEditor::update() {
   ++FWakers;
   if (qvt::TUiRuntime* runtime = FWakeTarget.load()) {
-#if !defined(_WIN32)
     if (runtime->OnUiThread()) {
       if (FForm) FForm->FillPresetList();
     } else {
@@ -164,7 +174,6 @@ void TPluginEditor::update() {
         if (FForm) FForm->FillPresetList();
       });
     }
-#endif
   }
   --FWakers;
 }
@@ -174,9 +183,7 @@ void TPluginEditor::ParamChanged(int index, float value) {
   ++FWakers;
   if (qvt::TUiRuntime* runtime = FWakeTarget.load()) {
     if (runtime->OnUiThread()) {
-#if !defined(_WIN32)
       if (FForm) FForm->SetParam(index, value);
-#endif
     } else {
       FPending.Store(index, value);
       if (!FWakePending.exchange(true)) runtime->Wake();

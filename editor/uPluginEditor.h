@@ -58,6 +58,7 @@ private:
   std::atomic<void*> FParentWindow{nullptr};
   std::shared_ptr<qvt::TUiRuntime> FRuntime; // host's GUI thread
   TFrmQuivertone* FForm = nullptr;            // UI thread
+  TFrmQuivertone* FClosingForm = nullptr;     // UI thread: the last form closed, while FLife says it lives
 
   // Hand-over of parameter changes from other threads.
   qvt::TParamSlots FPending;
@@ -65,8 +66,12 @@ private:
   std::atomic<int> FWakers{0};                         // ParamChanged calls using it
   std::atomic<bool> FWakePending{false};
 
-  // The form's end, signalled by the UI thread.
-  std::mutex FGoneLock;
-  std::condition_variable FGoneChanged;
-  bool FFormAlive = false;
+  // The form's end, signalled by the UI thread. Shared with the signal, which
+  // may come after the bridge is gone where the host's thread is the UI thread.
+  struct TFormLife {
+    std::mutex Lock;
+    std::condition_variable Changed;
+    bool Alive = false;
+  };
+  std::shared_ptr<TFormLife> FLife = std::make_shared<TFormLife>();
 };

@@ -8,6 +8,9 @@
 #if defined(QVT_X11_EDITOR)
 #include "platform/x11/uX11UiThread.h"
 #endif
+#if defined(QVT_WIN32_EDITOR)
+#include "platform/win32/uWin32UiRuntime.h"
+#endif
 
 // Windows: the module-definition file Quivertone.def names the exports.
 #if defined(_WIN32)
@@ -21,8 +24,14 @@ namespace {
 #if defined(QVT_SHARED_SKIN_IMAGES)
 // The skin images every editor control shares live as long as the library is
 // loaded. A failure is recorded, not thrown; the editor then draws without them.
+// Windows decodes them through a system component that may not start while the
+// library loads: there the first editor loads them.
 struct TSharedSkinImagesLifetime {
-  TSharedSkinImagesLifetime() { qvt::LoadSharedSkinImagesGuarded(); }
+  TSharedSkinImagesLifetime() {
+#if !defined(_WIN32)
+    qvt::LoadSharedSkinImagesGuarded();
+#endif
+  }
   ~TSharedSkinImagesLifetime() { qvt::FreeSharedSkinImages(); }
 };
 const TSharedSkinImagesLifetime gSharedSkinImages;
@@ -32,6 +41,14 @@ const TSharedSkinImagesLifetime gSharedSkinImages;
 // Editors open on the process's X11 UI thread.
 struct TEditorRuntimeChoice {
   TEditorRuntimeChoice() { qvt::SetUiRuntimeProvider(&qvt::AcquireX11UiThread); }
+};
+const TEditorRuntimeChoice gEditorRuntime;
+#endif
+
+#if defined(QVT_WIN32_EDITOR)
+// Editors open on the host's GUI thread, which is their UI thread.
+struct TEditorRuntimeChoice {
+  TEditorRuntimeChoice() { qvt::SetUiRuntimeProvider(&qvt::AcquireWin32UiRuntime); }
 };
 const TEditorRuntimeChoice gEditorRuntime;
 #endif

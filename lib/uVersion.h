@@ -16,5 +16,8 @@ struct TVersion {
 TVersion ProductVersion();
 // The four numbers joined by dots: "2.2.0.24".
 const char* ProductVersionText();
+// The version the running library declares: on Windows its version resource's
+// file version (what the file's properties show), elsewhere ProductVersion().
+TVersion ModuleVersion();
 
 } // namespace qvt

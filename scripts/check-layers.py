@@ -40,7 +40,8 @@ ALLOWED = {
 }
 # The entry point chooses the editor's backend and loads the shared skin images.
 EXCEPTIONS = {
-    "host/EntryPoint.cpp": ["controls/uBitmapEx.h", "platform/x11/uX11UiThread.h"],
+    "host/EntryPoint.cpp": ["controls/uBitmapEx.h", "platform/x11/uX11UiThread.h",
+                            "platform/win32/uWin32UiRuntime.h"],
     "lv2/uLv2Entry.cpp": ["controls/uBitmapEx.h", "platform/x11/uX11UiThread.h"],
 }
 SYSTEM_WINDOWING = re.compile(r"#include\s*<(X11/|windows\.h|winuser\.h)", re.I)

@@ -81,6 +81,9 @@ public:
   bool RunModalLoop(const std::function<bool()>& finished, unsigned pollMs = 0,
                     TForm* root = nullptr);
   TForm* ModalForm() const { return FModalForms.empty() ? nullptr : FModalForms.back(); }
+  // Whether the innermost modal loop has been cancelled and is about to end
+  // (a loop waiting inside a system dialog ends that dialog then).
+  bool InnermostLoopCancelled() const { return !FLoops.empty() && FLoops.back()->Cancelled; }
   int ModalDepth() const { return static_cast<int>(FLoops.size()); }
 
   // Every form belongs to a root form: the form whose handler was running

@@ -143,8 +143,8 @@ TEST_F(PluginAbi, EditorRectangleIsTheSameBeforeAndAfterOpening) {
 }
 
 #if defined(_WIN32)
-TEST_F(PluginAbi, WindowsBuildOpensNoEditorWindowYet) {
-  int parent = 0; // stands for the host's window
+TEST_F(PluginAbi, TheEditorOpensOnlyIntoARealWindow) {
+  int parent = 0; // no window of the host (tests/win32host opens editors into real ones)
   EXPECT_EQ(Dispatch(effEditOpen, 0, 0, &parent), 0);
   ERect* rect = nullptr;
   EXPECT_EQ(Dispatch(effEditGetRect, 0, 0, &rect), 1) << "the size is still reported";

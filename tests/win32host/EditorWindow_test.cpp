@@ -1,0 +1,397 @@
+// The editor on Windows, through the built DLL in windows of a host: it opens
+// as a 587 × 320 child showing what the Linux snapshot shows, a dragged knob
+// and a clicked check button reach the host as automation, two editors live
+// side by side, and closing an editor ends its pop-ups.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "controls/uBitmapEx.h"
+#include "tests/win32host/Win32Host.h"
+
+namespace {
+
+// What a window showed, as a plain PPM picture in $QVT_WINDOWS_PICTURES (for the documentation).
+void KeepPicture(const char* name, const std::vector<std::uint32_t>& pixels, SIZE size) {
+  const char* folder = std::getenv("QVT_WINDOWS_PICTURES");
+  if (!folder) return;
+  std::ofstream file(std::string(folder) + "/" + name + ".ppm", std::ios::binary);
+  file << "P6\n" << size.cx << ' ' << size.cy << "\n255\n";
+  for (std::uint32_t p : pixels) file.put(char(p >> 16)).put(char(p >> 8)).put(char(p));
+}
+
+// The Linux headless picture of a form (make test-windows leaves them beside
+// the native build; $QVT_SNAPSHOT_REFERENCE names the main form's).
+std::unique_ptr<TBitmap> LinuxSnapshot(const std::string& form) {
+  const char* main = std::getenv("QVT_SNAPSHOT_REFERENCE");
+  if (!main) return nullptr;
+  std::string path = main;
+  path = path.substr(0, path.find_last_of("/\\") + 1) + form + ".png";
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<std::uint8_t> png{std::istreambuf_iterator<char>(in), {}};
+  return png.empty() ? nullptr : qvt::DecodeSkinImage(png, path);
+}
+
+class EditorWindow : public Win32Host {
+protected:
+  AEffect* Fx = nullptr;
+  HWND Host = nullptr;
+  HWND Editor = nullptr;
+
+  void SetUp() override {
+    Fx = Load();
+    ASSERT_TRUE(Fx);
+    Host = NewHostWindow(40, 40, Fx);
+    ASSERT_TRUE(Host) << GetLastError();
+    ASSERT_TRUE(OpenEditor(Fx, Host));
+    Editor = EditorOf(Host);
+    ASSERT_TRUE(Editor);
+    Pump(600); // the check buttons' fades come to rest
+  }
+};
+
+TEST_F(EditorWindow, OpensAsA587By320ChildShowingTheLinuxPictureOutsideTheText) {
+  EXPECT_TRUE(GetWindowLongW(Editor, GWL_STYLE) & WS_CHILD);
+  EXPECT_TRUE(IsWindowVisible(Editor));
+  const SIZE size = ClientSize(Editor);
+  ASSERT_EQ(size.cx, kWidth);
+  ASSERT_EQ(size.cy, kHeight);
+  const auto shown = Pixels(Editor);
+  KeepPicture("main", shown, size);
+  const auto snapshot = LinuxSnapshot("main");
+  if (!snapshot) GTEST_SKIP() << "no Linux snapshot to compare with (make test-windows makes one)";
+  ASSERT_EQ(snapshot->Width(), kWidth);
+  ASSERT_EQ(snapshot->Height(), kHeight);
+  int differing = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      differing += shown[static_cast<std::size_t>(y * kWidth + x)] != (snapshot->Pixel(x, y) & 0xFFFFFF);
+  // The main form's texts are all drawn with the skin's bitmap fonts: every pixel agrees.
+  EXPECT_EQ(differing, 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditorWindow, DraggingAKnobAndClickingACheckButtonAutomateTheirParameters) {
+  Fx->setParameter(Fx, 1, 0.5f); // room above for two drags
+  const float before = Fx->getParameter(Fx, 1);
+  const std::size_t earlier = Automations().size(); // loading pushes the program's values
+  Drag(Editor, 27 + 12, 46 + 12, 0, -20); // "Osc1 Level" up by 20 positions
+  ASSERT_TRUE(PumpUntil([&] { return Automations().size() > earlier; }));
+  Pump(100);
+  auto knob = Automations();
+  knob.erase(knob.begin(), knob.begin() + static_cast<std::ptrdiff_t>(earlier));
+  for (const auto& a : knob) EXPECT_EQ(a.Index, 1);
+  const float after = Fx->getParameter(Fx, 1);
+  EXPECT_EQ(knob.back().Value, after);
+  EXPECT_NEAR(after, std::min(1.0f, std::round(before * 127.0f + 20.0f) / 127.0f), 1e-6);
+
+  // A drag whose mouse another window takes (WM_CAPTURECHANGED) stops where it is.
+  // (Pressed a few pixels away from the first press: no double click.)
+  PostMessageW(Editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(45, 62));
+  PostMessageW(Editor, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(45, 52));
+  ASSERT_TRUE(PumpUntil([&] { return Fx->getParameter(Fx, 1) != after; }));
+  const float taken = Fx->getParameter(Fx, 1);
+  SetCapture(Host);
+  Pump(50);
+  PostMessageW(Editor, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(45, 32));
+  PostMessageW(Editor, WM_LBUTTONUP, 0, MAKELPARAM(45, 32));
+  Pump(100);
+  ReleaseCapture();
+  EXPECT_EQ(Fx->getParameter(Fx, 1), taken);
+
+  const float seq = Fx->getParameter(Fx, 13);
+  Click(Editor, 25 + 6, 30 + 6); // "Osc1 Seq"
+  ASSERT_TRUE(PumpUntil([&] { return Automations().back().Index == 13; }));
+  EXPECT_EQ(Automations().back().Value, seq > 0.5f ? 0.0f : 1.0f);
+  CloseEditor(Fx);
+  EXPECT_EQ(EditorOf(Host), nullptr);
+}
+
+TEST_F(EditorWindow, APatternSpeedChosenFromTheDropDownMenuReachesTheHost) {
+  // The menu runs a modal loop on this thread: a user acts while the host pumps.
+  HWND submenu = nullptr;
+  const bool done = AsUser([&] {
+    Click(Editor, 55 + 11, 227 + 11); // the pattern menu's tool button
+    std::vector<HWND> menus;
+    ASSERT_TRUE(WaitUntil([&] { return (menus = Popups()).size() == 1; }));
+    EXPECT_TRUE(GetWindowLongW(menus[0], GWL_EXSTYLE) & WS_EX_TOPMOST);
+    // The editor keeps the keyboard; its keys go to the open menu: Escape closes it.
+    Key(Editor, VK_ESCAPE);
+    const bool closed = WaitUntil([&] { return Popups().empty(); });
+    if (!closed) Click(Editor, 5, 5); // outside the menu: it closes, the host's thread goes on
+    ASSERT_TRUE(closed);
+    Sleep(600); // no double click with the next press
+    Click(Editor, 55 + 11, 227 + 11);
+    ASSERT_TRUE(WaitUntil([&] { return (menus = Popups()).size() == 1; }));
+    // Rows of 18 pixels below a 2-pixel border: "Pattern Speed" is the first.
+    Click(menus[0], 30, 2 + 9);
+    ASSERT_TRUE(WaitUntil([&] { return (menus = Popups()).size() == 2; }));
+    RECT first{}, second{};
+    GetWindowRect(menus[0], &first);
+    GetWindowRect(menus[1], &second);
+    submenu = first.left > second.left ? menus[0] : menus[1];
+    Click(submenu, 20, 2 + 7 * 18 + 9); // "4:1"
+    EXPECT_TRUE(WaitUntil([&] { return Popups().empty(); }));
+  });
+  ASSERT_TRUE(done);
+  ASSERT_TRUE(submenu);
+  ASSERT_FALSE(Automations().empty());
+  EXPECT_EQ(Automations().back().Index, 52);
+  EXPECT_FLOAT_EQ(Automations().back().Value, 0.07f);
+  EXPECT_FLOAT_EQ(Fx->getParameter(Fx, 52), 0.07f);
+}
+
+// Opens "Edit pattern..." from the pattern menu (on the user's thread); answers its window.
+HWND OpenPatternEditor(Win32Host& host, HWND editor, const std::function<std::vector<HWND>()>& popups) {
+  host.Click(editor, 55 + 11, 227 + 11);
+  std::vector<HWND> windows;
+  if (!host.WaitUntil([&] { return (windows = popups()).size() == 1; })) return nullptr;
+  // Rows of 18 pixels and separators of 7 below a 2-pixel border: "Edit pattern..." is the sixth.
+  host.Click(windows[0], 30, 2 + 18 + 7 + 18 + 18 + 7 + 9);
+  HWND found = nullptr;
+  host.WaitUntil([&] {
+    windows = popups();
+    found = windows.size() == 1 && Win32Host::ClientSize(windows[0]).cx == 320 ? windows[0] : nullptr;
+    return found != nullptr;
+  });
+  return found;
+}
+
+TEST_F(EditorWindow, ThePatternEditorIsAModalTopmostToolWindowThatReversesStepsAndCloses) {
+  const auto popups = [this] { return Popups(); };
+  std::vector<int> reported;
+  const bool done = AsUser([&] {
+    HWND pattern = OpenPatternEditor(*this, Editor, popups);
+    ASSERT_TRUE(pattern);
+    const LONG exStyle = GetWindowLongW(pattern, GWL_EXSTYLE);
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(GetWindowLongW(pattern, GWL_STYLE) & WS_POPUP);
+    EXPECT_TRUE(GetClassLongW(pattern, GCL_STYLE) & CS_SAVEBITS);
+    EXPECT_TRUE(GetClassLongW(pattern, GCL_STYLE) & CS_DROPSHADOW);
+    EXPECT_EQ(GetWindow(pattern, GW_OWNER), Host) << "owned by the host's top-level window";
+    const std::size_t earlier = Automations().size();
+    Click(pattern, 231 + 33, 155 + 11); // "Reverse"
+    EXPECT_TRUE(WaitUntil([&] { return Automations().size() >= earlier + 16; }));
+    for (std::size_t i = earlier; i < Automations().size(); ++i)
+      reported.push_back(Automations()[i].Index);
+    Click(pattern, 299 + 8, 5 + 7); // the close box
+    EXPECT_TRUE(WaitUntil([&] { return Popups().empty(); }));
+  });
+  ASSERT_TRUE(done);
+  std::vector<int> steps;
+  for (int i = 54; i < 70; ++i) steps.push_back(i);
+  EXPECT_EQ(reported, steps);
+  EXPECT_TRUE(EditorOf(Host)) << "the editor stays";
+}
+
+TEST_F(EditorWindow, ClosingTheEditorOrThePlugInWhileThePatternEditorIsOpenEndsBoth) {
+  const auto popups = [this] { return Popups(); };
+  // The host closes from its window's handler, inside the pattern editor's modal loop.
+  for (const UINT closing : {kCloseEditor, kClosePlugin}) {
+    SCOPED_TRACE(closing == kCloseEditor ? "effEditClose" : "effClose");
+    if (!EditorOf(Host)) {
+      ASSERT_TRUE(OpenEditor(Fx, Host));
+    }
+    Editor = EditorOf(Host);
+    const bool done = AsUser([&] {
+      ASSERT_TRUE(OpenPatternEditor(*this, Editor, popups));
+      PostMessageW(Host, closing, 0, 0);
+      EXPECT_TRUE(WaitUntil([&] { return Popups().empty() && !EditorOf(Host); }));
+    });
+    ASSERT_TRUE(done);
+    Pump(50);
+    EXPECT_TRUE(Popups().empty());
+  }
+  EXPECT_EQ(Plugins.back()->Close(), 0) << "closed already, from inside the loop";
+  // The library still serves another instance's editor.
+  AEffect* other = Load();
+  ASSERT_TRUE(other);
+  HWND otherHost = NewHostWindow(80, 80, other);
+  ASSERT_TRUE(OpenEditor(other, otherHost));
+  EXPECT_TRUE(EditorOf(otherHost));
+  CloseEditor(other);
+}
+
+TEST_F(EditorWindow, TheAboutBoxIsATopmostToolWindowShowingTheLinuxPictureAroundItsText) {
+  Click(Editor, 500, 235); // "About"
+  std::vector<HWND> popups;
+  ASSERT_TRUE(PumpUntil([&] { return (popups = Popups()).size() == 1; }));
+  Pump(100);
+  HWND about = popups[0];
+  EXPECT_TRUE(GetWindowLongW(about, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(GetWindowLongW(about, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  const SIZE size = ClientSize(about);
+  const auto shown = Pixels(about);
+  KeepPicture("about", shown, size);
+  const auto snapshot = LinuxSnapshot("about");
+  if (!snapshot) GTEST_SKIP() << "no Linux snapshot to compare with (make test-windows makes one)";
+  ASSERT_EQ(size.cx, snapshot->Width());
+  ASSERT_EQ(size.cy, snapshot->Height());
+  // The version line and the donation button's caption are GDI's Tahoma here
+  // and FreeType's substitute there: their boxes are left out, every other pixel agrees.
+  const RECT texts[] = {{20, 150, size.cx - 20, 180}, {243, 200, 243 + 66, 200 + 22}};
+  int differing = 0, compared = 0;
+  for (int y = 0; y < size.cy; ++y)
+    for (int x = 0; x < size.cx; ++x) {
+      const POINT p{x, y};
+      if (PtInRect(&texts[0], p) || PtInRect(&texts[1], p)) continue;
+      ++compared;
+      differing += shown[static_cast<std::size_t>(y * size.cx + x)] != (snapshot->Pixel(x, y) & 0xFFFFFF);
+    }
+  EXPECT_GT(compared, 0);
+  EXPECT_EQ(differing, 0);
+  int textPixels = 0; // the version was drawn: white text on the dark skin
+  for (int y = 150; y < 180; ++y)
+    for (int x = 20; x < size.cx - 20; ++x)
+      textPixels += shown[static_cast<std::size_t>(y * size.cx + x)] == 0xFFFFFF;
+  EXPECT_GT(textPixels, 30);
+}
+
+TEST_F(EditorWindow, ANameTypedIntoTheNameEditorBecomesANewPresetInWindows1252) {
+  Click(Editor, 407 + 40, 58 + 8); // the name editor takes the keyboard
+  Pump(100);
+  EXPECT_EQ(GetFocus(), Editor);
+  Key(Editor, VK_END);
+  for (int i = 0; i < 22; ++i) Key(Editor, VK_BACK);
+  for (const wchar_t ch : std::wstring(L"caf\u00e9")) Type(Editor, ch);
+  Pump(100);
+  Click(Editor, 407 + 148, 58 + 8); // its button adds the preset
+  char name[64] = {};
+  EXPECT_TRUE(PumpUntil([&] {
+    Dispatch(Fx, effGetProgramName, 0, name);
+    return std::string(name) == "caf\xE9";
+  })) << "the edit buffer took the name: " << name;
+  CloseEditor(Fx);
+  EXPECT_EQ(GetFocus(), Host) << "the keyboard goes back to the host's window";
+}
+
+BOOL CALLBACK NoteDialog(HWND window, LPARAM out) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (IsWindowVisible(window) && std::wstring(name) == L"#32770") *reinterpret_cast<HWND*>(out) = window;
+  return TRUE;
+}
+
+// The system's file dialog of the editor's thread, once it shows; null when none came.
+HWND WaitForFileDialog(Win32Host& host, DWORD thread) {
+  HWND found = nullptr;
+  host.WaitUntil([&] {
+    EnumThreadWindows(thread, &NoteDialog, reinterpret_cast<LPARAM>(&found));
+    return found != nullptr;
+  });
+  return found;
+}
+
+BOOL CALLBACK NoteNameField(HWND window, LPARAM out) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  // The file name's edit field (inside a combo box in Explorer-style dialogs).
+  if (std::wstring(name) == L"Edit" && (GetDlgCtrlID(window) == 0x47C || GetDlgCtrlID(window) == 0x480)) {
+    *reinterpret_cast<HWND*>(out) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND NameField(HWND dialog) {
+  HWND found = nullptr;
+  EnumChildWindows(dialog, &NoteNameField, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+std::wstring Title(HWND window) {
+  wchar_t text[128] = {};
+  GetWindowTextW(window, text, 128);
+  return text;
+}
+
+TEST_F(EditorWindow, ABankSavedThroughTheSystemFileDialogIsWritten) {
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + L"qvt-dialog-" + std::to_wstring(GetCurrentProcessId()) + L".qvt";
+  DeleteFileW(path.c_str());
+  std::wstring title;
+  const bool done = AsUser([&] {
+    Click(Editor, 430 + 11, 31 + 11); // the save-bank button
+    HWND dialog = WaitForFileDialog(*this, UiThread);
+    ASSERT_TRUE(dialog);
+    title = Title(dialog);
+    HWND name = NameField(dialog);
+    if (!name) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); // the host's thread goes on
+    ASSERT_TRUE(name);
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+  });
+  ASSERT_TRUE(done);
+  EXPECT_EQ(title, L"Save Quivertone presets bank as");
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_GT(GetFileSize(file, nullptr), 1000u) << "the whole bank";
+  CloseHandle(file);
+  DeleteFileW(path.c_str());
+}
+
+TEST_F(EditorWindow, ClosingTheEditorWhileTheFileDialogIsOpenCancelsTheDialog) {
+  const bool done = AsUser([&] {
+    Click(Editor, 406 + 11, 31 + 11); // the open-bank button
+    HWND dialog = WaitForFileDialog(*this, UiThread);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(Title(dialog), L"Load Quivertone presets bank");
+    PostMessageW(Host, kCloseEditor, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && !EditorOf(Host); }));
+    if (IsWindow(dialog)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); // the host's thread goes on
+  });
+  ASSERT_TRUE(done);
+  EXPECT_EQ(Plugins.back()->Close(), 1);
+}
+
+TEST_F(EditorWindow, TwoInstancesOpenAtOnceAndCloseInEitherOrder) {
+  AEffect* second = Load();
+  ASSERT_TRUE(second);
+  HWND otherHost = NewHostWindow(80, 420, second);
+  ASSERT_TRUE(OpenEditor(second, otherHost));
+  HWND other = EditorOf(otherHost);
+  ASSERT_TRUE(other);
+  ASSERT_NE(other, Editor);
+  Pump(600);
+  EXPECT_EQ(Pixels(other), Pixels(Editor)) << "the same program shows the same picture";
+  CloseEditor(Fx);
+  EXPECT_EQ(EditorOf(Host), nullptr);
+  // The second still works: a click on its "Osc1 Seq" reaches its host.
+  const float seq = second->getParameter(second, 13);
+  Click(other, 25 + 6, 30 + 6);
+  EXPECT_TRUE(PumpUntil([&] { return second->getParameter(second, 13) != seq; }));
+  CloseEditor(second);
+  EXPECT_EQ(EditorOf(otherHost), nullptr);
+  // And the first opens again beside nothing.
+  ASSERT_TRUE(OpenEditor(Fx, Host));
+  EXPECT_TRUE(EditorOf(Host));
+  CloseEditor(Fx);
+}
+
+TEST_F(EditorWindow, AHostThatDestroysItsWindowFirstClosesAndReopensCleanly) {
+  // The system destroys the editor's window with the host's; the form keeps no dead handle.
+  DestroyWindow(Host);
+  std::erase(HostWindows, Host);
+  Pump(100);
+  EXPECT_FALSE(IsWindow(Editor));
+  CloseEditor(Fx);
+  Host = NewHostWindow(40, 40, Fx);
+  ASSERT_TRUE(OpenEditor(Fx, Host));
+  Editor = EditorOf(Host);
+  ASSERT_TRUE(Editor);
+  // It works: a click on "Osc1 Seq" reaches the host.
+  const float seq = Fx->getParameter(Fx, 13);
+  Click(Editor, 25 + 6, 30 + 6);
+  EXPECT_TRUE(PumpUntil([&] { return Fx->getParameter(Fx, 13) != seq; }));
+  CloseEditor(Fx);
+}
+
+} // namespace
