@@ -1,6 +1,7 @@
 #include "tests/win32host/Win32Host.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -71,8 +72,20 @@ AEffect* Win32Host::Load() {
   return fx;
 }
 
-bool Win32Host::PumpUntil(const std::function<bool()>& done, int ms) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+namespace {
+
+// A wait's bound, stretched where wine runs under an emulator (QVT_TEST_TIME_SCALE,
+// set by run-with-display.sh): there loading and painting take many times longer.
+std::chrono::steady_clock::time_point DeadlineAfter(int ms) {
+  static const int scale = [] {
+    const char* text = std::getenv("QVT_TEST_TIME_SCALE");
+    const int value = text ? std::atoi(text) : 1;
+    return value >= 1 && value <= 100 ? value : 1;
+  }();
+  return std::chrono::steady_clock::now() + std::chrono::milliseconds(ms) * scale;
+}
+
+bool PumpTo(const std::function<bool()>& done, std::chrono::steady_clock::time_point deadline) {
   for (;;) {
     MSG m;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
@@ -83,6 +96,16 @@ bool Win32Host::PumpUntil(const std::function<bool()>& done, int ms) {
     if (std::chrono::steady_clock::now() >= deadline) return false;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
+}
+
+} // namespace
+
+bool Win32Host::PumpUntil(const std::function<bool()>& done, int ms) {
+  return PumpTo(done, DeadlineAfter(ms));
+}
+
+void Win32Host::Pump(int ms) {
+  PumpTo([] { return false; }, std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
 }
 
 bool Win32Host::AsUser(const std::function<void()>& user, int ms) {
@@ -100,7 +123,7 @@ bool Win32Host::AsUser(const std::function<void()>& user, int ms) {
 }
 
 bool Win32Host::WaitUntil(const std::function<bool()>& done, int ms) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  const auto deadline = DeadlineAfter(ms);
   while (!done()) {
     if (std::chrono::steady_clock::now() >= deadline) return false;
     Sleep(10);

@@ -44,9 +44,11 @@ public:
     return Plugins.at(plugin)->AutomationsSoFar();
   }
 
-  // Pumps this thread's messages (the host's loop) until `done`, at most `ms`.
+  // Pumps this thread's messages (the host's loop) until `done`, at most `ms`
+  // (stretched under an emulator, as every wait's bound here).
   bool PumpUntil(const std::function<bool()>& done, int ms = 3000);
-  void Pump(int ms) { PumpUntil([] { return false; }, ms); }
+  // Pumps for exactly `ms`.
+  void Pump(int ms);
   // Runs `user` on a thread of its own while this thread pumps; the user's
   // steps may meet modal loops of the editor. Answers whether it finished in time.
   bool AsUser(const std::function<void()>& user, int ms = 20000);
