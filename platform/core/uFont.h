@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/core/uTypes.h"
@@ -43,6 +44,27 @@ public:
   virtual int Descent() const = 0; // pixels below it
   virtual const TGlyph& Glyph(char32_t code) = 0;
   virtual int Kerning(char32_t, char32_t) { return 0; }
+};
+
+// A face that renders each glyph once, when it is first asked for, and keeps it.
+class TCachedFontFace : public TFontFace {
+public:
+  int Ascent() const override { return FAscent; }
+  int Descent() const override { return FDescent; }
+  const TGlyph& Glyph(char32_t code) override {
+    const auto found = FGlyphs.find(code);
+    if (found != FGlyphs.end()) return found->second;
+    return FGlyphs.emplace(code, Render(code)).first->second;
+  }
+
+protected:
+  // The glyph of `code`; an empty one with no advance when the face has none.
+  virtual TGlyph Render(char32_t code) = 0;
+  int FAscent = 0;
+  int FDescent = 0;
+
+private:
+  std::unordered_map<char32_t, TGlyph> FGlyphs;
 };
 
 class TFontEngine {

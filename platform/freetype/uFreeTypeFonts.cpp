@@ -18,7 +18,7 @@ struct TFreeTypeFontEngine::TLibrary {
 
 namespace {
 
-class TFreeTypeFace : public TFontFace {
+class TFreeTypeFace : public TCachedFontFace {
 public:
   explicit TFreeTypeFace(FT_Face face) : FFace(face) {
     FAscent = static_cast<int>(std::ceil(face->size->metrics.ascender / 64.0));
@@ -28,12 +28,16 @@ public:
   TFreeTypeFace(const TFreeTypeFace&) = delete;
   TFreeTypeFace& operator=(const TFreeTypeFace&) = delete;
 
-  int Ascent() const override { return FAscent; }
-  int Descent() const override { return FDescent; }
+  int Kerning(char32_t left, char32_t right) override {
+    if (!FT_HAS_KERNING(FFace)) return 0;
+    FT_Vector delta{};
+    FT_Get_Kerning(FFace, FT_Get_Char_Index(FFace, left), FT_Get_Char_Index(FFace, right),
+                   FT_KERNING_DEFAULT, &delta);
+    return static_cast<int>(std::lround(delta.x / 64.0));
+  }
 
-  const TGlyph& Glyph(char32_t code) override {
-    auto found = FGlyphs.find(code);
-    if (found != FGlyphs.end()) return found->second;
+private:
+  TGlyph Render(char32_t code) override {
     TGlyph glyph;
     if (FT_Load_Char(FFace, code, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) == 0) {
       const FT_GlyphSlot slot = FFace->glyph;
@@ -51,22 +55,10 @@ public:
                 bitmap.buffer[y * bitmap.pitch + x];
       }
     }
-    return FGlyphs.emplace(code, std::move(glyph)).first->second;
+    return glyph;
   }
 
-  int Kerning(char32_t left, char32_t right) override {
-    if (!FT_HAS_KERNING(FFace)) return 0;
-    FT_Vector delta{};
-    FT_Get_Kerning(FFace, FT_Get_Char_Index(FFace, left), FT_Get_Char_Index(FFace, right),
-                   FT_KERNING_DEFAULT, &delta);
-    return static_cast<int>(std::lround(delta.x / 64.0));
-  }
-
-private:
   FT_Face FFace;
-  int FAscent = 0;
-  int FDescent = 0;
-  std::unordered_map<char32_t, TGlyph> FGlyphs;
 };
 
 } // namespace

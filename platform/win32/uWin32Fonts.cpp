@@ -19,21 +19,21 @@ namespace {
 
 constexpr MAT2 kIdentity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
 
-class TGdiFace : public TFontFace {
+class TGdiFace : public TCachedFontFace {
 public:
   TGdiFace(HDC dc, const TFont& font) : FDc(dc) {
-    LOGFONTW spec{};
+    LOGFONTW logFont{};
     // The framework's heights follow GDI's rule: negative = em, positive = cell.
-    spec.lfHeight = font.Height == 0 ? -11 : font.Height;
-    spec.lfWeight = font.Style & fsBold ? FW_BOLD : FW_NORMAL;
-    spec.lfItalic = font.Style & fsItalic ? TRUE : FALSE;
-    spec.lfUnderline = font.Style & fsUnderline ? TRUE : FALSE;
-    spec.lfCharSet = DEFAULT_CHARSET;
-    spec.lfOutPrecision = OUT_TT_PRECIS;
-    spec.lfQuality = ANTIALIASED_QUALITY;
+    logFont.lfHeight = font.Height == 0 ? -11 : font.Height;
+    logFont.lfWeight = font.Style & fsBold ? FW_BOLD : FW_NORMAL;
+    logFont.lfItalic = font.Style & fsItalic ? TRUE : FALSE;
+    logFont.lfUnderline = font.Style & fsUnderline ? TRUE : FALSE;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    logFont.lfOutPrecision = OUT_TT_PRECIS;
+    logFont.lfQuality = ANTIALIASED_QUALITY;
     const std::wstring name = Widen(Win1252ToUtf8(font.Name)).substr(0, LF_FACESIZE - 1);
-    std::copy(name.begin(), name.end(), spec.lfFaceName);
-    FFont = CreateFontIndirectW(&spec);
+    std::copy(name.begin(), name.end(), logFont.lfFaceName);
+    FFont = CreateFontIndirectW(&logFont);
     HGDIOBJ old = SelectObject(FDc, FFont);
     TEXTMETRICW metrics{};
     GetTextMetricsW(FDc, &metrics);
@@ -47,12 +47,8 @@ public:
   TGdiFace(const TGdiFace&) = delete;
   TGdiFace& operator=(const TGdiFace&) = delete;
 
-  int Ascent() const override { return FAscent; }
-  int Descent() const override { return FDescent; }
-
-  const TGlyph& Glyph(char32_t code) override {
-    auto found = FGlyphs.find(code);
-    if (found != FGlyphs.end()) return found->second;
+private:
+  TGlyph Render(char32_t code) override {
     TGlyph glyph;
     if (code <= 0xFFFF && FFont) {
       HGDIOBJ old = SelectObject(FDc, FFont);
@@ -81,14 +77,11 @@ public:
       }
       SelectObject(FDc, old);
     }
-    return FGlyphs.emplace(code, std::move(glyph)).first->second;
+    return glyph;
   }
 
-private:
   HDC FDc;
   HFONT FFont = nullptr;
-  int FAscent = 0, FDescent = 0;
-  std::unordered_map<char32_t, TGlyph> FGlyphs;
 };
 
 int CALLBACK NoteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
@@ -113,12 +106,12 @@ public:
   }
 
   bool HasFamily(const std::string& name) override {
-    LOGFONTW spec{};
-    spec.lfCharSet = DEFAULT_CHARSET;
+    LOGFONTW logFont{};
+    logFont.lfCharSet = DEFAULT_CHARSET;
     const std::wstring wide = Widen(Win1252ToUtf8(name)).substr(0, LF_FACESIZE - 1);
-    std::copy(wide.begin(), wide.end(), spec.lfFaceName);
+    std::copy(wide.begin(), wide.end(), logFont.lfFaceName);
     bool found = false;
-    EnumFontFamiliesExW(FDc, &spec, &NoteFamily, reinterpret_cast<LPARAM>(&found), 0);
+    EnumFontFamiliesExW(FDc, &logFont, &NoteFamily, reinterpret_cast<LPARAM>(&found), 0);
     return found;
   }
 
