@@ -44,23 +44,6 @@ private:
   void (*OldHandler)(int);
 };
 
-// Runs `body` in a child process, as the user "nobody" when the tests run as
-// root (whose permission checks always pass), and answers its exit code;
-// -signal when a signal ended it. The folder is handed to that user first.
-int InChild(const std::filesystem::path& folder, const std::function<int()>& body) {
-  const bool root = ::geteuid() == 0;
-  if (root) {
-    constexpr uid_t kNobody = 65534;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
-      (void)::lchown(entry.path().c_str(), kNobody, kNobody);
-    (void)::chown(folder.c_str(), kNobody, kNobody);
-  }
-  return RunInChild([&] {
-    if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 125;
-    return body();
-  });
-}
-
 // The error a write raises; code 0 when it succeeds.
 qvt::EFileError WriteFailure(const std::filesystem::path& file, const std::string& text) {
   try {
@@ -81,7 +64,7 @@ int WriteError(const std::filesystem::path& file, const std::string& text) {
 TEST_F(AtomicWrite, AWriteProtectedFileIsRefusedAndAReadOnlyFolderIsWrittenInPlace) {
   Write(Root / "protected.qvt", "old");
   std::filesystem::permissions(Root / "protected.qvt", std::filesystem::perms(0444));
-  EXPECT_EQ(InChild(Root, [&] { return WriteError(Root / "protected.qvt", "new"); }), EACCES);
+  EXPECT_EQ(RunAsNobodyInChild(Root, [&] { return WriteError(Root / "protected.qvt", "new"); }), EACCES);
   EXPECT_EQ(Contents(Root / "protected.qvt"), "old");
 
   // A folder that takes no new files: a writable file is rewritten where it is;
@@ -90,10 +73,10 @@ TEST_F(AtomicWrite, AWriteProtectedFileIsRefusedAndAReadOnlyFolderIsWrittenInPla
   Put(Root / "fixed/protected.qvt", "old");
   std::filesystem::permissions(Root / "fixed/protected.qvt", std::filesystem::perms(0444));
   std::filesystem::permissions(Root / "fixed", std::filesystem::perms(0555));
-  EXPECT_EQ(InChild(Root, [&] { return WriteError(Root / "fixed/bank.qvt", "new"); }), 0);
+  EXPECT_EQ(RunAsNobodyInChild(Root, [&] { return WriteError(Root / "fixed/bank.qvt", "new"); }), 0);
   EXPECT_EQ(Contents(Root / "fixed/bank.qvt"), "new");
-  EXPECT_EQ(InChild(Root, [&] { return WriteError(Root / "fixed/protected.qvt", "new"); }), EACCES);
-  EXPECT_EQ(InChild(Root, [&] { return WriteError(Root / "fixed/other.qvt", "new"); }), EACCES);
+  EXPECT_EQ(RunAsNobodyInChild(Root, [&] { return WriteError(Root / "fixed/protected.qvt", "new"); }), EACCES);
+  EXPECT_EQ(RunAsNobodyInChild(Root, [&] { return WriteError(Root / "fixed/other.qvt", "new"); }), EACCES);
   EXPECT_EQ(Contents(Root / "fixed/protected.qvt"), "old");
   EXPECT_FALSE(std::filesystem::exists(Root / "fixed/other.qvt"));
 }
@@ -101,7 +84,7 @@ TEST_F(AtomicWrite, AWriteProtectedFileIsRefusedAndAReadOnlyFolderIsWrittenInPla
 TEST_F(AtomicWrite, AKilledSaveLeavesOnlyAPrivateFileThatTheNextSaveRemoves) {
   Write(Root / "bank.qvt", "old");
   std::filesystem::permissions(Root / "bank.qvt", std::filesystem::perms(0644));
-  const int ended = InChild(Root, [&] {
+  const int ended = RunAsNobodyInChild(Root, [&] {
     rlimit limit{100, 100};
     setrlimit(RLIMIT_FSIZE, &limit);
     rlimit noCore{0, 0};

@@ -64,13 +64,17 @@ TEST_F(Paths, AFolderThatCannotHoldThemGivesWayToTheUserDataFolder) {
 }
 
 TEST_F(Paths, ReadOnlyLibraryFoldersGiveWayToTheUserDataFolder) {
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
   std::filesystem::create_directories(Root / "system");
   std::filesystem::permissions(Root / "system", std::filesystem::perms::owner_read |
                                                     std::filesystem::perms::owner_exec);
-  const auto folders = qvt::PluginFolders((Root / "system/").string(), qvt::UserDataFolder());
+  const std::string expected = (Root / "data/Quivertone/Banks/").string();
+  EXPECT_EQ(RunAsNobodyInChild(Root, [&] {
+              const auto folders =
+                  qvt::PluginFolders((Root / "system/").string(), qvt::UserDataFolder());
+              return folders.Banks == expected ? 0 : 1;
+            }),
+            0);
   std::filesystem::permissions(Root / "system", std::filesystem::perms::owner_all);
-  EXPECT_EQ(folders.Banks, (Root / "data/Quivertone/Banks/").string());
 }
 
 TEST_F(Paths, UserFoldersFollowTheXdgRules) {

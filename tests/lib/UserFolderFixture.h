@@ -25,6 +25,23 @@ inline int RunInChild(const std::function<int()>& body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
+// The same, as the user "nobody" when the tests run as root (whose permission
+// checks always pass); `folder` and all in it are handed to that user first.
+inline int RunAsNobodyInChild(const std::filesystem::path& folder,
+                              const std::function<int()>& body) {
+  constexpr uid_t kNobody = 65534;
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+      (void)::lchown(entry.path().c_str(), kNobody, kNobody);
+    (void)::chown(folder.c_str(), kNobody, kNobody);
+  }
+  return RunInChild([&] {
+    if (root && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) return 125;
+    return body();
+  });
+}
+
 class UserFolders : public ::testing::Test {
 protected:
   void SetUp() override {
