@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr TColor kFace = qvt::kDialogFace;
 constexpr TColor kFrame = RGBColor(93, 130, 104);
 constexpr TColor kInk = qvt::kDialogInk;
 constexpr TColor kSelected = RGBColor(58, 88, 72);
@@ -75,6 +74,7 @@ std::string TShortCut::Text() const {
 
 TBrndPopupMenu::TBrndPopupMenu(TComponent* AOwner) : TPopupMenu(AOwner) {
   Font = MenuFont();
+  FrameColor = kFrame;
   SubmenuDelayMs = ConfiguredMenuShowDelay();
 }
 
@@ -109,14 +109,6 @@ TSize TBrndPopupMenu::MeasureItem(TCanvas& canvas, const TMenuItem& item) {
   if (const auto* brnd = dynamic_cast<const TBrndCustomItem*>(&item); brnd && !brnd->ShortCut.IsEmpty())
     size.Width += kShortCutGap + canvas.TextWidth(brnd->ShortCut.Text());
   return {size.Width, kRowHeight};
-}
-
-void TBrndPopupMenu::DrawBackground(TCanvas& canvas, const TRect& r) {
-  canvas.Brush.Style = bsSolid;
-  canvas.Brush.Color = kFace;
-  canvas.FillRect(r);
-  canvas.Brush.Color = kFrame;
-  canvas.FrameRect(r);
 }
 
 void TBrndPopupMenu::DrawItem(TCanvas& canvas, const TMenuItem& item, const TRect& r,

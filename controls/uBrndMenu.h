@@ -66,7 +66,6 @@ public:
   bool IsShortCut(std::uint16_t key, TShiftState shift);
 
   TSize MeasureItem(TCanvas& canvas, const TMenuItem& item) override;
-  void DrawBackground(TCanvas& canvas, const TRect& r) override;
   void DrawItem(TCanvas& canvas, const TMenuItem& item, const TRect& r, bool selected) override;
 
 protected:

@@ -71,6 +71,7 @@ TPopupMenu::TPopupMenu(TComponent* AOwner) : TComponent(AOwner), FItems(new TMen
   Font.Name = "Tahoma";
   Font.Height = -11;
   Font.Color = kMenuInk;
+  FrameColor = kMenuInk;
 }
 
 void TPopupMenu::Popup(int X, int Y) {
@@ -114,7 +115,7 @@ void TPopupMenu::DrawBackground(TCanvas& canvas, const TRect& r) {
   canvas.Brush.Style = bsSolid;
   canvas.Brush.Color = kMenuFace;
   canvas.FillRect(r);
-  canvas.Brush.Color = kMenuInk;
+  canvas.Brush.Color = FrameColor;
   canvas.FrameRect(r);
 }
 

@@ -68,6 +68,7 @@ public:
   virtual void DrawBackground(TCanvas& canvas, const TRect& r);
   virtual void DrawItem(TCanvas& canvas, const TMenuItem& item, const TRect& r, bool selected);
   TFont Font;
+  TColor FrameColor; // the one-pixel frame around each menu window
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
