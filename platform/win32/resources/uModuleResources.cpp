@@ -4,25 +4,14 @@
 #include <windows.h>
 
 #include "lib/uGlobals.h"
-
-namespace {
-
-HMODULE OwnModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&OwnModule), &module);
-  return module;
-}
-
-} // namespace
+#include "lib/win32/uOwnModule.h"
 
 TResourceData FindResourceData(const char* type, const char* name) {
   if (type == nullptr || name == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return {};
   }
-  const HMODULE module = OwnModule();
+  const HMODULE module = qvt::OwnModule();
   HRSRC info = FindResourceA(module, name, type);
   if (!info) return {};
   const DWORD size = SizeofResource(module, info);
