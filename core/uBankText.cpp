@@ -11,6 +11,7 @@
 
 #include "core/uParamTable.h"
 #include "core/uParameters.h"
+#include "dsp/uSynthFilter.h"
 #include "lib/uCodePage.h"
 #include "lib/uFunctions.h"
 #include "lib/uGlobals.h"
@@ -62,12 +63,10 @@ std::optional<double> ValueOfWords(int index, std::string_view text) {
     for (int k = 0; k < kOscTypeCount; ++k)
       if (SameWord(text, kOscTypeText[k])) return 0.1 * k;
     break;
-  case TParamDisplay::FilterType: {
-    static constexpr const char* kTypes[] = {"Filter Off", "Biquad", "Butterworth", "Chebyshev"};
-    for (int k = 0; k < 4; ++k)
-      if (SameWord(text, kTypes[k])) return Hundredths(k);
+  case TParamDisplay::FilterType:
+    for (int k = 0; k < kFilterKindCount; ++k)
+      if (SameWord(text, kFilterKindText[k])) return Hundredths(k);
     break;
-  }
   case TParamDisplay::FlangerWave:
     if (SameWord(text, "Sine")) return 1.0;
     if (SameWord(text, "Triangle")) return 0.0;

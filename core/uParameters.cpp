@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/uParamTable.h"
+#include "dsp/uSynthFilter.h"
 #include "lib/uFunctions.h"
 #include "lib/uGlobals.h"
 
@@ -15,8 +16,6 @@ namespace {
 
 constexpr std::array<const char*, 6> kRandomTexts = {"All",      "Sequencer", "Frequency",
                                                      "Waveform", "Filter",    "Fx"};
-constexpr std::array<const char*, 4> kFilterTypeTexts = {"Filter Off", "Biquad", "Butterworth",
-                                                         "Chebyshev"};
 
 std::string Integer(long long value) { return std::to_string(value); }
 
@@ -72,7 +71,7 @@ std::string ParameterDisplay(int index, float value, const std::function<float(i
   case TParamDisplay::StepRatio: return FormatFixed(StepRatioFromValue(value), 4);
   case TParamDisplay::Waveform: return kOscTypeText[RoundedClamped(v * 10, 0, 3)];
   case TParamDisplay::OnOff: return v > 0.5L ? "on" : "off";
-  case TParamDisplay::FilterType: return kFilterTypeTexts[RoundedClamped(v * 100, 0, 3)];
+  case TParamDisplay::FilterType: return kFilterKindText[RoundedClamped(v * 100, 0, kFilterKindCount - 1)];
   case TParamDisplay::FlangerWave: return v > 0.5L ? "Sine" : "Triangle";
   case TParamDisplay::LowPassHz: return FormatFixed(LowPassCurveHz(value), 0);
   case TParamDisplay::HighPassHz: return FormatFixed(HighPassCurveHz(value), 0);
