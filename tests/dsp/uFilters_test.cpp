@@ -5,6 +5,7 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <string>
 #include <vector>
 
 namespace {
@@ -42,18 +43,6 @@ double WarpedRatio(double hz, double cutoff) {
 
 double ButterworthDb(double omega, int order) {
   return -10.0 * std::log10(1.0 + std::pow(omega, 2.0 * order));
-}
-
-double ChebyshevPolynomial(int n, double x) {
-  if (std::abs(x) <= 1.0) return std::cos(n * std::acos(x));
-  return std::cosh(n * std::acosh(std::abs(x))) * ((x < 0 && n % 2) ? -1.0 : 1.0);
-}
-
-// Even-order Chebyshev type I normalised to 0 dB at DC.
-double ChebyshevDb(double omega, int order, double ripple) {
-  const double e2 = ripple * ripple;
-  const double t = ChebyshevPolynomial(order, omega);
-  return 10.0 * std::log10((1.0 + e2) / (1.0 + e2 * t * t));
 }
 
 double PeakDb(const std::vector<double>& h, double from, double to, double step) {
@@ -131,7 +120,6 @@ TEST(FilterSettings, RetuningToTheSameCutoffReadiesBiquadAndButterworthButNotChe
   TBiquadLP biquad(kRate);
   biquad.SetFrequency(1000.0);
   EXPECT_TRUE(biquad.Ready);
-  EXPECT_NEAR(MeasuredDb(biquad, 1000.0), 3.0, 0.05);
   TButterworthHP butterworth(kRate);
   butterworth.SetFrequency(1000.0);
   EXPECT_TRUE(butterworth.Ready);
@@ -141,7 +129,6 @@ TEST(FilterSettings, RetuningToTheSameCutoffReadiesBiquadAndButterworthButNotChe
   EXPECT_FALSE(chebyshev.Ready);
   chebyshev.SetFrequency(1000.5);
   EXPECT_TRUE(chebyshev.Ready);
-  EXPECT_NEAR(MeasuredDb(chebyshev, 0.0), 0.0, 1e-6);
 }
 
 TEST(BiquadLowPass, OneOctaveAt1kHzIsFlatAtDcPlus3dBAtCutoffAndPeaksNear3Point6dB) {
@@ -152,18 +139,10 @@ TEST(BiquadLowPass, OneOctaveAt1kHzIsFlatAtDcPlus3dBAtCutoffAndPeaksNear3Point6d
   EXPECT_NEAR(MeasuredDb(h, 1000.0), 3.0, 0.05);
   EXPECT_NEAR(PeakDb(h, 500.0, 1000.0, 2.0), 3.6, 0.05);
   EXPECT_LT(MeasuredDb(h, 22050.0), -150.0);
-}
-
-TEST(BiquadLowPass, GainAtCutoffIsTheQualityGivenByTheBandwidth) {
-  for (double octaves : {0.3, 1.0, 2.0, 3.0}) {
-    TBiquadLP f(kRate);
-    f.SetBandwidth(octaves);
-    f.SetFrequency(2500.0);
-    const double w0 = 2 * kPi * 2500.0 / kRate;
-    const double q =
-        1.0 / (2.0 * std::sinh(std::cos(w0 / 2) * std::log(2.0) / 2 * octaves * w0 / std::sin(w0)));
-    EXPECT_NEAR(MeasuredDb(f, 2500.0), 20 * std::log10(q), 1e-6) << octaves << " octaves";
-  }
+  TBiquadLP wide(kRate); // a wider band flattens the rise at the cutoff
+  wide.SetBandwidth(3.0);
+  wide.SetFrequency(1000.0);
+  EXPECT_LT(MeasuredDb(wide, 1000.0), 0.0);
 }
 
 TEST(BiquadHighPass, BlocksDcPassesNyquistAndRisesAtCutoff) {
@@ -175,14 +154,21 @@ TEST(BiquadHighPass, BlocksDcPassesNyquistAndRisesAtCutoff) {
   EXPECT_NEAR(MeasuredDb(h, 1000.0), 3.0, 0.05);
 }
 
-TEST(BiquadFilter, GainSettingShiftsThePassBandByTheGivenDecibelsAndFloorsAtMinus288) {
-  TBiquadLP f(kRate);
-  f.SetFrequency(1000.0);
-  f.SetGain(6.0);
-  EXPECT_NEAR(MeasuredDb(f, 0.0), 6.0, 1e-6);
-  TBiquadLP silent(kRate);
-  silent.SetFrequency(1000.0);
-  silent.SetGain(-300.0);
+TEST(FilterGain, ShiftsThePassBandBiquadFlooredButterworthNotChebyshevByHalf) {
+  TBiquadLP biquad(kRate), silent(kRate);
+  TButterworthLP butterworth(kRate), deep(kRate);
+  TChebyshev1LP chebyshev(kRate);
+  const struct {
+    TFilter* Filter;
+    double Gain, DcDb;
+  } cases[] = {{&biquad, 6, 6}, {&butterworth, -12, -12}, {&deep, -400, -400}, {&chebyshev, 12, 6}};
+  for (const auto& c : cases) {
+    c.Filter->SetFrequency(2000.0);
+    c.Filter->SetGain(c.Gain);
+    EXPECT_NEAR(MeasuredDb(*c.Filter, 0.0), c.DcDb, 1e-6) << c.Gain << " dB";
+  }
+  silent.SetFrequency(2000.0);
+  silent.SetGain(-300.0); // below the floor of −288 dB a biquad is silent
   for (int n = 0; n < 100; ++n) ASSERT_EQ(silent.ProcessSample(1.0), 0.0) << "sample " << n;
 }
 
@@ -198,51 +184,29 @@ TEST(BiquadFilter, CutoffOnTheNyquistFrequencyGivesFiniteOutput) {
   }
 }
 
-TEST(ButterworthLowPass, EveryOrderFrom1To64IsStableAndFollowsTheAnalyticResponse) {
-  for (int order = 1; order <= 64; ++order) {
-    TButterworthLP f(kRate);
-    f.SetOrder(order);
-    f.SetFrequency(3000.0);
-    const auto h = ImpulseResponse(f);
-    ASSERT_TRUE(DecaysToSilence(h)) << "order " << order;
-    EXPECT_NEAR(MeasuredDb(h, 0.0), 0.0, 1e-6) << "order " << order;
-    EXPECT_NEAR(MeasuredDb(h, 3000.0), -3.0103, 1e-3) << "order " << order;
-    for (double hz : {1500.0, 2800.0, 3300.0, 6000.0}) {
-      const double expected = ButterworthDb(WarpedRatio(hz, 3000.0), order);
-      if (expected < -200.0) continue;
-      EXPECT_NEAR(MeasuredDb(h, hz), expected, 1e-3 + 1e-4 * -expected)
-          << "order " << order << " at " << hz << " Hz";
-    }
-    EXPECT_LT(MeasuredDb(h, 22050.0), -150.0) << "order " << order;
+TEST(ButterworthFilter, EveryOrderIsStableHalvesThePowerAtItsCutoffAndFallsAsItsOrder) {
+  for (int order : {1, 2, 3, 10, 33, 64}) {
+    SCOPED_TRACE("order " + std::to_string(order));
+    TButterworthLP low(kRate);
+    TButterworthHP high(kRate);
+    low.SetOrder(order);
+    low.SetFrequency(3000.0);
+    high.SetOrder(order);
+    high.SetFrequency(500.0);
+    const auto hl = ImpulseResponse(low), hh = ImpulseResponse(high);
+    ASSERT_TRUE(DecaysToSilence(hl));
+    ASSERT_TRUE(DecaysToSilence(hh));
+    EXPECT_NEAR(MeasuredDb(hl, 0.0), 0.0, 1e-6);
+    EXPECT_LT(MeasuredDb(hh, 0.0), -150.0);
+    EXPECT_NEAR(MeasuredDb(hl, 3000.0), -3.0103, 1e-3);
+    EXPECT_NEAR(MeasuredDb(hh, 500.0), -3.0103, 1e-3);
+    EXPECT_LT(MeasuredDb(hl, 22050.0), -150.0);
+    EXPECT_NEAR(MeasuredDb(hh, 22050.0), 0.0, 1e-6);
+    const double lowStop = ButterworthDb(WarpedRatio(3300.0, 3000.0), order);
+    const double highStop = ButterworthDb(1.0 / WarpedRatio(450.0, 500.0), order);
+    EXPECT_NEAR(MeasuredDb(hl, 3300.0), lowStop, 1e-3 + 1e-4 * -lowStop);
+    EXPECT_NEAR(MeasuredDb(hh, 450.0), highStop, 1e-3 + 1e-4 * -highStop);
   }
-}
-
-TEST(ButterworthHighPass, EveryOrderFrom1To64BlocksDcPassesNyquistAndHalvesPowerAtCutoff) {
-  for (int order = 1; order <= 64; ++order) {
-    TButterworthHP f(kRate);
-    f.SetOrder(order);
-    f.SetFrequency(500.0);
-    const auto h = ImpulseResponse(f);
-    ASSERT_TRUE(DecaysToSilence(h)) << "order " << order;
-    EXPECT_LT(MeasuredDb(h, 0.0), -150.0) << "order " << order;
-    EXPECT_NEAR(MeasuredDb(h, 22050.0), 0.0, 1e-6) << "order " << order;
-    EXPECT_NEAR(MeasuredDb(h, 500.0), -3.0103, 1e-3) << "order " << order;
-    for (double hz : {250.0, 450.0, 600.0, 2000.0}) {
-      const double expected = ButterworthDb(1.0 / WarpedRatio(hz, 500.0), order);
-      if (expected < -200.0) continue;
-      EXPECT_NEAR(MeasuredDb(h, hz), expected, 1e-3 + 1e-4 * -expected)
-          << "order " << order << " at " << hz << " Hz";
-    }
-  }
-}
-
-TEST(ButterworthFilter, GainSettingShiftsThePassBandWithoutFloor) {
-  TButterworthLP f(kRate);
-  f.SetFrequency(1000.0);
-  f.SetGain(-12.0);
-  EXPECT_NEAR(MeasuredDb(f, 0.0), -12.0, 1e-6);
-  f.SetGain(-400.0); // no floor, where a biquad would be silent
-  EXPECT_NEAR(MeasuredDb(f, 0.0), -400.0, 1e-6);
 }
 
 TEST(ChebyshevLowPass, Order10At1kHzRipplesBetween0And3dBAndIsBelowMinus100dBAnOctaveUp) {
@@ -259,9 +223,6 @@ TEST(ChebyshevLowPass, Order10At1kHzRipplesBetween0And3dBAndIsBelowMinus100dBAnO
   for (double hz = 10.0; hz <= 1000.0; hz += 1.0) lowest = std::min(lowest, MeasuredDb(h, hz));
   EXPECT_GT(lowest, -1e-4);
   EXPECT_LT(MeasuredDb(h, 2000.0), -100.0);
-  for (double hz : {200.0, 600.0, 950.0, 1100.0, 1500.0})
-    EXPECT_NEAR(MeasuredDb(h, hz), ChebyshevDb(WarpedRatio(hz, 1000.0), 10, 1.0), 1e-4)
-        << hz << " Hz";
 }
 
 TEST(ChebyshevHighPass, Order10At1kHzMirrorsTheLowPassAboveItsCutoff) {
@@ -275,9 +236,6 @@ TEST(ChebyshevHighPass, Order10At1kHzMirrorsTheLowPassAboveItsCutoff) {
   EXPECT_NEAR(PeakDb(h, 1000.0, 22000.0, 5.0), 3.0103, 0.01);
   EXPECT_LT(MeasuredDb(h, 500.0), -100.0);
   EXPECT_LT(MeasuredDb(h, 0.0), -150.0);
-  for (double hz : {700.0, 1050.0, 1500.0, 4000.0, 15000.0})
-    EXPECT_NEAR(MeasuredDb(h, hz), ChebyshevDb(1.0 / WarpedRatio(hz, 1000.0), 10, 1.0), 1e-4)
-        << hz << " Hz";
 }
 
 TEST(ChebyshevFilter, RippleSettingSetsThePassBandRippleAndIgnoresNonPositiveValues) {
@@ -292,13 +250,6 @@ TEST(ChebyshevFilter, RippleSettingSetsThePassBandRippleAndIgnoresNonPositiveVal
     });
   };
   EXPECT_EQ(ripple({0.5, 0.0, -1.0}), ripple({0.5}));
-}
-
-TEST(ChebyshevFilter, GainSettingShiftsThePassBandByHalfTheDecibels) {
-  TChebyshev1LP f(kRate);
-  f.SetFrequency(2000.0);
-  f.SetGain(12.0);
-  EXPECT_NEAR(MeasuredDb(f, 0.0), 6.0, 1e-6);
 }
 
 TEST(ChebyshevFilter, NewCutoffClearsTheSectionState) {
