@@ -8,9 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <numbers>
-#include <random>
+#include <string>
 
 namespace {
 
@@ -78,7 +77,6 @@ TEST_F(ChorusTest, LfoRunsAtTheSetRate) {
   TChorus c = ActiveChorus();
   c.SetDepth(1);
   c.SetRate(2);
-  EXPECT_DOUBLE_EQ(c.PhaseInc, 2 * std::numbers::pi * 2 / 44100);
   const auto trace = DelayTrace(c, 3 * 22050);
   // Peaks of the triangle sweep come one period (22050 samples) apart.
   std::vector<int> peaks;
@@ -89,44 +87,26 @@ TEST_F(ChorusTest, LfoRunsAtTheSetRate) {
   EXPECT_NEAR(peaks[0], 22050 / 4, 2); // triangle peaks a quarter cycle in
 }
 
-TEST_F(ChorusTest, SweepSpansTheDepthAboveTheBaseDelay) {
-  TChorus c = ActiveChorus();
-  c.SetDelayTime(10);
-  c.SetDepth(0.5f);
-  c.SetRate(0.25f);
-  // 0.25 × 441 samples × 0.5 at the slowest rate.
-  EXPECT_DOUBLE_EQ(c.ModAmount, 55.125);
-  const auto trace = DelayTrace(c, 44100 * 4);
-  EXPECT_NEAR(*std::min_element(trace.begin(), trace.end()), 441, 0.01);
-  EXPECT_NEAR(*std::max_element(trace.begin(), trace.end()), 441 + 55.125, 0.01);
-}
-
-TEST_F(ChorusTest, SweepIsAQuarterOfTheBaseDelayAtFullDepthHalvedAtTheFastestRate) {
+TEST_F(ChorusTest, SweepRisesAQuarterOfTheBaseDelayAtFullDepthHalvedAtTheFastestRate) {
   const struct {
-    float Rate;
-    double Sweep;
-  } cases[] = {{0.25f, 220.5}, {10, 110.25}, {0, 220.5}}; // below the range: still finite
+    float Ms, Depth, Rate;
+    double Shortest, Longest;
+  } cases[] = {{10, 0.5f, 0.25f, 441, 496.125}, // 441 + 0.25 × 441 × 0.5
+               {20, 1, 10, 882, 992.25},
+               {30, 1, 0.25f, 1323, 1653.75}, // the longest setting, 37.5 ms
+               {20, 1, 0, 992.25, 992.25}};   // below the range: a still LFO mid-sweep
   for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.Ms) + " ms, " + std::to_string(c.Rate) + " Hz");
     TChorus chorus = ActiveChorus();
-    chorus.SetDepth(1);
+    chorus.SetDelayTime(c.Ms);
+    chorus.SetDepth(c.Depth);
     chorus.SetRate(c.Rate);
-    EXPECT_DOUBLE_EQ(chorus.ModAmount, c.Sweep) << c.Rate << " Hz";
-    float l = 1, r = 1;
-    chorus.Process(l, r);
-    EXPECT_TRUE(std::isfinite(l)) << c.Rate << " Hz";
+    const auto trace = DelayTrace(chorus, 44100 * 4);
+    EXPECT_NEAR(*std::min_element(trace.begin(), trace.end()), c.Shortest, 0.05);
+    const double longest = *std::max_element(trace.begin(), trace.end());
+    EXPECT_NEAR(longest, c.Longest, 0.05);
+    EXPECT_LT(longest, chorus.Delays[0].Length);
   }
-}
-
-TEST_F(ChorusTest, LongestSettingStaysInsideTheLine) {
-  TChorus c = ActiveChorus();
-  c.SetDelayTime(30);
-  c.SetDepth(1);
-  c.SetRate(0.25f);
-  c.SetLfoWave(1);
-  const auto trace = DelayTrace(c, 44100 * 4);
-  const double longest = *std::max_element(trace.begin(), trace.end());
-  EXPECT_NEAR(longest, 1653.75, 0.01); // 37.5 ms
-  EXPECT_LT(longest, c.Delays[0].Length);
 }
 
 TEST_F(ChorusTest, SineWaveSweepsAlongTheSine) {
@@ -165,8 +145,6 @@ TEST_F(ChorusTest, MixAddsTheDelayedSignalToTheDry) {
 TEST_F(ChorusTest, HighPassKeepsLowFrequenciesOutOfTheWetSignal) {
   TChorus c = ActiveChorus();
   c.SetHighPassFreq(2000);
-  EXPECT_EQ(c.HighPass[0].Frequency, 2000);
-  EXPECT_EQ(c.HighPass[1].Frequency, 2000);
   c.SetDelayTime(10);
   c.SetMix(1);
   const double db = qvt::test::SineGainDb(
@@ -177,23 +155,4 @@ TEST_F(ChorusTest, HighPassKeepsLowFrequenciesOutOfTheWetSignal) {
       },
       100, 44100);
   EXPECT_NEAR(db, 0, 0.01); // dry only
-}
-
-TEST_F(ChorusTest, ExtremeSettingsStayFiniteOverLongRuns) {
-  TChorus c = ActiveChorus(48000);
-  c.SetLfoWave(1);
-  c.SetRate(10);
-  c.SetDepth(1);
-  c.SetDelayTime(30);
-  c.SetFeedback(1);
-  c.SetHighPassFreq(20);
-  c.SetMix(1);
-  std::mt19937 rng(9);
-  std::uniform_real_distribution<float> noise(-1, 1);
-  for (int n = 0; n < 10 * 48000; ++n) {
-    float l = noise(rng), r = noise(rng);
-    c.Process(l, r);
-    ASSERT_TRUE(std::isfinite(l) && std::isfinite(r)) << "frame " << n;
-    ASSERT_LT(std::fabs(l), 1e3f) << "frame " << n;
-  }
 }
