@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cmath>
+#include <complex>
 #include <numbers>
 #include <vector>
 
@@ -25,6 +26,20 @@ double SineGainDb(Process&& process, double Hz, double SampleRate, int Settle = 
   }
   const double amplitude = 2 * std::hypot(re, im) / Measure;
   return 20 * std::log10(amplitude);
+}
+
+// Magnitude in dB at Hz of impulse response h, as its Fourier transform (the
+// phasor is renormalised now and then to stop it drifting).
+inline double MeasuredDb(const std::vector<double>& h, double Hz, double SampleRate = 44100) {
+  const double w = 2.0 * std::numbers::pi * Hz / SampleRate;
+  const std::complex<double> step = std::polar(1.0, -w);
+  std::complex<double> phasor = 1.0, sum = 0.0;
+  for (std::size_t n = 0; n < h.size(); ++n) {
+    sum += h[n] * phasor;
+    phasor *= step;
+    if ((n & 1023) == 1023) phasor = std::polar(1.0, -w * static_cast<double>(n + 1));
+  }
+  return 20.0 * std::log10(std::abs(sum));
 }
 
 // Output of a process after it has been fed a constant Level for Count samples.

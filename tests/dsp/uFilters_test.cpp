@@ -1,14 +1,17 @@
 #include "dsp/uFilters.h"
 
+#include "tests/dsp/uDspClassesTestSignals.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <complex>
 #include <numbers>
 #include <string>
 #include <vector>
 
 namespace {
+
+using qvt::test::MeasuredDb;
 
 constexpr float kRate = 44100.0f;
 constexpr double kPi = std::numbers::pi;
@@ -18,20 +21,6 @@ std::vector<double> ImpulseResponse(TFilter& f, int length = kImpulseLength) {
   std::vector<double> h(length);
   for (int n = 0; n < length; ++n) h[n] = f.ProcessSample(n == 0 ? 1.0 : 0.0);
   return h;
-}
-
-// Magnitude in dB at Hz, measured as the Fourier transform of the impulse
-// response (the phasor is renormalised now and then to stop it drifting).
-double MeasuredDb(const std::vector<double>& h, double hz) {
-  const double w = 2.0 * kPi * hz / kRate;
-  const std::complex<double> step = std::polar(1.0, -w);
-  std::complex<double> phasor = 1.0, sum = 0.0;
-  for (std::size_t n = 0; n < h.size(); ++n) {
-    sum += h[n] * phasor;
-    phasor *= step;
-    if ((n & 1023) == 1023) phasor = std::polar(1.0, -w * static_cast<double>(n + 1));
-  }
-  return 20.0 * std::log10(std::abs(sum));
 }
 
 double MeasuredDb(TFilter& f, double hz) { return MeasuredDb(ImpulseResponse(f), hz); }
