@@ -1,5 +1,4 @@
 #include "dsp/uDspClasses.h"
-#include "dsp/uOsc.h"
 
 #include "tests/dsp/uDspClassesTestSignals.h"
 
@@ -7,40 +6,21 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <numbers>
 #include <string>
+#include <vector>
 
 namespace {
 
-// Fills the sine and triangle waves with known shapes for the LFO and puts
-// the shared table back afterwards.
-class ChorusTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    std::memcpy(saved_, WaveTable, sizeof saved_);
-    for (int i = 0; i < qvt::kWaveLength; ++i) {
-      const double t = double(i) / qvt::kWaveLength;
-      WaveTable[otSin][i] = static_cast<float>(std::sin(2 * std::numbers::pi * t));
-      WaveTable[otTri][i] = static_cast<float>(t < 0.25 ? 4 * t : t < 0.75 ? 2 - 4 * t : 4 * t - 4);
-    }
+// Delay the chorus sets for each of Count frames of silence.
+std::vector<double> DelayTrace(TChorus& c, int Count) {
+  std::vector<double> trace(Count);
+  for (int n = 0; n < Count; ++n) {
+    float l = 0, r = 0;
+    c.Process(l, r);
+    trace[n] = c.Delays[0].Delay;
   }
-  void TearDown() override { std::memcpy(WaveTable, saved_, sizeof saved_); }
-
-  // Delay the chorus sets for each of Count frames of silence.
-  static std::vector<double> DelayTrace(TChorus& c, int Count) {
-    std::vector<double> trace(Count);
-    for (int n = 0; n < Count; ++n) {
-      float l = 0, r = 0;
-      c.Process(l, r);
-      trace[n] = c.Delays[0].Delay;
-    }
-    return trace;
-  }
-
-private:
-  float saved_[qvt::kWaveCount][qvt::kWaveLength];
-};
+  return trace;
+}
 
 TChorus ActiveChorus(float SampleRate = 44100) {
   TChorus c(SampleRate);
@@ -50,7 +30,7 @@ TChorus ActiveChorus(float SampleRate = 44100) {
 
 } // namespace
 
-TEST_F(ChorusTest, EnableAndWaveSwitchAtStrictlyAboveHalf) {
+TEST(Chorus, EnableAndWaveSwitchAtStrictlyAboveHalf) {
   TChorus c(44100);
   c.SetEnable(0.5f);
   EXPECT_FALSE(c.Active);
@@ -62,7 +42,7 @@ TEST_F(ChorusTest, EnableAndWaveSwitchAtStrictlyAboveHalf) {
   EXPECT_EQ(c.LfoWave, otSin);
 }
 
-TEST_F(ChorusTest, InactiveChorusPassesFramesAndHoldsItsLfo) {
+TEST(Chorus, InactiveChorusPassesFramesAndHoldsItsLfo) {
   TChorus c(44100); // starts inactive
   c.SetRate(5);
   c.SetMix(1);
@@ -73,7 +53,7 @@ TEST_F(ChorusTest, InactiveChorusPassesFramesAndHoldsItsLfo) {
   EXPECT_EQ(c.Phase, 0.0);
 }
 
-TEST_F(ChorusTest, LfoRunsAtTheSetRate) {
+TEST(Chorus, LfoRunsAtTheSetRate) {
   TChorus c = ActiveChorus();
   c.SetDepth(1);
   c.SetRate(2);
@@ -87,7 +67,7 @@ TEST_F(ChorusTest, LfoRunsAtTheSetRate) {
   EXPECT_NEAR(peaks[0], 22050 / 4, 2); // triangle peaks a quarter cycle in
 }
 
-TEST_F(ChorusTest, SweepRisesAQuarterOfTheBaseDelayAtFullDepthHalvedAtTheFastestRate) {
+TEST(Chorus, SweepRisesAQuarterOfTheBaseDelayAtFullDepthHalvedAtTheFastestRate) {
   const struct {
     float Ms, Depth, Rate;
     double Shortest, Longest;
@@ -109,7 +89,7 @@ TEST_F(ChorusTest, SweepRisesAQuarterOfTheBaseDelayAtFullDepthHalvedAtTheFastest
   }
 }
 
-TEST_F(ChorusTest, SineWaveSweepsAlongTheSine) {
+TEST(Chorus, SineWaveSweepsAlongTheSine) {
   TChorus c = ActiveChorus();
   c.SetLfoWave(1);
   c.SetDepth(1);
@@ -121,7 +101,7 @@ TEST_F(ChorusTest, SineWaveSweepsAlongTheSine) {
   }
 }
 
-TEST_F(ChorusTest, MixAddsTheDelayedSignalToTheDry) {
+TEST(Chorus, MixAddsTheDelayedSignalToTheDry) {
   // With a still 10 ms delay (441 samples) the wet copy of a 5 kHz sine is in
   // phase with the dry one and that of a 5050 Hz sine is in antiphase.
   auto gain = [](double Hz, float Mix) {
@@ -142,7 +122,7 @@ TEST_F(ChorusTest, MixAddsTheDelayedSignalToTheDry) {
   EXPECT_NEAR(gain(5000, 0), 0, 1e-4);
 }
 
-TEST_F(ChorusTest, HighPassKeepsLowFrequenciesOutOfTheWetSignal) {
+TEST(Chorus, HighPassKeepsLowFrequenciesOutOfTheWetSignal) {
   TChorus c = ActiveChorus();
   c.SetHighPassFreq(2000);
   c.SetDelayTime(10);
