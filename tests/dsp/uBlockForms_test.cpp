@@ -143,29 +143,6 @@ TEST(BlockForms, StereoDelayLinesMatchTwoSingleLines) {
   }
 }
 
-TEST(BlockForms, StereoButterworthCascadesMatchTwoSingleCascades) {
-  for (const int order : {3, 10}) {
-    TButterworthLP singleL(44100), singleR(44100), pairL(44100), pairR(44100);
-    TButterworthHP highL(44100), highR(44100), highPairL(44100), highPairR(44100);
-    for (TButterworthFilter* f : std::initializer_list<TButterworthFilter*>{
-             &singleL, &singleR, &pairL, &pairR, &highL, &highR, &highPairL, &highPairR}) {
-      f->SetOrder(order);
-      f->SetFrequency(700.0);
-    }
-    const TStereoSignal in = TestSignal(3000);
-    std::vector<double> l(in.Left.begin(), in.Left.end()), r(in.Right.begin(), in.Right.end());
-    std::vector<double> hl = l, hr = r;
-    TButterworthFilter::ProcessStereo(pairL, pairR, false, l.data(), r.data(), 3000);
-    TButterworthFilter::ProcessStereo(highPairL, highPairR, true, hl.data(), hr.data(), 3000);
-    for (int n = 0; n < 3000; ++n) {
-      ASSERT_EQ(l[n], singleL.ProcessSample(in.Left[n])) << order << " " << n;
-      ASSERT_EQ(r[n], singleR.ProcessSample(in.Right[n])) << order << " " << n;
-      ASSERT_EQ(hl[n], highL.ProcessSample(in.Left[n])) << order << " " << n;
-      ASSERT_EQ(hr[n], highR.ProcessSample(in.Right[n])) << order << " " << n;
-    }
-  }
-}
-
 TEST(BlockForms, SynthFilterBlocksMatchForEveryPairOfKindsThroughChangesAndOverflow) {
   const float kinds[] = {0.0f, 0.01f, 0.02f, 0.03f};
   for (const float high : kinds)

@@ -67,15 +67,6 @@ protected:
 
 } // namespace
 
-TEST(ResourceTable, MatchesTypeAndNameExactly) {
-  EXPECT_EQ(FindResourceData("wavetable", "WAVETABLE").Data, nullptr);
-  EXPECT_EQ(FindResourceData("WAVETABLE", "WAVETABL").Data, nullptr);
-  EXPECT_EQ(FindResourceData("WAVETABLE", "WAVETABLES").Data, nullptr);
-  EXPECT_EQ(FindResourceData("BANK", "WAVETABLE").Data, nullptr);
-  EXPECT_EQ(FindResourceData(nullptr, "WAVETABLE").Size, 0u);
-  EXPECT_EQ(FindResourceData("WAVETABLE", nullptr).Size, 0u);
-}
-
 TEST_F(WaveTableLoading, TheLibraryLoadedTheStoredStreamAsLittleEndianFloats) {
   EXPECT_TRUE(qvt::WaveTableLoaded());
   EXPECT_STREQ(qvt::WaveTableError(), "");
@@ -95,19 +86,6 @@ TEST_F(WaveTableLoading, TheLibraryLoadedTheStoredStreamAsLittleEndianFloats) {
                                std::uint32_t(bytes[4 * i + 3]) << 24;
     EXPECT_EQ(WaveTable[i / qvt::kWaveLength][i % qvt::kWaveLength], std::bit_cast<float>(bits));
   }
-}
-
-TEST_F(WaveTableLoading, ReadsLittleEndianFloatsFromAnyTaggedStream) {
-  TBytes data;
-  for (int i = 0; i < qvt::kWaveCount * qvt::kWaveLength; ++i) {
-    const std::uint32_t bits = std::bit_cast<std::uint32_t>(static_cast<float>(i) * 0.25f - 7.0f);
-    for (int shift = 0; shift < 32; shift += 8) data.push_back(std::uint8_t(bits >> shift));
-  }
-  data.resize(data.size() + 100, 0xEE); // bytes past the table are ignored
-  LoadWaveTable(View(Tagged(data)));
-  EXPECT_EQ(WaveTable[0][0], -7.0f);
-  EXPECT_EQ(WaveTable[0][5], -5.75f);
-  EXPECT_EQ(WaveTable[3][2047], 8191 * 0.25f - 7.0f);
 }
 
 TEST_F(WaveTableLoading, FailsLoudlyOnMissingCorruptOrShortDataAndKeepsTheTable) {
