@@ -96,15 +96,6 @@ TEST(FilterSettings, ZeroSampleRateIs44100AndTheGuardsMapBadSettingsToTheirLimit
   }
 }
 
-TEST(FilterSettings, CapW0At3Point1ButKeepTheSineOfTheUncappedValue) {
-  TBiquadLP f(kRate);
-  f.SetFrequency(20000.0);
-  EXPECT_NEAR(f.W0, 2.8495, 1e-4);
-  f.SetFrequency(22000.0);
-  EXPECT_EQ(f.W0, 3.1);
-  EXPECT_NEAR(f.SinW0, std::sin(2 * kPi * 22000.0 / 44100.0), 1e-15); // sin(3.134)
-}
-
 TEST(FilterSettings, RetuningToTheSameCutoffReadiesBiquadAndButterworthButNotChebyshev) {
   TBiquadLP biquad(kRate);
   biquad.SetFrequency(1000.0);

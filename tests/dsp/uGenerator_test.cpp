@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 using qvt::test::MeasureFrequency;
@@ -164,5 +166,34 @@ TEST(Generator, ResetPhasesRestartsTheSound) {
     Render(g, 1234);
     g.ResetPhases();
     EXPECT_EQ(Render(g, 500), Render(fresh, 500)) << "algorithm " << algorithm;
+  }
+}
+
+// The segment form, which the engine renders with, against the per-sample form
+// for all nine algorithms while operator 1's frequency glides inside segments.
+TEST(Generator, TheSegmentFormGivesTheBitsOfThePerSampleForm) {
+  for (int algorithm = 1; algorithm <= 9; ++algorithm) {
+    TGenerator single = ConfiguredGenerator(algorithm), segment = ConfiguredGenerator(algorithm);
+    for (int k = 0; k < 40; ++k) {
+      const int count = 1 + (k * 37) % TGenerator::kMaxSegment;
+      float expectedLeft[TGenerator::kMaxSegment], expectedRight[TGenerator::kMaxSegment];
+      float left[TGenerator::kMaxSegment], right[TGenerator::kMaxSegment];
+      for (int n = 0; n < count; ++n) {
+        const float glide = 200.0f + 3.0f * static_cast<float>(k * 64 + n);
+        single.SetFrequency1(glide);
+        segment.SetFrequency1(glide);
+        single.Process(expectedLeft[n], expectedRight[n]);
+        segment.AdvancePhases(n);
+      }
+      segment.ProcessSegment(left, right, count);
+      for (int n = 0; n < count; ++n) {
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(left[n]),
+                  std::bit_cast<std::uint32_t>(expectedLeft[n]))
+            << "algorithm " << algorithm << " segment " << k << " sample " << n;
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(right[n]),
+                  std::bit_cast<std::uint32_t>(expectedRight[n]))
+            << "algorithm " << algorithm << " segment " << k << " sample " << n;
+      }
+    }
   }
 }

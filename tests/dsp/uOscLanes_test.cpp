@@ -1,9 +1,8 @@
 // The segment kernels against the oscillator's own per-sample Process, bit for
 // bit: every instruction set this processor runs, every wave, shaper and
 // reducer setting, phases from 0 to far beyond the lanes' range (and not
-// finite); then the generator's segment form against its per-sample form for
-// all nine algorithms while frequencies change inside the segment.
-#include "dsp/uGenerator.h"
+// finite).
+#include "dsp/uOsc.h"
 #include "dsp/uOscLanes.h"
 
 #include <gtest/gtest.h>
@@ -68,47 +67,6 @@ TEST(OscLanes, EveryKernelGivesTheBitsOfTOscProcess) {
             }
           }
         }
-  }
-}
-
-TEST(OscLanes, TheGeneratorsSegmentFormIsItsPerSampleForm) {
-  for (int algorithm = 1; algorithm <= 9; ++algorithm) {
-    TGenerator single(kRate), segment(kRate);
-    for (TGenerator* g : {&single, &segment}) {
-      g->SetAlgorithm(algorithm);
-      g->SetFrequency1(310.0f);
-      g->SetFrequency2(977.0f);
-      g->SetFrequency3(440.0f);
-      g->SetDetune(0.6f);
-      g->SetLevel1(0.8f);
-      g->SetLevel2(0.6f);
-      g->SetLevel3(0.9f);
-      g->SetShape2(0.3f);
-      g->SetReduction3(0.2f);
-      g->SetWaveForm1(otTri);
-    }
-    constexpr int kSegments = 40;
-    for (int k = 0; k < kSegments; ++k) {
-      const int count = 1 + (k * 37) % TGenerator::kMaxSegment;
-      float expectedLeft[TGenerator::kMaxSegment], expectedRight[TGenerator::kMaxSegment];
-      float left[TGenerator::kMaxSegment], right[TGenerator::kMaxSegment];
-      for (int n = 0; n < count; ++n) {
-        const float glide = 200.0f + 3.0f * static_cast<float>(k * 64 + n);
-        single.SetFrequency1(glide);
-        segment.SetFrequency1(glide);
-        single.Process(expectedLeft[n], expectedRight[n]);
-        segment.AdvancePhases(n);
-      }
-      segment.ProcessSegment(left, right, count);
-      for (int n = 0; n < count; ++n) {
-        ASSERT_EQ(std::bit_cast<std::uint32_t>(left[n]),
-                  std::bit_cast<std::uint32_t>(expectedLeft[n]))
-            << "algorithm " << algorithm << " segment " << k << " sample " << n;
-        ASSERT_EQ(std::bit_cast<std::uint32_t>(right[n]),
-                  std::bit_cast<std::uint32_t>(expectedRight[n]))
-            << "algorithm " << algorithm << " segment " << k << " sample " << n;
-      }
-    }
   }
 }
 

@@ -116,7 +116,7 @@ TEST(Reverb, RoomValueMapsToCombFeedbackLimitedToItsRange) {
   }
 }
 
-TEST(Reverb, WidthSplitsTheWetLevel) {
+TEST(Reverb, WidthSplitsTheWetLevelAndZeroWidthMakesTheReverberationMono) {
   TReverb r(44100);
   r.SetWet(0.8f);
   r.SetWidth(1);
@@ -125,12 +125,7 @@ TEST(Reverb, WidthSplitsTheWetLevel) {
   r.SetWidth(0);
   EXPECT_FLOAT_EQ(r.Wet1, 0.4f);
   EXPECT_FLOAT_EQ(r.Wet2, 0.4f);
-}
-
-TEST(Reverb, ZeroWidthMakesTheReverberationMono) {
-  TReverb r(44100);
   r.SetRoomSize(0.7f);
-  r.SetWidth(0);
   r.Dry = 0;
   bool differs = false;
   for (int n = 0; n < 20000; ++n) {
