@@ -231,13 +231,3 @@ TEST_F(OscOnTestTable, FullReductionGivesMinusOneZeroOrOneWithHalvesToZero) {
     EXPECT_EQ(std::signbit(actual), std::signbit(v)) << "zero keeps the sign of " << v;
   }
 }
-
-TEST(Osc, ResetRestartsTheWaveFromPhaseZero) {
-  TOsc osc(44100.0f), fresh(44100.0f);
-  osc.SetWaveForm(otTri);
-  fresh.SetWaveForm(otTri);
-  for (int n = 0; n < 777; ++n) osc.Process(0.0f, 1.0f);
-  osc.Reset();
-  for (int n = 0; n < 100; ++n)
-    ASSERT_EQ(osc.Process(0.0f, 1.0f), fresh.Process(0.0f, 1.0f)) << "sample " << n;
-}
