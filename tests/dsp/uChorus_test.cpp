@@ -30,20 +30,8 @@ TChorus ActiveChorus(float SampleRate = 44100) {
 
 } // namespace
 
-TEST(Chorus, EnableAndWaveSwitchAtStrictlyAboveHalf) {
+TEST(Chorus, AFreshChorusPassesFramesAndHoldsItsLfoUntilEnabledStrictlyAboveHalf) {
   TChorus c(44100);
-  c.SetEnable(0.5f);
-  EXPECT_FALSE(c.Active);
-  c.SetEnable(0.51f);
-  EXPECT_TRUE(c.Active);
-  c.SetLfoWave(0.5f);
-  EXPECT_EQ(c.LfoWave, otTri);
-  c.SetLfoWave(0.51f);
-  EXPECT_EQ(c.LfoWave, otSin);
-}
-
-TEST(Chorus, InactiveChorusPassesFramesAndHoldsItsLfo) {
-  TChorus c(44100); // starts inactive
   c.SetRate(5);
   c.SetMix(1);
   float l = 0.25f, r = -0.5f;
@@ -51,6 +39,14 @@ TEST(Chorus, InactiveChorusPassesFramesAndHoldsItsLfo) {
   EXPECT_EQ(l, 0.25f);
   EXPECT_EQ(r, -0.5f);
   EXPECT_EQ(c.Phase, 0.0);
+  c.SetEnable(0.5f);
+  EXPECT_FALSE(c.Active);
+  c.SetEnable(0.51f);
+  EXPECT_TRUE(c.Active);
+  c.SetLfoWave(0.5f); // the triangle up to a half, the sine above
+  EXPECT_EQ(c.LfoWave, otTri);
+  c.SetLfoWave(0.51f);
+  EXPECT_EQ(c.LfoWave, otSin);
 }
 
 TEST(Chorus, LfoRunsAtTheSetRate) {
@@ -89,16 +85,15 @@ TEST(Chorus, SweepRisesAQuarterOfTheBaseDelayAtFullDepthHalvedAtTheFastestRate) 
   }
 }
 
-TEST(Chorus, SineWaveSweepsAlongTheSine) {
+TEST(Chorus, TheSineLfoSweepsAlongASine) {
   TChorus c = ActiveChorus();
   c.SetLfoWave(1);
+  c.SetDelayTime(10);
   c.SetDepth(1);
-  c.SetRate(3);
-  const auto trace = DelayTrace(c, 20000);
-  for (int n = 0; n < 20000; n += 37) {
-    const double lfo = std::sin(n * c.PhaseInc);
-    ASSERT_NEAR(trace[n], (lfo + 1) / 2 * c.ModAmount + c.BaseDelay, 0.01) << "frame " << n;
-  }
+  c.SetRate(0.25f);
+  // An eighth of a cycle in, a sine stands at sin(π/4) of its sweep (a triangle
+  // at a half) above the base delay of 441 samples; the sweep is 110.25 wide.
+  EXPECT_NEAR(DelayTrace(c, 22051)[22050], 441 + (1 + std::sqrt(0.5)) / 2 * 110.25, 0.01);
 }
 
 TEST(Chorus, MixAddsTheDelayedSignalAboveTheHighPassToTheDry) {
