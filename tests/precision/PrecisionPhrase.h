@@ -71,8 +71,7 @@ template <class TUse> void RenderPhrase(TSynth& synth, int Seconds, TUse Use) {
   float* outputs[2] = {left.data(), right.data()};
   const std::int64_t frames = static_cast<std::int64_t>(Seconds) * 44100;
   for (std::int64_t start = 0; start < frames; start += kBlock) {
-    std::vector<VstMidiEvent> midi;
-    while (next < events.size() && events[next].Frame < start + kBlock) {
+    for (; next < events.size() && events[next].Frame < start + kBlock; ++next) {
       VstMidiEvent event{};
       event.type = kVstMidiType;
       event.byteSize = sizeof event;
@@ -80,13 +79,9 @@ template <class TUse> void RenderPhrase(TSynth& synth, int Seconds, TUse Use) {
       event.midiData[0] = static_cast<char>(events[next].Status);
       event.midiData[1] = static_cast<char>(events[next].Key);
       event.midiData[2] = static_cast<char>(events[next].Velocity);
-      midi.push_back(event);
-      ++next;
-    }
-    for (const VstMidiEvent& event : midi) {
       VstEvents list{};
       list.numEvents = 1;
-      list.events[0] = reinterpret_cast<VstEvent*>(const_cast<VstMidiEvent*>(&event));
+      list.events[0] = reinterpret_cast<VstEvent*>(&event);
       synth.processEvents(&list);
     }
     synth.processReplacing(nullptr, outputs, kBlock);

@@ -29,22 +29,18 @@ TComparison Compare(int which) {
   const std::string command = std::string(QVT_PRECISION_REFERENCE) + " " + std::to_string(which) +
                               " " + std::to_string(QVT_PRECISION_SECONDS);
   FILE* reference = ::popen(command.c_str(), "r");
-  if (!reference) {
-    result.ReferenceComplete = false;
-    return result;
-  }
+  if (!reference) return {.ReferenceComplete = false};
   TSynth synth(precision::Host);
   precision::Prepare(synth, which);
   float theirs[2][precision::kBlock];
   std::int32_t theirState[precision::kStateWords];
   precision::RenderPhrase(synth, QVT_PRECISION_SECONDS,
                           [&](const float* left, const float* right, const std::int32_t* state) {
+                            result.ReferenceComplete =
+                                result.ReferenceComplete &&
+                                std::fread(theirs, sizeof theirs, 1, reference) == 1 &&
+                                std::fread(theirState, sizeof theirState, 1, reference) == 1;
                             if (!result.ReferenceComplete) return;
-                            if (std::fread(theirs, sizeof theirs, 1, reference) != 1 ||
-                                std::fread(theirState, sizeof theirState, 1, reference) != 1) {
-                              result.ReferenceComplete = false;
-                              return;
-                            }
                             ++result.Blocks;
                             const float* ours[2] = {left, right};
                             for (int c = 0; c < 2; ++c)

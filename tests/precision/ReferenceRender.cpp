@@ -21,15 +21,14 @@ int main(int argc, char** argv) {
   if (which < 0 || which >= precision::CaseCount(synth) || seconds < 3) return 2;
   precision::Prepare(synth, which);
   bool written = true;
-  precision::RenderPhrase(
-      synth, seconds, [&](const float* left, const float* right, const std::int32_t* state) {
-        written = written && std::fwrite(left, sizeof(float), precision::kBlock, stdout) ==
-                                 static_cast<std::size_t>(precision::kBlock);
-        written = written && std::fwrite(right, sizeof(float), precision::kBlock, stdout) ==
-                                 static_cast<std::size_t>(precision::kBlock);
-        written =
-            written && std::fwrite(state, sizeof(std::int32_t), precision::kStateWords, stdout) ==
-                           static_cast<std::size_t>(precision::kStateWords);
-      });
+  const auto write = [&](const void* data, std::size_t size, std::size_t count) {
+    written = written && std::fwrite(data, size, count, stdout) == count;
+  };
+  precision::RenderPhrase(synth, seconds,
+                          [&](const float* left, const float* right, const std::int32_t* state) {
+                            write(left, sizeof(float), precision::kBlock);
+                            write(right, sizeof(float), precision::kBlock);
+                            write(state, sizeof(std::int32_t), precision::kStateWords);
+                          });
   return written && std::fflush(stdout) == 0 ? 0 : 1;
 }
