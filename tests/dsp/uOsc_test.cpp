@@ -37,15 +37,12 @@ long double HermiteReference(const float* t, double phase) {
 }
 
 // Lets a test write its own table contents; restores the real waves afterwards.
-class WithTestTable : public ::testing::Test {
+class OnTestTable : public ::testing::Test {
 protected:
   void SetUp() override { std::memcpy(Saved, WaveTable, sizeof Saved); }
   void TearDown() override { std::memcpy(WaveTable, Saved, sizeof Saved); }
   float Saved[qvt::kWaveCount][N];
 };
-
-class WaveLookupOnTestTable : public WithTestTable {};
-class OscOnTestTable : public WithTestTable {};
 
 double Correlation(const float* a, const std::vector<double>& b) {
   double ab = 0, aa = 0, bb = 0;
@@ -99,7 +96,7 @@ TEST(WaveLookup, AFullTurnWrapsToTheFirstSample) {
   EXPECT_EQ(WaveLookupRaw(otSaw, kTwoPi + 1e-9), Wave(otSaw)[0]);
 }
 
-TEST_F(WaveLookupOnTestTable, MatchesFourPointHermiteBetweenSamples) {
+TEST_F(OnTestTable, WaveLookupMatchesFourPointHermiteBetweenSamples) {
   std::mt19937 random(7);
   std::uniform_real_distribution<float> value(-1.0f, 1.0f);
   for (float& v : WaveTable[2]) v = value(random);
@@ -110,7 +107,7 @@ TEST_F(WaveLookupOnTestTable, MatchesFourPointHermiteBetweenSamples) {
   }
 }
 
-TEST_F(WaveLookupOnTestTable, RawLookupReadsAtOrBelowThePositionAndBadWaveIndicesTheLastWave) {
+TEST_F(OnTestTable, RawLookupReadsAtOrBelowThePositionAndBadWaveIndicesTheLastWave) {
   for (int n = 0; n < N; ++n) WaveTable[3][n] = static_cast<float>(n);
   for (int n : {0, 1, 2, 511, 1024, 2047}) {
     EXPECT_EQ(WaveLookupRaw(3, (n + 0.01) / qvt::kPhaseToIndex), n);
@@ -217,7 +214,7 @@ TEST(Osc, ReductionQuantisesToItsStepsAndZeroLeavesTheSampleAlone) {
   }
 }
 
-TEST_F(OscOnTestTable, FullReductionGivesMinusOneZeroOrOneWithHalvesToZero) {
+TEST_F(OnTestTable, OscWithFullReductionGivesMinusOneZeroOrOneWithHalvesToZero) {
   const float values[] = {0.5f, -0.5f, 0.49f, -0.49f, 0.51f, -0.51f, 1.0f, -0.9f, 0.0f};
   for (float v : values) {
     WaveTable[otSin][0] = v;
