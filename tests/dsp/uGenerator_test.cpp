@@ -76,7 +76,7 @@ TEST(Generator, DetuneSpreadsThePairByUpToTwentyHertzWhateverThePitch) {
   }
 }
 
-TEST(Generator, EveryAlgorithmRoutesItsOperatorsAsItsTableSays) {
+TEST(Generator, EveryAlgorithmRoutesAndWeighsItsOperators) {
   // One sample of sine waves: operators 1 and 2 at their peak (phase p), the
   // pair at phase 1; the level settings 0.8, 0.6 and 0.9 act squared. Operator
   // n's output o as a phase offset is o·Ln·K, as a phase scale o·(E + Ln)·S.
