@@ -60,7 +60,7 @@ TEST_F(EditorCommands, AddingPresetsNeedsANameAndInsertsAfterTheSelection) {
   EXPECT_EQ(Synth->BankCount(), count);
 
   Editor->NameEdit().SetText("My Lead");
-  Editor->AddPreset();
+  Platform.Click(*Editor, 407 + 148, 58 + 8); // the name editor's button
   Application->ProcessMessages();
   EXPECT_EQ(Synth->BankCount(), count + 1);
   EXPECT_STREQ(Synth->BankProgram(0).Name, "My Lead");
