@@ -60,7 +60,7 @@ TEST_F(EditorCommands, AddingPresetsNeedsANameAndInsertsAfterTheSelection) {
   EXPECT_EQ(Synth->BankCount(), count);
 
   Editor->NameEdit().SetText("My Lead");
-  Editor->AddPreset();
+  Platform.Click(*Editor, 407 + 148, 58 + 8); // the name editor's button
   Application->ProcessMessages();
   EXPECT_EQ(Synth->BankCount(), count + 1);
   EXPECT_STREQ(Synth->BankProgram(0).Name, "My Lead");
@@ -136,10 +136,6 @@ TEST_F(EditorCommands, NothingIsSentWhileAValueIsShownOrOnceTheEditorIsClosing) 
   EXPECT_TRUE(gAutomated.empty());
 }
 
-} // namespace
-
-namespace {
-
 class EditorControls : public EditorCommands {};
 
 TEST_F(EditorControls, TurningAKnobSendsItsStepOnceAndTheEchoSendsNothingBack) {
@@ -200,10 +196,6 @@ TEST_F(EditorControls, EveryBoundControlShowsItsParameterAndOnlyThePipeOffsetSta
   EXPECT_LT(osc->RealValue(), 0.0);
 }
 
-} // namespace
-
-namespace {
-
 class AboutBoxTest : public EditorCommands {};
 
 TEST_F(AboutBoxTest, OneBoxShowsTheVersionAndAFailedLinkKeepsItOpen) {
@@ -229,10 +221,6 @@ TEST_F(AboutBoxTest, OneBoxShowsTheVersionAndAFailedLinkKeepsItOpen) {
   Application->ProcessMessages();
   EXPECT_EQ(AboutBox(), nullptr) << "a successful link closes and frees the box";
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(EditorCommands, TheHelpAreaEndsBeforeItsBottomEdgeAndShowsTheHand) {
   struct TCase {

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <vector>
 
 #include "editor/uMidiReader.h"
@@ -150,31 +149,6 @@ TEST(MidiReader, ImportReplacesTheStepsOrShowsItsBoxAndChangesNothing) {
   EXPECT_EQ(steps[0], 2.0f);
   EXPECT_EQ(steps[1], 1.0f);
   std::filesystem::remove_all(folder);
-}
-
-} // namespace
-
-namespace {
-
-TEST(MidiReader, AFileCutAtAnyByteGivesAPatternOrOneMessageAndNeverReadsPastItsEnd) {
-  TBytes track{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xF0, 0x02, 0x43, 0xF7};
-  for (int i = 0; i < 18; ++i) {
-    const TBytes note = NoteOnOff(0x90, static_cast<std::uint8_t>(50 + i));
-    track.insert(track.end(), note.begin(), note.end());
-  }
-  const TBytes whole = Smf(track);
-  for (std::size_t length = 0; length <= whole.size(); ++length) {
-    // An exact-size copy, so that a read past the end is caught by the sanitizers.
-    const std::unique_ptr<std::uint8_t[]> cut(new std::uint8_t[length == 0 ? 1 : length]);
-    std::copy(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length), cut.get());
-    TMidiReader reader;
-    try {
-      EXPECT_TRUE(reader.Parse({cut.get(), length}));
-      EXPECT_LE(reader.NoteCount, 16u) << length;
-    } catch (const EMidiFormatError&) {
-      EXPECT_EQ(reader.NoteCount, 0u) << "a refused file collected nothing, " << length;
-    }
-  }
 }
 
 } // namespace
