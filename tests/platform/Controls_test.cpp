@@ -1,4 +1,5 @@
-// Painting, mouse routing, capture, double clicks, hover and focus of controls.
+// Painting, mouse routing, double clicks, hover and focus of controls; the window
+// services under them: pointer grabs of menus, window moves, the wheel, window creation.
 #include <gtest/gtest.h>
 
 #include "platform/core/uPanel.h"
@@ -82,38 +83,6 @@ TEST_F(Controls, HiddenAndDisabledControlsLetTheMouseThroughToWhatLiesBelow) {
   EXPECT_FALSE(below->Log.empty());
 }
 
-TEST_F(Controls, AHeldButtonKeepsTheMouseWithTheControlOutsideItsRectangle) {
-  auto* probe = new ProbeControl(Form, Bounds(20, 20, 30, 30));
-
-  Platform.MouseMove(*Form, 25, 25);
-  Platform.MouseDown(*Form, 25, 25);
-  EXPECT_TRUE(probe->MouseCapture());
-  EXPECT_TRUE(Platform.WindowOf(*Form)->Grabbed);
-  Platform.MouseMove(*Form, 150, 90, ssLeft);
-  Platform.MouseMove(*Form, -40, -5, ssLeft);
-  Platform.MouseUp(*Form, 150, 90);
-  EXPECT_FALSE(probe->MouseCapture());
-  EXPECT_FALSE(Platform.WindowOf(*Form)->Grabbed);
-
-  std::vector<std::string> moves;
-  for (const auto& entry : probe->Log)
-    if (entry.rfind("move", 0) == 0 || entry.rfind("up", 0) == 0) moves.push_back(entry);
-  EXPECT_EQ(moves,
-            (std::vector<std::string>{"move 5,5", "move 130,70", "move -60,-25", "up 130,70"}));
-  // Released outside: no click.
-  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 0);
-}
-
-TEST_F(Controls, AClickIsALeftPressAndReleaseInsideTheControl) {
-  auto* probe = new ProbeControl(Form, Bounds(20, 20, 30, 30));
-  Platform.MouseDown(*Form, 25, 25);
-  Platform.MouseUp(*Form, 49, 49);
-  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 1);
-
-  Platform.Click(*Form, 25, 25, mbRight);
-  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 1);
-}
-
 TEST_F(Controls, TheSecondPressOfADoubleClickCarriesTheDoubleFlag) {
   auto* probe = new ProbeControl(Form, Bounds(0, 0, 100, 100));
 
@@ -126,7 +95,7 @@ TEST_F(Controls, TheSecondPressOfADoubleClickCarriesTheDoubleFlag) {
                                                   "down 11,9", "click", "up 11,9"}));
 }
 
-TEST_F(Controls, PressesTooLateOrTooFarApartAreSinglePresses) {
+TEST_F(Controls, PressesTooLateOrTooFarApartAreSinglePressesAndOnlyTheLeftButtonClicks) {
   auto* probe = new ProbeControl(Form, Bounds(0, 0, 100, 100));
 
   Platform.Click(*Form, 10, 10);
@@ -140,6 +109,8 @@ TEST_F(Controls, PressesTooLateOrTooFarApartAreSinglePresses) {
   Platform.Click(*Form, 50, 50);
   Platform.Click(*Form, 50, 50);
   EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "down 50,50"), 2);
+  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 2);
+  Platform.Click(*Form, 50, 50, mbRight);
   EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 2);
 }
 
@@ -261,6 +232,84 @@ TEST(Components, AnOwnerFreesWhatItOwnsAndPartnersHearOfIt) {
 
   delete owner;
   EXPECT_EQ(watcher.Removed, std::vector<TComponent*>{grandchild});
+}
+
+class Windows : public HeadlessTest {};
+
+TEST_F(Windows, AGrabbingMenuFormReceivesClicksMadeOnOtherForms) {
+  TForm menu(nullptr);
+  menu.WindowKind = qvt::wkMenu;
+  menu.SetBounds(50, 40, 60, 30); // on the screen, over the main form at (0,0)
+  auto* item = new ProbeControl(&menu, Bounds(0, 0, 60, 30));
+  TPoint outside{0, 0};
+  menu.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { outside = {x, y}; };
+  menu.Show();
+  menu.SetMouseGrab(true);
+  EXPECT_TRUE(Platform.WindowOf(menu)->Grabbed);
+
+  Platform.Click(*Form, 55, 45); // lands on the menu's item at (5,5)
+  Platform.Click(*Form, 5, 5);   // outside the menu: the menu form's own, at (-45,-35)
+  menu.SetMouseGrab(false);
+  EXPECT_TRUE(item->Logged("down 5,5"));
+  EXPECT_EQ(outside, (TPoint{-45, -35}));
+  EXPECT_FALSE(Platform.WindowOf(menu)->Grabbed);
+}
+
+TEST_F(Windows, StartingAWindowMoveEndsTheCapture) {
+  auto* probe = new ProbeControl(Form, Bounds(0, 0, 200, 20));
+  probe->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
+    Form->StartWindowMove();
+  };
+  Platform.MouseDown(*Form, 10, 10);
+  EXPECT_FALSE(probe->MouseCapture());
+  EXPECT_EQ(Platform.WindowOf(*Form)->MoveCount, 1);
+}
+
+class WheelPanel : public TPanel {
+public:
+  using TPanel::TPanel;
+  int Turned = 0;
+  bool DoMouseWheel(TShiftState, int delta, TPoint) override {
+    Turned += delta;
+    return true;
+  }
+};
+
+TEST_F(Windows, TheWheelGoesToTheControlUnderTheMouseOrTheNearestParentThatUsesIt) {
+  auto* panel = new WheelPanel(Form);
+  panel->SetBounds(0, 0, 100, 100);
+  panel->SetParent(Form);
+  auto* list = new ProbeControl(panel, Bounds(10, 10, 20, 20));
+  bool listAsked = false;
+  list->OnMouseWheel = [&](TObject*, TShiftState, int, TPoint pos, bool& handled) {
+    listAsked = pos == TPoint{5, 5};
+    handled = false;
+  };
+  Platform.Wheel(*Form, 15, 15, -120);
+  EXPECT_TRUE(listAsked);
+  EXPECT_EQ(panel->Turned, -120);
+}
+
+class WindowProbe : public TCustomControl {
+public:
+  using TCustomControl::TCustomControl;
+  int Created = 0;
+  void CreateWnd() override { ++Created; }
+};
+
+TEST_F(Windows, WindowedControlsHearWhenTheirWindowExists) {
+  TForm later(nullptr);
+  auto* early = new WindowProbe(&later);
+  early->SetParent(&later);
+  EXPECT_FALSE(early->HandleAllocated());
+  EXPECT_EQ(early->Created, 0);
+  later.Show();
+  EXPECT_TRUE(early->HandleAllocated());
+  EXPECT_EQ(early->Created, 1);
+
+  auto* joining = new WindowProbe(&later);
+  joining->SetParent(&later);
+  EXPECT_EQ(joining->Created, 1);
 }
 
 } // namespace
