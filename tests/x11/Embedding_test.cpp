@@ -1,5 +1,5 @@
 // A form embedded in a host's window on a real X server: what it shows, and
-// the pointer and keyboard input the server delivers to it.
+// the pointer and keyboard input the server delivers to it (translated keys: Keys_test).
 #include "tests/x11/X11Fixture.h"
 
 #include <X11/keysym.h>
@@ -28,14 +28,6 @@ protected:
     panel->BevelOuter = bvNone;
     Form->Show();
     ASSERT_TRUE(HostPixelBecomes(10 + 45, 10 + 35, kGreen));
-  }
-  // A focused key probe on the shown form, with the pointer resting on it.
-  KeyProbe* FocusedKeys() {
-    ShowForm();
-    auto* keys = new KeyProbe(Form);
-    keys->SetFocus();
-    MovePointer(10 + 25, 10 + 90);
-    return keys;
   }
 };
 
@@ -88,25 +80,11 @@ TEST_F(Embedding, AClickReachesTheControlUnderThePointerAndTheWheelTurnsInNotche
   EXPECT_EQ(deltas, (std::vector<int>{120, -120}));
 }
 
-TEST_F(Embedding, KeysAndCharactersReachTheFocusedControl) {
-  KeyProbe* keys = FocusedKeys();
-  PumpFor(20);
-
-  TypeKey(XK_a);
-  Key(XK_Shift_L, true);
-  TypeKey(XK_b);
-  Key(XK_Shift_L, false);
-  TypeKey(XK_Return);
-  TypeKey(XK_Left);
-  ASSERT_TRUE(PumpUntil([&] { return keys->Keys.size() >= 5; }));
-  EXPECT_EQ(keys->Typed, "aB\r");
-  EXPECT_EQ(keys->Keys, (std::vector<std::uint16_t>{'A', vkShift, 'B', vkReturn, vkLeft}));
-  EXPECT_TRUE(keys->Shifts[2] & ssShift);
-  EXPECT_FALSE(keys->Shifts[0] & ssShift);
-}
-
 TEST_F(Embedding, AHeldKeyRepeatsItsKeyDownAlone) {
-  KeyProbe* keys = FocusedKeys();
+  ShowForm();
+  auto* keys = new KeyProbe(Form);
+  keys->SetFocus();
+  MovePointer(10 + 25, 10 + 90); // keys go to the focus window; the pointer rests on it too
   XKeyboardControl control{};
   control.auto_repeat_mode = AutoRepeatModeOn;
   XChangeKeyboardControl(Host, KBAutoRepeatMode, &control);
