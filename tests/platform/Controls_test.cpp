@@ -1,5 +1,5 @@
 // Painting, mouse routing, double clicks, hover and focus of controls; the window
-// services under them: pointer grabs of menus, window moves, the wheel, window creation.
+// services under them: window moves, the wheel, window creation.
 #include <gtest/gtest.h>
 
 #include "platform/core/uPanel.h"
@@ -235,25 +235,6 @@ TEST(Components, AnOwnerFreesWhatItOwnsAndPartnersHearOfIt) {
 }
 
 class Windows : public HeadlessTest {};
-
-TEST_F(Windows, AGrabbingMenuFormReceivesClicksMadeOnOtherForms) {
-  TForm menu(nullptr);
-  menu.WindowKind = qvt::wkMenu;
-  menu.SetBounds(50, 40, 60, 30); // on the screen, over the main form at (0,0)
-  auto* item = new ProbeControl(&menu, Bounds(0, 0, 60, 30));
-  TPoint outside{0, 0};
-  menu.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { outside = {x, y}; };
-  menu.Show();
-  menu.SetMouseGrab(true);
-  EXPECT_TRUE(Platform.WindowOf(menu)->Grabbed);
-
-  Platform.Click(*Form, 55, 45); // lands on the menu's item at (5,5)
-  Platform.Click(*Form, 5, 5);   // outside the menu: the menu form's own, at (-45,-35)
-  menu.SetMouseGrab(false);
-  EXPECT_TRUE(item->Logged("down 5,5"));
-  EXPECT_EQ(outside, (TPoint{-45, -35}));
-  EXPECT_FALSE(Platform.WindowOf(menu)->Grabbed);
-}
 
 TEST_F(Windows, StartingAWindowMoveEndsTheCapture) {
   auto* probe = new ProbeControl(Form, Bounds(0, 0, 200, 20));
