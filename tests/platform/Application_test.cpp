@@ -1,12 +1,11 @@
 // The message pump: deferred calls, modal loops, closing and releasing forms,
-// message boxes, file dialogs and the clipboard.
+// message boxes, the clipboard and context menus.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/core/uClipboard.h"
-#include "platform/core/uDesktop.h"
 #include "platform/core/uMenus.h"
 #include "platform/core/uMessageBox.h"
 #include "platform/core/uTimer.h"
@@ -137,18 +136,6 @@ TEST_F(Services, AMessageBoxTakesTheMouseFromAControlThatHeldIt) {
   Platform.MouseDown(*Form, 5, 5);
   EXPECT_FALSE(probe->MouseCapture());
   EXPECT_EQ(Platform.MessageBoxes.size(), 1u);
-}
-
-TEST_F(Services, FileDialogsAnswerFromTheScriptAndKeepTheRequest) {
-  qvt::TFileDialogRequest request;
-  request.Title = "Load bank";
-  request.InitialDir = "/tmp/banks";
-  Platform.AnswerFileDialog(std::string("/tmp/banks/a.qvt"));
-  EXPECT_EQ(qvt::RunFileDialog(request), std::optional<std::string>("/tmp/banks/a.qvt"));
-  EXPECT_EQ(qvt::RunFileDialog(request), std::nullopt); // nothing scripted: cancelled
-  ASSERT_EQ(Platform.FileDialogs.size(), 2u);
-  EXPECT_EQ(Platform.FileDialogs[0].Title, "Load bank");
-  EXPECT_EQ(Platform.FileDialogs[0].InitialDir, "/tmp/banks");
 }
 
 TEST(ClipboardWithoutPlatform, KeepsEightBitTextInsideTheProcess) {
