@@ -1,12 +1,11 @@
 // The message pump: deferred calls, modal loops, closing and releasing forms,
-// message boxes, file dialogs and the clipboard.
+// message boxes, the clipboard and context menus.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/core/uClipboard.h"
-#include "platform/core/uDesktop.h"
 #include "platform/core/uMenus.h"
 #include "platform/core/uMessageBox.h"
 #include "platform/core/uTimer.h"
@@ -43,8 +42,6 @@ TEST_F(Pump, ADeferredCallIsDroppedWhenItsTargetIsFreedFirst) {
 TEST_F(Pump, ReleaseFreesTheFormAfterThePendingMessages) {
   auto* popup = new TForm(nullptr);
   bool freedBeforeCall = false;
-  auto* witness = new ProbeControl(popup);
-  witness->OnClick = [&](TObject*) {};
   popup->Show();
   Application->PostCall(nullptr, [&] { freedBeforeCall = Application->Forms().size() == 1; });
   popup->Release();
@@ -86,27 +83,21 @@ TEST_F(ModalForms, ShowModalReturnsWhenTheFormClosesAndOtherFormsGetNoInput) {
   EXPECT_EQ(Platform.StepsLeft(), 0u);
 }
 
-TEST_F(ModalForms, ModalResultEndsTheLoopAndCloseQueryCanRefuse) {
+TEST_F(ModalForms, TimersRunInsideAModalLoopThatItsResultEndsUnlessCloseQueryRefuses) {
   TForm dialog(nullptr);
   int asked = 0;
   dialog.OnCloseQuery = [&](TObject*, bool& canClose) { canClose = ++asked > 1; };
-  Platform.Then([&] { dialog.ModalResult = mrOk; });
-  Platform.Then([&] { dialog.ModalResult = mrOk; });
-  EXPECT_EQ(dialog.ShowModal(), mrOk);
-  EXPECT_EQ(asked, 2);
-}
-
-TEST_F(ModalForms, TimersKeepRunningInsideAModalLoop) {
-  TForm dialog(nullptr);
   TTimer timer(nullptr);
   timer.SetInterval(100);
   int ticks = 0;
   timer.OnTimer = [&](TObject*) {
-    if (++ticks == 5) dialog.ModalResult = mrOk;
+    if (++ticks % 5 == 0) dialog.ModalResult = mrOk;
   };
-  Platform.Then([&] { Platform.AdvanceTime(1000); });
+  Platform.Then([&] { Platform.AdvanceTime(500); });
+  Platform.Then([&] { Platform.AdvanceTime(500); });
   EXPECT_EQ(dialog.ShowModal(), mrOk);
-  EXPECT_GE(ticks, 5);
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(ticks, 10);
 }
 
 TEST_F(ModalForms, AModalLoopWithoutScriptedInputStops) {
@@ -118,9 +109,15 @@ TEST_F(ModalForms, AModalLoopWithoutScriptedInputStops) {
 
 TEST_F(ModalForms, CloseHidesByDefaultOrFreesWhenOnCloseSaysSo) {
   auto* tool = new TForm(nullptr);
+  int shown = 0, hidden = 0;
+  tool->OnShow = [&](TObject*) { ++shown; };
+  tool->OnHide = [&](TObject*) { ++hidden; };
   tool->Show();
+  EXPECT_TRUE(Platform.WindowOf(*tool)->Visible);
   tool->Close();
-  EXPECT_FALSE(tool->Visible());
+  EXPECT_FALSE(Platform.WindowOf(*tool)->Visible);
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(hidden, 1);
   EXPECT_EQ(Application->Forms().size(), 2u);
 
   tool->Show();
@@ -129,36 +126,7 @@ TEST_F(ModalForms, CloseHidesByDefaultOrFreesWhenOnCloseSaysSo) {
   EXPECT_EQ(Application->Forms().size(), 1u);
 }
 
-TEST_F(ModalForms, AnEmbeddedFormLiesInItsHostWindow) {
-  const auto host = Platform.CreateHostWindow(Bounds(100, 200, 600, 400));
-  TForm editor(nullptr);
-  editor.WindowKind = qvt::wkChild;
-  editor.SetParentWindow(host);
-  editor.SetBounds(0, 0, 587, 320);
-  editor.Show();
-  EXPECT_EQ(editor.ScreenRect(), Bounds(100, 200, 587, 320));
-  EXPECT_TRUE(Platform.WindowOf(editor)->Visible);
-  EXPECT_EQ(Platform.WindowOf(editor)->Params.ParentWindow, host);
-
-  auto* probe = new ProbeControl(&editor, Bounds(10, 20, 5, 5));
-  EXPECT_EQ(probe->ClientToScreen({1, 1}), (TPoint{111, 221}));
-}
-
 class Services : public HeadlessTest {};
-
-TEST_F(Services, MessageBoxesAreAnsweredFromTheScriptAndRecorded) {
-  Platform.AnswerMessageBox(qvt::idYes);
-  EXPECT_EQ(Application->MessageBox("Are you sure?", "Quivertone v2.2",
-                                    qvt::mbYesNo | qvt::mbIconQuestion),
-            qvt::idYes);
-  // Without a scripted answer the box answers what changes nothing.
-  EXPECT_EQ(Application->MessageBox("Again?", "Quivertone v2.2", qvt::mbYesNo), qvt::idNo);
-  EXPECT_EQ(Application->MessageBox("Note", "Quivertone v2.2", qvt::mbOk), qvt::idOk);
-  ASSERT_EQ(Platform.MessageBoxes.size(), 3u);
-  EXPECT_EQ(Platform.MessageBoxes[0].Text, "Are you sure?");
-  EXPECT_EQ(Platform.MessageBoxes[0].Caption, "Quivertone v2.2");
-  EXPECT_EQ(Platform.MessageBoxes[0].Flags, qvt::mbYesNo | qvt::mbIconQuestion);
-}
 
 TEST_F(Services, AMessageBoxTakesTheMouseFromAControlThatHeldIt) {
   auto* probe = new ProbeControl(Form, Bounds(0, 0, 50, 50));
@@ -170,41 +138,13 @@ TEST_F(Services, AMessageBoxTakesTheMouseFromAControlThatHeldIt) {
   EXPECT_EQ(Platform.MessageBoxes.size(), 1u);
 }
 
-TEST_F(Services, FileDialogsAnswerFromTheScriptAndKeepTheRequest) {
-  qvt::TFileDialogRequest request;
-  request.Title = "Load bank";
-  request.Filter = "Banks (*.qvt)|*.qvt|All files (*.*)|*.*";
-  request.DefaultExt = "qvt";
-  request.InitialDir = "/tmp/banks";
-  Platform.AnswerFileDialog(std::string("/tmp/banks/a.qvt"));
-  EXPECT_EQ(qvt::RunFileDialog(request), std::optional<std::string>("/tmp/banks/a.qvt"));
-  EXPECT_EQ(qvt::RunFileDialog(request), std::nullopt); // nothing scripted: cancelled
-  ASSERT_EQ(Platform.FileDialogs.size(), 2u);
-  EXPECT_EQ(Platform.FileDialogs[0].Title, "Load bank");
-  EXPECT_EQ(Platform.FileDialogs[0].InitialDir, "/tmp/banks");
-}
-
-TEST_F(Services, ShellOpensAndSoundsAreRecorded) {
-  Platform.ShellOpenError = "No application";
-  EXPECT_EQ(qvt::OpenWithShell("https://example.org/"), "No application");
-  qvt::PlaySystemSound("MenuPopup");
-  EXPECT_EQ(Platform.ShellOpens, std::vector<std::string>{"https://example.org/"});
-  EXPECT_EQ(Platform.Sounds, std::vector<std::string>{"MenuPopup"});
-}
-
-TEST_F(Services, TheClipboardKeepsEightBitText) {
+TEST(ClipboardWithoutPlatform, KeepsEightBitTextInsideTheProcess) {
+  ASSERT_EQ(Application->Platform(), nullptr);
   SetClipboardText("[QVT SeqPattern]\r\n\xAB"
                    "1\xBB");
   EXPECT_TRUE(ClipboardHasText());
   EXPECT_EQ(GetClipboardText(), "[QVT SeqPattern]\r\n\xAB"
                                 "1\xBB");
-}
-
-TEST(ClipboardWithoutPlatform, WorksInsideTheProcess) {
-  ASSERT_EQ(Application->Platform(), nullptr);
-  SetClipboardText("0.5000");
-  EXPECT_TRUE(ClipboardHasText());
-  EXPECT_EQ(GetClipboardText(), "0.5000");
 }
 
 class CountingMenu : public TPopupMenu {

@@ -144,10 +144,7 @@ TEST(CanvasDrawing, APolygonIsFilledWithTheBrushAndOutlinedWithThePen) {
   canvas.Polygon({{1, 8}, {9, 8}, {5, 4}}); // an upward arrow
   EXPECT_EQ(ColorOfPixel(bitmap.Pixel(5, 6)), RGBColor(232, 236, 238));
   EXPECT_EQ(ColorOfPixel(bitmap.Pixel(5, 4)), RGBColor(232, 236, 238));
-  EXPECT_EQ(ColorOfPixel(bitmap.Pixel(1, 8)), RGBColor(232, 236, 238));
-  EXPECT_EQ(ColorOfPixel(bitmap.Pixel(9, 8)), RGBColor(232, 236, 238));
   EXPECT_EQ(ColorOfPixel(bitmap.Pixel(2, 4)), clBlack);
-  EXPECT_EQ(ColorOfPixel(bitmap.Pixel(5, 9)), clBlack);
   EXPECT_EQ(InkBounds(bitmap, qvt::OpaquePixel(clBlack)), (TRect{1, 4, 10, 9}));
 }
 

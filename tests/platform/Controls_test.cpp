@@ -1,4 +1,5 @@
-// Painting, mouse routing, capture, double clicks, hover and focus of controls.
+// Painting, mouse routing, double clicks, hover and focus of controls; the window
+// services under them: window moves, the wheel, window creation.
 #include <gtest/gtest.h>
 
 #include "platform/core/uPanel.h"
@@ -25,7 +26,7 @@ TEST_F(Controls, GraphicControlsPaintOverTheFormInCreationOrderAndStayInsideThei
   EXPECT_EQ(PixelAt(15, 55), Form->Color);
 }
 
-TEST_F(Controls, ChildrenOfAPanelAreClippedToThePanel) {
+TEST_F(Controls, APanelClipsItsChildrenAndLiesAboveGraphicSiblingsCreatedLater) {
   auto* panel = new TPanel(Form);
   panel->BevelOuter = bvNone;
   panel->Color = kBlue;
@@ -33,25 +34,16 @@ TEST_F(Controls, ChildrenOfAPanelAreClippedToThePanel) {
   panel->SetParent(Form);
   // The child reaches past the panel's right and bottom edges.
   new ProbeControl(panel, Bounds(30, 30, 40, 40), kRed);
+  auto* graphic = new ProbeControl(Form, Bounds(80, 0, 40, 40), kGreen);
 
   EXPECT_EQ(PixelAt(105, 25), kBlue);
   EXPECT_EQ(PixelAt(135, 55), kRed);
   EXPECT_EQ(PixelAt(149, 69), kRed);
   EXPECT_EQ(PixelAt(150, 55), Form->Color);
   EXPECT_EQ(PixelAt(135, 70), Form->Color);
-}
-
-TEST_F(Controls, WindowedChildrenLieAboveGraphicSiblingsCreatedLater) {
-  auto* panel = new TPanel(Form);
-  panel->BevelOuter = bvNone;
-  panel->Color = kBlue;
-  panel->SetBounds(10, 10, 40, 40);
-  panel->SetParent(Form);
-  auto* graphic = new ProbeControl(Form, Bounds(30, 30, 40, 40), kRed);
-
-  EXPECT_EQ(PixelAt(35, 35), kBlue);
-  EXPECT_EQ(PixelAt(60, 60), kRed);
-  Platform.Click(*Form, 35, 35);
+  EXPECT_EQ(PixelAt(90, 30), kGreen);
+  EXPECT_EQ(PixelAt(110, 30), kBlue); // the later graphic sibling lies below
+  Platform.Click(*Form, 110, 30);
   EXPECT_TRUE(graphic->Log.empty());
 }
 
@@ -81,7 +73,7 @@ TEST_F(Controls, HiddenAndDisabledControlsLetTheMouseThroughToWhatLiesBelow) {
   above->SetEnabled(false);
   Platform.Click(*Form, 10, 10);
   EXPECT_TRUE(above->Log.empty());
-  EXPECT_NE(std::find(below->Log.begin(), below->Log.end(), "click"), below->Log.end());
+  EXPECT_TRUE(below->Logged("click"));
 
   above->SetEnabled(true);
   above->Hide();
@@ -89,43 +81,6 @@ TEST_F(Controls, HiddenAndDisabledControlsLetTheMouseThroughToWhatLiesBelow) {
   Platform.Click(*Form, 10, 10);
   EXPECT_TRUE(above->Log.empty());
   EXPECT_FALSE(below->Log.empty());
-}
-
-TEST_F(Controls, AHeldButtonKeepsTheMouseWithTheControlOutsideItsRectangle) {
-  auto* probe = new ProbeControl(Form, Bounds(20, 20, 30, 30));
-
-  Platform.MouseMove(*Form, 25, 25);
-  Platform.MouseDown(*Form, 25, 25);
-  EXPECT_TRUE(probe->MouseCapture());
-  EXPECT_TRUE(Platform.WindowOf(*Form)->Grabbed);
-  Platform.MouseMove(*Form, 150, 90, ssLeft);
-  Platform.MouseMove(*Form, -40, -5, ssLeft);
-  Platform.MouseUp(*Form, 150, 90);
-  EXPECT_FALSE(probe->MouseCapture());
-  EXPECT_FALSE(Platform.WindowOf(*Form)->Grabbed);
-
-  std::vector<std::string> moves;
-  for (const auto& entry : probe->Log)
-    if (entry.rfind("move", 0) == 0 || entry.rfind("up", 0) == 0) moves.push_back(entry);
-  EXPECT_EQ(moves,
-            (std::vector<std::string>{"move 5,5", "move 130,70", "move -60,-25", "up 130,70"}));
-  // Released outside: no click.
-  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 0);
-}
-
-TEST_F(Controls, AClickIsALeftPressAndReleaseInsideTheControl) {
-  auto* probe = new ProbeControl(Form, Bounds(20, 20, 30, 30));
-  int clicks = 0;
-  probe->OnClick = [&](TObject* sender) {
-    EXPECT_EQ(sender, probe);
-    ++clicks;
-  };
-  Platform.MouseDown(*Form, 25, 25);
-  Platform.MouseUp(*Form, 49, 49);
-  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 1);
-
-  Platform.Click(*Form, 25, 25, mbRight);
-  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 1);
 }
 
 TEST_F(Controls, TheSecondPressOfADoubleClickCarriesTheDoubleFlag) {
@@ -140,7 +95,7 @@ TEST_F(Controls, TheSecondPressOfADoubleClickCarriesTheDoubleFlag) {
                                                   "down 11,9", "click", "up 11,9"}));
 }
 
-TEST_F(Controls, PressesTooLateOrTooFarApartAreSinglePresses) {
+TEST_F(Controls, PressesTooLateOrTooFarApartAreSinglePressesAndOnlyTheLeftButtonClicks) {
   auto* probe = new ProbeControl(Form, Bounds(0, 0, 100, 100));
 
   Platform.Click(*Form, 10, 10);
@@ -154,6 +109,8 @@ TEST_F(Controls, PressesTooLateOrTooFarApartAreSinglePresses) {
   Platform.Click(*Form, 50, 50);
   Platform.Click(*Form, 50, 50);
   EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "down 50,50"), 2);
+  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 2);
+  Platform.Click(*Form, 50, 50, mbRight);
   EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 2);
 }
 
@@ -173,10 +130,8 @@ TEST_F(Controls, EnterAndLeaveFollowTheMouseEvenWhileAButtonIsHeld) {
 }
 
 TEST_F(Controls, TheCursorOfTheControlUnderTheMouseIsShown) {
-  auto* probe = new ProbeControl(Form);
-  probe->SetBounds(0, 0, 20, 20);
+  auto* probe = new ProbeControl(Form, Bounds(0, 0, 20, 20));
   probe->Cursor = crHandPoint;
-  probe->SetParent(Form);
 
   Platform.MouseMove(*Form, 5, 5);
   EXPECT_EQ(Platform.WindowOf(*Form)->Cursor, crHandPoint);
@@ -258,17 +213,6 @@ TEST_F(Controls, TheCaretInvertsItsPixelsInsideItsControlWhileShown) {
   EXPECT_EQ(PixelAt(13, 23), Form->Color);
 }
 
-TEST_F(Controls, ControlsThatOnlyAcceptOneSizeCanRefuseOthers) {
-  class FixedSize : public TGraphicControl {
-  public:
-    using TGraphicControl::TGraphicControl;
-    void SetBounds(int l, int t, int, int) override { TGraphicControl::SetBounds(l, t, 13, 13); }
-  };
-  auto* fixed = new FixedSize(Form);
-  fixed->SetBounds(4, 5, 40, 40);
-  EXPECT_EQ(fixed->BoundsRect(), Bounds(4, 5, 13, 13));
-}
-
 TEST(Components, AnOwnerFreesWhatItOwnsAndPartnersHearOfIt) {
   class Watcher : public TComponent {
   public:
@@ -284,13 +228,69 @@ TEST(Components, AnOwnerFreesWhatItOwnsAndPartnersHearOfIt) {
   auto* owner = new TComponent(nullptr);
   auto* child = new TComponent(owner);
   auto* grandchild = new TComponent(child);
-  grandchild->Tag = 7;
-  EXPECT_EQ(owner->ComponentCount(), 1);
-  EXPECT_EQ(child->Components(0)->Tag, 7);
   watcher.FreeNotification(grandchild);
 
   delete owner;
   EXPECT_EQ(watcher.Removed, std::vector<TComponent*>{grandchild});
+}
+
+class Windows : public HeadlessTest {};
+
+TEST_F(Windows, StartingAWindowMoveEndsTheCapture) {
+  auto* probe = new ProbeControl(Form, Bounds(0, 0, 200, 20));
+  probe->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
+    Form->StartWindowMove();
+  };
+  Platform.MouseDown(*Form, 10, 10);
+  EXPECT_FALSE(probe->MouseCapture());
+  EXPECT_EQ(Platform.WindowOf(*Form)->MoveCount, 1);
+}
+
+class WheelPanel : public TPanel {
+public:
+  using TPanel::TPanel;
+  int Turned = 0;
+  bool DoMouseWheel(TShiftState, int delta, TPoint) override {
+    Turned += delta;
+    return true;
+  }
+};
+
+TEST_F(Windows, TheWheelGoesToTheControlUnderTheMouseOrTheNearestParentThatUsesIt) {
+  auto* panel = new WheelPanel(Form);
+  panel->SetBounds(0, 0, 100, 100);
+  panel->SetParent(Form);
+  auto* list = new ProbeControl(panel, Bounds(10, 10, 20, 20));
+  bool listAsked = false;
+  list->OnMouseWheel = [&](TObject*, TShiftState, int, TPoint pos, bool& handled) {
+    listAsked = pos == TPoint{5, 5};
+    handled = false;
+  };
+  Platform.Wheel(*Form, 15, 15, -120);
+  EXPECT_TRUE(listAsked);
+  EXPECT_EQ(panel->Turned, -120);
+}
+
+class WindowProbe : public TCustomControl {
+public:
+  using TCustomControl::TCustomControl;
+  int Created = 0;
+  void CreateWnd() override { ++Created; }
+};
+
+TEST_F(Windows, WindowedControlsHearWhenTheirWindowExists) {
+  TForm later(nullptr);
+  auto* early = new WindowProbe(&later);
+  early->SetParent(&later);
+  EXPECT_FALSE(early->HandleAllocated());
+  EXPECT_EQ(early->Created, 0);
+  later.Show();
+  EXPECT_TRUE(early->HandleAllocated());
+  EXPECT_EQ(early->Created, 1);
+
+  auto* joining = new WindowProbe(&later);
+  joining->SetParent(&later);
+  EXPECT_EQ(joining->Created, 1);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/uDesktop.h"
 #include "platform/core/uMessageBox.h"
 #include "platform/core/uShell.h"
 #include "platform/headless/uHeadlessPlatform.h"
@@ -49,7 +50,7 @@ TEST_F(ShellOpenTest, AFailedOpenShowsTheFormatTheTargetAndTheSystemsText) {
                            "Error: The action failed.");
 }
 
-TEST(ShellOpenWithAPlatform, TheInstalledPlatformOpensAndItsErrorIsShown) {
+TEST(ShellOpenWithAPlatform, TheInstalledPlatformOpensAndPlaysAndItsErrorIsShown) {
   qvt::THeadlessPlatform platform;
   EXPECT_TRUE(ShellOpen("/opt/vst/Help.html", kCantOpenFileMessage));
   EXPECT_TRUE(platform.MessageBoxes.empty());
@@ -63,6 +64,8 @@ TEST(ShellOpenWithAPlatform, TheInstalledPlatformOpensAndItsErrorIsShown) {
             "Can't not open URL \xABhttps://example.invalid/\xBB!\r\n"
             "Error: No application is associated with the file.");
   EXPECT_EQ(platform.MessageBoxes[0].Flags, qvt::mbOk | qvt::mbIconError);
+  qvt::PlaySystemSound("MenuPopup");
+  EXPECT_EQ(platform.Sounds, std::vector<std::string>{"MenuPopup"});
 }
 
 TEST(MessageBoxes, WithoutAHandlerTheyAreKeptAndAnsweredWithoutChangingAnything) {

@@ -2,8 +2,8 @@
 // as a 587 × 320 child showing what the Linux snapshot shows, a dragged knob
 // and a clicked check button reach the host as automation, two editors live
 // side by side, and closing an editor ends its pop-ups.
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -32,6 +32,21 @@ std::unique_ptr<TBitmap> LinuxSnapshot(const std::string& form) {
   std::ifstream in(path, std::ios::binary);
   const std::vector<std::uint8_t> png{std::istreambuf_iterator<char>(in), {}};
   return png.empty() ? nullptr : qvt::DecodeSkinImage(png, path);
+}
+
+// The pixels of `shown` (`size`) that differ from the snapshot's, outside the rectangles `skip`.
+int Differing(const std::vector<std::uint32_t>& shown, SIZE size, const TBitmap& snapshot,
+              std::initializer_list<RECT> skip = {}) {
+  int differing = 0;
+  for (int y = 0; y < size.cy; ++y)
+    for (int x = 0; x < size.cx; ++x) {
+      const POINT p{x, y};
+      if (std::any_of(skip.begin(), skip.end(), [&](const RECT& r) { return PtInRect(&r, p); }))
+        continue;
+      differing +=
+          shown[static_cast<std::size_t>(y * size.cx + x)] != (snapshot.Pixel(x, y) & 0xFFFFFF);
+    }
+  return differing;
 }
 
 class EditorWindow : public Win32Host {
@@ -64,17 +79,9 @@ TEST_F(EditorWindow, OpensAsA587By320ChildShowingTheLinuxPictureOutsideTheText) 
   if (!snapshot) GTEST_SKIP() << "no Linux snapshot to compare with (make test-windows makes one)";
   ASSERT_EQ(snapshot->Width(), kWidth);
   ASSERT_EQ(snapshot->Height(), kHeight);
-  int differing = 0;
-  for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x)
-      differing += shown[static_cast<std::size_t>(y * kWidth + x)] != (snapshot->Pixel(x, y) & 0xFFFFFF);
   // The main form's texts are all drawn with the skin's bitmap fonts: every pixel agrees.
-  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(Differing(shown, size, *snapshot), 0);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(EditorWindow, DraggingAKnobAndClickingACheckButtonAutomateTheirParameters) {
   Fx->setParameter(Fx, 1, 0.5f); // room above for two drags
@@ -147,15 +154,15 @@ TEST_F(EditorWindow, APatternSpeedChosenFromTheDropDownMenuReachesTheHost) {
 }
 
 // Opens "Edit pattern..." from the pattern menu (on the user's thread); answers its window.
-HWND OpenPatternEditor(Win32Host& host, HWND editor, const std::function<std::vector<HWND>()>& popups) {
+HWND OpenPatternEditor(Win32Host& host, HWND editor) {
   host.Click(editor, 55 + 11, 227 + 11);
   std::vector<HWND> windows;
-  if (!host.WaitUntil([&] { return (windows = popups()).size() == 1; })) return nullptr;
+  if (!host.WaitUntil([&] { return (windows = host.Popups()).size() == 1; })) return nullptr;
   // Rows of 18 pixels and separators of 7 below a 2-pixel border: "Edit pattern..." is the sixth.
   host.Click(windows[0], 30, 2 + 18 + 7 + 18 + 18 + 7 + 9);
   HWND found = nullptr;
   host.WaitUntil([&] {
-    windows = popups();
+    windows = host.Popups();
     found = windows.size() == 1 && Win32Host::ClientSize(windows[0]).cx == 320 ? windows[0] : nullptr;
     return found != nullptr;
   });
@@ -163,10 +170,9 @@ HWND OpenPatternEditor(Win32Host& host, HWND editor, const std::function<std::ve
 }
 
 TEST_F(EditorWindow, ThePatternEditorIsAModalTopmostToolWindowThatReversesStepsAndCloses) {
-  const auto popups = [this] { return Popups(); };
   std::vector<int> reported;
   const bool done = AsUser([&] {
-    HWND pattern = OpenPatternEditor(*this, Editor, popups);
+    HWND pattern = OpenPatternEditor(*this, Editor);
     ASSERT_TRUE(pattern);
     const LONG exStyle = GetWindowLongW(pattern, GWL_EXSTYLE);
     EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
@@ -191,7 +197,6 @@ TEST_F(EditorWindow, ThePatternEditorIsAModalTopmostToolWindowThatReversesStepsA
 }
 
 TEST_F(EditorWindow, ClosingTheEditorOrThePlugInWhileThePatternEditorIsOpenEndsBoth) {
-  const auto popups = [this] { return Popups(); };
   // The host closes from its window's handler, inside the pattern editor's modal loop.
   for (const UINT closing : {kCloseEditor, kClosePlugin}) {
     SCOPED_TRACE(closing == kCloseEditor ? "effEditClose" : "effClose");
@@ -200,7 +205,7 @@ TEST_F(EditorWindow, ClosingTheEditorOrThePlugInWhileThePatternEditorIsOpenEndsB
     }
     Editor = EditorOf(Host);
     const bool done = AsUser([&] {
-      ASSERT_TRUE(OpenPatternEditor(*this, Editor, popups));
+      ASSERT_TRUE(OpenPatternEditor(*this, Editor));
       PostMessageW(Host, closing, 0, 0);
       EXPECT_TRUE(WaitUntil([&] { return Popups().empty() && !EditorOf(Host); }));
     });
@@ -235,17 +240,9 @@ TEST_F(EditorWindow, TheAboutBoxIsATopmostToolWindowShowingTheLinuxPictureAround
   ASSERT_EQ(size.cy, snapshot->Height());
   // The version line and the donation button's caption are GDI's Tahoma here
   // and FreeType's substitute there: their boxes are left out, every other pixel agrees.
-  const RECT texts[] = {{20, 150, size.cx - 20, 180}, {243, 200, 243 + 66, 200 + 22}};
-  int differing = 0, compared = 0;
-  for (int y = 0; y < size.cy; ++y)
-    for (int x = 0; x < size.cx; ++x) {
-      const POINT p{x, y};
-      if (PtInRect(&texts[0], p) || PtInRect(&texts[1], p)) continue;
-      ++compared;
-      differing += shown[static_cast<std::size_t>(y * size.cx + x)] != (snapshot->Pixel(x, y) & 0xFFFFFF);
-    }
-  EXPECT_GT(compared, 0);
-  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(Differing(shown, size, *snapshot,
+                      {{20, 150, size.cx - 20, 180}, {243, 200, 243 + 66, 200 + 22}}),
+            0);
   int textPixels = 0; // the version was drawn: white text on the dark skin
   for (int y = 150; y < 180; ++y)
     for (int x = 20; x < size.cx - 20; ++x)

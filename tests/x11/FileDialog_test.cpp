@@ -1,8 +1,6 @@
 // File dialogs through the desktop's dialog programs, played here by small
 // scripts named like them on a PATH of their own.
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 // Before Xlib's headers (X11Fixture.h), whose macros would hide method names.
 #include "platform/core/uDialogControls.h"
@@ -60,36 +58,25 @@ TEST(X11FileDialogCommand, ASavedNameWithoutExtensionGetsTheDefaultOne) {
 
 class FileDialog : public X11Test {
 protected:
-  qvt::test::TOwnPath Path; // only the scripts below can be found
+  qvt::test::TOwnPath Path; // only the scripts of a test can be found
   const fs::path Folder{Path.Folder};
-
-  // A dialog program that records its arguments, waits `seconds`, prints
-  // `output` and exits with `code`.
-  void FakeProgram(const std::string& name, const std::string& output, int code,
-                   const char* seconds = "0") {
-    Path.Script(name, "printf '%s\\n' \"$@\" > \"$0.args\"\n/bin/sleep " + std::string(seconds) +
-                          "\nprintf '" + output + "'\nexit " + std::to_string(code) + "\n");
-  }
 };
 
 TEST_F(FileDialog, TheChosenPathComesBackAsTheFileSystemHasItWithItsExtension) {
-  FakeProgram("zenity", "/tmp/b\\303\\251nk\\n", 0);
-  EXPECT_EQ(Platform->FileDialog(SaveBankRequest()),
-            std::optional<std::string>("/tmp/b\xC3\xA9nk.qvt"));
-  std::ifstream args(Folder / "zenity.args");
-  std::string first;
-  std::getline(args, first);
-  EXPECT_EQ(first, "--file-selection");
-}
-
-TEST_F(FileDialog, CancellingAnswersNothing) {
-  FakeProgram("zenity", "", 1);
-  EXPECT_EQ(Platform->FileDialog(SaveBankRequest()), std::nullopt);
-}
-
-TEST_F(FileDialog, KdialogServesWhenZenityIsMissing) {
-  FakeProgram("kdialog", "/x/y.qvt\\n", 0);
-  EXPECT_EQ(Platform->FileDialog(SaveBankRequest()), std::optional<std::string>("/x/y.qvt"));
+  const struct {
+    const char *Program, *Output;
+    int Code;
+    std::optional<std::string> Chosen;
+  } cases[] = {{"zenity", "/tmp/b\\303\\251nk\\n", 0, "/tmp/b\xC3\xA9nk.qvt"},
+               {"zenity", "", 1, std::nullopt},            // cancelled
+               {"kdialog", "/x/y.qvt\\n", 0, "/x/y.qvt"}}; // when zenity is missing
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Program) + " " + c.Output);
+    qvt::test::TOwnPath path; // this case's program alone
+    path.Script(c.Program,
+                "printf '" + std::string(c.Output) + "'\nexit " + std::to_string(c.Code) + "\n");
+    EXPECT_EQ(Platform->FileDialog(SaveBankRequest()), c.Chosen);
+  }
 }
 
 TEST_F(FileDialog, WithoutDialogProgramsTheFrameworkDrawsItsOwn) {
@@ -115,7 +102,7 @@ TEST_F(FileDialog, WithoutDialogProgramsTheFrameworkDrawsItsOwn) {
 }
 
 TEST_F(FileDialog, TheFormsStayPaintedWhileTheDialogIsOpen) {
-  FakeProgram("zenity", "/slow\\n", 0, "0.5"); // the form is uncovered meanwhile
+  Path.Script("zenity", "/bin/sleep 0.5\nprintf '/slow\\n'\n"); // the form is uncovered meanwhile
   TForm* form = EmbeddedForm(0, 0, 50, 50, RGBColor(7, 77, 177));
   int presses = 0;
   form->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++presses; };

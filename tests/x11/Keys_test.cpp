@@ -8,23 +8,13 @@
 
 namespace {
 
-TEST(X11Keys, LettersAndDigitsAreTheirUpperCaseAsciiCodes) {
+TEST(X11Keys, LettersDigitsEditingAndFunctionKeysHaveTheirCodes) {
   EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_a), 'A');
-  EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_Z), 'Z');
-  EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_0), '0');
   EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_9), '9');
-}
-
-TEST(X11Keys, EditingAndFunctionKeysHaveTheirCodes) {
-  EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_Return), vkReturn);
   EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_KP_Enter), vkReturn);
-  EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_BackSpace), vkBack);
   EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_ISO_Left_Tab), vkTab);
-  EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_Escape), vkEscape);
   EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_KP_Up), vkUp);
-  EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_Delete), vkDelete);
   EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_Prior), vkPrior);
-  EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_F1), vkF1);
   EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_F12), vkF1 + 11);
   EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_Control_R), vkControl);
   EXPECT_EQ(qvt::VirtualKeyOfKeysym(XK_KP_5), 0x65);   // numeric keypad 5
@@ -40,16 +30,13 @@ TEST(X11Keys, ModifierMasksBecomeShiftStates) {
 
 TEST(X11Keys, TypedCharactersAreWindows1252) {
   EXPECT_EQ(qvt::Win1252OfKeysym(XK_a), 'a');
-  EXPECT_EQ(qvt::Win1252OfKeysym(XK_B), 'B');
   EXPECT_EQ(qvt::Win1252OfKeysym(XK_Return), '\r');
   EXPECT_EQ(qvt::Win1252OfKeysym(XK_KP_7), '7');
   EXPECT_EQ(qvt::Win1252OfKeysym(XK_eacute), '\xE9');
-  EXPECT_EQ(qvt::Win1252OfKeysym(XK_guillemotleft), '\xAB');
   EXPECT_EQ(qvt::Win1252OfKeysym(XK_EuroSign), '\x80');
   EXPECT_EQ(qvt::Win1252OfKeysym(0x01000152), '\x8C'); // Œ, a Unicode keysym
   EXPECT_EQ(qvt::Win1252OfKeysym(XK_Cyrillic_zhe), std::nullopt);
   EXPECT_EQ(qvt::Win1252OfKeysym(XK_Left), std::nullopt);
-  EXPECT_EQ(qvt::Win1252OfKeysym(XK_question), '?');
 }
 
 } // namespace

@@ -8,8 +8,13 @@ namespace {
 
 class Windows : public X11Test {
 protected:
-  TForm* ScreenForm(qvt::TWindowKind kind, const TRect& r, TColor color) {
-    return EmbeddedForm(r.Left, r.Top, r.Width(), r.Height(), color, kind);
+  // A blue pop-up at (300,200) of the screen, shown.
+  TForm* ShownPopup(const std::string& caption = "") {
+    TForm* popup = EmbeddedForm(300, 200, 120, 80, RGBColor(0, 0, 255), qvt::wkPopup);
+    popup->Caption = caption;
+    popup->Show();
+    EXPECT_TRUE(PumpUntil([&] { return Viewable(popup); }));
+    return popup;
   }
   bool Viewable(TForm* form) {
     XWindowAttributes attributes{};
@@ -18,12 +23,11 @@ protected:
   }
 };
 
-TEST_F(Windows, APopupIsATopLevelWindowTransientForItsOwner) {
-  TForm* popup = ScreenForm(qvt::wkPopup, Bounds(300, 200, 120, 80), RGBColor(0, 0, 255));
-  popup->Caption = "Pattern \xAB"
-                   "A\xBB";
-  popup->Show();
-  ASSERT_TRUE(PumpUntil([&] { return Viewable(popup); }));
+TEST_F(Windows, APopupIsATopLevelWindowTransientForItsOwnerThatTheWindowManagerCloses) {
+  TForm* popup = ShownPopup("Pattern \xAB"
+                            "A\xBB");
+  bool asked = false;
+  popup->OnCloseQuery = [&](TObject*, bool&) { asked = true; };
   const Window handle = static_cast<Window>(popup->Handle());
 
   Window owner = 0;
@@ -45,15 +49,25 @@ TEST_F(Windows, APopupIsATopLevelWindowTransientForItsOwner) {
   EXPECT_EQ(std::string(reinterpret_cast<char*>(data), count), "Pattern \xC2\xAB"
                                                                "A\xC2\xBB");
   XFree(data);
+
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = handle;
+  event.xclient.message_type = XInternAtom(Host, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(Host, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(Host, handle, False, NoEventMask, &event);
+  ASSERT_TRUE(PumpUntil([&] { return !popup->Visible(); }));
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(PumpUntil([&] { return !Viewable(popup); }));
 }
 
 TEST_F(Windows, WithoutAWindowManagerAPopupFollowsThePointerHeldOnItsStrip) {
-  TForm* popup = ScreenForm(qvt::wkPopup, Bounds(300, 200, 120, 80), RGBColor(0, 0, 255));
+  TForm* popup = ShownPopup();
   popup->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
     popup->StartWindowMove();
   };
-  popup->Show();
-  ASSERT_TRUE(PumpUntil([&] { return Viewable(popup); }));
   const auto to = [&](int x, int y) {
     XTestFakeMotionEvent(Host, DefaultScreen(Host), x, y, CurrentTime);
     XSync(Host, False);
@@ -71,29 +85,9 @@ TEST_F(Windows, WithoutAWindowManagerAPopupFollowsThePointerHeldOnItsStrip) {
   EXPECT_EQ(popup->ScreenRect(), Bounds(360, 240, 120, 80));
 }
 
-TEST_F(Windows, TheWindowManagersCloseRequestClosesAPopup) {
-  TForm* popup = ScreenForm(qvt::wkPopup, Bounds(300, 200, 120, 80), RGBColor(0, 0, 255));
-  bool asked = false;
-  popup->OnCloseQuery = [&](TObject*, bool&) { asked = true; };
-  popup->Show();
-  ASSERT_TRUE(PumpUntil([&] { return Viewable(popup); }));
-
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = static_cast<Window>(popup->Handle());
-  event.xclient.message_type = XInternAtom(Host, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(Host, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(Host, event.xclient.window, False, NoEventMask, &event);
-  ASSERT_TRUE(PumpUntil([&] { return !popup->Visible(); }));
-  EXPECT_TRUE(asked);
-  EXPECT_TRUE(PumpUntil([&] { return !Viewable(popup); }));
-}
-
 TEST_F(Windows, AGrabbingMenuGetsThePressesMadeOutsideIt) {
   // The menu lies over the host window's right part (screen 350,100).
-  TForm* menu = ScreenForm(qvt::wkMenu, Bounds(350, 100, 100, 60), RGBColor(255, 255, 0));
+  TForm* menu = EmbeddedForm(350, 100, 100, 60, RGBColor(255, 255, 0), qvt::wkMenu);
   auto* item = new ProbeControl(menu, Bounds(0, 0, 100, 30), RGBColor(0, 255, 255));
   std::vector<TPoint> presses;
   menu->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) {
@@ -125,7 +119,5 @@ TEST_F(Windows, WindowRectanglesAndTheWorkAreaComeFromTheServer) {
   EXPECT_EQ(work.Width(), DisplayWidth(Host, DefaultScreen(Host)));
   EXPECT_EQ(work.Height(), DisplayHeight(Host, DefaultScreen(Host)));
 }
-
-// A host that destroys its window before closing the editor: EditorHost (through the plug-in).
 
 } // namespace

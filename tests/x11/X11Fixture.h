@@ -31,12 +31,8 @@ public:
   }
   std::vector<std::uint16_t> Keys;
   std::string Typed;
-  std::vector<TShiftState> Shifts;
   int KeyUps = 0;
-  void KeyDown(std::uint16_t& key, TShiftState shift) override {
-    Keys.push_back(key);
-    Shifts.push_back(shift);
-  }
+  void KeyDown(std::uint16_t& key, TShiftState) override { Keys.push_back(key); }
   void KeyUp(std::uint16_t&, TShiftState) override { ++KeyUps; }
   void KeyPress(char& ch) override { Typed += ch; }
 };
@@ -151,9 +147,5 @@ protected:
   void Key(KeySym keysym, bool press) {
     XTestFakeKeyEvent(Host, XKeysymToKeycode(Host, keysym), press, CurrentTime);
     XSync(Host, False);
-  }
-  void TypeKey(KeySym keysym) {
-    Key(keysym, true);
-    Key(keysym, false);
   }
 };
