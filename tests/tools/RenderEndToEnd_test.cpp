@@ -81,17 +81,5 @@ TEST_F(QvtRender, WritesTheWavAndPictureAndPrintsTheFigures) {
   EXPECT_NE(output.find("real time"), std::string::npos) << output;
 }
 
-TEST_F(QvtRender, ReportsAnAmbiguousParameterName) {
-  const std::string song = Write("a4.mid", HeldA4());
-  int status = 0;
-  // The recorder's first four parameters are all called "Level".
-  const std::string output =
-      Qvt("render " QVT_RECORDER_Replacing_PATH " " + song + " -o " + Dir + "o.wav --set Level=1",
-          status);
-  EXPECT_EQ(status, 1);
-  EXPECT_NE(output.find("\"Level\" is ambiguous (indices 0, 1, 2, 3)"), std::string::npos)
-      << output;
-}
-
 } // namespace
 } // namespace qvt
