@@ -40,22 +40,18 @@ TEST_F(Registry, TextAndNumbersReadBackAsWritten) {
             "\"Big\"=dword:ffffffff\n");
 }
 
-TEST_F(Registry, AValueOfTheOtherTypeReadsAsMissing) {
+TEST_F(Registry, MissingValuesKeysAndStoreAndValuesOfTheOtherTypeReadAsDefaults) {
+  EXPECT_EQ(qvt::RegReadText(kUser, std::string(kKey) + "BankPath"), "");
+  EXPECT_EQ(qvt::RegReadNumber(kUser, std::string(kKey) + "NotesQuantization"), 0u);
   qvt::RegWriteText(kUser, std::string(kKey) + "NotesQuantization", "1");
   qvt::RegWriteNumber(kUser, std::string(kKey) + "BankPath", 7);
   EXPECT_EQ(qvt::RegReadNumber(kUser, std::string(kKey) + "NotesQuantization"), 0u);
   EXPECT_EQ(qvt::RegReadText(kUser, std::string(kKey) + "BankPath"), "");
+  EXPECT_EQ(qvt::RegReadText(kUser, "SOFTWARE\\Other\\BankPath"), "");
+  EXPECT_EQ(qvt::RegReadText(kUser, std::string(kKey) + "Other"), "");
   // Writing again with the other type replaces the value.
   qvt::RegWriteNumber(kUser, std::string(kKey) + "NotesQuantization", 1);
   EXPECT_EQ(qvt::RegReadNumber(kUser, std::string(kKey) + "NotesQuantization"), 1u);
-}
-
-TEST_F(Registry, MissingValuesKeysAndStoreReadAsDefaults) {
-  EXPECT_EQ(qvt::RegReadText(kUser, std::string(kKey) + "BankPath"), "");
-  EXPECT_EQ(qvt::RegReadNumber(kUser, std::string(kKey) + "NotesQuantization"), 0u);
-  qvt::RegWriteText(kUser, std::string(kKey) + "BankPath", "x");
-  EXPECT_EQ(qvt::RegReadText(kUser, "SOFTWARE\\Other\\BankPath"), "");
-  EXPECT_EQ(qvt::RegReadText(kUser, std::string(kKey) + "Other"), "");
 }
 
 TEST_F(Registry, APathWithoutBackslashDoesNothingAndFails) {
@@ -78,19 +74,6 @@ TEST_F(Registry, AnyBytesInTextsKeysAndNamesSurvive) {
   const std::string key = "SOFTWARE\\Host ]%[\x02\\";
   ASSERT_TRUE(qvt::RegWriteText(kUser, key + "Na\"me", text));
   EXPECT_EQ(qvt::RegReadText(kUser, key + "Na\"me"), text);
-}
-
-TEST_F(Registry, TheStoreTextParsesBackToTheSameStore) {
-  qvt::TRegistryStore store;
-  store.Set("HKEY_CURRENT_USER\\A\\%41\n", {"x\"\\", false, "a\tb", 0});
-  store.Set("HKEY_CURRENT_USER\\B", {"n", true, {}, 42});
-  const std::string text = qvt::FormatRegistryStore(store);
-  const auto parsed = qvt::ParseRegistryStore(text);
-  ASSERT_TRUE(parsed);
-  EXPECT_EQ(qvt::FormatRegistryStore(*parsed), text);
-  ASSERT_NE(parsed->Find("HKEY_CURRENT_USER\\A\\%41\n", "x\"\\"), nullptr);
-  EXPECT_EQ(parsed->Find("HKEY_CURRENT_USER\\A\\%41\n", "x\"\\")->Text, "a\tb");
-  EXPECT_EQ(parsed->Find("hkey_current_user\\b", "N")->Number, 42u);
 }
 
 TEST_F(Registry, LinesNotUnderstoodAreKeptAndOnlyAMissingHeaderIsRefused) {
