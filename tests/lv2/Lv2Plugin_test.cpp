@@ -20,6 +20,7 @@
 #include "tests/IsolatedUserFolders.h"
 #include "tests/lv2/Lv2TestHost.h"
 #include "tools/qvt/PluginHost.h"
+#include "tools/qvt/RenderSong.h"
 
 namespace fs = std::filesystem;
 using qvt::test::TLv2Instance;
@@ -230,27 +231,15 @@ std::vector<float> RenderVst(int block) {
   vst->Dispatch(effSetBlockSize, 0, block);
   vst->Dispatch(effMainsChanged, 0, 1);
   for (const auto& [index, value] : kChanges) fx->setParameter(fx, index, value);
+  std::vector<qvt::TScheduledEvent> phrase;
+  for (const TEvent& e : kPhrase) phrase.push_back({e.Frame, {e.Status, e.Data1, e.Data2}});
+  qvt::TBlockEvents events(qvt::BusiestBlock(phrase, block));
+  std::size_t next = 0;
   std::vector<float> out, left(block), right(block);
   for (int start = 0; start < kFrames; start += block) {
     if (start == kTempoFrame) tempo = kLaterTempo;
-    std::vector<VstMidiEvent> midi;
-    for (const TEvent& e : kPhrase)
-      if (e.Frame >= start && e.Frame < start + block) {
-        VstMidiEvent event{};
-        event.type = kVstMidiType;
-        event.byteSize = sizeof event;
-        event.deltaFrames = e.Frame - start;
-        event.midiData[0] = static_cast<char>(e.Status);
-        event.midiData[1] = static_cast<char>(e.Data1);
-        event.midiData[2] = static_cast<char>(e.Data2);
-        midi.push_back(event);
-      }
-    std::vector<std::uint8_t> storage(sizeof(VstEvents) + midi.size() * sizeof(VstEvent*));
-    auto* events = reinterpret_cast<VstEvents*>(storage.data());
-    events->numEvents = static_cast<VstInt32>(midi.size());
-    for (std::size_t i = 0; i < midi.size(); ++i)
-      events->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
-    vst->Dispatch(effProcessEvents, 0, 0, events);
+    next = events.Fill(phrase, next, start, block);
+    vst->Dispatch(effProcessEvents, 0, 0, events.List());
     float* outputs[2] = {left.data(), right.data()};
     fx->processReplacing(fx, nullptr, outputs, block);
     for (int i = 0; i < block; ++i) out.insert(out.end(), {left[i], right[i]});
@@ -264,13 +253,13 @@ void SetControls(TLv2Instance& lv2, const std::vector<float>& startup, bool with
     for (const auto& [index, value] : kChanges) lv2.Controls[index] = value;
 }
 
-// Renders the phrase (from `from` on) in blocks of `block` frames.
-std::vector<float> RenderLv2(TLv2Instance& lv2, int block, int from = 0) {
+// Renders the phrase in blocks of `block` frames, with its tempo change or without.
+std::vector<float> RenderLv2(TLv2Instance& lv2, int block, bool withTempo = true) {
   std::vector<float> out;
-  for (int start = from; start < kFrames; start += block) {
+  for (int start = 0; start < kFrames; start += block) {
     const int frames = std::min(block, kFrames - start);
     // In time order; the tempo goes before the notes of its own frame.
-    bool tempoDue = kTempoFrame >= start && kTempoFrame < start + frames;
+    bool tempoDue = withTempo && kTempoFrame >= start && kTempoFrame < start + frames;
     for (const TEvent& e : kPhrase) {
       if (e.Frame < start || e.Frame >= start + frames) continue;
       if (tempoDue && e.Frame >= kTempoFrame) {
@@ -323,15 +312,7 @@ TEST_F(Lv2Render, EqualsTheVst2RenderSampleForSample) {
   // The tempo reaches the engine: without the change the render differs.
   TLv2Instance steady(*Library, kRate, 512);
   SetControls(steady, Startup, true);
-  std::vector<float> render;
-  for (int start = 0; start < kFrames; start += 256) {
-    for (const TEvent& e : kPhrase)
-      if (e.Frame >= start && e.Frame < start + 256)
-        steady.Midi(static_cast<std::uint32_t>(e.Frame - start), e.Status, e.Data1, e.Data2);
-    steady.Run(256);
-    for (int i = 0; i < 256; ++i) render.insert(render.end(), {steady.Left[i], steady.Right[i]});
-  }
-  EXPECT_LT(FirstDifference(render, vst), vst.size());
+  EXPECT_LT(FirstDifference(RenderLv2(steady, 256, false), vst), vst.size());
 }
 
 TEST_F(Lv2Render, StateCarriesTheEditBufferAndTheBankFile) {
