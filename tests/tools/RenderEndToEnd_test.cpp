@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sndfile.h>
 
 #include "tests/tools/QvtProcess.h"
@@ -28,9 +27,7 @@ protected:
     return test::RunQvt(arguments, status, true);
   }
   std::string Write(const std::string& name, const TBytes& bytes) {
-    std::ofstream(Dir + name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    Put(Dir + name, std::string(bytes.begin(), bytes.end()));
     return Dir + name;
   }
 };
