@@ -5,7 +5,6 @@
 // of any shape. Nothing may crash, leak or render a sample that is not finite;
 // stored parameters stay within 0…1 and texts fit the buffers they are written to.
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

@@ -193,18 +193,14 @@ TEST(Lv2Description, ValidatesAgainstTheLv2Schemas) {
 
 namespace {
 
-struct TEvent {
-  int Frame;
-  std::uint8_t Status, Data1, Data2;
-};
-
 // A phrase with notes that start and end inside blocks, two on one frame, a
 // legato change, and a note just before a tempo change at frame 25600 (the
 // pattern follows the tempo the engine reads at each note-on).
-const std::vector<TEvent> kPhrase = {
-    {0, 0x90, 57, 100},    {11062, 0x80, 57, 0}, {11062, 0x90, 60, 90},  {22350, 0x90, 64, 110},
-    {22351, 0x80, 60, 0},  {25000, 0x80, 64, 0}, {25590, 0x90, 62, 100}, {33330, 0x80, 62, 0},
-    {33331, 0x90, 69, 80}, {48000, 0x80, 69, 0}, {52000, 0x90, 45, 127}, {60000, 0xB0, 126, 0}};
+const std::vector<qvt::TScheduledEvent> kPhrase = {
+    {0, {0x90, 57, 100}},     {11062, {0x80, 57, 0}},   {11062, {0x90, 60, 90}},
+    {22350, {0x90, 64, 110}}, {22351, {0x80, 60, 0}},   {25000, {0x80, 64, 0}},
+    {25590, {0x90, 62, 100}}, {33330, {0x80, 62, 0}},   {33331, {0x90, 69, 80}},
+    {48000, {0x80, 69, 0}},   {52000, {0x90, 45, 127}}, {60000, {0xB0, 126, 0}}};
 constexpr int kTempoFrame = 25600;
 constexpr float kLaterTempo = 93.0f;
 constexpr int kFrames = 66048;
@@ -231,14 +227,12 @@ std::vector<float> RenderVst(int block) {
   vst->Dispatch(effSetBlockSize, 0, block);
   vst->Dispatch(effMainsChanged, 0, 1);
   for (const auto& [index, value] : kChanges) fx->setParameter(fx, index, value);
-  std::vector<qvt::TScheduledEvent> phrase;
-  for (const TEvent& e : kPhrase) phrase.push_back({e.Frame, {e.Status, e.Data1, e.Data2}});
-  qvt::TBlockEvents events(qvt::BusiestBlock(phrase, block));
+  qvt::TBlockEvents events(qvt::BusiestBlock(kPhrase, block));
   std::size_t next = 0;
   std::vector<float> out, left(block), right(block);
   for (int start = 0; start < kFrames; start += block) {
     if (start == kTempoFrame) tempo = kLaterTempo;
-    next = events.Fill(phrase, next, start, block);
+    next = events.Fill(kPhrase, next, start, block);
     vst->Dispatch(effProcessEvents, 0, 0, events.List());
     float* outputs[2] = {left.data(), right.data()};
     fx->processReplacing(fx, nullptr, outputs, block);
@@ -260,13 +254,13 @@ std::vector<float> RenderLv2(TLv2Instance& lv2, int block, bool withTempo = true
     const int frames = std::min(block, kFrames - start);
     // In time order; the tempo goes before the notes of its own frame.
     bool tempoDue = withTempo && kTempoFrame >= start && kTempoFrame < start + frames;
-    for (const TEvent& e : kPhrase) {
+    for (const qvt::TScheduledEvent& e : kPhrase) {
       if (e.Frame < start || e.Frame >= start + frames) continue;
       if (tempoDue && e.Frame >= kTempoFrame) {
         lv2.TempoChange(static_cast<std::uint32_t>(kTempoFrame - start), kLaterTempo);
         tempoDue = false;
       }
-      lv2.Midi(static_cast<std::uint32_t>(e.Frame - start), e.Status, e.Data1, e.Data2);
+      lv2.Midi(static_cast<std::uint32_t>(e.Frame - start), e.Bytes[0], e.Bytes[1], e.Bytes[2]);
     }
     if (tempoDue) lv2.TempoChange(static_cast<std::uint32_t>(kTempoFrame - start), kLaterTempo);
     lv2.Run(static_cast<std::uint32_t>(frames));
