@@ -102,9 +102,6 @@ TEST(RenderArguments, TakesThePluginOnlyWhenTwoFilesAreGiven) {
   EXPECT_TRUE(one.PluginPath.empty());
   EXPECT_EQ(one.SongPath, "song.mid");
   EXPECT_EQ(one.OutputPath, "out.wav");
-  EXPECT_EQ(one.SampleRate, 44100);
-  EXPECT_EQ(one.BlockSize, 512);
-  EXPECT_EQ(one.Samples, TWavSamples::Float32);
   const TRenderArguments two = ParseRenderArguments({"synth.so", "song.mid", "--output=x.wav"});
   EXPECT_EQ(two.PluginPath, "synth.so");
   EXPECT_EQ(two.SongPath, "song.mid");
