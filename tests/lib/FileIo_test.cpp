@@ -1,6 +1,5 @@
 // Atomic replacement of files: a failed write leaves the previous file as it was.
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <csignal>
 
@@ -130,35 +129,19 @@ TEST_F(AtomicWrite, AFolderInTheTargetsPlaceIsKeptAndAMissingFolderRaisesTheSyst
   EXPECT_NE(std::string(missing.what()).find(qvt::SystemErrorText(ENOENT)), std::string::npos);
 }
 
-TEST_F(AtomicWrite, ReadingStopsAtTheLimit) {
+// (Refused reads: missing files and folders in the core's bank-file tests, FIFOs, devices and
+// oversized files in the settings store's.)
+TEST_F(AtomicWrite, ReadersStopAtTheirLimit) {
   Write(Root / "f", "0123456789");
   const auto head = qvt::ReadWholeFile((Root / "f").string(), 4);
   EXPECT_EQ(std::string(head.begin(), head.end()), "0123");
   EXPECT_EQ(qvt::ReadWholeFile((Root / "f").string()).size(), 10u);
-  EXPECT_THROW(qvt::ReadWholeFile((Root / "none").string()), qvt::EFileError);
-  EXPECT_THROW(qvt::ReadWholeFile(Root.string()), qvt::EFileError); // a folder
-}
-
-TEST_F(AtomicWrite, ARegularFileReaderRefusesOtherKindsAndLargerFiles) {
-  Write(Root / "f", "0123456789");
-  const auto whole = qvt::ReadRegularFile((Root / "f").string(), 10);
-  EXPECT_EQ(std::string(whole.begin(), whole.end()), "0123456789");
-  ASSERT_EQ(::mkfifo((Root / "fifo").c_str(), 0600), 0);
-  const struct {
-    std::string Path;
-    std::size_t Limit;
-    int Error;
-  } cases[] = {{(Root / "f").string(), 9, EFBIG},
-               {(Root / "fifo").string(), 100, EINVAL}, // not waited on
-               {"/dev/zero", 100, EINVAL},
-               {Root.string(), 100, EINVAL},
-               {(Root / "none").string(), 100, ENOENT}};
-  for (const auto& c : cases) {
-    try {
-      qvt::ReadRegularFile(c.Path, c.Limit);
-      ADD_FAILURE() << c.Path << " was read";
-    } catch (const qvt::EFileError& error) {
-      EXPECT_EQ(error.ErrorCode, c.Error) << c.Path;
-    }
+  EXPECT_EQ(qvt::ReadRegularFile((Root / "f").string(), 10).size(), 10u);
+  int error = 0;
+  try {
+    qvt::ReadRegularFile((Root / "f").string(), 9);
+  } catch (const qvt::EFileError& failure) {
+    error = failure.ErrorCode;
   }
+  EXPECT_EQ(error, EFBIG) << "one byte over the limit";
 }
