@@ -59,20 +59,7 @@ void ResetBank(TSynth& synth) {
 // Selects the program and plays a short note with it.
 void PlayProgram(TSynth& synth, int index) {
   synth.SelectProgram(index);
-  VstMidiEvent note{};
-  note.type = kVstMidiType;
-  note.midiData[0] = static_cast<char>(0x90);
-  note.midiData[1] = 60;
-  note.midiData[2] = 100;
-  VstEvents events{};
-  events.numEvents = 1;
-  events.events[0] = reinterpret_cast<VstEvent*>(&note);
-  synth.processEvents(&events);
-  float left[256], right[256];
-  float* outputs[2] = {left, right};
-  synth.processReplacing(nullptr, outputs, 256);
-  Check(qvt::fuzz::AllFinite(left, 256) && qvt::fuzz::AllFinite(right, 256),
-        "a loaded program renders finite samples");
+  qvt::fuzz::PlayNote(synth.getAeffect(), 60, 1, "a loaded program renders finite samples");
   for (int parameter = 0; parameter < qvt::kNumParams; ++parameter)
     (void)synth.getParameterDisplay(parameter);
   synth.suspend();

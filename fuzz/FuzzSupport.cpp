@@ -111,4 +111,22 @@ bool AllFinite(const float* samples, std::size_t count) {
   return true;
 }
 
+void PlayNote(AEffect* effect, int key, int blocks, std::string_view what) {
+  VstMidiEvent note{};
+  note.type = kVstMidiType;
+  note.midiData[0] = static_cast<char>(0x90);
+  note.midiData[1] = static_cast<char>(key);
+  note.midiData[2] = 100;
+  VstEvents list{};
+  list.numEvents = 1;
+  list.events[0] = reinterpret_cast<VstEvent*>(&note);
+  effect->dispatcher(effect, effProcessEvents, 0, 0, &list, 0.0f);
+  float left[512], right[512];
+  float* outputs[2] = {left, right};
+  for (int block = 0; block < blocks; ++block) {
+    effect->processReplacing(effect, nullptr, outputs, 512);
+    Check(AllFinite(left, 512) && AllFinite(right, 512), what);
+  }
+}
+
 } // namespace qvt::fuzz

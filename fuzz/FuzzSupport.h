@@ -55,4 +55,8 @@ void Check(bool condition, std::string_view what);
 
 bool AllFinite(const float* samples, std::size_t count);
 
+// Sends a note-on of `key` and renders `blocks` blocks of 512 frames, each of which must be
+// finite (`what` names the check).
+void PlayNote(AEffect* effect, int key, int blocks, std::string_view what);
+
 } // namespace qvt::fuzz

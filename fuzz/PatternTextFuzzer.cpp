@@ -95,22 +95,7 @@ std::vector<double> ExpectedValues(std::string_view text) {
 
 void Play(TSynth& synth) {
   for (int index : {13, 14, 15, 30, 33, 37, 45}) synth.setParameter(index, 1.0f);
-  VstMidiEvent note{};
-  note.type = kVstMidiType;
-  note.midiData[0] = static_cast<char>(0x90);
-  note.midiData[1] = 57;
-  note.midiData[2] = 100;
-  VstEvents events{};
-  events.numEvents = 1;
-  events.events[0] = reinterpret_cast<VstEvent*>(&note);
-  synth.processEvents(&events);
-  float left[512], right[512];
-  float* outputs[2] = {left, right};
-  for (int block = 0; block < 8; ++block) {
-    synth.processReplacing(nullptr, outputs, 512);
-    Check(qvt::fuzz::AllFinite(left, 512) && qvt::fuzz::AllFinite(right, 512),
-          "a pasted pattern plays finite samples");
-  }
+  qvt::fuzz::PlayNote(synth.getAeffect(), 57, 8, "a pasted pattern plays finite samples");
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "lib/uCodePage.h"
-#include "lib/uRandom.h"
 
 using namespace qvt;
 
@@ -42,17 +41,4 @@ TEST(CodePage, CopyCutNeverSplitsACharacter) {
   EXPECT_EQ(std::string(filled), "a\xE2\x82");
   CopyCut(filled, sizeof(filled), "\xC3z");
   EXPECT_EQ(std::string(filled), "\xC3z");
-}
-
-TEST(Random, DrawsStayInTheirRanges) {
-  TRandom random(42);
-  for (int i = 0; i < 10000; ++i) {
-    const double real = random.Real();
-    EXPECT_GE(real, 0.0);
-    EXPECT_LT(real, 1.0);
-    const int k = random.Integer(16);
-    EXPECT_GE(k, 0);
-    EXPECT_LT(k, 16);
-  }
-  EXPECT_EQ(random.Integer(0), 0);
 }

@@ -16,14 +16,17 @@
 
 namespace {
 
-// A stand-in opener on a PATH of its own; it records its arguments in "args".
 class DesktopOpen : public UserFolders {
 protected:
+  // An executable xdg-open script in the folder.
+  void Script(const std::filesystem::path& folder, const std::string& text) {
+    Put(folder / "xdg-open", text);
+    std::filesystem::permissions(folder / "xdg-open", std::filesystem::perms(0755));
+  }
+  // A stand-in opener on a PATH of its own; it records its arguments in "args".
   void Opener(const std::string& body) {
-    const auto file = Root / "bin/xdg-open";
-    Put(file, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" + (Root / "args").string() + "'\n" +
-                  body + "\n");
-    std::filesystem::permissions(file, std::filesystem::perms(0755));
+    Script(Root / "bin", "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" + (Root / "args").string() +
+                             "'\n" + body + "\n");
     Keep("PATH", (Root / "bin").string());
   }
 };
@@ -62,8 +65,7 @@ TEST_F(DesktopOpen, TheHostsDescriptorsStayWithTheHostEvenWithoutCloseRange) {
 }
 
 TEST_F(DesktopOpen, EmptyPathElementsAreNotTheCurrentFolder) {
-  Put(Root / "xdg-open", "#!/bin/sh\ntouch '" + (Root / "ran").string() + "'\n");
-  std::filesystem::permissions(Root / "xdg-open", std::filesystem::perms(0755));
+  Script(Root, "#!/bin/sh\ntouch '" + (Root / "ran").string() + "'\n");
   std::string path = ":";
   path.append((Root / "empty").string()).append("::");
   Keep("PATH", path);
@@ -101,41 +103,34 @@ TEST_F(DesktopOpen, ASlowOpenerAdoptedByASubreaperHostIsReaped) {
   EXPECT_EQ(ended, 0);
 }
 
-TEST_F(DesktopOpen, ATargetStartingWithADashIsNoOption) {
+TEST_F(DesktopOpen, TheTargetArrivesAsOneUntouchedArgumentAndNeverAsAnOption) {
   Opener("exit 0");
-  EXPECT_TRUE(qvt::DesktopOpen("-help.html").Succeeded);
-  EXPECT_EQ(Contents(Root / "args"), "1\n./-help.html\n");
+  const std::string odd = "/a folder/it's \"odd\"; $(rm -rf x) `y` *.html";
+  for (const auto& [target, passed] : {std::pair{odd, odd}, {"-help.html", "./-help.html"}}) {
+    const auto result = qvt::DesktopOpen(target);
+    EXPECT_TRUE(result.Succeeded) << result.ErrorText;
+    EXPECT_EQ(Contents(Root / "args"), "1\n" + passed + "\n");
+  }
 }
 
-TEST_F(DesktopOpen, TheTargetArrivesAsOneUntouchedArgument) {
-  Opener("exit 0");
-  const std::string target = "/a folder/it's \"odd\"; $(rm -rf x) `y` *.html";
-  const auto result = qvt::DesktopOpen(target);
-  EXPECT_TRUE(result.Succeeded) << result.ErrorText;
-  EXPECT_EQ(Contents(Root / "args"), "1\n" + target + "\n");
-}
-
-TEST_F(DesktopOpen, TheOpenersExitCodeIsReportedWithItsMeaning) {
-  Opener("exit 4"); // exit 2 is the test of a host that ignores its children
-  const auto result = qvt::DesktopOpen("x");
-  EXPECT_FALSE(result.Succeeded);
-  EXPECT_EQ(result.ErrorText, "The action failed");
-}
-
-TEST_F(DesktopOpen, AMissingOpenerIsAFailure) {
-  Keep("PATH", (Root / "empty").string());
-  const auto result = qvt::DesktopOpen("https://example.invalid/");
-  EXPECT_FALSE(result.Succeeded);
-  EXPECT_NE(result.ErrorText.find("xdg-open"), std::string::npos);
-}
-
-TEST_F(DesktopOpen, AnOpenerThatCannotBeStartedIsAFailure) {
-  Put(Root / "bin/xdg-open", "#!/no/such/interpreter\n");
-  std::filesystem::permissions(Root / "bin/xdg-open", std::filesystem::perms(0755));
+// The opener's exit code 4 (code 2 is the test of a host that ignores its children), an opener
+// that cannot be started, and none on the PATH (the text names it).
+TEST_F(DesktopOpen, FailuresAreReportedWithTheirMeaning) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"#!/bin/sh\nexit 4\n", "The action failed"},
+      {"#!/no/such/interpreter\n", "The opener could not be started"},
+      {nullptr, "xdg-open"}};
   Keep("PATH", (Root / "bin").string());
-  const auto result = qvt::DesktopOpen("x");
-  EXPECT_FALSE(result.Succeeded);
-  EXPECT_EQ(result.ErrorText, "The opener could not be started");
+  for (const auto& [script, text] : cases) {
+    std::filesystem::remove_all(Root / "bin");
+    if (script) Script(Root / "bin", script);
+    const auto result = qvt::DesktopOpen("x");
+    EXPECT_FALSE(result.Succeeded) << text;
+    if (script)
+      EXPECT_EQ(result.ErrorText, text);
+    else
+      EXPECT_NE(result.ErrorText.find(text), std::string::npos) << result.ErrorText;
+  }
 }
 
 TEST_F(DesktopOpen, AnOpenerThatKeepsRunningDoesNotHoldTheCaller) {

@@ -1,6 +1,5 @@
 // Atomic replacement of files: a failed write leaves the previous file as it was.
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <csignal>
 
@@ -22,26 +21,6 @@ protected:
     std::sort(names.begin(), names.end());
     return names;
   }
-};
-
-// Lowers the largest file size the process may write, for the scope's duration.
-class TFileSizeLimit {
-public:
-  explicit TFileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &Old);
-    OldHandler = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
-    rlimit limit = Old;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~TFileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &Old);
-    std::signal(SIGXFSZ, OldHandler);
-  }
-
-private:
-  rlimit Old{};
-  void (*OldHandler)(int);
 };
 
 // The error a write raises; code 0 when it succeeds.
@@ -100,38 +79,38 @@ TEST_F(AtomicWrite, AKilledSaveLeavesOnlyAPrivateFileThatTheNextSaveRemoves) {
   std::filesystem::last_write_time(left, std::filesystem::file_time_type::clock::now() -
                                              std::chrono::minutes(5));
   Write(Root / "bank.qvt", "new");
+  EXPECT_EQ(Contents(Root / "bank.qvt"), "new");
   EXPECT_EQ(Names(), std::vector<std::string>{"bank.qvt"});
   EXPECT_EQ(std::filesystem::status(Root / "bank.qvt").permissions(), std::filesystem::perms(0644));
 }
 
-TEST_F(AtomicWrite, NamesNearTheLengthLimitAndDanglingLinksAreWritten) {
+TEST_F(AtomicWrite, NamesNearTheLengthLimitAreWrittenAndLinksKeepPointingAtTheirTargets) {
   const std::string longName = std::string(251, 'b') + ".qvt"; // 255 bytes
   Write(Root / longName, "data");
   EXPECT_EQ(Contents(Root / longName), "data");
 
   std::filesystem::create_directories(Root / "real");
-  std::filesystem::create_symlink("real/new.qvt", Root / "link.qvt"); // relative, dangling
+  Write(Root / "real/bank.qvt", "old");
+  std::filesystem::create_symlink(Root / "real/bank.qvt", Root / "link.qvt");
+  std::filesystem::create_symlink("real/new.qvt", Root / "dangling.qvt"); // relative
   Write(Root / "link.qvt", "new");
+  Write(Root / "dangling.qvt", "new");
   EXPECT_TRUE(std::filesystem::is_symlink(Root / "link.qvt"));
+  EXPECT_TRUE(std::filesystem::is_symlink(Root / "dangling.qvt"));
+  EXPECT_EQ(Contents(Root / "real/bank.qvt"), "new");
   EXPECT_EQ(Contents(Root / "real/new.qvt"), "new");
-}
-
-TEST_F(AtomicWrite, ReplacesTheFileAndKeepsItsPermissions) {
-  Write(Root / "bank.qvt", "old");
-  std::filesystem::permissions(Root / "bank.qvt", std::filesystem::perms(0640));
-  Write(Root / "bank.qvt", "new contents");
-  EXPECT_EQ(Contents(Root / "bank.qvt"), "new contents");
-  EXPECT_EQ(std::filesystem::status(Root / "bank.qvt").permissions(), std::filesystem::perms(0640));
-  EXPECT_EQ(Names(), std::vector<std::string>{"bank.qvt"});
 }
 
 TEST_F(AtomicWrite, AFailedWriteKeepsThePreviousFileAndLeavesNothingBehind) {
   const std::string old(2000, 'o');
   Write(Root / "bank.qvt", old);
-  {
-    TFileSizeLimit limit(100);
-    EXPECT_THROW(Write(Root / "bank.qvt", std::string(5000, 'n')), qvt::EFileError);
-  }
+  const int error = RunInChild([&] {
+    rlimit limit{100, 100};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
+    return WriteError(Root / "bank.qvt", std::string(5000, 'n'));
+  });
+  EXPECT_EQ(error, EFBIG);
   EXPECT_EQ(Contents(Root / "bank.qvt"), old);
   EXPECT_EQ(Names(), std::vector<std::string>{"bank.qvt"});
 }
@@ -150,44 +129,19 @@ TEST_F(AtomicWrite, AFolderInTheTargetsPlaceIsKeptAndAMissingFolderRaisesTheSyst
   EXPECT_NE(std::string(missing.what()).find(qvt::SystemErrorText(ENOENT)), std::string::npos);
 }
 
-TEST_F(AtomicWrite, ALinkKeepsPointingAtTheReplacedFile) {
-  std::filesystem::create_directories(Root / "real");
-  Write(Root / "real/bank.qvt", "old");
-  std::filesystem::create_symlink(Root / "real/bank.qvt", Root / "link.qvt");
-  Write(Root / "link.qvt", "new");
-  EXPECT_TRUE(std::filesystem::is_symlink(Root / "link.qvt"));
-  EXPECT_EQ(Contents(Root / "real/bank.qvt"), "new");
-}
-
-TEST_F(AtomicWrite, ReadingStopsAtTheLimit) {
+// (Refused reads: missing files and folders in the core's bank-file tests, FIFOs, devices and
+// oversized files in the settings store's.)
+TEST_F(AtomicWrite, ReadersStopAtTheirLimit) {
   Write(Root / "f", "0123456789");
   const auto head = qvt::ReadWholeFile((Root / "f").string(), 4);
   EXPECT_EQ(std::string(head.begin(), head.end()), "0123");
   EXPECT_EQ(qvt::ReadWholeFile((Root / "f").string()).size(), 10u);
-  EXPECT_THROW(qvt::ReadWholeFile((Root / "none").string()), qvt::EFileError);
-  EXPECT_THROW(qvt::ReadWholeFile(Root.string()), qvt::EFileError); // a folder
-}
-
-TEST_F(AtomicWrite, ARegularFileReaderRefusesOtherKindsAndLargerFiles) {
-  Write(Root / "f", "0123456789");
-  const auto whole = qvt::ReadRegularFile((Root / "f").string(), 10);
-  EXPECT_EQ(std::string(whole.begin(), whole.end()), "0123456789");
-  ASSERT_EQ(::mkfifo((Root / "fifo").c_str(), 0600), 0);
-  const struct {
-    std::string Path;
-    std::size_t Limit;
-    int Error;
-  } cases[] = {{(Root / "f").string(), 9, EFBIG},
-               {(Root / "fifo").string(), 100, EINVAL}, // not waited on
-               {"/dev/zero", 100, EINVAL},
-               {Root.string(), 100, EINVAL},
-               {(Root / "none").string(), 100, ENOENT}};
-  for (const auto& c : cases) {
-    try {
-      qvt::ReadRegularFile(c.Path, c.Limit);
-      ADD_FAILURE() << c.Path << " was read";
-    } catch (const qvt::EFileError& error) {
-      EXPECT_EQ(error.ErrorCode, c.Error) << c.Path;
-    }
+  EXPECT_EQ(qvt::ReadRegularFile((Root / "f").string(), 10).size(), 10u);
+  int error = 0;
+  try {
+    qvt::ReadRegularFile((Root / "f").string(), 9);
+  } catch (const qvt::EFileError& failure) {
+    error = failure.ErrorCode;
   }
+  EXPECT_EQ(error, EFBIG) << "one byte over the limit";
 }

@@ -8,10 +8,7 @@
 using Paths = UserFolders;
 
 TEST_F(Paths, TheModuleIsTheFileThatHoldsTheCode) {
-  const std::string module = qvt::ModuleFileName();
-  ASSERT_FALSE(module.empty());
-  EXPECT_EQ(module.front(), '/');
-  EXPECT_EQ(module, std::filesystem::canonical("/proc/self/exe").string());
+  EXPECT_EQ(qvt::ModuleFileName(), std::filesystem::canonical("/proc/self/exe").string());
   EXPECT_EQ(qvt::FolderOfFile("/a/b/Quivertone.so"), "/a/b/");
   EXPECT_EQ(qvt::FolderOfFile("Quivertone.so"), "");
 }

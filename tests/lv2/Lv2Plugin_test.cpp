@@ -20,6 +20,7 @@
 #include "tests/IsolatedUserFolders.h"
 #include "tests/lv2/Lv2TestHost.h"
 #include "tools/qvt/PluginHost.h"
+#include "tools/qvt/RenderSong.h"
 
 namespace fs = std::filesystem;
 using qvt::test::TLv2Instance;
@@ -192,18 +193,14 @@ TEST(Lv2Description, ValidatesAgainstTheLv2Schemas) {
 
 namespace {
 
-struct TEvent {
-  int Frame;
-  std::uint8_t Status, Data1, Data2;
-};
-
 // A phrase with notes that start and end inside blocks, two on one frame, a
 // legato change, and a note just before a tempo change at frame 25600 (the
 // pattern follows the tempo the engine reads at each note-on).
-const std::vector<TEvent> kPhrase = {
-    {0, 0x90, 57, 100},    {11062, 0x80, 57, 0}, {11062, 0x90, 60, 90},  {22350, 0x90, 64, 110},
-    {22351, 0x80, 60, 0},  {25000, 0x80, 64, 0}, {25590, 0x90, 62, 100}, {33330, 0x80, 62, 0},
-    {33331, 0x90, 69, 80}, {48000, 0x80, 69, 0}, {52000, 0x90, 45, 127}, {60000, 0xB0, 126, 0}};
+const std::vector<qvt::TScheduledEvent> kPhrase = {
+    {0, {0x90, 57, 100}},     {11062, {0x80, 57, 0}},   {11062, {0x90, 60, 90}},
+    {22350, {0x90, 64, 110}}, {22351, {0x80, 60, 0}},   {25000, {0x80, 64, 0}},
+    {25590, {0x90, 62, 100}}, {33330, {0x80, 62, 0}},   {33331, {0x90, 69, 80}},
+    {48000, {0x80, 69, 0}},   {52000, {0x90, 45, 127}}, {60000, {0xB0, 126, 0}}};
 constexpr int kTempoFrame = 25600;
 constexpr float kLaterTempo = 93.0f;
 constexpr int kFrames = 66048;
@@ -230,27 +227,13 @@ std::vector<float> RenderVst(int block) {
   vst->Dispatch(effSetBlockSize, 0, block);
   vst->Dispatch(effMainsChanged, 0, 1);
   for (const auto& [index, value] : kChanges) fx->setParameter(fx, index, value);
+  qvt::TBlockEvents events(qvt::BusiestBlock(kPhrase, block));
+  std::size_t next = 0;
   std::vector<float> out, left(block), right(block);
   for (int start = 0; start < kFrames; start += block) {
     if (start == kTempoFrame) tempo = kLaterTempo;
-    std::vector<VstMidiEvent> midi;
-    for (const TEvent& e : kPhrase)
-      if (e.Frame >= start && e.Frame < start + block) {
-        VstMidiEvent event{};
-        event.type = kVstMidiType;
-        event.byteSize = sizeof event;
-        event.deltaFrames = e.Frame - start;
-        event.midiData[0] = static_cast<char>(e.Status);
-        event.midiData[1] = static_cast<char>(e.Data1);
-        event.midiData[2] = static_cast<char>(e.Data2);
-        midi.push_back(event);
-      }
-    std::vector<std::uint8_t> storage(sizeof(VstEvents) + midi.size() * sizeof(VstEvent*));
-    auto* events = reinterpret_cast<VstEvents*>(storage.data());
-    events->numEvents = static_cast<VstInt32>(midi.size());
-    for (std::size_t i = 0; i < midi.size(); ++i)
-      events->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
-    vst->Dispatch(effProcessEvents, 0, 0, events);
+    next = events.Fill(kPhrase, next, start, block);
+    vst->Dispatch(effProcessEvents, 0, 0, events.List());
     float* outputs[2] = {left.data(), right.data()};
     fx->processReplacing(fx, nullptr, outputs, block);
     for (int i = 0; i < block; ++i) out.insert(out.end(), {left[i], right[i]});
@@ -264,20 +247,20 @@ void SetControls(TLv2Instance& lv2, const std::vector<float>& startup, bool with
     for (const auto& [index, value] : kChanges) lv2.Controls[index] = value;
 }
 
-// Renders the phrase (from `from` on) in blocks of `block` frames.
-std::vector<float> RenderLv2(TLv2Instance& lv2, int block, int from = 0) {
+// Renders the phrase in blocks of `block` frames, with its tempo change or without.
+std::vector<float> RenderLv2(TLv2Instance& lv2, int block, bool withTempo = true) {
   std::vector<float> out;
-  for (int start = from; start < kFrames; start += block) {
+  for (int start = 0; start < kFrames; start += block) {
     const int frames = std::min(block, kFrames - start);
     // In time order; the tempo goes before the notes of its own frame.
-    bool tempoDue = kTempoFrame >= start && kTempoFrame < start + frames;
-    for (const TEvent& e : kPhrase) {
+    bool tempoDue = withTempo && kTempoFrame >= start && kTempoFrame < start + frames;
+    for (const qvt::TScheduledEvent& e : kPhrase) {
       if (e.Frame < start || e.Frame >= start + frames) continue;
       if (tempoDue && e.Frame >= kTempoFrame) {
         lv2.TempoChange(static_cast<std::uint32_t>(kTempoFrame - start), kLaterTempo);
         tempoDue = false;
       }
-      lv2.Midi(static_cast<std::uint32_t>(e.Frame - start), e.Status, e.Data1, e.Data2);
+      lv2.Midi(static_cast<std::uint32_t>(e.Frame - start), e.Bytes[0], e.Bytes[1], e.Bytes[2]);
     }
     if (tempoDue) lv2.TempoChange(static_cast<std::uint32_t>(kTempoFrame - start), kLaterTempo);
     lv2.Run(static_cast<std::uint32_t>(frames));
@@ -323,15 +306,7 @@ TEST_F(Lv2Render, EqualsTheVst2RenderSampleForSample) {
   // The tempo reaches the engine: without the change the render differs.
   TLv2Instance steady(*Library, kRate, 512);
   SetControls(steady, Startup, true);
-  std::vector<float> render;
-  for (int start = 0; start < kFrames; start += 256) {
-    for (const TEvent& e : kPhrase)
-      if (e.Frame >= start && e.Frame < start + 256)
-        steady.Midi(static_cast<std::uint32_t>(e.Frame - start), e.Status, e.Data1, e.Data2);
-    steady.Run(256);
-    for (int i = 0; i < 256; ++i) render.insert(render.end(), {steady.Left[i], steady.Right[i]});
-  }
-  EXPECT_LT(FirstDifference(render, vst), vst.size());
+  EXPECT_LT(FirstDifference(RenderLv2(steady, 256, false), vst), vst.size());
 }
 
 TEST_F(Lv2Render, StateCarriesTheEditBufferAndTheBankFile) {

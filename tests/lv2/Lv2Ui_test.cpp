@@ -2,7 +2,6 @@
 // opens inside the window the host gives, and a knob dragged there reaches
 // the plug-in's control port through the host's write function.
 #include <cmath>
-#include <mutex>
 
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>

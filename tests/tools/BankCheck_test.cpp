@@ -2,7 +2,6 @@
 // check names the programs that do not.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>

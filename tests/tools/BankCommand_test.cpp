@@ -1,10 +1,8 @@
 // qvt bank: list, dump and build through the command line, and the round trip between them.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "tests/tools/QvtProcess.h"
@@ -16,10 +14,6 @@ protected:
   // Runs `qvt bank` with the arguments; answers its standard output and sets the exit status.
   std::string Qvt(const std::string& arguments, int& status) {
     return qvt::test::RunQvt("bank " + arguments, status);
-  }
-  std::string Contents(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 };
 

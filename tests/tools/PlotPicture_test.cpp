@@ -73,15 +73,6 @@ TEST(Raster, DrawingClipsToTheRaster) {
   EXPECT_EQ(raster.At(5, 5), (TRgb{1, 2, 3}));
 }
 
-TEST(Raster, TextDrawsGlyphsFourFontPixelsApart) {
-  TRaster raster(40, 12, {0, 0, 0});
-  EXPECT_EQ(raster.Text(0, 0, "1-", {255, 255, 255}, 2), 16);
-  EXPECT_EQ(raster.At(2, 0), (TRgb{255, 255, 255})); // the top of the "1"
-  EXPECT_EQ(raster.At(0, 0), (TRgb{0, 0, 0}));
-  EXPECT_EQ(raster.At(8, 4), (TRgb{255, 255, 255})); // the bar of the "-"
-  EXPECT_EQ(raster.At(8, 0), (TRgb{0, 0, 0}));
-}
-
 TEST(Raster, WritesAPngOfItsSizeAndPixels) {
   TRaster raster(5, 3, {10, 20, 30});
   raster.Set(4, 2, {200, 100, 50});

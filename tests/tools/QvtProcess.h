@@ -5,9 +5,9 @@
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
+
+#include "tests/lib/UserFolderFixture.h"
 
 namespace qvt::test {
 
@@ -28,16 +28,13 @@ inline std::string RunQvt(const std::string& arguments, int& status, bool withEr
   return output;
 }
 
-// A test with a fresh temporary folder, Dir (ending in '/'), removed afterwards.
-class TTempFolderTest : public ::testing::Test {
+// A test with a fresh temporary folder, Dir (ending in '/'), that also holds the user folders.
+class TTempFolderTest : public UserFolders {
 protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qvt-tools-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    Dir = pattern + "/";
+    UserFolders::SetUp();
+    Dir = Root.string() + "/";
   }
-  void TearDown() override { std::filesystem::remove_all(Dir); }
-
   std::string Dir;
 };
 

@@ -14,14 +14,11 @@ namespace {
 using TBytes = std::vector<std::uint8_t>;
 
 TBytes BankHeader(int version, int count) {
-  return {0xA4,
-          'Q',
-          'V',
-          'T',
-          static_cast<std::uint8_t>(version),
-          0,
-          static_cast<std::uint8_t>(count),
-          static_cast<std::uint8_t>(count >> 8)};
+  TBytes header = {0xA4, 'Q', 'V', 'T', 0, 0, 0, 0};
+  header[4] = static_cast<std::uint8_t>(version);
+  header[6] = static_cast<std::uint8_t>(count);
+  header[7] = static_cast<std::uint8_t>(count >> 8);
+  return header;
 }
 
 // A record named `name` whose float number i holds `first` + i / 1000.

@@ -52,27 +52,6 @@ TEST(ScheduleSong, PutsEachMessageOnTheNearestFrame) {
   EXPECT_EQ(at11k[1].Frame, 3675);
 }
 
-TEST(BlockEvents, CountsDeltaFramesFromTheFirstFrameOfEachBlock) {
-  const auto events = EventsAt({0, 511, 512, 512, 1000, 1023, 1024, 4000});
-  TBlockEvents block(BusiestBlock(events, 512));
-  std::size_t next = 0;
-  std::vector<std::vector<int>> deltas;
-  for (std::int64_t start = 0; start < 4096; start += 512) {
-    next = block.Fill(events, next, start, 512);
-    auto& list = deltas.emplace_back();
-    for (int i = 0; i < block.Count(); ++i) {
-      EXPECT_EQ(block.List()->events[i], reinterpret_cast<const VstEvent*>(&block.At(i)));
-      list.push_back(block.At(i).deltaFrames);
-    }
-  }
-  EXPECT_EQ(deltas[0], (std::vector<int>{0, 511}));
-  EXPECT_EQ(deltas[1], (std::vector<int>{0, 0, 488, 511}));
-  EXPECT_EQ(deltas[2], (std::vector<int>{0}));
-  EXPECT_TRUE(deltas[3].empty());
-  EXPECT_EQ(deltas[7], (std::vector<int>{416}));
-  EXPECT_EQ(next, events.size());
-}
-
 TEST(BlockEvents, KeepsListOrderAndFillsTheMidiRecords) {
   const auto events = EventsAt({7, 7, 7});
   TBlockEvents block(3);

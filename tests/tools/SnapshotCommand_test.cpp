@@ -1,12 +1,11 @@
 // qvt snapshot through the command line: the form backgrounds and the demo as PNG files.
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "tests/tools/QvtProcess.h"
 
@@ -20,22 +19,13 @@ protected:
     return status;
   }
 
-  struct TPngSize {
-    bool Valid = false;
-    std::uint32_t Width = 0, Height = 0;
-  };
-  // The size in a PNG file's header, if the file is a PNG.
-  static TPngSize PngSize(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<unsigned char> head(24);
-    if (!in.read(reinterpret_cast<char*>(head.data()), 24)) return {};
-    const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (!std::equal(signature, signature + 8, head.begin())) return {};
-    auto word = [&](int at) {
-      return std::uint32_t{head[at]} << 24 | std::uint32_t{head[at + 1]} << 16 |
-             std::uint32_t{head[at + 2]} << 8 | head[at + 3];
-    };
-    return {true, word(16), word(20)};
+  // The size of a PNG file; 0 by 0 when the file is no PNG.
+  static std::pair<std::uint32_t, std::uint32_t> PngSize(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {0, 0};
+    png_image_free(&image);
+    return {image.width, image.height};
   }
 };
 
@@ -54,14 +44,13 @@ TEST_F(SnapshotCommand, EachPictureHasItsSize) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Arguments);
     ASSERT_EQ(Qvt(std::string(c.Arguments) + " -o " + Dir + "picture.png"), 0);
-    const TPngSize size = PngSize(Dir + "picture.png");
-    ASSERT_TRUE(size.Valid);
+    const auto [width, height] = PngSize(Dir + "picture.png");
     if (c.Exact) {
-      EXPECT_EQ(size.Width, c.Width);
-      EXPECT_EQ(size.Height, c.Height);
+      EXPECT_EQ(width, c.Width);
+      EXPECT_EQ(height, c.Height);
     } else {
-      EXPECT_GE(size.Width, c.Width);
-      EXPECT_GE(size.Height, c.Height);
+      EXPECT_GE(width, c.Width);
+      EXPECT_GE(height, c.Height);
     }
   }
   ASSERT_EQ(Qvt("-o " + Dir + "about.png --form about"), 0) << "options in any order";

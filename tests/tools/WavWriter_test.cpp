@@ -42,37 +42,29 @@ protected:
   }
 };
 
-TEST_F(WavFile, FloatSamplesComeBackExactlyWithRateAndChannels) {
-  {
-    TWavWriter writer(Path, 48000, 2, TWavSamples::Float32);
-    const auto frames = Frames();
-    writer.Write(frames.data(), 60);
-    writer.Write(frames.data() + 120, 41);
-    writer.Close();
-  }
-  const TReadBack wav = ReadWav(Path);
-  EXPECT_EQ(wav.Info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-  EXPECT_EQ(wav.Info.samplerate, 48000);
-  EXPECT_EQ(wav.Info.channels, 2);
-  EXPECT_EQ(wav.Info.frames, 101);
-  EXPECT_EQ(wav.Samples, Frames()); // values beyond full scale survive in float
-}
-
-TEST_F(WavFile, IntegerSamplesAreQuantisedAndClipAtFullScale) {
+// Float keeps values beyond full scale; integers are quantised and clip there.
+TEST_F(WavFile, SamplesComeBackAtTheirDepthWithRateAndChannels) {
   for (const auto& [samples, format, step] :
-       {std::tuple{TWavSamples::Int16, SF_FORMAT_PCM_16, 1.0 / 32768},
+       {std::tuple{TWavSamples::Float32, SF_FORMAT_FLOAT, 0.0},
+        std::tuple{TWavSamples::Int16, SF_FORMAT_PCM_16, 1.0 / 32768},
         std::tuple{TWavSamples::Int24, SF_FORMAT_PCM_24, 1.0 / 8388608}}) {
+    SCOPED_TRACE(format);
     {
-      TWavWriter writer(Path, 44100, 2, samples);
+      TWavWriter writer(Path, 48000, 2, samples);
       const auto frames = Frames();
-      writer.Write(frames.data(), 101);
-    } // closed by the destructor
+      writer.Write(frames.data(), 60);
+      writer.Write(frames.data() + 120, 41);
+      if (samples == TWavSamples::Float32) writer.Close(); // the others: by the destructor
+    }
     const TReadBack wav = ReadWav(Path);
     EXPECT_EQ(wav.Info.format, SF_FORMAT_WAV | format);
+    EXPECT_EQ(wav.Info.samplerate, 48000);
+    EXPECT_EQ(wav.Info.channels, 2);
     ASSERT_EQ(wav.Samples.size(), 202u);
-    for (std::size_t i = 0; i < 200; ++i) EXPECT_NEAR(wav.Samples[i], Frames()[i], step);
-    EXPECT_NEAR(wav.Samples[200], 1.0, 2 * step); // clipped, not wrapped round to negative
-    EXPECT_NEAR(wav.Samples[201], -1.0, 2 * step);
+    for (std::size_t i = 0; i < 200; ++i) EXPECT_NEAR(wav.Samples[i], Frames()[i], step) << i;
+    const double overload = step == 0.0 ? 1.5 : 1.0; // clipped, not wrapped round to negative
+    EXPECT_NEAR(wav.Samples[200], overload, 2 * step);
+    EXPECT_NEAR(wav.Samples[201], -overload, 2 * step);
   }
 }
 
