@@ -51,19 +51,6 @@ protected:
 
 } // namespace
 
-TEST(ProgramRecord, IsThePacked311ByteLayout) {
-  TProgramRecord record{};
-  SetRecordName(record, "Bass");
-  record.Values[piGenerationScheme] = 1.0f;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
-  EXPECT_EQ(sizeof(record), 311u);
-  EXPECT_EQ(bytes[0], 'B');
-  EXPECT_EQ(bytes[4], 0);
-  // 1.0f little-endian at offset 23: 00 00 80 3F
-  EXPECT_EQ(bytes[23 + 2], 0x80);
-  EXPECT_EQ(bytes[23 + 3], 0x3F);
-}
-
 TEST_F(BankOperations, InsertedCopyGoesBehindTheSelectionOrFirstWhenNothingIsSelected) {
   Plugin.setProgramName("Copy1");
   Plugin.InsertProgramCopy(); // nothing selected: position 0

@@ -120,28 +120,6 @@ TEST_F(Engine, WithLoopEveryNoteResetsThePhases) {
   EXPECT_LT(Synth.Modules().Generator.Osc[2].Phase, 0.2);
 }
 
-TEST_F(Engine, EventsTakeEffectAtTheirOffsetInTheBlock) {
-  NoteOn(69, 100);
-  const TStereo out = Render(512);
-  // The filters' anti-denormal offsets leave traces far below hearing.
-  EXPECT_LT(Peak(out.Left, 0, 101), 1e-20) << "silent up to and including the note's first sample";
-  EXPECT_GT(Peak(out.Left, 101, 512), 0.0);
-}
-
-TEST_F(Engine, OnlyANewPositiveSampleRateRebuildsTheModules) {
-  const TSynthModules* before = &Synth.Modules();
-  for (float rate : {44100.0f, 0.0f, -1.0f, std::nanf(""), INFINITY}) {
-    Synth.setSampleRate(rate);
-    Render(16);
-    EXPECT_EQ(&Synth.Modules(), before) << rate;
-    EXPECT_EQ(Synth.getSampleRate(), 44100.0f) << rate;
-  }
-  Synth.setSampleRate(48000.0f);
-  Render(16);
-  EXPECT_NE(&Synth.Modules(), before);
-  EXPECT_EQ(Synth.Modules().SampleRate, 48000.0f);
-}
-
 TEST_F(Engine, RebuiltModulesKeepTheCurrentSound) {
   Synth.setParameter(piFilterLowpassType, 0.02f); // Butterworth low-pass
   Synth.setParameter(piFilterLowpassCutoff, 0.3f);
@@ -201,15 +179,6 @@ TEST_F(Engine, ProgramChangesApplyKillVoiceBeforeTheNewValues) {
               1e-12);
   EXPECT_EQ(Synth.EnvelopeState(), TSynth::esRelease);
   EXPECT_TRUE(Synth.VoiceActive());
-}
-
-TEST_F(Engine, ValuesThatAreNotNumbersReachTheEngineAsZero) {
-  NoteOn(69);
-  for (int index = 0; index < 70; ++index) Synth.setParameter(index, std::nanf(""));
-  Synth.setParameter(piOsc3Level, 1.0f);
-  const TStereo out = Render(4096);
-  for (int i = 0; i < 4096; ++i) ASSERT_TRUE(std::isfinite(out.Left[i])) << "sample " << i;
-  EXPECT_EQ(Synth.getParameter(piFilterLowpassCutoff), 0.0f);
 }
 
 TEST_F(Engine, ProcessAddsWhileProcessReplacingReplaces) {

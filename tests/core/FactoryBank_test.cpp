@@ -1,4 +1,4 @@
-// The factory bank built into the library: its size, names and values, and how it sounds.
+// The factory bank built into the library: its programs, how they sound, the first at start.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -84,4 +84,16 @@ TEST_F(FactorySound, EveryProgramPlaysAPhraseCleanlyAtAModerateLevelAndFallsSile
     EXPECT_LT(result.TailPeak, 1e-4) << name << " still sounds ten seconds after its last note";
     Synth.suspend();
   }
+}
+
+TEST(Construction, PlaysTheFirstFactoryProgramWithNothingSelectedAndHasAnEditor) {
+  // The record's identity is the ABI suite's.
+  TSynth synth(nullptr);
+  ASSERT_GE(synth.BankCount(), 32);
+  EXPECT_EQ(synth.EditBufferRecord(), synth.BankProgram(0));
+  EXPECT_NE(RecordName(synth.BankProgram(0)), RecordName(qvt::DefaultProgram()));
+  EXPECT_EQ(synth.SelectedIndex(), -1);
+  EXPECT_EQ(synth.getProgram(), 0);
+  ASSERT_NE(synth.getEditor(), nullptr);
+  for (int step = 0; step < 16; ++step) EXPECT_EQ(synth.StepRatio(step), 1.0f) << step;
 }
