@@ -188,7 +188,8 @@ TEST_F(Engine, ProcessAddsWhileProcessReplacingReplaces) {
   TSynth twin(Host);
   PlayNeutralProgram(twin);
   SendMidi(twin, 0x90, 69, 100);
-  twin.process(nullptr, outputs, 256);
+  AEffect* record = twin.getAeffect(); // through the host's entry, as a host calls it
+  record->process(record, nullptr, outputs, 256);
   const TStereo replaced = Render(256);
   for (int i = 0; i < 256; ++i) ASSERT_FLOAT_EQ(left[i], 0.5f + replaced.Left[i]) << "sample " << i;
 }
