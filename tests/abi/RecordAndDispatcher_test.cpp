@@ -177,16 +177,3 @@ TEST(PluginLibrary, RefusesAHostThatReportsNoVersionAndToleratesNoCallback) {
     EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
   }
 }
-
-TEST(PluginLibrary, ClosingDestroysTheObjectAndASecondLoadWorks) {
-  for (int round = 0; round < 2; ++round) {
-    std::string error;
-    auto plugin = qvt::THostedPlugin::Load(QVT_PLUGIN_PATH, error);
-    ASSERT_TRUE(plugin) << error;
-    AEffect* fx = plugin->Effect();
-    fx->setParameter(fx, piOsc3Level, 0.25f);
-    EXPECT_EQ(fx->getParameter(fx, piOsc3Level), 0.25f);
-    EXPECT_EQ(plugin->Close(), 1);
-    EXPECT_EQ(plugin->Close(), 0) << "a closed plug-in is not closed twice";
-  }
-}
