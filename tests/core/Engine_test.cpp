@@ -120,6 +120,14 @@ TEST_F(Engine, WithLoopEveryNoteResetsThePhases) {
   EXPECT_LT(Synth.Modules().Generator.Osc[2].Phase, 0.2);
 }
 
+// Rates that are no rates: HostMisuse.SampleRatesThatAreNoRatesAreIgnored.
+TEST_F(Engine, TheSameSampleRateAgainDoesNotRebuildTheModules) {
+  const TSynthModules* before = &Synth.Modules();
+  Synth.setSampleRate(44100.0f);
+  Render(16);
+  EXPECT_EQ(&Synth.Modules(), before);
+}
+
 TEST_F(Engine, RebuiltModulesKeepTheCurrentSound) {
   Synth.setParameter(piFilterLowpassType, 0.02f); // Butterworth low-pass
   Synth.setParameter(piFilterLowpassCutoff, 0.3f);
