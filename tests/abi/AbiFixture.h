@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/uParamTable.h"
+#include "tests/core/MidiList.h"
 #include "tests/dsp/uDspClassesTestSignals.h"
 #include "tools/qvt/PluginHost.h"
 
@@ -20,16 +21,8 @@ inline double PitchFrom(const std::vector<float>& signal, std::size_t from, doub
 
 // Hands one MIDI message to the plug-in in an event list of its own; answers the dispatcher.
 inline VstIntPtr SendMidi(qvt::THostedPlugin& plugin, int status, int data1, int data2) {
-  VstMidiEvent event{};
-  event.type = kVstMidiType;
-  event.byteSize = sizeof(VstMidiEvent);
-  event.midiData[0] = static_cast<char>(status);
-  event.midiData[1] = static_cast<char>(data1);
-  event.midiData[2] = static_cast<char>(data2);
-  VstEvents events{};
-  events.numEvents = 1;
-  events.events[0] = reinterpret_cast<VstEvent*>(&event);
-  return plugin.Dispatch(effProcessEvents, 0, 0, &events);
+  TMidiList midi(status, data1, data2);
+  return plugin.Dispatch(effProcessEvents, 0, 0, &midi.List);
 }
 
 class PluginAbi : public ::testing::Test {

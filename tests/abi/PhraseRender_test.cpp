@@ -1,8 +1,5 @@
-// A short phrase rendered through the plug-in's binary interface. The same
-// test runs against the Linux library and the Windows DLL (under wine): one
-// run writes its render to $QVT_PHRASE_OUT, the other compares its own with
-// that file, named by $QVT_PHRASE_REFERENCE. The tolerance and why the two
-// targets differ at all: docs/windows.md.
+// A short phrase through the binary interface, Linux library against Windows DLL: one run
+// writes $QVT_PHRASE_OUT, the other compares with $QVT_PHRASE_REFERENCE (docs/windows.md).
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

@@ -96,7 +96,6 @@ TEST_F(PluginAbi, ProcessingAnnouncementsAnswerAsHostsExpect) {
   EXPECT_EQ(Dispatch(effStartProcess), 0);
   EXPECT_EQ(Dispatch(effStopProcess), 0);
   EXPECT_EQ(Dispatch(effCanBeAutomated, 40), 1);
-  EXPECT_EQ(Dispatch(effString2Parameter, 3, 0, nullptr), 0);
   EXPECT_EQ(Dispatch(effGetVu), 0);
   void* input = reinterpret_cast<void*>(0x1);
   void* output = reinterpret_cast<void*>(0x2);

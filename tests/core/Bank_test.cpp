@@ -1,5 +1,4 @@
-// Bank operations of the plug-in object: insert positions, limits, selection and the keep-voice
-// rule.
+// Bank operations of the plug-in object: inserts, limits, selection and the keep-voice rule.
 #include <climits>
 #include <gtest/gtest.h>
 
@@ -7,6 +6,9 @@
 #include <vector>
 
 #include "core/uPlugin.h"
+#include "tests/core/BankFileFixture.h"
+
+using bank_test::Program;
 
 namespace {
 
@@ -24,13 +26,6 @@ public:
   void KillVoice() override { ++KilledVoices; }
   int KilledVoices = 0;
 };
-
-TProgramRecord Program(const char* name, float fill) {
-  TProgramRecord record{};
-  SetRecordName(record, name);
-  for (int i = 0; i < qvt::kNumStoredParams; ++i) record.Values[i] = fill; // packed: no references
-  return record;
-}
 
 std::vector<std::string> Names(const TPlugin& plugin) {
   std::vector<std::string> names;
@@ -92,10 +87,9 @@ TEST_F(BankOperations, SelectingAnotherProgramReleasesTheVoiceAndPushesAllValues
   ASSERT_EQ(Automations.size(), 72u);
   for (int i = 0; i < 72; ++i) {
     EXPECT_EQ(Automations[i].first, i);
-    EXPECT_EQ(Automations[i].second, 0.75f) << i;
+    EXPECT_EQ(Automations[i].second, float(loud.Values[i])) << i;
   }
-  EXPECT_EQ(Plugin.getProgramName(), "Loud");
-  EXPECT_EQ(Plugin.getParameter(piFlangerLfoDepth), 0.75f);
+  EXPECT_EQ(Plugin.EditBufferRecord(), loud);
 }
 
 TEST_F(BankOperations, SelectingTheSameProgramReloadsWithoutReleasingTheVoice) {
@@ -105,7 +99,7 @@ TEST_F(BankOperations, SelectingTheSameProgramReloadsWithoutReleasingTheVoice) {
   Plugin.SelectProgram(1);
   EXPECT_EQ(Plugin.KilledVoices, 1);
   EXPECT_EQ(Automations.size(), 72u);
-  EXPECT_EQ(Plugin.getParameter(piOsc2Offset), 0.1f);
+  EXPECT_EQ(Plugin.EditBufferRecord(), Plugin.BankProgram(1));
 }
 
 TEST_F(BankOperations, AfterInsertingACopyTheNextSelectionKeepsTheVoice) {
@@ -161,9 +155,8 @@ TEST_F(BankOperations, LoadFirstProgramKeepsTheSelection) {
   Plugin.SelectProgram(2);
   Plugin.setParameter(piOsc1Level, 0.9f);
   Plugin.LoadFirstProgram();
-  EXPECT_EQ(Plugin.getProgramName(), "A");
+  EXPECT_EQ(Plugin.EditBufferRecord(), Plugin.BankProgram(0));
   EXPECT_EQ(Plugin.SelectedIndex(), 2);
-  EXPECT_EQ(Plugin.getParameter(piOsc1Level), 0.1f);
 }
 
 TEST_F(BankOperations, ClearBankEmptiesItAndLoadFirstProgramThenDoesNothing) {

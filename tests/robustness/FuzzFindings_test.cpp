@@ -37,19 +37,16 @@ protected:
 // Dispatcher fuzzer, bounds check: the event list was indexed through its two-slot declaration.
 TEST_F(FuzzFindings, EventListsLongerThanTheTwoDeclaredSlotsAreReadToTheEnd) {
   PlainSine();
-  VstMidiEvent events[4] = {}; // three ignored, then a note
-  for (auto& event : events) event.type = kVstSysExType;
-  events[3].type = kVstMidiType;
-  events[3].byteSize = sizeof(VstMidiEvent);
-  events[3].midiData[0] = static_cast<char>(0x90);
-  events[3].midiData[1] = 69;
-  events[3].midiData[2] = 100;
+  VstMidiEvent ignored[3] = {};
+  for (auto& event : ignored) event.type = kVstSysExType;
+  TMidiList note(0x90, 69, 100);
   struct {
     VstInt32 numEvents;
     VstIntPtr reserved;
     VstEvent* events[4];
   } list{4, 0, {}};
-  for (int i = 0; i < 4; ++i) list.events[i] = reinterpret_cast<VstEvent*>(&events[i]);
+  for (int i = 0; i < 3; ++i) list.events[i] = reinterpret_cast<VstEvent*>(&ignored[i]);
+  list.events[3] = reinterpret_cast<VstEvent*>(&note.Event);
   Synth.processEvents(reinterpret_cast<VstEvents*>(&list));
   EXPECT_GT(PeakOf(4096), 0.1) << "the note in the fourth slot sounds";
 }
