@@ -9,24 +9,20 @@
 #include <vector>
 
 #include "core/uParamTable.h"
+#include "tests/core/MidiList.h"
+#include "tests/dsp/uDspClassesTestSignals.h"
 #include "tools/qvt/PluginHost.h"
 
-// Frequency from the upward zero crossings after `from`, interpolated between samples.
-inline double ZeroCrossingFrequency(const std::vector<float>& signal, std::size_t from,
-                                    double rate) {
-  double first = -1, last = -1;
-  int count = 0;
-  for (std::size_t i = from + 1; i < signal.size(); ++i) {
-    if (signal[i - 1] < 0 && signal[i] >= 0) {
-      const double t = (i - 1) + signal[i - 1] / (signal[i - 1] - signal[i]);
-      if (first < 0)
-        first = t;
-      else
-        ++count;
-      last = t;
-    }
-  }
-  return count ? count * rate / (last - first) : 0.0;
+// The pitch of `signal` from sample `from` on.
+inline double PitchFrom(const std::vector<float>& signal, std::size_t from, double rate) {
+  return qvt::test::MeasureFrequency(
+      {signal.begin() + static_cast<std::ptrdiff_t>(from), signal.end()}, rate);
+}
+
+// Hands one MIDI message to the plug-in in an event list of its own; answers the dispatcher.
+inline VstIntPtr SendMidi(qvt::THostedPlugin& plugin, int status, int data1, int data2) {
+  TMidiList midi(status, data1, data2);
+  return plugin.Dispatch(effProcessEvents, 0, 0, &midi.List);
 }
 
 class PluginAbi : public ::testing::Test {
@@ -69,26 +65,17 @@ protected:
     Set(piDetune, 0.5f);                    // no detune
     Set(piReleaseTime, 0.02f);              // release
   }
-  // Sends one MIDI message; the plug-in takes every event list.
-  void Note(unsigned char status, unsigned char note, unsigned char velocity) {
-    VstMidiEvent event{};
-    event.type = kVstMidiType;
-    event.byteSize = sizeof(VstMidiEvent);
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(note);
-    event.midiData[2] = static_cast<char>(velocity);
-    VstEvents events{};
-    events.numEvents = 1;
-    events.events[0] = reinterpret_cast<VstEvent*>(&event);
-    EXPECT_EQ(Dispatch(effProcessEvents, 0, 0, &events), 1);
+  // The plug-in takes every event list.
+  void Note(int status, int note, int velocity) {
+    EXPECT_EQ(SendMidi(*Plugin, status, note, velocity), 1);
   }
   // The left channel of `frames` rendered in blocks of 512.
-  std::vector<float> Render(std::size_t frames, bool replacing = true) {
+  std::vector<float> Render(std::size_t frames) {
     std::vector<float> left(frames), right(frames);
     for (std::size_t done = 0; done < frames; done += 512) {
       float* outputs[2] = {left.data() + done, right.data() + done};
-      (replacing ? Fx->processReplacing : Fx->process)(
-          Fx, nullptr, outputs, static_cast<VstInt32>(std::min<std::size_t>(512, frames - done)));
+      Fx->processReplacing(Fx, nullptr, outputs,
+                           static_cast<VstInt32>(std::min<std::size_t>(512, frames - done)));
     }
     return left;
   }

@@ -32,7 +32,7 @@ protected:
     const auto frames = static_cast<std::size_t>(rate * 0.25);
     const std::vector<float> sound = Render(frames);
     Note(0x80, 57, 0);
-    return ZeroCrossingFrequency(sound, frames / 5, rate);
+    return PitchFrom(sound, frames / 5, rate);
   }
 
   std::vector<float> AllParameters() {
@@ -183,18 +183,10 @@ TEST(HostMisuseLifecycle, ClosingOnceAfterARenderThreadStoppedReleasesEverything
   fx->dispatcher(fx, effMainsChanged, 0, 1, nullptr, 0.0f);
 
   std::atomic<bool> finite{true};
-  std::thread audio([fx, &finite] {
+  std::thread audio([fx, host = plugin.get(), &finite] {
     std::vector<float> left(256), right(256);
     for (int block = 0; block < 400; ++block) {
-      VstMidiEvent event{};
-      event.type = kVstMidiType;
-      event.midiData[0] = static_cast<char>(block % 3 ? 0x90 : 0x80);
-      event.midiData[1] = static_cast<char>(40 + block % 40);
-      event.midiData[2] = 100;
-      VstEvents events{};
-      events.numEvents = 1;
-      events.events[0] = reinterpret_cast<VstEvent*>(&event);
-      fx->dispatcher(fx, effProcessEvents, 0, 0, &events, 0.0f);
+      SendMidi(*host, block % 3 ? 0x90 : 0x80, 40 + block % 40, 100);
       float* outputs[2] = {left.data(), right.data()};
       fx->processReplacing(fx, nullptr, outputs, 256);
       for (float s : left)

@@ -1,13 +1,12 @@
-// A short phrase rendered through the plug-in's binary interface. The same
-// test runs against the Linux library and the Windows DLL (under wine): one
-// run writes its render to $QVT_PHRASE_OUT, the other compares its own with
-// that file, named by $QVT_PHRASE_REFERENCE. The tolerance and why the two
-// targets differ at all: docs/windows.md.
+// A short phrase through the binary interface, Linux library against Windows DLL: one run
+// writes $QVT_PHRASE_OUT, the other compares with $QVT_PHRASE_REFERENCE (docs/windows.md).
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
+#include "lib/uFileIo.h"
 #include "tests/abi/AbiFixture.h"
 
 namespace {
@@ -36,19 +35,9 @@ std::vector<float> RenderPhrase(qvt::THostedPlugin& plugin) {
   std::vector<float> out;
   std::vector<float> left(kBlock), right(kBlock);
   for (int block = 0; block < kBlocks; ++block) {
-    for (const TPhraseNote& note : kPhrase) {
-      if (note.Block != block) continue;
-      VstMidiEvent event{};
-      event.type = kVstMidiType;
-      event.byteSize = sizeof event;
-      event.midiData[0] = static_cast<char>(note.Velocity ? 0x90 : 0x80);
-      event.midiData[1] = static_cast<char>(note.Key);
-      event.midiData[2] = static_cast<char>(note.Velocity);
-      VstEvents events{};
-      events.numEvents = 1;
-      events.events[0] = reinterpret_cast<VstEvent*>(&event);
-      plugin.Dispatch(effProcessEvents, 0, 0, &events);
-    }
+    for (const TPhraseNote& note : kPhrase)
+      if (note.Block == block)
+        SendMidi(plugin, note.Velocity ? 0x90 : 0x80, note.Key, note.Velocity);
     float* outputs[2] = {left.data(), right.data()};
     fx->processReplacing(fx, nullptr, outputs, kBlock);
     for (int i = 0; i < kBlock; ++i) {
@@ -59,23 +48,10 @@ std::vector<float> RenderPhrase(qvt::THostedPlugin& plugin) {
   return out;
 }
 
-bool WriteSamples(const char* path, const std::vector<float>& samples) {
-  std::FILE* file = std::fopen(path, "wb");
-  if (!file) return false;
-  const bool written =
-      std::fwrite(samples.data(), sizeof(float), samples.size(), file) == samples.size();
-  return std::fclose(file) == 0 && written;
-}
-
 std::vector<float> ReadSamples(const char* path) {
-  std::vector<float> samples;
-  if (std::FILE* file = std::fopen(path, "rb")) {
-    float chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, sizeof(float), 4096, file)) > 0)
-      samples.insert(samples.end(), chunk, chunk + got);
-    std::fclose(file);
-  }
+  const std::vector<std::uint8_t> bytes = qvt::ReadWholeFile(path);
+  std::vector<float> samples(bytes.size() / sizeof(float));
+  std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
   return samples;
 }
 
@@ -95,9 +71,9 @@ TEST(PhraseRender, SoundsAndMatchesTheOtherTargetsRender) {
   }
   EXPECT_GT(peak, 0.01f) << "the phrase is heard";
 
-  if (const char* out = std::getenv("QVT_PHRASE_OUT"); out && *out) {
-    ASSERT_TRUE(WriteSamples(out, render)) << "cannot write " << out;
-  }
+  if (const char* out = std::getenv("QVT_PHRASE_OUT"); out && *out)
+    qvt::WriteFileAtomically(
+        out, {reinterpret_cast<const std::uint8_t*>(render.data()), render.size() * sizeof(float)});
 
   const char* reference = std::getenv("QVT_PHRASE_REFERENCE");
   if (!reference || !*reference) GTEST_SKIP() << "no reference render ($QVT_PHRASE_REFERENCE)";

@@ -11,34 +11,20 @@ TEST_F(PluginAbi, RecordCarriesTheInstrumentsIdentity) {
   EXPECT_EQ(Fx->numOutputs, 2);
   EXPECT_EQ(Fx->flags,
             effFlagsHasEditor | effFlagsCanMono | effFlagsCanReplacing | effFlagsIsSynth);
-  EXPECT_EQ(Fx->flags, 0x119);
   EXPECT_EQ(Fx->initialDelay, 0);
   EXPECT_EQ(Fx->ioRatio, 1.0f);
   EXPECT_EQ(Fx->uniqueID, 0x46485156); // "FHQV", first character in the high byte
   EXPECT_EQ(Fx->version, 1);
-  EXPECT_NE(Fx->object, nullptr);
-  EXPECT_NE(Fx->process, nullptr);
-  EXPECT_NE(Fx->processReplacing, nullptr);
-  EXPECT_NE(Fx->processDoubleReplacing, nullptr);
-  EXPECT_EQ(Fx->realQualities, 0);
-  EXPECT_EQ(Fx->offQualities, 0);
 }
 
-TEST_F(PluginAbi, ConstructionAsksTheHostVersionAndItsIdentity) {
-  ASSERT_FALSE(Plugin->Requests.empty());
-  EXPECT_EQ(Plugin->Requests.front(), audioMasterVersion);
-}
-
+// Other program numbers and indices: HostMisuse.
 TEST_F(PluginAbi, ProgramQueriesReportTheSingleHostProgram) {
-  EXPECT_EQ(Dispatch(effGetProgram), 0); // whatever is set (HostMisuse)
+  EXPECT_EQ(Dispatch(effGetProgram), 0);
   EXPECT_EQ(Dispatch(effGetNumProgramCategories), 1);
   EXPECT_EQ(Dispatch(effGetCurrentMidiProgram), -1);
-}
-
-TEST_F(PluginAbi, IndexedProgramNameExistsOnlyForProgramZero) {
   char name[64] = "untouched";
   EXPECT_EQ(Dispatch(effGetProgramNameIndexed, 0, 7, name), 1);
-  EXPECT_EQ(std::string(name), Text(effGetProgramName)); // other indices: HostMisuse
+  EXPECT_EQ(std::string(name), Text(effGetProgramName));
 }
 
 TEST_F(PluginAbi, RenamingKeepsTheFirst22Characters) {
@@ -88,14 +74,12 @@ TEST_F(PluginAbi, IdentityQueriesAnswerNamesVersionsAndCategory) {
 }
 
 TEST_F(PluginAbi, CanDoAcceptsExactlyTheTwoEventRequests) {
-  char events[] = "receiveVstEvents";
-  char midi[] = "receiveVstMidiEvent";
-  char time[] = "receiveVstTimeInfo";
-  char lower[] = "receivevstevents";
-  EXPECT_EQ(Dispatch(effCanDo, 0, 0, events), 1);
-  EXPECT_EQ(Dispatch(effCanDo, 0, 0, midi), 1);
-  EXPECT_EQ(Dispatch(effCanDo, 0, 0, time), -1);
-  EXPECT_EQ(Dispatch(effCanDo, 0, 0, lower), -1);
+  for (const auto& [request, answer] :
+       {std::pair{"receiveVstEvents", 1}, std::pair{"receiveVstMidiEvent", 1},
+        std::pair{"receiveVstTimeInfo", -1}, std::pair{"receivevstevents", -1}}) {
+    std::string text = request;
+    EXPECT_EQ(Dispatch(effCanDo, 0, 0, text.data()), answer) << request;
+  }
 }
 
 TEST_F(PluginAbi, ChunksAreNotOffered) {
@@ -112,7 +96,6 @@ TEST_F(PluginAbi, ProcessingAnnouncementsAnswerAsHostsExpect) {
   EXPECT_EQ(Dispatch(effStartProcess), 0);
   EXPECT_EQ(Dispatch(effStopProcess), 0);
   EXPECT_EQ(Dispatch(effCanBeAutomated, 40), 1);
-  EXPECT_EQ(Dispatch(effString2Parameter, 3, 0, nullptr), 0);
   EXPECT_EQ(Dispatch(effGetVu), 0);
   void* input = reinterpret_cast<void*>(0x1);
   void* output = reinterpret_cast<void*>(0x2);
@@ -139,7 +122,6 @@ TEST_F(PluginAbi, EditorRectangleIsTheSameBeforeAndAfterOpening) {
   EXPECT_EQ(rect->left, 0);
   EXPECT_EQ(rect->bottom, 320);
   EXPECT_EQ(rect->right, 587);
-  EXPECT_EQ(Dispatch(effEditGetRect, 0, 0, nullptr), 0);
 }
 
 #if defined(_WIN32)
@@ -192,18 +174,5 @@ TEST(PluginLibrary, RefusesAHostThatReportsNoVersionAndToleratesNoCallback) {
     ASSERT_NE(effect, nullptr) << symbol;
     EXPECT_EQ(effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f), 0);
     EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
-  }
-}
-
-TEST(PluginLibrary, ClosingDestroysTheObjectAndASecondLoadWorks) {
-  for (int round = 0; round < 2; ++round) {
-    std::string error;
-    auto plugin = qvt::THostedPlugin::Load(QVT_PLUGIN_PATH, error);
-    ASSERT_TRUE(plugin) << error;
-    AEffect* fx = plugin->Effect();
-    fx->setParameter(fx, piOsc3Level, 0.25f);
-    EXPECT_EQ(fx->getParameter(fx, piOsc3Level), 0.25f);
-    EXPECT_EQ(plugin->Close(), 1);
-    EXPECT_EQ(plugin->Close(), 0) << "a closed plug-in is not closed twice";
   }
 }

@@ -71,15 +71,9 @@ TEST_F(PluginSettings, NotesQuantizationIsReadAtLoadAndWrittenBackAsANumberOnClo
   EXPECT_EQ(qvt::RegReadNumber(kUser, kNotesQuantization), 1u) << "any non-zero number is on";
   EXPECT_EQ(qvt::RegReadText(kUser, kNotesQuantization), "") << "stored as a number, not text";
 
-  ASSERT_TRUE(qvt::RegWriteNumber(kUser, kNotesQuantization, 0));
-  StartingProgramName();
-  EXPECT_EQ(qvt::RegReadNumber(kUser, kNotesQuantization), 0u);
-}
-
-TEST_F(PluginSettings, NotesQuantizationStoredAsTextCountsAsOff) {
   ASSERT_TRUE(qvt::RegWriteText(kUser, kNotesQuantization, "1"));
   StartingProgramName();
-  EXPECT_EQ(qvt::RegReadNumber(kUser, kNotesQuantization), 0u);
+  EXPECT_EQ(qvt::RegReadNumber(kUser, kNotesQuantization), 0u) << "text counts as off";
 }
 
 TEST_F(PluginSettings, FactoryBankSoundsWhenNoBankFileIsRemembered) {

@@ -25,15 +25,14 @@ inline TProgramRecord Program(const char* name, float fill) {
   return record;
 }
 
+// The magic, then version and count as 16-bit little-endian numbers.
 inline TBytes Header(std::uint16_t version, std::uint16_t count) {
-  return {0xA4,
-          'Q',
-          'V',
-          'T',
-          static_cast<std::uint8_t>(version & 0xFF),
-          static_cast<std::uint8_t>(version >> 8),
-          static_cast<std::uint8_t>(count & 0xFF),
-          static_cast<std::uint8_t>(count >> 8)};
+  TBytes bytes = {0xA4, 'Q', 'V', 'T'};
+  for (std::uint16_t field : {version, count}) {
+    bytes.push_back(static_cast<std::uint8_t>(field));
+    bytes.push_back(static_cast<std::uint8_t>(field >> 8));
+  }
+  return bytes;
 }
 
 inline void AppendFloat(TBytes& bytes, float value) {

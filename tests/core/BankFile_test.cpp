@@ -26,33 +26,17 @@ std::string RememberedBankPath(const TPlugin& plugin) {
 
 TEST_F(BankFiles, ThreeProgramsAreAHeaderAndThreeRecordsOf311Bytes) {
   TPlugin plugin(nullptr);
-  const TProgramRecord a = Program("Alpha", 0.1f), b = Program("Beta", 0.2f),
-                       c = Program("Gamma", 0.3f);
-  Fill(plugin, {a, b, c});
+  const TProgramRecord programs[] = {Program("Alpha", 0.1f), Program("Beta", 0.2f),
+                                     Program("Gamma", 0.3f)};
+  Fill(plugin, {programs[0], programs[1], programs[2]});
   plugin.SaveBankFile(PathOf("three.qvt"));
   const TBytes file = Get("three.qvt");
   ASSERT_EQ(file.size(), 941u);
   EXPECT_EQ(TBytes(file.begin(), file.begin() + 8), Header(22, 3));
-  EXPECT_EQ(std::memcmp(file.data() + 8, &a, 311), 0);
-  EXPECT_EQ(std::memcmp(file.data() + 8 + 311, &b, 311), 0);
-  EXPECT_EQ(std::memcmp(file.data() + 8 + 622, &c, 311), 0);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(std::memcmp(file.data() + 8 + 311 * i, &programs[i], 311), 0) << "record " << i;
   EXPECT_EQ(plugin.GetBankFilePath(), PathOf("three.qvt"));
   EXPECT_EQ(RememberedBankPath(plugin), PathOf("three.qvt"));
-}
-
-TEST_F(BankFiles, ASavedBankLoadsBackByteForByte) {
-  TPlugin writer(nullptr), reader(nullptr);
-  TProgramRecord odd = Program("\xAB"
-                               "Odd\xBB name",
-                               0.5f);
-  odd.Values[piStep1 + 6] = 1.7f; // step values may lie outside 0…1 after pattern operations
-  Fill(writer, {Program("One", 0.0f), odd, Program("Three", 0.9f)});
-  writer.SaveBankFile(PathOf("a.qvt"));
-  ASSERT_TRUE(reader.LoadBankFile(PathOf("a.qvt")));
-  EXPECT_EQ(BankOf(reader), BankOf(writer));
-  reader.SaveBankFile(PathOf("b.qvt"));
-  EXPECT_EQ(Get("a.qvt"), Get("b.qvt"));
-  EXPECT_TRUE(Messages.empty());
 }
 
 TEST_F(BankFiles, LoadingABankLeavesTheSoundingProgramAlone) {

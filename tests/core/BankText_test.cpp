@@ -115,18 +115,15 @@ TEST(BankText, MistakesAreReportedWithTheirLine) {
   EXPECT_EQ(ErrorOf("[A]\nOsc1 Level = nan\n"), "line 2: the value is not a finite number");
 }
 
-TEST(BankText, NamesAreUtf8InTheTextAnd8BitInTheBank) {
-  const TProgramRecord p = One("[Caf\xC3\xA9 \xC2\xAB"
-                               "Bass\xC2\xBB] # comment\n");
-  EXPECT_EQ(RecordName(p), "Caf\xE9 \xAB"
-                           "Bass\xBB");
-  EXPECT_EQ(qvt::FormatBankText(std::vector<TProgramRecord>{p}).substr(0, 17),
-            "[Caf\xC3\xA9 \xC2\xAB"
-            "Bass\xC2\xBB]\n");
-}
-
+// Names are UTF-8 in the text and 8-bit in the bank.
 TEST(BankText, EveryByteOfANameSurvivesTheTextForm) {
+  EXPECT_EQ(RecordName(One("[Caf\xC3\xA9 \xC2\xAB"
+                           "Bass\xC2\xBB] # comment\n")),
+            "Caf\xE9 \xAB"
+            "Bass\xBB");
   const std::string names[] = {
+      std::string("Caf\xE9 \xAB"
+                  "Bass\xBB"),
       std::string("a\nb\r\tc\\ ] # x "),
       std::string("\x81\x8D\x8F\x90\x9D unused"), // bytes Windows-1252 leaves unassigned
       std::string("ab\0cd\x7F", 7),               // a zero inside the field
@@ -138,7 +135,9 @@ TEST(BankText, EveryByteOfANameSurvivesTheTextForm) {
     SetRecordName(bank.back(), name);
   }
   const std::string text = qvt::FormatBankText(bank);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4 + 3) << text; // one line a program
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5 + 4) << text; // one line a program
+  EXPECT_EQ(text.substr(0, 17), "[Caf\xC3\xA9 \xC2\xAB"
+                                "Bass\xC2\xBB]\n");
   EXPECT_NE(text.find("[a\\x0ab\\x0d\\x09c\\\\ ] # x ]"), std::string::npos) << text;
   EXPECT_EQ(qvt::EncodeBank(qvt::ParseBankText(text)), qvt::EncodeBank(bank));
   // Older texts: a backslash before anything else is itself.

@@ -1,11 +1,14 @@
-// Bank operations of the plug-in object: insert positions, limits, selection and the keep-voice
-// rule.
+// Bank operations of the plug-in object: inserts, limits, selection and the keep-voice rule.
 #include <climits>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "core/uPlugin.h"
+#include "tests/core/BankFileFixture.h"
+
+using bank_test::Program;
 
 namespace {
 
@@ -23,13 +26,6 @@ public:
   void KillVoice() override { ++KilledVoices; }
   int KilledVoices = 0;
 };
-
-TProgramRecord Program(const char* name, float fill) {
-  TProgramRecord record{};
-  SetRecordName(record, name);
-  for (int i = 0; i < qvt::kNumStoredParams; ++i) record.Values[i] = fill; // packed: no references
-  return record;
-}
 
 std::vector<std::string> Names(const TPlugin& plugin) {
   std::vector<std::string> names;
@@ -51,29 +47,13 @@ protected:
 
 } // namespace
 
-TEST(ProgramRecord, IsThePacked311ByteLayout) {
-  TProgramRecord record{};
-  SetRecordName(record, "Bass");
-  record.Values[piGenerationScheme] = 1.0f;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
-  EXPECT_EQ(sizeof(record), 311u);
-  EXPECT_EQ(bytes[0], 'B');
-  EXPECT_EQ(bytes[4], 0);
-  // 1.0f little-endian at offset 23: 00 00 80 3F
-  EXPECT_EQ(bytes[23 + 2], 0x80);
-  EXPECT_EQ(bytes[23 + 3], 0x3F);
-}
-
-TEST_F(BankOperations, InsertedCopyGoesBehindTheSelectionOrFirstWhenNothingIsSelected) {
-  Plugin.setProgramName("Copy1");
-  Plugin.InsertProgramCopy(); // nothing selected: position 0
-  EXPECT_EQ(Names(Plugin), (std::vector<std::string>{"Copy1", "A", "B", "C"}));
-
-  Plugin.SelectProgram(2); // "B"
-  Plugin.setProgramName("Copy2");
+// With nothing selected the copy goes first: EditorCommands.AddingPresetsNeedsANameAndInserts….
+TEST_F(BankOperations, InsertedCopyGoesBehindTheSelection) {
+  Plugin.SelectProgram(1); // "B"
+  Plugin.setProgramName("Copy");
   Plugin.InsertProgramCopy();
-  EXPECT_EQ(Names(Plugin), (std::vector<std::string>{"Copy1", "A", "B", "Copy2", "C"}));
-  EXPECT_EQ(Plugin.SelectedIndex(), 2);
+  EXPECT_EQ(Names(Plugin), (std::vector<std::string>{"A", "B", "Copy", "C"}));
+  EXPECT_EQ(Plugin.SelectedIndex(), 1);
 }
 
 TEST_F(BankOperations, InsertBeyondTheEndAppends) {
@@ -107,10 +87,9 @@ TEST_F(BankOperations, SelectingAnotherProgramReleasesTheVoiceAndPushesAllValues
   ASSERT_EQ(Automations.size(), 72u);
   for (int i = 0; i < 72; ++i) {
     EXPECT_EQ(Automations[i].first, i);
-    EXPECT_EQ(Automations[i].second, 0.75f) << i;
+    EXPECT_EQ(Automations[i].second, float(loud.Values[i])) << i;
   }
-  EXPECT_EQ(Plugin.getProgramName(), "Loud");
-  EXPECT_EQ(Plugin.getParameter(piFlangerLfoDepth), 0.75f);
+  EXPECT_EQ(Plugin.EditBufferRecord(), loud);
 }
 
 TEST_F(BankOperations, SelectingTheSameProgramReloadsWithoutReleasingTheVoice) {
@@ -120,7 +99,7 @@ TEST_F(BankOperations, SelectingTheSameProgramReloadsWithoutReleasingTheVoice) {
   Plugin.SelectProgram(1);
   EXPECT_EQ(Plugin.KilledVoices, 1);
   EXPECT_EQ(Automations.size(), 72u);
-  EXPECT_EQ(Plugin.getParameter(piOsc2Offset), 0.1f);
+  EXPECT_EQ(Plugin.EditBufferRecord(), Plugin.BankProgram(1));
 }
 
 TEST_F(BankOperations, AfterInsertingACopyTheNextSelectionKeepsTheVoice) {
@@ -176,9 +155,8 @@ TEST_F(BankOperations, LoadFirstProgramKeepsTheSelection) {
   Plugin.SelectProgram(2);
   Plugin.setParameter(piOsc1Level, 0.9f);
   Plugin.LoadFirstProgram();
-  EXPECT_EQ(Plugin.getProgramName(), "A");
+  EXPECT_EQ(Plugin.EditBufferRecord(), Plugin.BankProgram(0));
   EXPECT_EQ(Plugin.SelectedIndex(), 2);
-  EXPECT_EQ(Plugin.getParameter(piOsc1Level), 0.1f);
 }
 
 TEST_F(BankOperations, ClearBankEmptiesItAndLoadFirstProgramThenDoesNothing) {
@@ -191,29 +169,23 @@ TEST_F(BankOperations, ClearBankEmptiesItAndLoadFirstProgramThenDoesNothing) {
 
 TEST(Randomise, EachParameterGroupDrawsFromItsOwnRange) {
   TProbePlugin plugin;
+  // One of k · step for a whole k from 0 to top.
+  const auto oneOf = [&plugin](int index, double step, int top) {
+    const float v = plugin.getParameter(index);
+    const long k = std::lround(v / step);
+    return k >= 0 && k <= top && v == static_cast<float>(step * k);
+  };
+  const auto below = [&plugin](int index, float top) {
+    const float v = plugin.getParameter(index);
+    return v >= 0.0f && v < top;
+  };
   for (int round = 0; round < 400; ++round) {
     for (int index = 0; index < 72; ++index) plugin.RandomiseParameter(index);
-    for (int index : {7, 8, 9, 35}) {
-      const float v = plugin.getParameter(index);
-      EXPECT_GE(v, 0.0f);
-      EXPECT_LT(v, 0.3f);
-    }
-    for (int index : {10, 11, 12}) {
-      const float v = plugin.getParameter(index);
-      EXPECT_TRUE(v == 0.0f || v == 0.1f || v == 0.2f || v == static_cast<float>(0.1 * 3)) << v;
-    }
-    for (int index : {26, 27}) {
-      const float v = plugin.getParameter(index);
-      EXPECT_TRUE(v == 0.0f || v == 0.01f || v == 0.02f || v == 0.03f) << v;
-    }
-    const float speed = plugin.getParameter(piPatternSpeed);
-    const int k = static_cast<int>(speed * 100.0f + 0.5f);
-    EXPECT_TRUE(k >= 0 && k <= 7 && speed == static_cast<float>(k * 0.01)) << speed;
-    for (int index : {0, 1, 22, 40, 53, 69, 71}) {
-      const float v = plugin.getParameter(index);
-      EXPECT_GE(v, 0.0f);
-      EXPECT_LT(v, 1.0f);
-    }
+    for (int index : {7, 8, 9, 35}) EXPECT_TRUE(below(index, 0.3f)) << index;
+    for (int index : {10, 11, 12}) EXPECT_TRUE(oneOf(index, 0.1, 3)) << index;
+    for (int index : {26, 27}) EXPECT_TRUE(oneOf(index, 0.01, 3)) << index;
+    EXPECT_TRUE(oneOf(piPatternSpeed, 0.01, 7));
+    for (int index : {0, 1, 22, 40, 53, 69, 71}) EXPECT_TRUE(below(index, 1.0f)) << index;
   }
   plugin.RandomiseParameter(piRandomWaveform); // editor-only: nothing stored, nothing fails
   EXPECT_EQ(plugin.getParameter(piRandomWaveform), 0.0f);

@@ -8,6 +8,7 @@
 
 #include "core/uBankText.h"
 #include "core/uSynth.h"
+#include "tests/core/MidiList.h"
 #include "tests/dsp/uDspClassesTestSignals.h"
 
 namespace engine_test {
@@ -29,17 +30,8 @@ struct TStereo {
 // Hands one MIDI event to a synthesizer, as a host's processEvents would.
 inline void SendMidi(TSynth& synth, std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
                      VstInt32 delta = 0) {
-  VstMidiEvent event{};
-  event.type = kVstMidiType;
-  event.byteSize = sizeof(VstMidiEvent);
-  event.deltaFrames = delta;
-  event.midiData[0] = static_cast<char>(status);
-  event.midiData[1] = static_cast<char>(data1);
-  event.midiData[2] = static_cast<char>(data2);
-  VstEvents events{};
-  events.numEvents = 1;
-  events.events[0] = reinterpret_cast<VstEvent*>(&event);
-  synth.processEvents(&events);
+  TMidiList midi(status, data1, data2, delta);
+  synth.processEvents(&midi.List);
 }
 
 class Engine : public ::testing::Test {

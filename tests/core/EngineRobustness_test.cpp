@@ -16,7 +16,8 @@ TEST_F(Engine, ExtremeParameterValuesNeverProduceNonFiniteSamples) {
                             1e30f,
                             -1e30f,
                             std::numeric_limits<float>::max(),
-                            std::numeric_limits<float>::denorm_min()};
+                            std::numeric_limits<float>::denorm_min(),
+                            std::numeric_limits<float>::quiet_NaN()};
   for (float extreme : extremes) {
     for (int index = 0; index < 81; ++index) {
       SCOPED_TRACE("index " + std::to_string(index) + " value " + std::to_string(extreme));

@@ -80,28 +80,28 @@ bool SameBits(const std::vector<float>& a, const std::vector<float>& b) {
 
 } // namespace
 
-TEST(EngineSegments, BlocksRenderExactlyAsSampleBySampleWithEveryModuleRunning) {
-  // Chebyshev filters, the pipe following the pattern, flanger and reverb on,
-  // all oscillators following the pattern with glide.
+TEST(EngineSegments, BlocksRenderExactlyAsSampleBySample) {
+  // Every module running: Chebyshev filters, the pipe following the pattern, flanger and
+  // reverb on, all oscillators following the pattern with glide.
   const std::map<int, float> heaviest = {
       {26, 0.03f}, {27, 0.03f}, {30, 1.0f}, {33, 1.0f},  {37, 1.0f}, {45, 1.0f}, {13, 1.0f},
       {14, 1.0f},  {15, 1.0f},  {53, 0.5f}, {52, 0.04f}, {55, 0.6f}, {56, 0.4f}, {58, 0.7f}};
-  const TStereo expected = RenderSampleBySample(heaviest);
-  ASSERT_GT(Peak(expected.Left), 0.01);
-  for (int block : {512, 100, 64, 128}) {
-    const TStereo actual = RenderInBlocks(heaviest, block);
-    EXPECT_TRUE(SameBits(expected.Left, actual.Left)) << "blocks of " << block;
-    EXPECT_TRUE(SameBits(expected.Right, actual.Right)) << "blocks of " << block;
+  // The pipe off still tracks the pattern's delays; switched on mid-note and no longer
+  // following, it must keep the delay of the last sample.
+  std::map<int, float> silentPipe = {{30, 0.0f}, {33, 1.0f}, {45, 1.0f}, {52, 0.04f}, {53, 0.9f}};
+  for (int step = 0; step < 16; ++step) silentPipe[54 + step] = 0.3f + 0.04f * (step % 5);
+  const struct {
+    const char* Name;
+    const std::map<int, float>& Values;
+    std::vector<int> Blocks;
+  } cases[] = {{"every module", heaviest, {512, 100, 64, 128}}, {"silent pipe", silentPipe, {256}}};
+  for (const auto& c : cases) {
+    const TStereo expected = RenderSampleBySample(c.Values);
+    ASSERT_GT(Peak(expected.Left), 0.01) << c.Name;
+    for (int block : c.Blocks) {
+      const TStereo actual = RenderInBlocks(c.Values, block);
+      EXPECT_TRUE(SameBits(expected.Left, actual.Left)) << c.Name << ", blocks of " << block;
+      EXPECT_TRUE(SameBits(expected.Right, actual.Right)) << c.Name << ", blocks of " << block;
+    }
   }
-}
-
-TEST(EngineSegments, BlocksRenderExactlyAsSampleBySampleWithThePipeSilentButFollowing) {
-  // The pipe off still tracks the pattern's delays; switched on mid-note and
-  // no longer following, it must keep the delay of the last sample.
-  std::map<int, float> values = {{30, 0.0f}, {33, 1.0f}, {45, 1.0f}, {52, 0.04f}, {53, 0.9f}};
-  for (int step = 0; step < 16; ++step) values[54 + step] = 0.3f + 0.04f * (step % 5);
-  const TStereo expected = RenderSampleBySample(values);
-  const TStereo actual = RenderInBlocks(values, 256);
-  EXPECT_TRUE(SameBits(expected.Left, actual.Left));
-  EXPECT_TRUE(SameBits(expected.Right, actual.Right));
 }

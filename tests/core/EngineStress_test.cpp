@@ -63,10 +63,8 @@ TEST_F(Engine, RenderingStaysCleanWhileOtherThreadsChangeEverything) {
   EXPECT_EQ(Synth.Modules().SampleRate, Synth.getSampleRate());
 }
 
-// A render thread on short blocks while another thread switches the rate back
-// and forth: once both stop, the engine must run on modules of the host's rate
-// that carry the current settings, not on a stale set or on a fresh one with
-// construction defaults.
+// Once a render thread and a thread switching the rate both stop, the engine runs on modules
+// of the host's rate with the current settings, not a stale set nor one of construction defaults.
 TEST_F(Engine, TheModulesFollowEveryRateChangeMadeOnAnotherThreadAndKeepTheSettings) {
   Synth.setParameter(piFlanger, 1.0f);         // flanger on
   Synth.setParameter(piFlangerLevel, 0.3f);    // flanger mix

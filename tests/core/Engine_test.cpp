@@ -120,26 +120,12 @@ TEST_F(Engine, WithLoopEveryNoteResetsThePhases) {
   EXPECT_LT(Synth.Modules().Generator.Osc[2].Phase, 0.2);
 }
 
-TEST_F(Engine, EventsTakeEffectAtTheirOffsetInTheBlock) {
-  NoteOn(69, 100);
-  const TStereo out = Render(512);
-  // The filters' anti-denormal offsets leave traces far below hearing.
-  EXPECT_LT(Peak(out.Left, 0, 101), 1e-20) << "silent up to and including the note's first sample";
-  EXPECT_GT(Peak(out.Left, 101, 512), 0.0);
-}
-
-TEST_F(Engine, OnlyANewPositiveSampleRateRebuildsTheModules) {
+// Rates that are no rates: HostMisuse.SampleRatesThatAreNoRatesAreIgnored.
+TEST_F(Engine, TheSameSampleRateAgainDoesNotRebuildTheModules) {
   const TSynthModules* before = &Synth.Modules();
-  for (float rate : {44100.0f, 0.0f, -1.0f, std::nanf(""), INFINITY}) {
-    Synth.setSampleRate(rate);
-    Render(16);
-    EXPECT_EQ(&Synth.Modules(), before) << rate;
-    EXPECT_EQ(Synth.getSampleRate(), 44100.0f) << rate;
-  }
-  Synth.setSampleRate(48000.0f);
+  Synth.setSampleRate(44100.0f);
   Render(16);
-  EXPECT_NE(&Synth.Modules(), before);
-  EXPECT_EQ(Synth.Modules().SampleRate, 48000.0f);
+  EXPECT_EQ(&Synth.Modules(), before);
 }
 
 TEST_F(Engine, RebuiltModulesKeepTheCurrentSound) {
@@ -203,15 +189,6 @@ TEST_F(Engine, ProgramChangesApplyKillVoiceBeforeTheNewValues) {
   EXPECT_TRUE(Synth.VoiceActive());
 }
 
-TEST_F(Engine, ValuesThatAreNotNumbersReachTheEngineAsZero) {
-  NoteOn(69);
-  for (int index = 0; index < 70; ++index) Synth.setParameter(index, std::nanf(""));
-  Synth.setParameter(piOsc3Level, 1.0f);
-  const TStereo out = Render(4096);
-  for (int i = 0; i < 4096; ++i) ASSERT_TRUE(std::isfinite(out.Left[i])) << "sample " << i;
-  EXPECT_EQ(Synth.getParameter(piFilterLowpassCutoff), 0.0f);
-}
-
 TEST_F(Engine, ProcessAddsWhileProcessReplacingReplaces) {
   NoteOn(69);
   std::vector<float> left(256, 0.5f), right(256, 0.5f);
@@ -219,7 +196,8 @@ TEST_F(Engine, ProcessAddsWhileProcessReplacingReplaces) {
   TSynth twin(Host);
   PlayNeutralProgram(twin);
   SendMidi(twin, 0x90, 69, 100);
-  twin.process(nullptr, outputs, 256);
+  AEffect* record = twin.getAeffect(); // through the host's entry, as a host calls it
+  record->process(record, nullptr, outputs, 256);
   const TStereo replaced = Render(256);
   for (int i = 0; i < 256; ++i) ASSERT_FLOAT_EQ(left[i], 0.5f + replaced.Left[i]) << "sample " << i;
 }

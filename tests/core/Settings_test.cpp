@@ -68,7 +68,6 @@ TEST_F(Settings, TheRememberedBankIsLoadedAtConstruction) {
     Fill(plugin, {Program("Mine", 0.3f), Program("Also", 0.6f)});
     plugin.SaveBankFile(PathOf("mine.qvt"));
   }
-  EXPECT_EQ(qvt::RegReadText(kUser, kKey + "BankPath"), PathOf("mine.qvt"));
   TPlugin again(Host);
   EXPECT_EQ(again.GetBankFilePath(), PathOf("mine.qvt"));
   ASSERT_EQ(again.BankCount(), 2);
@@ -97,36 +96,15 @@ TEST_F(Settings, ARefusedRememberedBankIsReportedAndTheFactoryBankPlays) {
   EXPECT_EQ(plugin.GetBankFilePath(), PathOf("broken.qvt")); // the setting stays as it was
 }
 
-// Reading a stored number or text is the ABI suite's settings test.
-TEST_F(Settings, NotesQuantizationIsWrittenAsANumberAtTheEnd) {
-  EXPECT_FALSE(TPlugin(Host).GetNotesQuantization());
-  EXPECT_EQ(qvt::RegReadNumber(kUser, kKey + "NotesQuantization"), 0u);
+// Reading and writing back a stored number or text is the ABI suite's settings test.
+TEST_F(Settings, ASwitchedNotesQuantizationIsKept) {
   TPlugin(Host).SetNotesQuantization(true);
   EXPECT_EQ(qvt::RegReadNumber(kUser, kKey + "NotesQuantization"), 1u);
   EXPECT_TRUE(TPlugin(Host).GetNotesQuantization());
 }
 
-TEST_F(Settings, ACorruptSettingsFileIsIgnoredAndSurvives) {
-  const std::string garbage = "\x7F"
-                              "ELF? not settings [at all]\n";
-  std::filesystem::create_directories(Root / "config/Quivertone");
-  std::ofstream(Root / "config/Quivertone/settings.reg", std::ios::binary) << garbage;
-  {
-    TPlugin plugin(Host);
-    EXPECT_EQ(plugin.GetBankFilePath(), "");
-    EXPECT_FALSE(plugin.GetNotesQuantization());
-  }
-  std::ifstream kept(Root / "config/Quivertone/settings.reg.broken", std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), garbage);
-  EXPECT_EQ(qvt::RegReadNumber(kUser, kKey + "NotesQuantization"), 0u);
-}
-
-TEST_F(Settings, BankAndPatternFoldersExistAndTheHelpFileLiesBesideTheLibrary) {
-  TPlugin plugin(Host);
+// Where the folders lie and that they are made: the Paths tests.
+TEST_F(Settings, TheHelpFileLiesBesideTheLibrary) {
   const std::string module = qvt::FolderOfFile(qvt::ModuleFileName());
-  EXPECT_EQ(plugin.GetHelpFile(), module + "Help.html");
-  EXPECT_TRUE(plugin.GetBankFolder().ends_with("/Banks/"));
-  EXPECT_TRUE(plugin.GetPatternsFolder().ends_with("/Patterns/"));
-  EXPECT_TRUE(std::filesystem::is_directory(plugin.GetBankFolder()));
-  EXPECT_TRUE(std::filesystem::is_directory(plugin.GetPatternsFolder()));
+  EXPECT_EQ(TPlugin(Host).GetHelpFile(), module + "Help.html");
 }
