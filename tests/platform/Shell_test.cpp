@@ -41,13 +41,6 @@ TEST_F(ShellOpenTest, AFailedOpenShowsTheFormatTheTargetAndTheSystemsText) {
                            "Error: One of the files passed on the command line did not exist.");
   EXPECT_EQ(Shown[0].Caption, "Quivertone v2.2");
   EXPECT_EQ(Shown[0].Flags, qvt::mbOk | qvt::mbIconError);
-
-  Opener(4);
-  EXPECT_FALSE(ShellOpen("https://example.invalid/caf\xC3\xA9", kCantOpenUrlMessage));
-  ASSERT_EQ(Shown.size(), 2u);
-  EXPECT_EQ(Shown[1].Text, "Can't not open URL \xAB"
-                           "https://example.invalid/caf\xE9\xBB!\r\n"
-                           "Error: The action failed.");
 }
 
 TEST(ShellOpenWithAPlatform, TheInstalledPlatformOpensAndPlaysAndItsErrorIsShown) {
@@ -81,13 +74,4 @@ TEST(MessageBoxes, WithoutAHandlerTheyAreKeptAndAnsweredWithoutChangingAnything)
   EXPECT_EQ(recent[recent.size() - 3].Text, "Saved \xAB"
                                             "a\xBB");
   EXPECT_EQ(recent.back().Flags, qvt::mbOkCancel);
-}
-
-TEST(MessageBoxes, AnInstalledHandlerAnswersUntilItIsReplaced) {
-  {
-    qvt::TScopedMessageBoxHandler yes(
-        [](const qvt::TMessageBoxRequest&) { return int(qvt::idYes); });
-    EXPECT_EQ(qvt::ShowMessageBox("Replace?", "c", qvt::mbYesNo), qvt::idYes);
-  }
-  EXPECT_EQ(qvt::ShowMessageBox("Replace?", "c", qvt::mbYesNo), qvt::idNo);
 }
