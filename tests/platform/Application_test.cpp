@@ -90,7 +90,6 @@ TEST_F(Services, AMessageBoxTakesTheMouseFromAControlThatHeldIt) {
   };
   Platform.MouseDown(*Form, 5, 5);
   EXPECT_FALSE(probe->MouseCapture());
-  EXPECT_EQ(Platform.MessageBoxes.size(), 1u);
 }
 
 class CountingMenu : public TPopupMenu {

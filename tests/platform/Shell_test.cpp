@@ -61,7 +61,7 @@ TEST(ShellOpenWithAPlatform, TheInstalledPlatformOpensAndPlaysAndItsErrorIsShown
   EXPECT_EQ(platform.Sounds, std::vector<std::string>{"MenuPopup"});
 }
 
-TEST(MessageBoxes, WithoutAHandlerTheyAreKeptAndAnsweredWithoutChangingAnything) {
+TEST(MessageBoxes, WithoutAHandlerTheyAreAnsweredWithoutChangingAnything) {
   EXPECT_EQ(qvt::ShowMessageBox("Saved \xAB"
                                 "a\xBB",
                                 "Quivertone v2.2", qvt::mbOk),
@@ -69,9 +69,4 @@ TEST(MessageBoxes, WithoutAHandlerTheyAreKeptAndAnsweredWithoutChangingAnything)
   EXPECT_EQ(qvt::ShowMessageBox("Replace?", "Quivertone v2.2", qvt::mbYesNo | qvt::mbIconQuestion),
             qvt::idNo);
   EXPECT_EQ(qvt::ShowMessageBox("Go on?", "Quivertone v2.2", qvt::mbOkCancel), qvt::idCancel);
-  const auto recent = qvt::RecentMessageBoxes();
-  ASSERT_GE(recent.size(), 3u);
-  EXPECT_EQ(recent[recent.size() - 3].Text, "Saved \xAB"
-                                            "a\xBB");
-  EXPECT_EQ(recent.back().Flags, qvt::mbOkCancel);
 }
