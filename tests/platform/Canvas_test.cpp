@@ -1,4 +1,4 @@
-// Bitmap copies on known pixels, drawing primitives and text measurement.
+// The drawing operations the controls use, on known pixels, and text measurement.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -58,14 +58,6 @@ TEST(CanvasCopy, TheTransparentColourLeavesTheDestinationShowing) {
   EXPECT_EQ(ColorOfPixel(dest.Pixel(0, 0)), RGBColor(34, 51, 43));
   EXPECT_EQ(ColorOfPixel(dest.Pixel(1, 0)), RGBColor(200, 100, 50));
   EXPECT_EQ(ColorOfPixel(dest.Pixel(2, 0)), RGBColor(34, 51, 43));
-
-  // Draw honours the bitmap's own transparency settings.
-  TBitmap again = Filled(3, 1, qvt::OpaquePixel(clWhite));
-  knob.Transparent = true;
-  knob.TransparentColor = RGBColor(0, 255, 0);
-  again.Canvas().Draw(0, 0, knob);
-  EXPECT_EQ(ColorOfPixel(again.Pixel(0, 0)), clWhite);
-  EXPECT_EQ(ColorOfPixel(again.Pixel(1, 0)), RGBColor(200, 100, 50));
 }
 
 TEST(CanvasCopy, AConstantAlphaMixesSourceAndDestination) {
@@ -83,41 +75,7 @@ TEST(CanvasCopy, AConstantAlphaMixesSourceAndDestination) {
   EXPECT_EQ(none.Pixel(0, 0), Bgra(255, 0, 200, 255));
 }
 
-TEST(CanvasCopy, PremultipliedAlphaAddsTheSourceOverTheRemainderOfTheDestination) {
-  TBitmap source(3, 1);
-  source.PixelFormat = pf32bit;
-  source.AlphaFormat = afPremultiplied;
-  source.SetPixel(0, 0, Bgra(0, 0, 127, 128));  // red 255 at alpha 128, premultiplied
-  source.SetPixel(1, 0, Bgra(0, 0, 0, 0));      // fully transparent
-  source.SetPixel(2, 0, Bgra(10, 20, 30, 255)); // opaque
-  TBitmap dest = Filled(3, 1, Bgra(200, 200, 200, 255));
-
-  dest.Canvas().Draw(0, 0, source);
-  // d·(255 − 128)/255 = 200·127/255 → 100 (rounded), plus the source.
-  EXPECT_EQ(dest.Pixel(0, 0), Bgra(100, 100, 227, 255));
-  EXPECT_EQ(dest.Pixel(1, 0), Bgra(200, 200, 200, 255));
-  EXPECT_EQ(dest.Pixel(2, 0), Bgra(10, 20, 30, 255));
-
-  // With a constant alpha too, the source is scaled first: 255·128/255 → alpha 128.
-  TBitmap opaque(1, 1);
-  opaque.AlphaFormat = afPremultiplied;
-  opaque.SetPixel(0, 0, Bgra(0, 0, 255, 255));
-  TBitmap half = Filled(1, 1, Bgra(0, 0, 0, 255));
-  half.Canvas().AlphaBlendCopy(0, 0, opaque, opaque.BoundsRect(), 128);
-  EXPECT_EQ(half.Pixel(0, 0), Bgra(0, 0, 128, 255));
-}
-
-TEST(CanvasCopy, CopyRectStretchesToTheDestinationSize) {
-  TBitmap source(2, 1);
-  source.SetPixel(0, 0, qvt::OpaquePixel(clBlack));
-  source.SetPixel(1, 0, qvt::OpaquePixel(clWhite));
-  TBitmap dest(4, 2);
-  dest.Canvas().CopyRect({0, 0, 4, 2}, source, source.BoundsRect());
-  EXPECT_EQ(ColorOfPixel(dest.Pixel(1, 1)), clBlack);
-  EXPECT_EQ(ColorOfPixel(dest.Pixel(2, 0)), clWhite);
-}
-
-TEST(CanvasDrawing, FillFrameAndLinesLeaveTheRightAndBottomEdgesOut) {
+TEST(CanvasDrawing, AFrameLeavesTheRightAndBottomEdgesOut) {
   TBitmap bitmap = Filled(10, 10, qvt::OpaquePixel(clBlack));
   TCanvas& canvas = bitmap.Canvas();
   canvas.Brush.Color = clWhite;
@@ -126,14 +84,6 @@ TEST(CanvasDrawing, FillFrameAndLinesLeaveTheRightAndBottomEdgesOut) {
   EXPECT_EQ(ColorOfPixel(bitmap.Pixel(4, 4)), clWhite);
   EXPECT_EQ(ColorOfPixel(bitmap.Pixel(2, 2)), clBlack);
   EXPECT_EQ(ColorOfPixel(bitmap.Pixel(5, 5)), clBlack);
-
-  canvas.Pen.Color = RGBColor(1, 2, 3);
-  canvas.MoveTo(0, 9);
-  canvas.LineTo(9, 9);
-  EXPECT_EQ(ColorOfPixel(bitmap.Pixel(0, 9)), RGBColor(1, 2, 3));
-  EXPECT_EQ(ColorOfPixel(bitmap.Pixel(8, 9)), RGBColor(1, 2, 3));
-  EXPECT_EQ(ColorOfPixel(bitmap.Pixel(9, 9)), clBlack);
-  EXPECT_EQ(canvas.PenPos, (TPoint{9, 9}));
 }
 
 TEST(CanvasDrawing, APolygonIsFilledWithTheBrushAndOutlinedWithThePen) {
@@ -148,17 +98,6 @@ TEST(CanvasDrawing, APolygonIsFilledWithTheBrushAndOutlinedWithThePen) {
   EXPECT_EQ(InkBounds(bitmap, qvt::OpaquePixel(clBlack)), (TRect{1, 4, 10, 9}));
 }
 
-TEST(CanvasDrawing, AWindowedCanvasDrawsOnlyInsideItsClip) {
-  TBitmap bitmap = Filled(20, 20, qvt::OpaquePixel(clBlack));
-  TCanvas canvas;
-  canvas.SetTarget(&bitmap, {5, 5}, {5, 5, 10, 10});
-  canvas.Brush.Color = clWhite;
-  canvas.FillRect({-100, -100, 100, 100});
-  EXPECT_EQ(InkBounds(bitmap, qvt::OpaquePixel(clBlack)), (TRect{5, 5, 10, 10}));
-  EXPECT_EQ(canvas.ClipRect(), (TRect{0, 0, 5, 5}));
-  EXPECT_EQ(ColorOfPixel(canvas.Pixel(0, 0)), clWhite);
-}
-
 class CanvasText : public ::testing::TestWithParam<bool> {
 protected:
   qvt::TFreeTypeFontEngine FreeType;
@@ -167,39 +106,6 @@ protected:
   }
   void TearDown() override { qvt::SetFontEngine(nullptr); }
 };
-
-TEST_P(CanvasText, TextStaysInsideTheBoxThatMeasuringAnswers) {
-  TBitmap bitmap = Filled(200, 40, qvt::OpaquePixel(clBlack));
-  TCanvas& canvas = bitmap.Canvas();
-  canvas.Font.Name = "Tahoma";
-  canvas.Font.Height = -13;
-  canvas.Font.Color = clWhite;
-  canvas.Brush.Style = bsClear;
-  const int width = canvas.TextWidth("Quivertone");
-  const int height = canvas.TextHeight("Quivertone");
-  EXPECT_GT(width, canvas.TextWidth("Quiver"));
-  EXPECT_GE(height, 13);
-  EXPECT_LE(height, 2 * 13);
-
-  canvas.TextOut(10, 5, "Quivertone");
-  const TRect ink = InkBounds(bitmap, qvt::OpaquePixel(clBlack));
-  ASSERT_FALSE(ink.IsEmpty());
-  EXPECT_GE(ink.Left, 10 - 1);
-  EXPECT_LE(ink.Right, 10 + width + 1);
-  EXPECT_GE(ink.Top, 5);
-  EXPECT_LE(ink.Bottom, 5 + height);
-  EXPECT_GT(ink.Width(), width / 2);
-}
-
-TEST_P(CanvasText, AnOpaqueBackgroundFillsTheTextBox) {
-  TBitmap bitmap = Filled(100, 30, qvt::OpaquePixel(clBlack));
-  TCanvas& canvas = bitmap.Canvas();
-  canvas.Brush.Color = RGBColor(34, 51, 43);
-  canvas.Font.Color = clWhite;
-  canvas.TextOut(3, 4, "Ab");
-  const TRect box = Bounds(3, 4, canvas.TextWidth("Ab"), canvas.TextHeight("Ab"));
-  EXPECT_EQ(InkBounds(bitmap, qvt::OpaquePixel(clBlack)), box);
-}
 
 TEST_P(CanvasText, CentredTextWithAnEllipsisFitsItsRectangle) {
   TBitmap bitmap = Filled(120, 22, qvt::OpaquePixel(clBlack));

@@ -20,8 +20,7 @@
 #include "platform/x11/uX11Window.h"
 #include "tests/platform/ProbeControl.h"
 
-// Defined before Xlib's headers, whose KeyPress macro would hide the method.
-// A focusable control that records its keys and characters.
+// A focusable control that records its key-downs and key-ups.
 class KeyProbe : public TCustomControl {
 public:
   explicit KeyProbe(TWinControl* parent) : TCustomControl(parent) {
@@ -30,11 +29,9 @@ public:
     SetBounds(0, 80, 50, 20);
   }
   std::vector<std::uint16_t> Keys;
-  std::string Typed;
   int KeyUps = 0;
   void KeyDown(std::uint16_t& key, TShiftState) override { Keys.push_back(key); }
   void KeyUp(std::uint16_t&, TShiftState) override { ++KeyUps; }
-  void KeyPress(char& ch) override { Typed += ch; }
 };
 
 #include <X11/Xlib.h>
