@@ -1,14 +1,12 @@
 // Modal message boxes. Every box the program shows goes through ShowMessageBox;
 // the user-interface framework installs a handler that shows real windows.
-// Until one is installed the default handler keeps the box in a short history
-// and shows the system's own box: a real one on Windows; on Linux a line on
-// standard error, answered without changing anything.
+// Until one is installed the system's own box is shown: a real one on Windows;
+// on Linux a line on standard error, answered without changing anything.
 // Texts are 8-bit (Windows-1252).
 #pragma once
 
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace qvt {
 
@@ -46,9 +44,6 @@ TMessageBoxHandler SetMessageBoxHandler(TMessageBoxHandler handler);
 
 // The answer that changes nothing: OK, Cancel or No.
 int PassiveAnswer(unsigned flags);
-
-// The boxes the default handler met, oldest first (at most the last 16).
-std::vector<TMessageBoxRequest> RecentMessageBoxes();
 
 // Installs a handler for the lifetime of the object, then restores the previous one.
 class TScopedMessageBoxHandler {
