@@ -1,7 +1,4 @@
-// The skin images as the library packs them: stored scrambled, decodable, and
-// with the geometry the controls and forms rely on (sizes, strips, frame
-// counts, the knob's transparent colour), and the shared images loaded with
-// the library.
+// The packed skin images with the geometry the controls rely on, and the shared images.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,12 +25,7 @@ std::vector<std::uint32_t> Block(const TBitmap& b, int left, int top, int width,
   return pixels;
 }
 
-// Every image with the sizes its readers accept: exact where the control
-// takes the whole image, a least size where it takes a part: the switch's
-// frames 0…8 of 16×9; glyphs' 13×13 corner; FONT1's codes 32…255 of 5×8;
-// the arrows' 10×8 from y 0 and 7 and 9×8 from y 8; the nine schemes drawn at
-// x 5, left of the digit; the shape display's curve inside (3,3)–(35,30),
-// plotted a pixel further; FONT_BG's 13-pixel row across the list.
+// Exact sizes where a control takes the whole image, least sizes where it takes a part.
 TEST(SkinCatalogue, EveryImageIsPackedScrambledDecodesAndHasItsReadersSize) {
   const struct {
     std::vector<std::string> Names;
@@ -128,8 +120,7 @@ TEST(SharedSkinImages, TheGuardedLoadFillsThemOrRecordsItsErrorAndFreeEmptiesThe
   ASSERT_TRUE(qvt::LoadSharedSkinImagesGuarded());
   EXPECT_STREQ(qvt::SharedSkinImagesError(), "");
   const auto& shared = qvt::SharedSkinImages();
-  ASSERT_TRUE(shared.Knob128 && shared.ChButton0 && shared.ChButton1 && shared.WaveSwitch &&
-              shared.ZButton && shared.ZSButton && shared.Font1 && shared.Caret);
+  ASSERT_TRUE(shared.Knob128 && shared.ChButton0 && shared.Caret);
   EXPECT_EQ(shared.ChButton0->PixelFormat, pf32bit);
   EXPECT_EQ(shared.Caret->Width(), 5);
   qvt::FreeSharedSkinImages();
