@@ -1,8 +1,5 @@
-// A small X11 host for the built plug-in: its own display connection and
-// top-level windows to embed editors in, the plug-in loaded through its entry
-// point, input through XTest, and the screen read back. The plug-in's editor
-// runs on a UI thread of its own; this host's thread only pumps its own
-// connection.
+// A small X11 host for the built plug-in: its own connection and windows, input through XTest.
+// The plug-in's editor runs on a UI thread of its own; this thread only pumps its connection.
 #pragma once
 
 #include <gtest/gtest.h>
