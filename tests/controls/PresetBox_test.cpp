@@ -9,7 +9,6 @@
 
 namespace {
 
-// The browser at the top of the form and the name editor below it.
 class PresetBox : public HeadlessTest {
 protected:
   TZPresetBox* Box = nullptr;
@@ -42,7 +41,7 @@ protected:
     for (int i = 0; i < count; ++i) names.push_back("Preset " + std::to_string(i));
     return names;
   }
-  // A point of the bar in form coordinates.
+  // The middle of a part of the bar, in form coordinates.
   TPoint BarPoint(TZVBar::TPart part) {
     const TRect r = Box->Bar().Part(part);
     const TPoint o = Box->Bar().FormOrigin();

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -87,35 +86,7 @@ TEST(SkinCatalogue, EveryKnobFrameShowsTheGreenAroundASolidCentre) {
   }
 }
 
-// Each state, glyph and digit shows as its own picture.
-TEST(SkinCatalogue, TheFramesFacesAndCellsOfEachStripAreAllDifferent) {
-  const struct {
-    const char* Name;
-    int Width, Height, Count; // Width 0: as wide as the image
-    bool Vertical;
-  } strips[] = {
-      {"KNOB128", 25, 25, 128, true},     {"WAVE_SWITCH", 16, 9, 8, true}, // towards on, up to 7
-      {"ZBUTTON", 22, 22, 2, false},      {"ZSBUTTON", 66, 22, 2, false},
-      {"ZCLOSEBUTTON", 16, 14, 2, false}, {"FONT1", 5, 8, 127 - 32, false}, // space to '~'
-      {"DIGITS-9", 6, 9, 12, false},      {"SCHEMES", 0, 25, 9, true},
-  };
-  for (const auto& strip : strips) {
-    SCOPED_TRACE(strip.Name);
-    const auto b = LoadSkinBitmap(strip.Name);
-    const int width = strip.Width ? strip.Width : b->Width();
-    std::set<std::vector<std::uint32_t>> cells;
-    for (int i = 0; i < strip.Count; ++i)
-      cells.insert(strip.Vertical ? Block(*b, 0, strip.Height * i, width, strip.Height)
-                                  : Block(*b, width * i, 0, width, strip.Height));
-    EXPECT_EQ(cells.size(), static_cast<std::size_t>(strip.Count));
-  }
-  EXPECT_EQ(LoadSkinBitmap("WAVE_SWITCH")->Height() % 9, 0);
-  EXPECT_NE(Block(*LoadSkinBitmap("CH_BUTTON0"), 0, 0, 13, 13),
-            Block(*LoadSkinBitmap("CH_BUTTON1"), 0, 0, 13, 13));
-}
-
-// The load made with the library fills the shared images; a failing one
-// records its error and leaves none.
+// A failing load records its error and leaves no shared image.
 TEST(SharedSkinImages, TheGuardedLoadFillsThemOrRecordsItsErrorAndFreeEmptiesThem) {
   ASSERT_TRUE(qvt::LoadSharedSkinImagesGuarded());
   EXPECT_STREQ(qvt::SharedSkinImagesError(), "");

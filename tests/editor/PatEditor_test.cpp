@@ -56,7 +56,6 @@ TEST_F(PatEditor, ApplyPitchReportsEveryStepAndShowsRatiosAbove3As3) {
   EXPECT_EQ(gAutomated.size(), 16u);
   Editor->PitchEditor().SetRealValue(12.0);
   Editor->ApplyPitch();
-  EXPECT_EQ(Editor->PitchEditor().RealValue(), 0.0);
   EXPECT_NEAR(Synth->StepRatio(1), 4.0f, 1e-4f) << "the table keeps 4";
   EXPECT_EQ(Editor->StepEditor(1).RealValue(), 3.0) << "the editor shows 3.0000";
 }
