@@ -329,9 +329,6 @@ TEST_F(Editors, TheSchemeSelectorShowsThePictureAndNumberOfItsScheme) {
   Press(70, 30); // down at scheme 1: stays, still announced
   EXPECT_EQ(e->Index(), 1);
   EXPECT_EQ(Changes.size(), 1u);
-  EXPECT_TRUE(SamePicture(Region(Platform.ControlPicture(*e), {67, 26, 77, 34}),
-                          Region(*Skin("SPIN-BTN-DN"), {0, 7, 10, 15})));
-  Release(70, 30);
 }
 
 } // namespace
