@@ -1,7 +1,6 @@
 // The packed skin images with the geometry the controls rely on, and the shared images.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,14 +14,6 @@ constexpr std::uint32_t kKeyGreen = 0x0000FF00u; // RGB(0,255,0) as 0x00RRGGBB
 constexpr int kAny = 1 << 20;
 
 std::uint32_t Rgb(const TBitmap& b, int x, int y) { return b.Pixel(x, y) & 0x00FFFFFFu; }
-
-// The pixels of a rectangle, for comparing frames, cells and glyphs.
-std::vector<std::uint32_t> Block(const TBitmap& b, int left, int top, int width, int height) {
-  std::vector<std::uint32_t> pixels;
-  for (int y = top; y < top + height; ++y)
-    for (int x = left; x < left + width; ++x) pixels.push_back(Rgb(b, x, y));
-  return pixels;
-}
 
 // Exact sizes where a control takes the whole image, least sizes where it takes a part.
 TEST(SkinCatalogue, EveryImageIsPackedScrambledDecodesAndHasItsReadersSize) {
@@ -80,8 +71,10 @@ TEST(SkinCatalogue, EveryImageIsPackedScrambledDecodesAndHasItsReadersSize) {
 TEST(SkinCatalogue, EveryKnobFrameShowsTheGreenAroundASolidCentre) {
   const auto knob = LoadSkinBitmap("KNOB128");
   for (int p = 0; p < 128; ++p) {
-    const auto frame = Block(*knob, 0, 25 * p, 25, 25);
-    EXPECT_NE(std::find(frame.begin(), frame.end(), kKeyGreen), frame.end()) << "frame " << p;
+    int green = 0;
+    for (int y = 25 * p; y < 25 * p + 25; ++y)
+      for (int x = 0; x < 25; ++x) green += Rgb(*knob, x, y) == kKeyGreen;
+    EXPECT_GT(green, 0) << "frame " << p;
     EXPECT_NE(Rgb(*knob, 12, 25 * p + 12), kKeyGreen) << "frame " << p;
   }
 }

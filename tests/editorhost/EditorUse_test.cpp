@@ -23,9 +23,6 @@ protected:
     ASSERT_TRUE(WaitUntil([&] { return HasEditorChild(Host); }));
     WaitUntil([] { return false; }, 600); // the check buttons' fades come to rest
   }
-  std::vector<qvt::THostedPlugin::TAutomation> Automations() {
-    return Plugins.back()->AutomationsSoFar();
-  }
 };
 
 TEST_F(EditorUse, TheWindowShowsWhatTheHeadlessSnapshotOfTheStartUpProgramShows) {
@@ -99,7 +96,7 @@ TEST_F(EditorUse, ThePatternEditorImportsStepsAndClosesByItsCloseBox) {
     editor = windows[0];
     return a.width == 320; // the pattern editor's picture
   }));
-  const std::size_t earlier = Automations().size();
+  const std::size_t earlier = Plugins.back()->AutomationsSoFar().size();
   {
     TOwnPath path; // the dialog program answers a MIDI file of one note, A4
     const unsigned char song[] = {'M', 'T', 'h',  'd',  0,   0,    0,    6,    0,    0,
@@ -109,9 +106,10 @@ TEST_F(EditorUse, ThePatternEditorImportsStepsAndClosesByItsCloseBox) {
         .write(reinterpret_cast<const char*>(song), sizeof song);
     path.Script("zenity", "printf '%s\\n' '" + path.Folder + "/a4.mid'\n");
     ClickAt(editor, 231 + 33, 86 + 11); // "Import..."
-    ASSERT_TRUE(WaitUntil([&] { return Automations().size() >= earlier + 16; }, 5000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Plugins.back()->AutomationsSoFar().size() >= earlier + 16; }, 5000));
   }
-  const auto all = Automations();
+  const auto all = Plugins.back()->AutomationsSoFar();
   std::vector<int> steps, reported;
   for (int i = 54; i < 70; ++i) steps.push_back(i);
   for (std::size_t i = earlier; i < all.size(); ++i) reported.push_back(all[i].Index);

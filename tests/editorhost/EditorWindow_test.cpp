@@ -139,11 +139,9 @@ TEST_F(EditorMessageBox, ClosingTheEditorEndsItsBoxAndThePlugInClosesRightAfter)
   ASSERT_TRUE(fx);
   const Window host = NewHostWindow(40, 40);
   ASSERT_NE(OpenBox(fx, host), 0u);
-  const auto start = Clock::now();
   CloseEditor(fx);
   EXPECT_TRUE(
       WaitUntil([&] { return PopupWindows().empty() && MappedChildren(host).empty(); }, 500));
-  EXPECT_LT(MsSince(start), 500.0);
   EXPECT_EQ(Plugins.back()->Close(), 1); // effClose at once
 }
 
