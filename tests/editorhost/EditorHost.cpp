@@ -10,8 +10,7 @@ int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
 } // namespace
 
 void EditorHost::SetUp() {
-  // The library stays loaded for the whole program (the ABI suite tests unloading):
-  // what the fonts library keeps until the process ends is then not taken for a leak.
+  // Kept loaded, so that what the fonts library keeps until exit is not taken for a leak.
   static void* const kept = dlopen(QVT_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
   (void)kept;
   XSetErrorHandler(IgnoreErrors);

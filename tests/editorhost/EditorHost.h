@@ -1,8 +1,5 @@
-// A small X11 host for the built plug-in: its own display connection and
-// top-level windows to embed editors in, the plug-in loaded through its entry
-// point, input through XTest, and the screen read back. The plug-in's editor
-// runs on a UI thread of its own; this host's thread only pumps its own
-// connection.
+// A small X11 host for the built plug-in: its own connection and windows, input through XTest.
+// The plug-in's editor runs on a UI thread of its own; this thread only pumps its connection.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -49,7 +46,6 @@ protected:
 
   // Waits (pumping the host's own connection) until `done`, at most `ms`.
   bool WaitUntil(const std::function<bool()>& done, int ms = 3000);
-  // The mapped children of `window` and their sizes.
   struct TChild {
     Window Id;
     int Width, Height;
@@ -60,7 +56,6 @@ protected:
   std::vector<Window> PopupWindows();
   // A rectangle of `window` as the server shows it, 0xRRGGBB per pixel.
   std::vector<std::uint32_t> Pixels(Window window, int x, int y, int width, int height);
-  // A left click at (x, y) of `window`.
   void ClickAt(Window window, int x, int y);
   // A left-button drag from (x, y) of `window` by (dx, dy), with pauses the form sees.
   void DragIn(Window window, int x, int y, int dx, int dy);

@@ -1,5 +1,4 @@
-// The editor in a real X11 host: where its window appears, what it shows, and
-// that the host's own thread never waits for the editor's UI thread.
+// The editor in a real X11 host: its window's life, and a host thread that never waits for it.
 #include <atomic>
 
 #include "core/uParamTable.h"
@@ -16,9 +15,6 @@ double MsSince(Clock::time_point start) {
 // The help area of the main picture; a press there opens the manual.
 constexpr int kHelpX = 500, kHelpY = 218;
 
-// The window's picture (painted without effEditIdle) and automation from another thread
-// reaching it: EditorUse.
-
 TEST_F(EditorHost, OpenOpenCloseKeepsTheFormAndASecondCloseRemovesIt) {
   AEffect* fx = Load();
   ASSERT_TRUE(fx);
@@ -28,7 +24,7 @@ TEST_F(EditorHost, OpenOpenCloseKeepsTheFormAndASecondCloseRemovesIt) {
   ASSERT_TRUE(WaitUntil([&] { return HasEditorChild(host); }));
   CloseEditor(fx);
   EXPECT_FALSE(WaitUntil([&] { return !HasEditorChild(host); }, 300)) << "one open is left";
-  EXPECT_EQ(MappedChildren(host).size(), 1u);
+  EXPECT_EQ(MappedChildren(host).size(), 1u) << "one form for both opens";
   CloseEditor(fx);
   EXPECT_TRUE(WaitUntil([&] { return MappedChildren(host).empty(); }));
   CloseEditor(fx); // a close too many does nothing
@@ -143,11 +139,9 @@ TEST_F(EditorMessageBox, ClosingTheEditorEndsItsBoxAndThePlugInClosesRightAfter)
   ASSERT_TRUE(fx);
   const Window host = NewHostWindow(40, 40);
   ASSERT_NE(OpenBox(fx, host), 0u);
-  const auto start = Clock::now();
   CloseEditor(fx);
   EXPECT_TRUE(
       WaitUntil([&] { return PopupWindows().empty() && MappedChildren(host).empty(); }, 500));
-  EXPECT_LT(MsSince(start), 500.0);
   EXPECT_EQ(Plugins.back()->Close(), 1); // effClose at once
 }
 
