@@ -1,6 +1,7 @@
 // The packed skin images with the geometry the controls rely on, and the shared images.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,34 @@ TEST(SkinCatalogue, EveryKnobFrameShowsTheGreenAroundASolidCentre) {
       for (int x = 0; x < 25; ++x) green += Rgb(*knob, x, y) == kKeyGreen;
     EXPECT_GT(green, 0) << "frame " << p;
     EXPECT_NE(Rgb(*knob, 12, 25 * p + 12), kKeyGreen) << "frame " << p;
+  }
+}
+
+// The artwork is drawn by our skin generator: each position, state, glyph and
+// digit of a strip must come out as a picture of its own.
+TEST(SkinCatalogue, TheCellsOfEachStripAreAllDifferent) {
+  const struct {
+    const char* Name;
+    int Width, Height, Count;
+    bool Vertical;
+  } strips[] = {
+      {"KNOB128", 25, 25, 128, true}, {"WAVE_SWITCH", 16, 9, 8, true},
+      {"ZBUTTON", 22, 22, 2, false},  {"FONT1", 5, 8, 127 - 32, false},
+      {"DIGITS-9", 6, 9, 12, false},
+  };
+  for (const auto& strip : strips) {
+    SCOPED_TRACE(strip.Name);
+    const auto b = LoadSkinBitmap(strip.Name);
+    std::set<std::vector<std::uint32_t>> cells;
+    for (int i = 0; i < strip.Count; ++i) {
+      const int left = strip.Vertical ? 0 : strip.Width * i,
+                top = strip.Vertical ? strip.Height * i : 0;
+      std::vector<std::uint32_t> cell;
+      for (int y = top; y < top + strip.Height; ++y)
+        for (int x = left; x < left + strip.Width; ++x) cell.push_back(Rgb(*b, x, y));
+      cells.insert(cell);
+    }
+    EXPECT_EQ(cells.size(), static_cast<std::size_t>(strip.Count));
   }
 }
 
