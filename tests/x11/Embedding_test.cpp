@@ -45,8 +45,13 @@ TEST_F(Embedding, TheFormIsAChildOfTheHostWindowAndShowsItsControls) {
   EXPECT_EQ(HostPixel(10 + 200, 10 + 120), kHostGreyColor);
 }
 
-TEST_F(Embedding, AClickReachesTheControlUnderThePointer) {
+TEST_F(Embedding, AClickReachesTheControlUnderThePointerAndTheWheelTurnsInNotches) {
   ShowForm();
+  std::vector<int> deltas;
+  Form->OnMouseWheel = [&](TObject*, TShiftState, int delta, TPoint, bool& handled) {
+    deltas.push_back(delta);
+    handled = true;
+  };
   MovePointer(10 + 45, 10 + 35);
   ASSERT_TRUE(PumpUntil([&] { return Probe->Logged("enter"); }));
   Button(1, true);
@@ -54,6 +59,14 @@ TEST_F(Embedding, AClickReachesTheControlUnderThePointer) {
   ASSERT_TRUE(PumpUntil([&] { return Probe->Clicks == 1; }));
   EXPECT_TRUE(Probe->Logged("down 25,15"));
   EXPECT_TRUE(Probe->Logged("up 25,15"));
+
+  MovePointer(10 + 150, 10 + 100); // onto the form's background
+  Button(4, true);
+  Button(4, false);
+  Button(5, true);
+  Button(5, false);
+  ASSERT_TRUE(PumpUntil([&] { return deltas.size() == 2; }));
+  EXPECT_EQ(deltas, (std::vector<int>{120, -120}));
 }
 
 TEST_F(Embedding, AHeldKeyRepeatsItsKeyDownAlone) {
