@@ -59,7 +59,6 @@ TComparison Compare(int which) {
 TEST(Precision, EveryFactoryProgramAndTheHeaviestSettingsMatchTheExtendedReference) {
   TSynth probe(precision::Host);
   const int cases = precision::CaseCount(probe);
-  ASSERT_GE(cases, 33);
   double largest = 0;
   for (int which = 0; which < cases; ++which) {
     if (which % QVT_PRECISION_EVERY != 0 && which + 1 < cases) continue;
