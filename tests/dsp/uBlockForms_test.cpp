@@ -17,8 +17,7 @@ struct TStereoSignal {
   std::vector<float> Left, Right;
 };
 
-// A decaying noisy tone burst with silent gaps, so that lines and filters run
-// through attacks, tails and near-silence.
+// Noisy tone bursts with gaps: attacks, tails and near-silence for lines and filters.
 TStereoSignal TestSignal(int Frames) {
   std::mt19937 random(7);
   std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
@@ -36,9 +35,8 @@ bool SameBits(const std::vector<float>& a, const std::vector<float>& b) {
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
-// Runs Module sample by sample and in blocks of the given sizes (cycled), with
-// Change applied to both copies at the same frame, and compares the outputs;
-// Spike, if given, first alters the test signal.
+// Module by sample and in blocks of the cycled sizes, changed at the same frame; Spike, if
+// given, alters the test signal first.
 template <class TModule, class TSetup, class TChange>
 void ExpectBlockFormMatches(float SampleRate, TSetup Setup, TChange Change,
                             std::vector<int> BlockSizes, void (*Spike)(TStereoSignal&) = nullptr) {
@@ -106,9 +104,8 @@ TEST(BlockForms, ChorusBlocksMatchSampleBySample) {
 }
 
 TEST(BlockForms, StereoDelayLinesMatchTwoSingleLines) {
-  // Per-sample delays over the whole range (below 1/32 sample, fractional,
-  // the full line, out of range), with feedback and inversion; the second case
-  // starts the right line one sample later, so the two never share a position.
+  // Delays over the whole range with feedback and inversion; in the second case the
+  // right line starts one sample later, so the two never share a position.
   for (const bool aligned : {true, false}) {
     TFastDelay singleL(44100), singleR(44100), pairL(44100), pairR(44100);
     for (TFastDelay* d : {&singleL, &pairL}) d->SetFeedback(0.7f);
@@ -157,8 +154,7 @@ TEST(BlockForms, SynthFilterBlocksMatchForEveryPairOfKindsThroughChangesAndOverf
         f.SetHighPassCutoff(0.5f);
       };
       ExpectBlockFormMatches<TSynthFilter>(44100, setup, change, {64, 1, 500, 13});
-      // Infinite and near-maximal spikes overflow the filters: a filter is
-      // renewed and its channel keeps the input for that frame.
+      // Spikes overflow the filters, which are renewed while the channel keeps its input.
       ExpectBlockFormMatches<TSynthFilter>(44100, setup, change, {64}, [](TStereoSignal& s) {
         for (int n = 0; n < 20000; n += 97) s.Left[n] = n % 2 ? 3.0e38f : -3.0e38f;
         for (int n = 50; n < 20000; n += 131) s.Right[n] = n % 3 ? 3.3e38f : INFINITY;

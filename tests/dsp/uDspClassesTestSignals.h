@@ -10,9 +10,8 @@
 
 namespace qvt::test {
 
-// Gain in dB of a mono float→float process for a sine of Hz at SampleRate:
-// the process first runs Settle samples, then the output's amplitude at that
-// frequency is measured by correlation over Measure samples.
+// Gain in dB of a mono float→float process for a sine of Hz, by correlation over
+// Measure samples after Settle samples.
 template <class Process>
 double SineGainDb(Process&& process, double Hz, double SampleRate, int Settle = 20000,
                   int Measure = 44100) {
@@ -28,8 +27,7 @@ double SineGainDb(Process&& process, double Hz, double SampleRate, int Settle = 
   return 20 * std::log10(amplitude);
 }
 
-// Magnitude in dB at Hz of impulse response h, as its Fourier transform (the
-// phasor is renormalised now and then to stop it drifting).
+// Magnitude in dB at Hz of impulse response h (the phasor is renormalised against drift).
 inline double MeasuredDb(const std::vector<double>& h, double Hz, double SampleRate = 44100) {
   const double w = 2.0 * std::numbers::pi * Hz / SampleRate;
   const std::complex<double> step = std::polar(1.0, -w);
@@ -49,8 +47,7 @@ template <class Process> double SettledOutput(Process&& process, float Level, in
   return y;
 }
 
-// The smallest phase whose position in the wave table is exactly `index`, so
-// that a lookup there returns that sample itself.
+// The smallest phase whose position in the wave table is exactly `index`.
 inline double PhaseAtExactIndex(int index) {
   double phase = index / kPhaseToIndex;
   while (phase * kPhaseToIndex < index) phase = std::nextafter(phase, 10.0);

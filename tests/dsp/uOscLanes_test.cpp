@@ -1,7 +1,5 @@
-// The segment kernels against the oscillator's own per-sample Process, bit for
-// bit: every instruction set this processor runs, every wave, shaper and
-// reducer setting, phases from 0 to far beyond the lanes' range (and not
-// finite).
+// The segment kernels of every instruction set this processor runs against TOsc::Process, bit
+// for bit, with phases from 0 to far beyond the lanes' range (and not finite).
 #include "dsp/uOsc.h"
 #include "dsp/uOscLanes.h"
 

@@ -1,7 +1,5 @@
-// The phrase both builds render for the precision comparison: every factory
-// program and the heaviest settings, a melody with legato and detached notes
-// for the first seconds and a release tail, 44.1 kHz in blocks of 512. Shared
-// by the test (normal build) and the reference renderer (80-bit build).
+// The phrase that the test (normal build) and the reference renderer (80-bit
+// build) both render: a melody with legato and detached notes, then a release tail.
 #pragma once
 
 #include <algorithm>
@@ -10,6 +8,7 @@
 
 #include "bench/HeaviestSettings.h"
 #include "core/uSynth.h"
+#include "tests/core/MidiList.h"
 
 namespace precision {
 
@@ -24,9 +23,7 @@ inline VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr
   return 0;
 }
 
-// Case 0 … BankCount − 1: that factory program; case BankCount: the heaviest
-// settings (Chebyshev low- and high-pass, pipe on and following the pattern,
-// flanger and reverb on, oscillators 1–3 following the pattern, glide).
+// Case 0 … BankCount − 1: that factory program; case BankCount: the heaviest settings.
 inline int CaseCount(TSynth& synth) { return synth.BankCount() + 1; }
 
 inline void Prepare(TSynth& synth, int Case) {
@@ -72,17 +69,9 @@ template <class TUse> void RenderPhrase(TSynth& synth, int Seconds, TUse Use) {
   const std::int64_t frames = static_cast<std::int64_t>(Seconds) * 44100;
   for (std::int64_t start = 0; start < frames; start += kBlock) {
     for (; next < events.size() && events[next].Frame < start + kBlock; ++next) {
-      VstMidiEvent event{};
-      event.type = kVstMidiType;
-      event.byteSize = sizeof event;
-      event.deltaFrames = static_cast<VstInt32>(events[next].Frame - start);
-      event.midiData[0] = static_cast<char>(events[next].Status);
-      event.midiData[1] = static_cast<char>(events[next].Key);
-      event.midiData[2] = static_cast<char>(events[next].Velocity);
-      VstEvents list{};
-      list.numEvents = 1;
-      list.events[0] = reinterpret_cast<VstEvent*>(&event);
-      synth.processEvents(&list);
+      const TNoteEvent& e = events[next];
+      TMidiList midi(e.Status, e.Key, e.Velocity, static_cast<VstInt32>(e.Frame - start));
+      synth.processEvents(&midi.List);
     }
     synth.processReplacing(nullptr, outputs, kBlock);
     const std::int32_t state[kStateWords] = {synth.EnvelopeState(), synth.StepCounter(),

@@ -1,9 +1,5 @@
-// The reference renderer: built from the engine's sources with 80-bit
-// intermediate arithmetic, it renders one case of the precision phrase and
-// writes, per block, the left and right samples and the engine state to
-// standard output as raw native-endian words.
-//
-//   qvt_precision_reference CASE SECONDS
+// Renders one case of the precision phrase in the 80-bit build and writes each
+// block's left and right samples and engine state to standard output, raw.
 #include <cstdio>
 #include <cstdlib>
 
