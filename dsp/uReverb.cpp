@@ -1,6 +1,7 @@
 #include "dsp/uReverb.h"
 
 #include "dsp/uDspClassesCommon.h"
+#include "dsp/uSynthFilter.h" // the tone filter takes the synth filter's cutoff curves
 
 #include <algorithm>
 #include <cmath>
@@ -190,13 +191,13 @@ void TReverb::SetWet(float Value) {
 void TReverb::SetLowPass(float Value) {
   if (Value == LowPassValue) return;
   LowPassValue = Value;
-  ToneFilter.SetLowPass(static_cast<float>(320 * std::exp(4.135166556742356 * Value)));
+  ToneFilter.SetLowPass(qvt::LowPassCutoffHz(Value));
 }
 
 void TReverb::SetHighPass(float Value) {
   if (Value == HighPassValue) return;
   HighPassValue = Value;
-  ToneFilter.SetHighPass(static_cast<float>(20 * std::exp(5.010635294 * Value)));
+  ToneFilter.SetHighPass(qvt::HighPassCutoffHz(Value));
 }
 
 void TReverb::UpdateWet() {
