@@ -27,8 +27,6 @@ TEST(Conversions, InversesRoundTrip) {
 TEST(Conversions, DecibelsBelowMinus144AreSilence) {
   EXPECT_EQ(DbToGain(-144.5), 0.0);
   EXPECT_GT(DbToGain(-144.0), 0.0);
-  EXPECT_NEAR(DbToGain(0.0), 1.0, 1e-15);
-  EXPECT_NEAR(DbToGain(20.0), 10.0, 1e-6);
   EXPECT_NEAR(DbToGain(-6.0206), 0.5, 1e-5);
 }
 

@@ -113,13 +113,10 @@ TEST_F(DesktopOpen, TheTargetArrivesAsOneUntouchedArgumentAndNeverAsAnOption) {
   }
 }
 
-// The opener's exit code 4 (code 2 is the test of a host that ignores its children), an opener
-// that cannot be started, and none on the PATH (the text names it).
+// (An opener's exit code: the test of a host that ignores its children.)
 TEST_F(DesktopOpen, FailuresAreReportedWithTheirMeaning) {
   const std::pair<const char*, const char*> cases[] = {
-      {"#!/bin/sh\nexit 4\n", "The action failed"},
-      {"#!/no/such/interpreter\n", "The opener could not be started"},
-      {nullptr, "xdg-open"}};
+      {"#!/no/such/interpreter\n", "The opener could not be started"}, {nullptr, "xdg-open"}};
   Keep("PATH", (Root / "bin").string());
   for (const auto& [script, text] : cases) {
     std::filesystem::remove_all(Root / "bin");
@@ -134,7 +131,6 @@ TEST_F(DesktopOpen, FailuresAreReportedWithTheirMeaning) {
 }
 
 TEST_F(DesktopOpen, AnOpenerThatKeepsRunningDoesNotHoldTheCaller) {
-  // The opener outlives the test by a little (ctest waits for its output to close).
   Opener("PATH=/usr/bin:/bin sleep 4");
   const auto start = std::chrono::steady_clock::now();
   const auto result = qvt::DesktopOpen("x", 0.2);

@@ -46,18 +46,11 @@ TEST_F(AtomicWrite, AWriteProtectedFileIsRefusedAndAReadOnlyFolderIsWrittenInPla
   EXPECT_EQ(RunAsNobodyInChild(Root, [&] { return WriteError(Root / "protected.qvt", "new"); }), EACCES);
   EXPECT_EQ(Contents(Root / "protected.qvt"), "old");
 
-  // A folder that takes no new files: a writable file is rewritten where it is;
-  // a protected one and a new one are refused.
+  // A folder that takes no new files: a writable file is rewritten where it is.
   Put(Root / "fixed/bank.qvt", "a longer old content");
-  Put(Root / "fixed/protected.qvt", "old");
-  std::filesystem::permissions(Root / "fixed/protected.qvt", std::filesystem::perms(0444));
   std::filesystem::permissions(Root / "fixed", std::filesystem::perms(0555));
   EXPECT_EQ(RunAsNobodyInChild(Root, [&] { return WriteError(Root / "fixed/bank.qvt", "new"); }), 0);
   EXPECT_EQ(Contents(Root / "fixed/bank.qvt"), "new");
-  EXPECT_EQ(RunAsNobodyInChild(Root, [&] { return WriteError(Root / "fixed/protected.qvt", "new"); }), EACCES);
-  EXPECT_EQ(RunAsNobodyInChild(Root, [&] { return WriteError(Root / "fixed/other.qvt", "new"); }), EACCES);
-  EXPECT_EQ(Contents(Root / "fixed/protected.qvt"), "old");
-  EXPECT_FALSE(std::filesystem::exists(Root / "fixed/other.qvt"));
 }
 
 TEST_F(AtomicWrite, AKilledSaveLeavesOnlyAPrivateFileThatTheNextSaveRemoves) {
@@ -79,7 +72,6 @@ TEST_F(AtomicWrite, AKilledSaveLeavesOnlyAPrivateFileThatTheNextSaveRemoves) {
   std::filesystem::last_write_time(left, std::filesystem::file_time_type::clock::now() -
                                              std::chrono::minutes(5));
   Write(Root / "bank.qvt", "new");
-  EXPECT_EQ(Contents(Root / "bank.qvt"), "new");
   EXPECT_EQ(Names(), std::vector<std::string>{"bank.qvt"});
   EXPECT_EQ(std::filesystem::status(Root / "bank.qvt").permissions(), std::filesystem::perms(0644));
 }
@@ -122,11 +114,7 @@ TEST_F(AtomicWrite, AFolderInTheTargetsPlaceIsKeptAndAMissingFolderRaisesTheSyst
   const std::string named = "\xAB" + (Root / "bank.qvt").string() + "\xBB";
   EXPECT_NE(std::string(folder.what()).find(named), std::string::npos) << folder.what();
   EXPECT_TRUE(std::filesystem::is_directory(Root / "bank.qvt/inner"));
-  EXPECT_EQ(Names(), std::vector<std::string>{"bank.qvt"});
-
-  const qvt::EFileError missing = WriteFailure(Root / "missing/bank.qvt", "data");
-  EXPECT_EQ(missing.ErrorCode, ENOENT);
-  EXPECT_NE(std::string(missing.what()).find(qvt::SystemErrorText(ENOENT)), std::string::npos);
+  EXPECT_EQ(WriteFailure(Root / "missing/bank.qvt", "data").ErrorCode, ENOENT);
 }
 
 // (Refused reads: missing files and folders in the core's bank-file tests, FIFOs, devices and
@@ -135,7 +123,6 @@ TEST_F(AtomicWrite, ReadersStopAtTheirLimit) {
   Write(Root / "f", "0123456789");
   const auto head = qvt::ReadWholeFile((Root / "f").string(), 4);
   EXPECT_EQ(std::string(head.begin(), head.end()), "0123");
-  EXPECT_EQ(qvt::ReadWholeFile((Root / "f").string()).size(), 10u);
   EXPECT_EQ(qvt::ReadRegularFile((Root / "f").string(), 10).size(), 10u);
   int error = 0;
   try {
