@@ -165,7 +165,6 @@ INSTANTIATE_TEST_SUITE_P(
         TMalformed{"Format2", Smf(2, 480, {test::EndOfTrack()}), "format 2 is not supported"},
         TMalformed{"ZeroDivision", Smf(0, 0, {test::EndOfTrack()}), "time division of 0"},
         TMalformed{"AbsurdTrackLength", WithTrackLength(kOneNote, 0xFFFFFFF0u), "is truncated"},
-        TMalformed{"MissingTrack", test::Header(1, 2, 480), "holds 0 of the 2 tracks"},
         TMalformed{"LongVarLen", Smf(0, 480, {{0x81, 0x82, 0x83, 0x84, 0x05, 0x90, 60, 1}}),
                    "longer than 4 bytes"},
         // A meta event cancels the running status.

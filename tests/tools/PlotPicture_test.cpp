@@ -39,27 +39,6 @@ TEST(PlotPicture, ASineShinesAtItsFrequencyRow) {
   }
 }
 
-TEST(PlotPicture, FrequencyRowsRunLogarithmicallyFromTheTop) {
-  const TPlotLayout layout;
-  EXPECT_EQ(PlotHzRow(20000.0, 44100.0, layout), 0);
-  EXPECT_EQ(PlotHzRow(20.0, 44100.0, layout), layout.SpectrumHeight);
-  EXPECT_NEAR(PlotRowHz(layout.SpectrumHeight / 2, 44100.0, layout), std::sqrt(20.0 * 20000.0),
-              1e-6);
-  EXPECT_EQ(PlotHzRow(8000.0, 16000.0, layout), 0); // the axis ends at Nyquist
-}
-
-TEST(PlotPicture, TheWaveformSpansThePeaksOfTheSignal) {
-  TPlotLayout layout;
-  layout.Width = 10;
-  std::vector<float> signal(1000, 0.0f);
-  for (std::size_t i = 500; i < 1000; ++i) signal[i] = (i % 2) ? 1.0f : -1.0f;
-  const TRaster raster = DrawPlot(signal, 44100.0, layout);
-  const int top = 4, middle = top + layout.WaveHeight / 2;
-  EXPECT_EQ(raster.At(2, top + 5), raster.At(0, 0)); // silent half: background above the axis
-  EXPECT_NE(raster.At(7, top + 5), raster.At(0, 0)); // full-scale half: drawn up to the top
-  EXPECT_NE(raster.At(7, middle + layout.WaveHeight / 2 - 5), raster.At(0, 0)); // and the bottom
-}
-
 TEST(Raster, DrawingClipsToTheRaster) {
   TRaster raster(8, 6, {1, 2, 3});
   raster.FillRect(-5, -5, 3, 2, {9, 9, 9});

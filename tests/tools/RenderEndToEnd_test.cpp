@@ -21,11 +21,10 @@ TBytes HeldA4() {
           {{0x00, 0x90, 69, 100}, test::VarLen(1440), {0x80, 69, 0}, test::EndOfTrack()})});
 }
 
+using test::Qvt;
+
 class QvtRender : public test::TTempFolderTest {
 protected:
-  static std::string Qvt(const std::string& arguments, int& status) {
-    return test::RunQvt(arguments, status, true);
-  }
   std::string Write(const std::string& name, const TBytes& bytes) {
     Put(Dir + name, std::string(bytes.begin(), bytes.end()));
     return Dir + name;
@@ -74,7 +73,6 @@ TEST_F(QvtRender, WritesTheWavAndPictureAndPrintsTheFigures) {
   EXPECT_TRUE(std::filesystem::exists(Dir + "out.png"));
   // Two impulses of 1.0 (the recorder's note-on and note-off): full-scale peak.
   EXPECT_NE(output.find("peak         0.00 dBFS"), std::string::npos) << output;
-  EXPECT_NE(output.find("duration     1.750 s (84001 frames"), std::string::npos) << output;
 }
 
 } // namespace

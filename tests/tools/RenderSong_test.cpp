@@ -51,6 +51,7 @@ TEST(ScheduleSong, PutsEachMessageOnTheNearestFrame) {
   EXPECT_EQ(at11k[1].Frame, 3675);
 }
 
+// (Blocks sized by the busiest one and cut at their end: RecorderRender.EventsLandOnTheirFrames.)
 TEST(BlockEvents, KeepsListOrderAndFillsTheMidiRecords) {
   const auto events = EventsAt({7, 7, 7});
   TBlockEvents block(3);
@@ -61,14 +62,6 @@ TEST(BlockEvents, KeepsListOrderAndFillsTheMidiRecords) {
     EXPECT_EQ(event.deltaFrames, 7);
     EXPECT_EQ(event.midiData[1], i);
   }
-  // A short last block takes only the events inside it.
-  EXPECT_EQ(block.Fill(EventsAt({3, 5}), 0, 0, 4), 1u);
-}
-
-TEST(BlockEvents, BusiestBlockIsTheLargestCountInAnyAlignedBlock) {
-  EXPECT_EQ(BusiestBlock(EventsAt({0, 100, 600, 700, 1000, 1100}), 512), 3u);
-  EXPECT_EQ(BusiestBlock(EventsAt({0, 100, 600, 700, 1000, 1100}), 64), 1u);
-  EXPECT_EQ(BusiestBlock({}, 512), 0u);
 }
 
 struct TRecording {

@@ -15,7 +15,7 @@ class SnapshotCommand : public qvt::test::TTempFolderTest {
 protected:
   int Qvt(const std::string& arguments) {
     int status = -1;
-    qvt::test::RunQvt("snapshot " + arguments, status);
+    qvt::test::Qvt("snapshot " + arguments, status);
     return status;
   }
 
