@@ -46,7 +46,6 @@ TEST_F(Registry, MissingKeysAndValuesReadAsDefaultsAndAnotherTypeReplacesAValue)
 
 TEST_F(Registry, APathWithoutBackslashDoesNothingAndFails) {
   EXPECT_FALSE(qvt::RegWriteText(kUser, "BankPath", "x"));
-  EXPECT_FALSE(qvt::RegWriteNumber(kUser, "NotesQuantization", 1));
   EXPECT_EQ(qvt::RegReadText(kUser, "BankPath"), "");
   EXPECT_FALSE(std::filesystem::exists(StoreFile()));
 }
