@@ -1,7 +1,5 @@
-// Playing a song through a plug-in: frames of events, their placement in blocks, the order of the
-// set-up calls and the tempo answered. The recording test instrument puts an impulse where each
-// event lands and the tempo it was told beside it. (The render call for plug-ins that cannot
-// replace and the time information are not tested: the instrument uses neither.)
+// Playing a song through the recording test instrument: event frames, blocks, set-up order, tempo.
+// (Time information and the accumulating render call: untested, the instrument uses neither.)
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -29,8 +29,7 @@ protected:
   }
 };
 
-// The main form is the editor's size; the pattern editor and the about box hold their
-// pictures and controls; the demo and the gallery draw something.
+// The main form is the editor's size, the other forms hold their controls.
 TEST_F(SnapshotCommand, EachPictureHasItsSize) {
   const struct {
     const char* Arguments;
