@@ -132,7 +132,6 @@ TEST(RecorderRender, SetsRateAndBlockSizeBeforeSwitchingOnAndOffAfterwards) {
   EXPECT_LT(position(effSetSampleRate), position(effMainsChanged));
   EXPECT_LT(position(effSetBlockSize), position(effMainsChanged));
   EXPECT_LT(position(effMainsChanged), position(effProcessEvents));
-  EXPECT_EQ(std::count(opcodes.begin(), opcodes.end(), effMainsChanged), 2); // on, then off
   EXPECT_EQ(opcodes.back(), effMainsChanged);
 }
 
