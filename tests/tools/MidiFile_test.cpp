@@ -31,21 +31,6 @@ std::string ErrorOf(const TBytes& bytes) {
   return "(parsed)";
 }
 
-TEST(MidiFileFormat0, PlacesNotesOnTheDefaultTempoOf120Bpm) {
-  // 480 ticks per quarter: a beat lasts 0.5 s at 120 beats per minute.
-  const TBytes file = Smf(0, 480,
-                          {Track({{0x00, 0x90, 60, 100},
-                                  VarLen(480),
-                                  {0x80, 60, 0},
-                                  VarLen(960),
-                                  {0xC0, 5},
-                                  test::EndOfTrack()})});
-  const TMidiSong song = TMidiSong::Parse(file);
-  // A program change carries one data byte.
-  EXPECT_EQ(MessagesOf(song), (std::vector<TBytes>{{0x90, 60, 100}, {0x80, 60, 0}, {0xC0, 5}}));
-  EXPECT_DOUBLE_EQ(song.Messages[2].Seconds, 1.5);
-}
-
 TEST(MidiFileFormat1, MergesAllTracksByTimeKeepingTrackOrderAtEqualTicks) {
   const TBytes conductor = Track({test::TempoEvent(0, 500000), test::EndOfTrack(1920)});
   const TBytes bass = Track({{0x00, 0x91, 40, 90}, VarLen(480), {0x81, 40, 0}, test::EndOfTrack()});
@@ -58,7 +43,8 @@ TEST(MidiFileFormat1, MergesAllTracksByTimeKeepingTrackOrderAtEqualTicks) {
   EXPECT_DOUBLE_EQ(song.LengthSeconds(), 2.0); // the conductor's end of track at tick 1920
 }
 
-TEST(MidiFileRunningStatus, RepeatsTheLastChannelStatusForBareDataBytes) {
+// A format 0 file without tempo events, at 120 beats per minute.
+TEST(MidiFileFormat0, RepeatsTheLastChannelStatusForBareDataBytesAtTheDefaultTempo) {
   const TBytes file = Smf(0, 96,
                           {Track({{0x00, 0x92, 60, 100},
                                   {0x10, 62, 101},
@@ -70,6 +56,7 @@ TEST(MidiFileRunningStatus, RepeatsTheLastChannelStatusForBareDataBytes) {
   EXPECT_EQ(
       MessagesOf(song),
       (std::vector<TBytes>{{0x92, 60, 100}, {0x92, 62, 101}, {0x92, 60, 0}, {0xC3, 7}, {0xC3, 9}}));
+  EXPECT_DOUBLE_EQ(song.Messages[4].Seconds, 37 / 96.0 * 0.5);
 }
 
 TEST(MidiFileSkipping, StepsOverMetaSysexUnknownChunksAndBytesAfterEndOfTrack) {
