@@ -103,7 +103,6 @@ TEST_F(BankCheck, RendersOnSeveralThreadsAndNamesTheProgramsThatClipOrStandOut) 
   EXPECT_NE(line("Full").find("FAILS: peak"), std::string::npos) << report;
   EXPECT_EQ(line("Middle").find("FAILS"), std::string::npos) << report;
   EXPECT_NE(line("Quiet").find("FAILS: loudness"), std::string::npos) << report;
-  EXPECT_NE(report.find("2 of 3 programs fail"), std::string::npos) << report;
 
   Qvt("bank check " + Dir + "missing.qvt --plugin " + QVT_PLUGIN_PATH, status);
   EXPECT_EQ(status, 1);
