@@ -9,20 +9,14 @@
 
 using namespace qvt;
 
-TEST(CodePage, QuotesAndAccentsRoundTrip) {
-  const std::string win = "\xAB"
-                          "Caf\xE9"
-                          "\xBB \x80"; // «Café» €
-  const std::string utf8 = Win1252ToUtf8(win);
-  EXPECT_EQ(utf8, "\xC2\xAB"
-                  "Caf\xC3\xA9"
-                  "\xC2\xBB \xE2\x82\xAC");
-  EXPECT_EQ(Utf8ToWin1252(utf8), win);
+// (Quotes and accents both ways: BankText.NamesAreUtf8InTheTextAnd8BitInTheBank.)
+TEST(CodePage, TheEuroSignRoundTrips) {
+  EXPECT_EQ(Win1252ToUtf8("\x80"), "\xE2\x82\xAC");
+  EXPECT_EQ(Utf8ToWin1252("\xE2\x82\xAC"), "\x80");
 }
 
 TEST(CodePage, CharactersWithoutAnEightBitFormBecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToWin1252("\xE6\x97\xA5x"), "?x");   // a CJK character
-  EXPECT_EQ(Utf8ToWin1252("\xF0\x9F\x8E\xB9"), "?"); // an emoji
   EXPECT_EQ(Utf8ToWin1252("a\xC3"), "a?");           // cut sequence
   EXPECT_EQ(Utf8ToWin1252("\xFF\xFE"), "??");        // not UTF-8 at all
 }

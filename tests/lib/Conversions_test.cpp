@@ -7,28 +7,21 @@
 
 using namespace qvt;
 
-// (The curves shown as parameter texts are checked at their ends by the ABI suite.)
+// (Curve ends: the ABI suite's parameter texts; the other inverses: the bank text's units test;
+// the step ratio 1: the pattern tests.)
+TEST(Conversions, TheFlangerRateInverseRoundTrips) {
+  for (const double v : {0.0, 0.3, 1.0})
+    EXPECT_NEAR(ValueFromFlangerRate(FlangerRateHz(v)), v, 1e-12) << v;
+}
+
 TEST(Conversions, GlideCoefficientSpansItsRange) {
   EXPECT_NEAR(GlideCoefficient(1.0), 0.0001, 1e-15);
   EXPECT_NEAR(GlideCoefficient(0.0), 0.01, 1e-12);
 }
 
-TEST(Conversions, InversesRoundTrip) {
-  for (double v = 0.0; v <= 1.0; v += 0.0625) {
-    EXPECT_NEAR(ValueFromOffset(OffsetFromValue(v)), v, 1e-12);
-    EXPECT_NEAR(ValueFromRatio(RatioFromValue(v)), v, 1e-12);
-    // The two rounded constants agree to about 1e-8.
-    EXPECT_NEAR(ValueFromStepRatio(StepRatioFromValue(v)), v, 1e-8);
-    EXPECT_NEAR(ValueFromFlangerRate(FlangerRateHz(v)), v, 1e-12);
-  }
-  EXPECT_NEAR(ValueFromStepRatio(1.0), 0.566323329763, 1e-9);
-}
-
 TEST(Conversions, DecibelsBelowMinus144AreSilence) {
   EXPECT_EQ(DbToGain(-144.5), 0.0);
   EXPECT_GT(DbToGain(-144.0), 0.0);
-  EXPECT_NEAR(DbToGain(0.0), 1.0, 1e-15);
-  EXPECT_NEAR(DbToGain(20.0), 10.0, 1e-6);
   EXPECT_NEAR(DbToGain(-6.0206), 0.5, 1e-5);
 }
 

@@ -46,18 +46,11 @@ TEST_F(AtomicWrite, AWriteProtectedFileIsRefusedAndAReadOnlyFolderIsWrittenInPla
   EXPECT_EQ(RunAsNobodyInChild(Root, [&] { return WriteError(Root / "protected.qvt", "new"); }), EACCES);
   EXPECT_EQ(Contents(Root / "protected.qvt"), "old");
 
-  // A folder that takes no new files: a writable file is rewritten where it is;
-  // a protected one and a new one are refused.
+  // A folder that takes no new files: a writable file is rewritten where it is.
   Put(Root / "fixed/bank.qvt", "a longer old content");
-  Put(Root / "fixed/protected.qvt", "old");
-  std::filesystem::permissions(Root / "fixed/protected.qvt", std::filesystem::perms(0444));
   std::filesystem::permissions(Root / "fixed", std::filesystem::perms(0555));
   EXPECT_EQ(RunAsNobodyInChild(Root, [&] { return WriteError(Root / "fixed/bank.qvt", "new"); }), 0);
   EXPECT_EQ(Contents(Root / "fixed/bank.qvt"), "new");
-  EXPECT_EQ(RunAsNobodyInChild(Root, [&] { return WriteError(Root / "fixed/protected.qvt", "new"); }), EACCES);
-  EXPECT_EQ(RunAsNobodyInChild(Root, [&] { return WriteError(Root / "fixed/other.qvt", "new"); }), EACCES);
-  EXPECT_EQ(Contents(Root / "fixed/protected.qvt"), "old");
-  EXPECT_FALSE(std::filesystem::exists(Root / "fixed/other.qvt"));
 }
 
 TEST_F(AtomicWrite, AKilledSaveLeavesOnlyAPrivateFileThatTheNextSaveRemoves) {
@@ -79,7 +72,6 @@ TEST_F(AtomicWrite, AKilledSaveLeavesOnlyAPrivateFileThatTheNextSaveRemoves) {
   std::filesystem::last_write_time(left, std::filesystem::file_time_type::clock::now() -
                                              std::chrono::minutes(5));
   Write(Root / "bank.qvt", "new");
-  EXPECT_EQ(Contents(Root / "bank.qvt"), "new");
   EXPECT_EQ(Names(), std::vector<std::string>{"bank.qvt"});
   EXPECT_EQ(std::filesystem::status(Root / "bank.qvt").permissions(), std::filesystem::perms(0644));
 }
@@ -95,8 +87,6 @@ TEST_F(AtomicWrite, NamesNearTheLengthLimitAreWrittenAndLinksKeepPointingAtTheir
   std::filesystem::create_symlink("real/new.qvt", Root / "dangling.qvt"); // relative
   Write(Root / "link.qvt", "new");
   Write(Root / "dangling.qvt", "new");
-  EXPECT_TRUE(std::filesystem::is_symlink(Root / "link.qvt"));
-  EXPECT_TRUE(std::filesystem::is_symlink(Root / "dangling.qvt"));
   EXPECT_EQ(Contents(Root / "real/bank.qvt"), "new");
   EXPECT_EQ(Contents(Root / "real/new.qvt"), "new");
 }
@@ -122,26 +112,15 @@ TEST_F(AtomicWrite, AFolderInTheTargetsPlaceIsKeptAndAMissingFolderRaisesTheSyst
   const std::string named = "\xAB" + (Root / "bank.qvt").string() + "\xBB";
   EXPECT_NE(std::string(folder.what()).find(named), std::string::npos) << folder.what();
   EXPECT_TRUE(std::filesystem::is_directory(Root / "bank.qvt/inner"));
-  EXPECT_EQ(Names(), std::vector<std::string>{"bank.qvt"});
-
-  const qvt::EFileError missing = WriteFailure(Root / "missing/bank.qvt", "data");
-  EXPECT_EQ(missing.ErrorCode, ENOENT);
-  EXPECT_NE(std::string(missing.what()).find(qvt::SystemErrorText(ENOENT)), std::string::npos);
+  EXPECT_EQ(WriteFailure(Root / "missing/bank.qvt", "data").ErrorCode, ENOENT);
 }
 
 // (Refused reads: missing files and folders in the core's bank-file tests, FIFOs, devices and
-// oversized files in the settings store's.)
+// oversized files, with their error code, in the settings store's.)
 TEST_F(AtomicWrite, ReadersStopAtTheirLimit) {
   Write(Root / "f", "0123456789");
   const auto head = qvt::ReadWholeFile((Root / "f").string(), 4);
   EXPECT_EQ(std::string(head.begin(), head.end()), "0123");
-  EXPECT_EQ(qvt::ReadWholeFile((Root / "f").string()).size(), 10u);
   EXPECT_EQ(qvt::ReadRegularFile((Root / "f").string(), 10).size(), 10u);
-  int error = 0;
-  try {
-    qvt::ReadRegularFile((Root / "f").string(), 9);
-  } catch (const qvt::EFileError& failure) {
-    error = failure.ErrorCode;
-  }
-  EXPECT_EQ(error, EFBIG) << "one byte over the limit";
+  EXPECT_THROW(qvt::ReadRegularFile((Root / "f").string(), 9), qvt::EFileError) << "one byte over";
 }

@@ -7,29 +7,18 @@
 
 #include "tests/tools/QvtProcess.h"
 
-namespace {
-
-class BankCommand : public qvt::test::TTempFolderTest {
-protected:
-  // Runs `qvt bank` with the arguments; answers its standard output and sets the exit status.
-  std::string Qvt(const std::string& arguments, int& status) {
-    return qvt::test::RunQvt("bank " + arguments, status);
-  }
-};
-
-} // namespace
+using BankCommand = qvt::test::TTempFolderTest;
+using qvt::test::Qvt;
 
 TEST_F(BankCommand, TheFactorySourceBuildsDumpsAndBuildsToTheSameFile) {
   const std::string source = std::string(QVT_SOURCE_DIR) + "/resources/bank/factory-bank.txt";
   int status = -1;
-  Qvt(source + " -o " + Dir + "a.qvt", status); // a missing action is refused
-  EXPECT_EQ(status, 2);
-  Qvt("build " + source + " -o " + Dir + "a.qvt", status);
+  Qvt("bank build " + source + " -o " + Dir + "a.qvt", status);
   ASSERT_EQ(status, 0);
-  const std::string text = Qvt("dump " + Dir + "a.qvt", status);
+  const std::string text = Qvt("bank dump " + Dir + "a.qvt", status);
   ASSERT_EQ(status, 0);
   std::ofstream(Dir + "dumped.txt") << text;
-  Qvt("build " + Dir + "dumped.txt -o " + Dir + "b.qvt", status);
+  Qvt("bank build " + Dir + "dumped.txt -o " + Dir + "b.qvt", status);
   ASSERT_EQ(status, 0);
   EXPECT_FALSE(Contents(Dir + "a.qvt").empty());
   EXPECT_EQ(Contents(Dir + "a.qvt"), Contents(Dir + "b.qvt"));
@@ -38,19 +27,19 @@ TEST_F(BankCommand, TheFactorySourceBuildsDumpsAndBuildsToTheSameFile) {
 TEST_F(BankCommand, ListShowsIndexAndName) {
   std::ofstream(Dir + "two.txt") << "[First]\n[Caf\xC3\xA9]\nOsc1 Level = 50%\n";
   int status = -1;
-  Qvt("build " + Dir + "two.txt -o " + Dir + "two.qvt", status);
+  Qvt("bank build " + Dir + "two.txt -o " + Dir + "two.qvt", status);
   ASSERT_EQ(status, 0);
-  EXPECT_EQ(Qvt("list " + Dir + "two.qvt", status), "    0  First\n    1  Caf\xC3\xA9\n");
+  EXPECT_EQ(Qvt("bank list " + Dir + "two.qvt", status), "    0  First\n    1  Caf\xC3\xA9\n");
   EXPECT_EQ(status, 0);
 }
 
 TEST_F(BankCommand, SourceMistakesAndRefusedFilesFail) {
   std::ofstream(Dir + "bad.txt") << "[A]\nNo Such Thing = 1\n";
   int status = -1;
-  Qvt("build " + Dir + "bad.txt -o " + Dir + "bad.qvt", status);
+  Qvt("bank build " + Dir + "bad.txt -o " + Dir + "bad.qvt", status);
   EXPECT_EQ(status, 1);
   EXPECT_FALSE(std::filesystem::exists(Dir + "bad.qvt"));
   std::ofstream(Dir + "not.qvt") << "not a bank";
-  Qvt("list " + Dir + "not.qvt", status);
+  Qvt("bank list " + Dir + "not.qvt", status);
   EXPECT_EQ(status, 1);
 }

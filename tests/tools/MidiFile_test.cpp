@@ -15,8 +15,6 @@ using test::TBytes;
 using test::Track;
 using test::VarLen;
 
-TMidiSong ParseBytes(const TBytes& bytes) { return TMidiSong::Parse(bytes); }
-
 // Each message's bytes, in the song's order.
 std::vector<TBytes> MessagesOf(const TMidiSong& song) {
   std::vector<TBytes> messages;
@@ -33,39 +31,20 @@ std::string ErrorOf(const TBytes& bytes) {
   return "(parsed)";
 }
 
-TEST(MidiFileFormat0, PlacesNotesOnTheDefaultTempoOf120Bpm) {
-  // 480 ticks per quarter: a beat lasts 0.5 s at 120 beats per minute.
-  const TBytes file = Smf(0, 480,
-                          {Track({{0x00, 0x90, 60, 100},
-                                  VarLen(480),
-                                  {0x80, 60, 0},
-                                  VarLen(960),
-                                  {0xC0, 5},
-                                  test::EndOfTrack()})});
-  const TMidiSong song = ParseBytes(file);
-  EXPECT_EQ(song.Format, 0);
-  EXPECT_EQ(song.TicksPerQuarter, 480);
-  // A program change carries one data byte.
-  EXPECT_EQ(MessagesOf(song), (std::vector<TBytes>{{0x90, 60, 100}, {0x80, 60, 0}, {0xC0, 5}}));
-  EXPECT_DOUBLE_EQ(song.Messages[1].Seconds, 0.5);
-  EXPECT_DOUBLE_EQ(song.Messages[2].Seconds, 1.5);
-  EXPECT_DOUBLE_EQ(song.TempoAt(1.0), 120.0);
-}
-
 TEST(MidiFileFormat1, MergesAllTracksByTimeKeepingTrackOrderAtEqualTicks) {
   const TBytes conductor = Track({test::TempoEvent(0, 500000), test::EndOfTrack(1920)});
   const TBytes bass = Track({{0x00, 0x91, 40, 90}, VarLen(480), {0x81, 40, 0}, test::EndOfTrack()});
   const TBytes lead =
       Track({VarLen(240), {0x90, 64, 80}, VarLen(240), {0x80, 64, 0}, test::EndOfTrack()});
-  const TMidiSong song = ParseBytes(Smf(1, 480, {conductor, bass, lead}));
-  EXPECT_EQ(song.TrackCount, 3);
+  const TMidiSong song = TMidiSong::Parse(Smf(1, 480, {conductor, bass, lead}));
   // Ticks 0, 240, then 480 twice, the bass track first.
   EXPECT_EQ(MessagesOf(song),
             (std::vector<TBytes>{{0x91, 40, 90}, {0x90, 64, 80}, {0x81, 40, 0}, {0x80, 64, 0}}));
   EXPECT_DOUBLE_EQ(song.LengthSeconds(), 2.0); // the conductor's end of track at tick 1920
 }
 
-TEST(MidiFileRunningStatus, RepeatsTheLastChannelStatusForBareDataBytes) {
+// A format 0 file without tempo events, at 120 beats per minute.
+TEST(MidiFileFormat0, RepeatsTheLastChannelStatusForBareDataBytesAtTheDefaultTempo) {
   const TBytes file = Smf(0, 96,
                           {Track({{0x00, 0x92, 60, 100},
                                   {0x10, 62, 101},
@@ -73,41 +52,31 @@ TEST(MidiFileRunningStatus, RepeatsTheLastChannelStatusForBareDataBytes) {
                                   {0x00, 0xC3, 7},
                                   {0x05, 9},
                                   test::EndOfTrack()})});
-  const TMidiSong song = ParseBytes(file);
+  const TMidiSong song = TMidiSong::Parse(file);
   EXPECT_EQ(
       MessagesOf(song),
       (std::vector<TBytes>{{0x92, 60, 100}, {0x92, 62, 101}, {0x92, 60, 0}, {0xC3, 7}, {0xC3, 9}}));
-  EXPECT_EQ(song.Messages[1].Tick, 16u);
-  EXPECT_EQ(song.Messages[4].Tick, 37u);
+  EXPECT_DOUBLE_EQ(song.Messages[4].Seconds, 37 / 96.0 * 0.5);
 }
 
-TEST(MidiFileSkipping, StepsOverMetaAndSystemExclusivePayloadsOfAnyLength) {
-  TBytes longText(200, 'a');
+TEST(MidiFileSkipping, StepsOverMetaSysexUnknownChunksAndBytesAfterEndOfTrack) {
   TBytes meta = {0x00, 0xFF, 0x01};
   test::Append(meta, VarLen(200)); // a two-byte length
-  test::Append(meta, longText);
-  const TBytes file = Smf(0, 480,
-                          {Track({meta,
-                                  {0x60, 0xF0, 0x03, 0x7E, 0x09, 0xF7},
-                                  {0x20, 0xF7, 0x01, 0xF7},
-                                  {0x00, 0x90, 0x45, 0x40},
-                                  {0x83, 0x60, 0x90, 0x45, 0x00},
-                                  {0x00, 0xFF, 0x7F, 0x02, 0x90, 0x45},
-                                  test::EndOfTrack()})});
-  const TMidiSong song = ParseBytes(file);
+  test::Append(meta, TBytes(200, 'a'));
+  TBytes file = test::Header(0, 1, 480);
+  test::Append(file, test::Chunk("XFIH", {1, 2, 3, 4, 5}));
+  test::Append(file, test::Chunk("MTrk", Track({meta,
+                                                {0x60, 0xF0, 0x03, 0x7E, 0x09, 0xF7},
+                                                {0x20, 0xF7, 0x01, 0xF7},
+                                                {0x00, 0x90, 0x45, 0x40},
+                                                {0x83, 0x60, 0x90, 0x45, 0x00},
+                                                {0x00, 0xFF, 0x7F, 0x02, 0x90, 0x45},
+                                                test::EndOfTrack(),
+                                                {0xFF, 0xFF, 0xFF, 0xFF, 0xFF}})));
+  const TMidiSong song = TMidiSong::Parse(file);
   ASSERT_EQ(song.Messages.size(), 2u); // the sequencer-specific payload is not a note
   EXPECT_EQ(song.Messages[0].Tick, 0x80u);
   EXPECT_EQ(song.Messages[1].Tick, 0x80u + 480u);
-}
-
-TEST(MidiFileSkipping, IgnoresUnknownChunksAndBytesAfterEndOfTrack) {
-  TBytes file = test::Header(0, 1, 480);
-  test::Append(file, test::Chunk("XFIH", {1, 2, 3, 4, 5}));
-  test::Append(file, test::Chunk("MTrk", Track({{0x00, 0x90, 60, 1},
-                                                test::EndOfTrack(),
-                                                {0xFF, 0xFF, 0xFF, 0xFF, 0xFF}})));
-  const TMidiSong song = ParseBytes(file);
-  EXPECT_EQ(song.Messages.size(), 1u);
 }
 
 TEST(MidiFileTempoMap, ConvertsTicksToSecondsAcrossTempoChanges) {
@@ -115,22 +84,18 @@ TEST(MidiFileTempoMap, ConvertsTicksToSecondsAcrossTempoChanges) {
   const TBytes conductor =
       Track({test::TempoEvent(0, 500000), test::TempoEvent(960, 1000000), test::EndOfTrack(960)});
   const TBytes notes = Track({VarLen(1200), {0x90, 69, 100}, test::EndOfTrack()});
-  const TMidiSong song = ParseBytes(Smf(1, 480, {conductor, notes}));
+  const TMidiSong song = TMidiSong::Parse(Smf(1, 480, {conductor, notes}));
   ASSERT_EQ(song.Messages.size(), 1u);
   EXPECT_DOUBLE_EQ(song.Messages[0].Seconds, 1.5);
-  EXPECT_DOUBLE_EQ(song.SecondsAt(960), 1.0);
   EXPECT_DOUBLE_EQ(song.TempoAt(0.99), 120.0);
   EXPECT_DOUBLE_EQ(song.TempoAt(1.0), 60.0);
   EXPECT_DOUBLE_EQ(song.LengthSeconds(), 3.0); // the end of track at tick 1920
-  EXPECT_DOUBLE_EQ(song.QuartersAt(0.5), 1.0);
-  EXPECT_DOUBLE_EQ(song.QuartersAt(2.0), 3.0); // two quarters in the first second, one in the next
-  EXPECT_DOUBLE_EQ(song.QuartersAt(3.0), 4.0);
 }
 
 TEST(MidiFileTempoMap, TakesTempoEventsFromAnyTrackAndTheLaterOfTwoAtOneTick) {
   const TBytes first = Track({test::TempoEvent(480, 250000), test::EndOfTrack()});
   const TBytes second = Track({test::TempoEvent(480, 400000), VarLen(480), {0x90, 60, 1}});
-  const TMidiSong song = ParseBytes(Smf(1, 480, {first, second}));
+  const TMidiSong song = TMidiSong::Parse(Smf(1, 480, {first, second}));
   EXPECT_DOUBLE_EQ(song.TempoAt(0.6), 150.0);
   EXPECT_DOUBLE_EQ(song.Messages[0].Seconds, 0.5 + 0.4);
 }
@@ -141,10 +106,8 @@ TEST(MidiFileTimecode, CountsTicksAsFractionsOfFrames) {
   const TBytes file =
       Smf(0, division,
           {Track({test::TempoEvent(0, 1000000), VarLen(1500), {0x90, 60, 1}, test::EndOfTrack()})});
-  const TMidiSong song = ParseBytes(file);
-  EXPECT_EQ(song.TicksPerQuarter, 0);
+  const TMidiSong song = TMidiSong::Parse(file);
   EXPECT_NEAR(song.Messages[0].Seconds, 1.5, 1e-12);
-  EXPECT_DOUBLE_EQ(song.TempoAt(1.0), 60.0);
 }
 
 struct TMalformed {
@@ -174,50 +137,26 @@ INSTANTIATE_TEST_SUITE_P(
         TMalformed{"NotMidi",
                    {'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E'},
                    "not a standard MIDI file (no MThd header)"},
-        TMalformed{
-            "ShortHeader", {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0}, "header chunk of 6 bytes"},
         TMalformed{"AbsurdHeaderLength",
                    {'M', 'T', 'h', 'd', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 1},
                    "does not fit"},
         TMalformed{"Format2", Smf(2, 480, {test::EndOfTrack()}), "format 2 is not supported"},
-        TMalformed{"NoTracks", test::Header(1, 0, 480), "no tracks"},
-        TMalformed{"Format0WithTwoTracks", Smf(0, 480, {test::EndOfTrack(), test::EndOfTrack()}),
-                   "announces 2 tracks"},
         TMalformed{"ZeroDivision", Smf(0, 0, {test::EndOfTrack()}), "time division of 0"},
-        TMalformed{"TimecodeZeroTicks", Smf(0, 0xE700, {test::EndOfTrack()}), "0 ticks per frame"},
-        TMalformed{"TimecodeOddRate", Smf(0, 0xEE08, {test::EndOfTrack()}), "18 frames per second"},
         TMalformed{"AbsurdTrackLength", WithTrackLength(kOneNote, 0xFFFFFFF0u), "is truncated"},
-        TMalformed{"MissingTrack", test::Header(1, 2, 480), "holds 0 of the 2 tracks"},
         TMalformed{"LongVarLen", Smf(0, 480, {{0x81, 0x82, 0x83, 0x84, 0x05, 0x90, 60, 1}}),
                    "longer than 4 bytes"},
-        TMalformed{"VarLenCutByChunkEnd", Smf(0, 480, {{0x81, 0x82}}), "runs past the end"},
-        TMalformed{"RunningStatusFirst", Smf(0, 480, {{0x00, 60, 100}}),
-                   "data byte without a preceding status"},
-        // Meta and system-exclusive events cancel the running status.
+        // A meta event cancels the running status.
         TMalformed{"RunningStatusAfterMeta",
                    Smf(0, 96, {{0x00, 0x90, 60, 100, 0x00, 0xFF, 0x01, 0x01, 'x', 0x00, 62, 100}}),
                    "data byte without a preceding status"},
-        TMalformed{"RunningStatusAfterSysex",
-                   Smf(0, 96, {{0x00, 0x90, 60, 100, 0x00, 0xF0, 0x02, 0x7E, 0xF7, 0x00, 62, 100}}),
-                   "data byte without a preceding status"},
-        TMalformed{"NoteCutShort", Smf(0, 480, {{0x00, 0x90, 60}}), "runs past the end"},
         TMalformed{"StatusInsideMessage", Smf(0, 480, {{0x00, 0x90, 60, 0x90}}),
                    "status byte 0x90 where a data byte belongs"},
-        TMalformed{"TempoZero", Smf(0, 480, {test::TempoEvent(0, 0)}), "tempo of 0"},
-        TMalformed{"TempoTooShort", Smf(0, 480, {{0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1}}),
-                   "tempo event with 2 data bytes"},
-        TMalformed{"MetaLongerThanTrack", Smf(0, 480, {{0x00, 0xFF, 0x01, 0x7F, 'a'}}),
-                   "length 127 runs past the end"},
-        TMalformed{"SysexLongerThanTrack", Smf(0, 480, {{0x00, 0xF0, 0x8F, 0x7F, 0x7E}}),
-                   "runs past the end"},
-        TMalformed{"SystemCommonInFile", Smf(0, 480, {{0x00, 0xF2, 0x00, 0x00}}),
-                   "unexpected status byte 0xF2"}),
+        TMalformed{"TempoZero", Smf(0, 480, {test::TempoEvent(0, 0)}), "tempo of 0"}),
     [](const ::testing::TestParamInfo<TMalformed>& info) { return info.param.Case; });
 
 TEST(MidiFileMalformed, ErrorsOfTracksNameTheTrackAndOffset) {
   const TBytes file = Smf(1, 480, {test::EndOfTrack(), {0x00, 0x90, 60, 100, 0x00, 0xF5}});
-  const std::string message = ErrorOf(file);
-  EXPECT_EQ(message, "track 2: unexpected status byte 0xF5 at offset 39");
+  EXPECT_EQ(ErrorOf(file), "track 2: unexpected status byte 0xF5 at offset 39");
 }
 
 // Every prefix and thousands of corruptions of a valid file either parse or raise TMidiError;
@@ -233,7 +172,7 @@ TEST(MidiFileRobustness, TruncatedOrCorruptedFilesNeverEscapeTheReader) {
               {0x00, 0xFF, 0x03, 0x02, 'h', 'i'},
               {0x10, 0xE0, 0x00, 0x40},
               test::EndOfTrack()})});
-  ASSERT_NO_THROW(ParseBytes(file));
+  ASSERT_NO_THROW(TMidiSong::Parse(file));
   int refused = 0;
   for (std::size_t length = 0; length < file.size(); ++length) {
     try {

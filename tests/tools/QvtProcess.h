@@ -11,13 +11,12 @@
 
 namespace qvt::test {
 
-// Runs qvt with the arguments (shell syntax); answers its standard output, with its standard
-// error too when `withErrors`, and sets the exit status (-1 when it did not run to an end).
-inline std::string RunQvt(const std::string& arguments, int& status, bool withErrors = false) {
+// Runs qvt with the arguments (shell syntax); answers its standard output and error (it writes
+// errors only) and sets the exit status (-1 when it did not run to an end).
+inline std::string Qvt(const std::string& arguments, int& status) {
   std::string output;
   status = -1;
-  const std::string command =
-      std::string(QVT_TOOL_PATH) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+  const std::string command = std::string(QVT_TOOL_PATH) + " " + arguments + " 2>&1";
   if (std::FILE* pipe = popen(command.c_str(), "r")) {
     char buffer[4096];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)

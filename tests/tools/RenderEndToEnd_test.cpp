@@ -21,11 +21,10 @@ TBytes HeldA4() {
           {{0x00, 0x90, 69, 100}, test::VarLen(1440), {0x80, 69, 0}, test::EndOfTrack()})});
 }
 
+using test::Qvt;
+
 class QvtRender : public test::TTempFolderTest {
 protected:
-  static std::string Qvt(const std::string& arguments, int& status) {
-    return test::RunQvt(arguments, status, true);
-  }
   std::string Write(const std::string& name, const TBytes& bytes) {
     Put(Dir + name, std::string(bytes.begin(), bytes.end()));
     return Dir + name;
@@ -38,7 +37,7 @@ TEST_F(QvtRender, AMalformedSongGetsOneLineNamingTheFileAndProblem) {
   const std::string song = Write("cut.mid", truncated);
   int status = 0;
   const std::string output =
-      Qvt("render " QVT_RECORDER_Replacing_PATH " " + song + " -o " + Dir + "out.wav", status);
+      Qvt("render " QVT_RECORDER_PATH " " + song + " -o " + Dir + "out.wav", status);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(output, "qvt render: " + song +
                         ": track 1 is truncated: its length 13 exceeds the 10 bytes left in the "
@@ -59,7 +58,7 @@ TEST_F(QvtRender, WritesTheWavAndPictureAndPrintsTheFigures) {
   const std::string song = Write("a4.mid", HeldA4());
   int status = 0;
   const std::string output = Qvt(
-      "render " QVT_RECORDER_Accumulating_PATH " " + song + " -o " + Dir +
+      "render " QVT_RECORDER_PATH " " + song + " -o " + Dir +
           "out.wav --bits 16 --rate 48000 --tail 0.25 --set Level#2=0.5 --plot " + Dir + "out.png",
       status);
   EXPECT_EQ(status, 0) << output;
@@ -74,8 +73,6 @@ TEST_F(QvtRender, WritesTheWavAndPictureAndPrintsTheFigures) {
   EXPECT_TRUE(std::filesystem::exists(Dir + "out.png"));
   // Two impulses of 1.0 (the recorder's note-on and note-off): full-scale peak.
   EXPECT_NE(output.find("peak         0.00 dBFS"), std::string::npos) << output;
-  EXPECT_NE(output.find("duration     1.750 s (84001 frames"), std::string::npos) << output;
-  EXPECT_NE(output.find("real time"), std::string::npos) << output;
 }
 
 } // namespace

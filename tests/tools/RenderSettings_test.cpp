@@ -22,7 +22,6 @@ const std::vector<std::string> kNames = {"Generation Scheme", "Osc1 Level",  "Os
                                          "Osc1 XY-pad"};
 
 TEST(ParameterSetting, ReadsAValueThatTravelsAsGiven) {
-  EXPECT_TRUE(ParseSetting("26=0.03").Name.empty());
   for (const auto& [text, value] :
        {std::pair{"26=0.03", 0.03f}, {"3=-0.25", -0.25f}, {"3=1.7", 1.7f}, {"3=1e-3", 0.001f}})
     EXPECT_FLOAT_EQ(ParseSetting(text).Value, value) << text;
@@ -30,12 +29,8 @@ TEST(ParameterSetting, ReadsAValueThatTravelsAsGiven) {
 
 // An index, a name among the plug-in's parameters, or the Nth of equal names.
 TEST(ParameterSetting, ResolvesIndicesNamesAndNumberedNames) {
-  const std::pair<const char*, int> cases[] = {{"5=1", 5},
-                                               {"Pipe Filter=1", 5},
-                                               {"Osc2 XY-pad=0.5", 3},
-                                               {"Pipe Filter#1=1", 5},
-                                               {"Osc1 XY-pad#1=0.5", 2},
-                                               {"Osc1 XY-pad#3=0.5", 6}};
+  const std::pair<const char*, int> cases[] = {
+      {"5=1", 5}, {"Pipe Filter=1", 5}, {"Osc2 XY-pad=0.5", 3}, {"Osc1 XY-pad#3=0.5", 6}};
   for (const auto& [text, index] : cases)
     EXPECT_EQ(ResolveSetting(ParseSetting(text), kNames), index) << text;
 }
@@ -44,7 +39,6 @@ TEST(ParameterSetting, RefusesAmbiguousAndUnknownNamesAndIndices) {
   const std::pair<const char*, const char*> cases[] = {
       {"Osc1 XY-pad=0.5", "parameter name \"Osc1 XY-pad\" is ambiguous (indices 2, 4, 6): use "
                           "its index or Osc1 XY-pad#N, N from 1 to 3"},
-      {"Osc1 XY-pad#4=0.5", "the plug-in has only 3 parameters named \"Osc1 XY-pad\""},
       {"7=1", "parameter index 7 is out of range (the plug-in has 7 parameters)"},
       {"pipe filter=1", "the plug-in has no parameter named \"pipe filter\""}};
   for (const auto& [text, message] : cases)
@@ -54,13 +48,9 @@ TEST(ParameterSetting, RefusesAmbiguousAndUnknownNamesAndIndices) {
 TEST(ParameterSetting, RefusesMalformedSettings) {
   const std::pair<const char*, const char*> cases[] = {
       {"26", "has no '='"},
-      {"=0.5", "names no parameter"},
-      {"26=", "is not a finite number"},
       {"26=0,5", "'0,5' is not a finite number"}, // decimal point only, whatever the locale
       {"26=nan", "not a finite number"},
-      {"26=inf", "not a finite number"},
-      {"99999999999=1", "out of range"},
-      {"Osc1 XY-pad#0=0.5", "counts from 1"}};
+      {"99999999999=1", "out of range"}};
   for (const auto& [text, problem] : cases)
     EXPECT_NE(ErrorOf([&] { ParseSetting(text); }).find(problem), std::string::npos) << text;
 }
@@ -69,7 +59,7 @@ class ParameterApplication : public ::testing::Test {
 protected:
   void SetUp() override {
     std::string error;
-    Host = THostedPlugin::Load(QVT_RECORDER_Replacing_PATH, error);
+    Host = THostedPlugin::Load(QVT_RECORDER_PATH, error);
     ASSERT_TRUE(Host) << error;
   }
   float Get(VstInt32 index) { return Host->Effect()->getParameter(Host->Effect(), index); }
@@ -80,64 +70,41 @@ TEST_F(ParameterApplication, AppliesTheBankProgramThenTheSettingsInOrder) {
   TBankProgram program;
   for (std::size_t i = 0; i < program.Values.size(); ++i) program.Values[i] = i / 100.0f;
   ApplyParameters(*Host, &program,
-                  {ParseSetting("Level#2=0.9"), ParseSetting("80=0.25"), ParseSetting("P5=0.5"),
-                   ParseSetting("80=0.75")});
-  EXPECT_EQ(Get(piGenerationScheme), 0.0f);
+                  {ParseSetting("Level#2=0.9"), ParseSetting("80=0.25"), ParseSetting("80=0.75")});
   EXPECT_FLOAT_EQ(Get(piOsc1Level), 0.9f); // the setting wins over the program
   EXPECT_FLOAT_EQ(Get(piOsc2Level), 0.02f);
-  EXPECT_FLOAT_EQ(Get(piOsc2Offset), 0.5f);
-  EXPECT_FLOAT_EQ(Get(piLoop), 0.71f);
   EXPECT_EQ(Get(piRandomAll), 0.0f);        // beyond the stored parameters: untouched
   EXPECT_FLOAT_EQ(Get(piOsc3XyPad), 0.75f); // the later of two settings
 }
 
 TEST_F(ParameterApplication, RefusesAnAmbiguousNameBeforeSettingIt) {
   EXPECT_THROW(ApplyParameters(*Host, nullptr, {ParseSetting("Level=1")}), std::invalid_argument);
-  EXPECT_THROW(ApplyParameters(*Host, nullptr, {ParseSetting("81=1")}), std::invalid_argument);
   for (VstInt32 index = 0; index < 81; ++index) EXPECT_EQ(Get(index), 0.0f);
 }
 
-TEST(RenderArguments, TakesThePluginOnlyWhenTwoFilesAreGiven) {
-  const TRenderArguments one = ParseRenderArguments({"song.mid", "-o", "out.wav"});
-  EXPECT_TRUE(one.PluginPath.empty());
-  EXPECT_EQ(one.SongPath, "song.mid");
-  EXPECT_EQ(one.OutputPath, "out.wav");
-  const TRenderArguments two = ParseRenderArguments({"synth.so", "song.mid", "--output=x.wav"});
-  EXPECT_EQ(two.PluginPath, "synth.so");
-  EXPECT_EQ(two.SongPath, "song.mid");
-  EXPECT_EQ(two.OutputPath, "x.wav");
-}
-
+// (Which file is the plug-in, the rate, tail, depth and picture: the QvtRender tests.)
 TEST(RenderArguments, ReadsEveryOptionInBothSpellings) {
   const TRenderArguments parsed =
       ParseRenderArguments({"s.mid", "-o", "o.wav", "--rate", "48000", "--block=64", "--tail",
                             "0.5", "--bits", "24", "--set", "26=0.03", "--set=Flanger=1", "--bank",
                             "b.qvt", "--program", "3", "--plot", "p.png"});
-  EXPECT_EQ(parsed.SampleRate, 48000);
   EXPECT_EQ(parsed.BlockSize, 64);
-  EXPECT_DOUBLE_EQ(parsed.TailSeconds, 0.5);
   EXPECT_EQ(parsed.Samples, TWavSamples::Int24);
   ASSERT_EQ(parsed.Settings.size(), 2u);
   EXPECT_EQ(parsed.Settings[0].Index, 26);
   EXPECT_EQ(parsed.Settings[1].Name, "Flanger");
   EXPECT_EQ(parsed.BankPath, "b.qvt");
   EXPECT_EQ(parsed.Program, 3);
-  EXPECT_EQ(parsed.PlotPath, "p.png");
 }
 
 TEST(RenderArguments, RefusesIncompleteOrOutOfRangeCommandLines) {
   using TArgs = std::vector<std::string>;
   const auto error = [](TArgs args) { return ErrorOf([&] { ParseRenderArguments(args); }); };
   EXPECT_EQ(error({"s.mid"}), "no output file given (-o OUT.wav)");
-  EXPECT_EQ(error({"-o", "o.wav"}), "no MIDI file given");
-  EXPECT_EQ(error({"a.so", "s.mid", "t.mid", "-o", "o.wav"}), "too many file names");
   EXPECT_EQ(error({"s.mid", "-o"}), "-o needs a value");
   EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--bits", "8"}), "--bits must be 16, 24 or 32");
-  EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--block", "0"}),
-            "--block must lie between 1 and 65536");
   EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--rate", "44.1k"}),
             "--rate: '44.1k' is not a valid number");
-  EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--tail", "-1"}), "--tail must lie between 0 and 600");
   EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--bank", "b.qvt"}), "--bank and --program go together");
   EXPECT_EQ(error({"s.mid", "-o", "o.wav", "--loud"}), "unknown option --loud");
 }
