@@ -48,17 +48,6 @@ TEST(BankText, OmittedParametersTakeTheDefaultProgram) {
   TProgramRecord expected = qvt::DefaultProgram();
   SetRecordName(expected, "Plain");
   EXPECT_EQ(program, expected);
-  const TProgramRecord defaults = qvt::DefaultProgram();
-  auto show = [&](int index) {
-    return qvt::ParameterDisplay(index, defaults.Values[index],
-                                 [&](int other) { return defaults.Values[other]; });
-  };
-  // A plain sine on operator 3, filters open, effects off, every step 1.
-  const std::pair<int, const char*> texts[] = {
-      {0, "2"},           {3, "100"}, {4, "0.00"}, {9, "1.0000"}, {12, "Sine"}, {26, "Filter Off"},
-      {27, "Filter Off"}, {28, "5"},  {29, "250"}, {30, "off"},   {37, "off"},  {45, "off"}};
-  for (const auto& [index, text] : texts) EXPECT_EQ(show(index), text) << index;
-  for (int step = 54; step < 70; ++step) EXPECT_EQ(show(step), "1.0000") << step;
 }
 
 TEST(BankText, UnitsConvertAsTheDisplayShowsThem) {
