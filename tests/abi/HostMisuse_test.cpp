@@ -1,6 +1,4 @@
-// Hosts that break the rules: null pointers, indices out of range, missing
-// output buffers, negative frame counts, sample rates that are no rates and
-// block sizes that are no sizes. The plug-in answers quietly and keeps working.
+// Hosts that break the rules: the plug-in answers quietly and keeps working.
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -107,7 +105,6 @@ TEST_F(HostMisuse, NegativeAndHugeIndicesAreAnsweredQuietly) {
     VstPinProperties pin{};
     EXPECT_EQ(Dispatch(effGetOutputProperties, index, 0, &pin), 0);
     EXPECT_EQ(Dispatch(effGetInputProperties, index, 0, &pin), 0);
-    EXPECT_EQ(pin.label[0], '\0');
     Dispatch(effEditKeyDown, index, index, nullptr, kNaN);
     Dispatch(effEditKeyUp, index, index, nullptr, kNaN);
     Dispatch(effCanBeAutomated, index);
