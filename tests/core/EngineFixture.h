@@ -66,10 +66,9 @@ protected:
   TSynth Synth{Host};
 };
 
-inline double Peak(const std::vector<float>& signal, std::size_t from = 0,
-                   std::size_t to = static_cast<std::size_t>(-1)) {
+inline double Peak(const std::vector<float>& signal, std::size_t from = 0) {
   double peak = 0.0;
-  for (std::size_t i = from; i < std::min(to, signal.size()); ++i)
+  for (std::size_t i = from; i < signal.size(); ++i)
     peak = std::max(peak, static_cast<double>(std::fabs(signal[i])));
   return peak;
 }

@@ -13,8 +13,7 @@ struct TScheduledEvent {
   std::uint8_t Status, Data1, Data2;
 };
 
-// Notes with legato overlaps, a release and a restart, at frames that fall
-// inside host blocks of any size used below.
+// Legato overlaps, a release and a restart, inside host blocks of every size used below.
 const std::multimap<int, TScheduledEvent> kSong = {
     {37, {0x90, 57, 100}},   {4100, {0x90, 64, 90}},   {4160, {0x80, 57, 0}},
     {9001, {0x80, 64, 0}},   {15000, {0x90, 45, 127}}, {15000, {0x90, 69, 80}},
@@ -22,8 +21,7 @@ const std::multimap<int, TScheduledEvent> kSong = {
     {29999, {0xB0, 126, 0}},
 };
 constexpr int kFrames = 36000;
-// A host block boundary for every size used below: the stereo width changes
-// and the pipe comes on and stops following the pattern.
+// A block boundary for every size used below: width, pipe and pipe sequence change.
 constexpr int kChangeAt = 12800;
 
 void Configure(TSynth& synth, const std::map<int, float>& values) {
@@ -81,13 +79,11 @@ bool SameBits(const std::vector<float>& a, const std::vector<float>& b) {
 } // namespace
 
 TEST(EngineSegments, BlocksRenderExactlyAsSampleBySample) {
-  // Every module running: Chebyshev filters, the pipe following the pattern, flanger and
-  // reverb on, all oscillators following the pattern with glide.
+  // Every module running: filters, pipe, flanger, reverb, the pattern with glide.
   const std::map<int, float> heaviest = {
       {26, 0.03f}, {27, 0.03f}, {30, 1.0f}, {33, 1.0f},  {37, 1.0f}, {45, 1.0f}, {13, 1.0f},
       {14, 1.0f},  {15, 1.0f},  {53, 0.5f}, {52, 0.04f}, {55, 0.6f}, {56, 0.4f}, {58, 0.7f}};
-  // The pipe off still tracks the pattern's delays; switched on mid-note and no longer
-  // following, it must keep the delay of the last sample.
+  // The pipe off still tracks the pattern; switched on mid-note it keeps the last delay.
   std::map<int, float> silentPipe = {{30, 0.0f}, {33, 1.0f}, {45, 1.0f}, {52, 0.04f}, {53, 0.9f}};
   for (int step = 0; step < 16; ++step) silentPipe[54 + step] = 0.3f + 0.04f * (step % 5);
   const struct {

@@ -11,21 +11,9 @@ using namespace engine_test;
 
 namespace {
 
-// A synthesizer as constructed, on the first factory program, at 120 beats per minute.
+// The engine's neutral program: a bare sine on operator 3 at the note's pitch.
 class FuzzFindings : public Engine {
 protected:
-  void SetUp() override { gTempo = 120.0; }
-
-  // A bare sine on operator 3 at the note's pitch, nothing else.
-  void PlainSine() {
-    for (int index = 0; index < qvt::kNumStoredParams; ++index) Synth.setParameter(index, 0.0f);
-    Synth.setParameter(piGenerationScheme, 0.2f);
-    Synth.setParameter(piOsc3Level, 1.0f);
-    Synth.setParameter(piOsc3Offset, 999.99f / 10999.98f);
-    Synth.setParameter(piOsc3Ratio, 1.0f / 64.0f);
-    Synth.setParameter(piOsc3Shape, 0.5f);
-    Synth.setParameter(piDetune, 0.5f);
-  }
   double PeakOf(int frames) {
     const TStereo out = Render(frames);
     return std::max(Peak(out.Left), Peak(out.Right));
@@ -36,7 +24,6 @@ protected:
 
 // Dispatcher fuzzer, bounds check: the event list was indexed through its two-slot declaration.
 TEST_F(FuzzFindings, EventListsLongerThanTheTwoDeclaredSlotsAreReadToTheEnd) {
-  PlainSine();
   VstMidiEvent ignored[3] = {};
   for (auto& event : ignored) event.type = kVstSysExType;
   TMidiList note(0x90, 69, 100);
@@ -54,7 +41,6 @@ TEST_F(FuzzFindings, EventListsLongerThanTheTwoDeclaredSlotsAreReadToTheEnd) {
 // Soak: with random in-range automation the pipe's feedback ran away to the engine's ceiling.
 TEST_F(FuzzFindings, APipeAboveHalfTheSampleRateStaysBoundedAtFullFeedback) {
   // Ratio 64 and offset 9999.9 Hz put the pipe near 26 kHz: a delay of 1.7 samples.
-  PlainSine();
   Synth.setParameter(piPipe, 1.0f);
   Synth.setParameter(piPipeFeedback, 1.0f);
   Synth.setParameter(piPipeOffset, 1.0f);
