@@ -37,7 +37,7 @@ TEST_F(QvtRender, AMalformedSongGetsOneLineNamingTheFileAndProblem) {
   const std::string song = Write("cut.mid", truncated);
   int status = 0;
   const std::string output =
-      Qvt("render " QVT_RECORDER_PATH " " + song + " -o " + Dir + "out.wav", status);
+      Qvt("render " QVT_RECORDER_Replacing_PATH " " + song + " -o " + Dir + "out.wav", status);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(output, "qvt render: " + song +
                         ": track 1 is truncated: its length 13 exceeds the 10 bytes left in the "
@@ -58,7 +58,7 @@ TEST_F(QvtRender, WritesTheWavAndPictureAndPrintsTheFigures) {
   const std::string song = Write("a4.mid", HeldA4());
   int status = 0;
   const std::string output = Qvt(
-      "render " QVT_RECORDER_PATH " " + song + " -o " + Dir +
+      "render " QVT_RECORDER_Accumulating_PATH " " + song + " -o " + Dir +
           "out.wav --bits 16 --rate 48000 --tail 0.25 --set Level#2=0.5 --plot " + Dir + "out.png",
       status);
   EXPECT_EQ(status, 0) << output;

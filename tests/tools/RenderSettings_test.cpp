@@ -59,7 +59,7 @@ class ParameterApplication : public ::testing::Test {
 protected:
   void SetUp() override {
     std::string error;
-    Host = THostedPlugin::Load(QVT_RECORDER_PATH, error);
+    Host = THostedPlugin::Load(QVT_RECORDER_Replacing_PATH, error);
     ASSERT_TRUE(Host) << error;
   }
   float Get(VstInt32 index) { return Host->Effect()->getParameter(Host->Effect(), index); }

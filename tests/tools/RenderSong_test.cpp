@@ -1,5 +1,5 @@
-// Playing a song through the recording test instrument: event frames, blocks, set-up order, tempo.
-// (Time information and the accumulating render call: untested, the instrument uses neither.)
+// Playing a song through the recording test instruments: event frames, blocks, the render call
+// chosen, the time information answered, set-up order and tempo.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -66,11 +66,12 @@ TEST(BlockEvents, KeepsListOrderAndFillsTheMidiRecords) {
 struct TRecording {
   std::vector<float> Impulses, Tempo;
   std::vector<VstInt32> Opcodes;
+  bool Replacing = false;
 };
 
-TRecording Record(const TMidiSong& song, int blockSize) {
+TRecording Record(const char* plugin, const TMidiSong& song, int blockSize) {
   std::string error;
-  auto host = THostedPlugin::Load(QVT_RECORDER_PATH, error);
+  auto host = THostedPlugin::Load(plugin, error);
   EXPECT_TRUE(host) << error;
   TRecording recording;
   if (!host) return recording;
@@ -83,7 +84,8 @@ TRecording Record(const TMidiSong& song, int blockSize) {
     recording.Impulses.insert(recording.Impulses.end(), outputs[0], outputs[0] + frames);
     recording.Tempo.insert(recording.Tempo.end(), outputs[1], outputs[1] + frames);
   });
-  void* library = dlopen(QVT_RECORDER_PATH, RTLD_NOW | RTLD_NOLOAD);
+  recording.Replacing = renderer.UsesReplacing();
+  void* library = dlopen(plugin, RTLD_NOW | RTLD_NOLOAD);
   auto opcodes = reinterpret_cast<const std::vector<VstInt32>* (*)()>(
       library ? dlsym(library, "QvtRecorderOpcodes") : nullptr);
   if (opcodes && opcodes()) recording.Opcodes = *opcodes();
@@ -98,23 +100,26 @@ std::vector<std::size_t> ImpulseFrames(const std::vector<float>& samples) {
   return frames;
 }
 
-TEST(RecorderRender, EventsLandOnTheirFramesWhateverTheBlockSize) {
+class RecorderRender : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RecorderRender, EventsLandOnTheirFramesWhateverTheBlockSize) {
   const TMidiSong song = NotesAtFrames({0, 511, 512, 1023, 1024, 1500, 5000}, 6000);
   const std::vector<std::size_t> expected{0, 511, 512, 1023, 1024, 1500, 5000};
   for (int blockSize : {1, 64, 512, 1000, 8192}) {
-    const TRecording recording = Record(song, blockSize);
+    const TRecording recording = Record(GetParam(), song, blockSize);
     ASSERT_EQ(recording.Impulses.size(), 6000u);
+    // An impulse of exactly 1 at each event: the accumulating render got zeroed buffers.
     EXPECT_EQ(ImpulseFrames(recording.Impulses), expected) << "block " << blockSize;
     for (std::size_t frame : expected) EXPECT_EQ(recording.Impulses[frame], 1.0f);
   }
 }
 
-TEST(RecorderRender, AnswersTheSongsTempoAtTheTimeAsked) {
+TEST_P(RecorderRender, AnswersTheSongsTempoAtTheTimeAsked) {
   // 120 BPM for one beat (22050 frames), then 90 BPM.
   const TBytes conductor = Track({test::TempoEvent(0, 500000), test::TempoEvent(22050, 666667)});
   const TBytes notes = Track({VarLen(1000), {0x90, 60, 1}, VarLen(22050), {0x80, 60, 0}});
   const TMidiSong song = TMidiSong::Parse(test::Smf(1, kTickPerFrame, {conductor, notes}));
-  const TRecording recording = Record(song, 512);
+  const TRecording recording = Record(GetParam(), song, 512);
   const auto frames = ImpulseFrames(recording.Tempo);
   ASSERT_EQ(frames.size(), 2u);
   EXPECT_EQ(frames[0], 1000u);
@@ -122,8 +127,8 @@ TEST(RecorderRender, AnswersTheSongsTempoAtTheTimeAsked) {
   EXPECT_NEAR(recording.Tempo[frames[1]], 0.090f, 1e-6);
 }
 
-TEST(RecorderRender, SetsRateAndBlockSizeBeforeSwitchingOnAndOffAfterwards) {
-  const TRecording recording = Record(NotesAtFrames({100}, 200), 128);
+TEST_P(RecorderRender, SetsRateAndBlockSizeBeforeSwitchingOnAndOffAfterwards) {
+  const TRecording recording = Record(GetParam(), NotesAtFrames({100}, 200), 128);
   const auto& opcodes = recording.Opcodes;
   const auto position = [&](VstInt32 opcode) {
     return std::find(opcodes.begin(), opcodes.end(), opcode) - opcodes.begin();
@@ -135,6 +140,49 @@ TEST(RecorderRender, SetsRateAndBlockSizeBeforeSwitchingOnAndOffAfterwards) {
   EXPECT_EQ(opcodes.back(), effMainsChanged);
 }
 
+INSTANTIATE_TEST_SUITE_P(Plugins, RecorderRender,
+                         ::testing::Values(QVT_RECORDER_Replacing_PATH,
+                                           QVT_RECORDER_Accumulating_PATH));
+
+TEST(SongRenderer, ChoosesTheRenderCallThePluginDeclares) {
+  const TMidiSong song = NotesAtFrames({10}, 20);
+  EXPECT_TRUE(Record(QVT_RECORDER_Replacing_PATH, song, 64).Replacing);
+  EXPECT_FALSE(Record(QVT_RECORDER_Accumulating_PATH, song, 64).Replacing);
+}
+
+TEST(SongRenderer, TellsThePluginThePositionRateAndBlockSizeItAsksFor) {
+  // 120 BPM for one beat (22050 frames), then 60 BPM.
+  const TBytes conductor = Track({test::TempoEvent(0, 500000), test::TempoEvent(22050, 1000000)});
+  const TMidiSong song = TMidiSong::Parse(test::Smf(1, kTickPerFrame, {conductor, Track({})}));
+  std::string error;
+  auto host = THostedPlugin::Load(QVT_RECORDER_Replacing_PATH, error);
+  ASSERT_TRUE(host) << error;
+  void* library = dlopen(QVT_RECORDER_Replacing_PATH, RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(library, nullptr);
+  const auto ask =
+      reinterpret_cast<VstIntPtr (*)(VstInt32, VstIntPtr)>(dlsym(library, "QvtRecorderAskHost"));
+  ASSERT_NE(ask, nullptr);
+  TRenderOptions options;
+  options.BlockSize = 4410;
+  options.TailSeconds = 1.0;
+  TSongRenderer renderer(*host, song, options);
+  renderer.Prepare();
+  std::int64_t blockStart = 0;
+  renderer.Render([&](const float* const*, int, int frames) {
+    const auto* time = reinterpret_cast<const VstTimeInfo*>(ask(audioMasterGetTime, 0));
+    ASSERT_NE(time, nullptr);
+    EXPECT_EQ(time->samplePos, static_cast<double>(blockStart));
+    // One quarter in the first half second, then one per second.
+    const double seconds = blockStart / 44100.0;
+    EXPECT_NEAR(time->ppqPos, seconds < 0.5 ? seconds * 2.0 : 1.0 + (seconds - 0.5), 1e-9);
+    EXPECT_DOUBLE_EQ(time->tempo, seconds < 0.5 ? 120.0 : 60.0);
+    EXPECT_EQ(ask(16, 0), 44100);              // sample rate
+    EXPECT_EQ(ask(17, 0), 4410);               // block size
+    blockStart += frames;
+  });
+  dlclose(library);
+}
+
 TEST(SongRenderer, RefusesASongLongerThanTheLimitBeforeRendering) {
   // Four deltas of 2^28 - 1 ticks at 16.7 s per quarter note and one tick per quarter.
   TBytes body = test::TempoEvent(0, 0xFFFFFF);
@@ -144,7 +192,7 @@ TEST(SongRenderer, RefusesASongLongerThanTheLimitBeforeRendering) {
   }
   const TMidiSong song = TMidiSong::Parse(test::Smf(0, 1, {body}));
   std::string error;
-  auto host = THostedPlugin::Load(QVT_RECORDER_PATH, error);
+  auto host = THostedPlugin::Load(QVT_RECORDER_Replacing_PATH, error);
   ASSERT_TRUE(host) << error;
   EXPECT_THROW(TSongRenderer(*host, song, TRenderOptions{}), std::length_error);
   TRenderOptions shortLimit;

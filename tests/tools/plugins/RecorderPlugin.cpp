@@ -1,6 +1,7 @@
 // A test instrument that shows the host's behaviour in its output: every MIDI event puts an
 // impulse of 1.0 on output 0 at its deltaFrames, and on output 1 the tempo the host answers
-// there (beats per minute / 1000). It logs the dispatcher opcodes it receives.
+// there (beats per minute / 1000). It logs the dispatcher opcodes it receives. Built twice:
+// declaring processReplacing, and with only the accumulating process.
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -44,10 +45,11 @@ VstIntPtr VSTCALLBACK Dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 inde
   }
 }
 
-void VSTCALLBACK ProcessReplacing(AEffect* effect, float**, float** outputs, VstInt32 frames) {
+void Render(AEffect* effect, float** outputs, VstInt32 frames, bool add) {
   TRecorder* recorder = RecorderOf(effect);
-  for (int channel = 0; channel < 2; ++channel)
-    std::memset(outputs[channel], 0, sizeof(float) * static_cast<std::size_t>(frames));
+  if (!add)
+    for (int channel = 0; channel < 2; ++channel)
+      std::memset(outputs[channel], 0, sizeof(float) * static_cast<std::size_t>(frames));
   for (const VstMidiEvent& event : recorder->Pending) {
     if (event.deltaFrames < 0 || event.deltaFrames >= frames) continue; // misplaced: lost
     outputs[0][event.deltaFrames] += 1.0f;
@@ -58,6 +60,12 @@ void VSTCALLBACK ProcessReplacing(AEffect* effect, float**, float** outputs, Vst
   recorder->Pending.clear();
 }
 
+void VSTCALLBACK Process(AEffect* effect, float**, float** outputs, VstInt32 frames) {
+  Render(effect, outputs, frames, true);
+}
+void VSTCALLBACK ProcessReplacing(AEffect* effect, float**, float** outputs, VstInt32 frames) {
+  Render(effect, outputs, frames, false);
+}
 void VSTCALLBACK SetParameter(AEffect* effect, VstInt32 index, float value) {
   if (index >= 0 && index < 81) RecorderOf(effect)->Parameters[index] = value;
 }
@@ -76,6 +84,7 @@ __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallbac
   AEffect& fx = recorder->Effect;
   fx.magic = kEffectMagic;
   fx.dispatcher = Dispatcher;
+  fx.process = Process;
   fx.setParameter = SetParameter;
   fx.getParameter = GetParameter;
   fx.processReplacing = ProcessReplacing;
@@ -83,7 +92,7 @@ __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallbac
   fx.numParams = 81;
   fx.numInputs = 0;
   fx.numOutputs = 2;
-  fx.flags = effFlagsIsSynth | effFlagsCanReplacing;
+  fx.flags = effFlagsIsSynth | (QVT_RECORDER_REPLACING ? effFlagsCanReplacing : 0);
   fx.object = recorder;
   fx.ioRatio = 1.0f;
   Current = recorder;
@@ -93,5 +102,11 @@ __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallbac
 // The opcodes the last loaded recorder received, for the tests to read through dlsym.
 __attribute__((visibility("default"))) const std::vector<VstInt32>* QvtRecorderOpcodes() {
   return Current ? &Current->Opcodes : nullptr;
+}
+
+// Asks the host a question as the last loaded recorder, for the tests to see the answers.
+__attribute__((visibility("default"))) VstIntPtr QvtRecorderAskHost(VstInt32 opcode,
+                                                                    VstIntPtr value) {
+  return Current ? Current->Host(&Current->Effect, opcode, 0, value, nullptr, 0.0f) : 0;
 }
 }
