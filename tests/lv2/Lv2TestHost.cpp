@@ -42,14 +42,10 @@ std::unique_ptr<TLv2Library> TLv2Library::Open(const std::string& binary, std::s
   using TUiEntry = const LV2UI_Descriptor* (*)(std::uint32_t);
   auto plugin = reinterpret_cast<TPluginEntry>(library->Library->Symbol("lv2_descriptor"));
   auto ui = reinterpret_cast<TUiEntry>(library->Library->Symbol("lv2ui_descriptor"));
-  if (!plugin || !ui) {
-    error = "no lv2_descriptor or lv2ui_descriptor in " + binary;
-    return nullptr;
-  }
-  library->Plugin = plugin(0);
-  library->Ui = ui(0);
+  library->Plugin = plugin ? plugin(0) : nullptr;
+  library->Ui = ui ? ui(0) : nullptr;
   if (!library->Plugin || !library->Ui) {
-    error = "no plug-in or UI at index 0";
+    error = "no plug-in or UI at index 0 of " + binary;
     return nullptr;
   }
   return library;
