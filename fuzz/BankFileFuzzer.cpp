@@ -82,11 +82,6 @@ void CheckLoadedBank(TSynth& synth, const std::uint8_t* data, std::size_t size,
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  qvt::fuzz::SetUpProcess();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   qvt::fuzz::SetUpProcess();
   TSynth& synth = Synth();

@@ -250,11 +250,6 @@ private:
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  qvt::fuzz::SetUpProcess();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   qvt::fuzz::SetUpProcess();
   TFuzzInput input(data, size);
