@@ -1,5 +1,6 @@
 #include "tests/win32host/Win32Host.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -40,8 +41,6 @@ BOOL CALLBACK CollectPopup(HWND window, LPARAM found) {
     reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
   return TRUE;
 }
-
-LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 
 } // namespace
 
@@ -109,16 +108,13 @@ void Win32Host::Pump(int ms) {
 }
 
 bool Win32Host::AsUser(const std::function<void()>& user, int ms) {
-  bool finished = false;
-  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<bool> done{false};
   std::thread thread([&] {
     user();
-    SetEvent(done);
+    done = true;
   });
-  finished = PumpUntil([&] { return WaitForSingleObject(done, 0) == WAIT_OBJECT_0; }, ms);
-  if (!finished) WaitForSingleObject(done, INFINITE); // the user's waits are bounded
-  thread.join();
-  CloseHandle(done);
+  const bool finished = PumpUntil([&] { return done.load(); }, ms);
+  thread.join(); // the user's waits are bounded
   return finished;
 }
 
@@ -146,16 +142,16 @@ SIZE Win32Host::ClientSize(HWND window) {
 }
 
 void Win32Host::Click(HWND window, int x, int y) {
-  PostMessageW(window, WM_MOUSEMOVE, 0, At(x, y));
-  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(x, y));
-  PostMessageW(window, WM_LBUTTONUP, 0, At(x, y));
+  PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
 void Win32Host::Drag(HWND window, int x, int y, int dx, int dy) {
-  PostMessageW(window, WM_MOUSEMOVE, 0, At(x, y));
-  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(x, y));
-  PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, At(x + dx, y + dy));
-  PostMessageW(window, WM_LBUTTONUP, 0, At(x + dx, y + dy));
+  PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx, y + dy));
+  PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x + dx, y + dy));
 }
 
 void Win32Host::Key(HWND window, WORD key) {

@@ -20,11 +20,9 @@
 class Win32Host : public ::testing::Test {
 public:
   static constexpr int kWidth = 587, kHeight = 320;
-  // Posted to a host window: its editor is closed (effEditClose), as a host
-  // does when its window closes, at whatever depth the thread is.
-  static constexpr UINT kCloseEditor = WM_APP + 7;
-  // Posted to a host window: its plug-in is closed (effClose), the same way.
-  static constexpr UINT kClosePlugin = WM_APP + 8;
+  // Posted to a host window: its window's handler closes the editor (effEditClose) or the
+  // plug-in (effClose), at whatever depth the thread is.
+  static constexpr UINT kCloseEditor = WM_APP + 7, kClosePlugin = WM_APP + 8;
 
   const DWORD UiThread = GetCurrentThreadId();
   std::vector<HWND> HostWindows;
@@ -40,8 +38,8 @@ public:
   }
   bool OpenEditor(AEffect* fx, HWND parent) { return Dispatch(fx, effEditOpen, 0, parent) == 1; }
   void CloseEditor(AEffect* fx) { Dispatch(fx, effEditClose); }
-  std::vector<qvt::THostedPlugin::TAutomation> Automations(std::size_t plugin = 0) {
-    return Plugins.at(plugin)->AutomationsSoFar();
+  std::vector<qvt::THostedPlugin::TAutomation> Automations() {
+    return Plugins.at(0)->AutomationsSoFar();
   }
 
   // Pumps this thread's messages (the host's loop) until `done`, at most `ms`
