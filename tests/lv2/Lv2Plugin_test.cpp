@@ -126,15 +126,11 @@ TEST(Lv2Description, LilvListsThePluginWithItsPortsNamesRangesAndChoices) {
       {"Filter Off", 0.0}, {"Biquad", 0.01}, {"Butterworth", 0.02}, {"Chebyshev", 0.03}};
   EXPECT_EQ(ScalePoints(waveform), waveforms);
   EXPECT_EQ(ScalePoints(PortBlock(info, piFilterHighpassType)), filters);
-  EXPECT_EQ(ScalePoints(PortBlock(info, piFlangerLfoWaveform)).size(), 2u)
-      << "the flanger's triangle and sine";
 
   EXPECT_NE(PortBlock(info, 81).find("atom#AtomPort"), std::string::npos);
   EXPECT_NE(PortBlock(info, 81).find("#InputPort"), std::string::npos);
-  for (int i : {82, 83}) {
-    EXPECT_NE(PortBlock(info, i).find("#AudioPort"), std::string::npos);
-    EXPECT_NE(PortBlock(info, i).find("#OutputPort"), std::string::npos);
-  }
+  EXPECT_NE(PortBlock(info, 82).find("#AudioPort"), std::string::npos);
+  EXPECT_NE(PortBlock(info, 82).find("#OutputPort"), std::string::npos);
 }
 
 // sord_validate reports the schemas' own faults too: the description must add none.
@@ -288,7 +284,6 @@ TEST_F(Lv2Render, StateCarriesTheEditBufferAndTheBankFile) {
   EXPECT_EQ(saved.ProgramValues(),
             std::vector<float>(original.Controls, original.Controls + qvt::kNumStoredParams));
   const auto& values = saved.Properties.at(base + "programValues");
-  EXPECT_EQ(values.Type, "http://lv2plug.in/ns/ext/atom#Vector");
   EXPECT_FALSE(saved.Properties.count(base + "bankFile")) << "the factory bank has no file";
 
   // Restored into an instance whose ports keep the start-up program, the

@@ -1,5 +1,6 @@
 #include "tests/lv2/Lv2TestHost.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -23,15 +24,6 @@ std::string TUridMap::Unmap(LV2_URID urid) const {
 
 LV2_URID TUridMap::MapCallback(LV2_URID_Map_Handle handle, const char* uri) {
   return static_cast<TUridMap*>(handle)->Map(uri);
-}
-
-std::vector<float> DescriptionDefaults(const std::string& bundle) {
-  std::ifstream description(bundle + "/quivertone.ttl");
-  std::vector<float> defaults;
-  std::string word;
-  while (description >> word)
-    if (word == "lv2:default" && description >> word) defaults.push_back(std::stof(word));
-  return defaults;
 }
 
 std::unique_ptr<TLv2Library> TLv2Library::Open(const std::string& binary, std::string& error) {
@@ -65,6 +57,15 @@ TLv2Instance::TLv2Instance(const TLv2Library& library, double rate, std::uint32_
   Descriptor->connect_port(Handle, kEventsPort + 1, Left.data());
   Descriptor->connect_port(Handle, kEventsPort + 2, Right.data());
   Descriptor->activate(Handle);
+}
+
+std::size_t TLv2Instance::SetDescriptionDefaults(const std::string& bundle) {
+  std::ifstream description(bundle + "/quivertone.ttl");
+  std::vector<float> defaults;
+  for (std::string word; description >> word;)
+    if (word == "lv2:default" && description >> word) defaults.push_back(std::stof(word));
+  std::copy_n(defaults.begin(), std::min<std::size_t>(defaults.size(), kControls), Controls);
+  return defaults.size();
 }
 
 TLv2Instance::~TLv2Instance() {

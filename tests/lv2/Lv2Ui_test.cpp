@@ -28,10 +28,7 @@ protected:
     ASSERT_TRUE(Library) << error;
     Plugin = std::make_unique<TLv2Instance>(*Library, 44100.0, 512);
     ASSERT_TRUE(*Plugin);
-    // The host's ports start on the description's defaults.
-    const std::vector<float> defaults = qvt::test::DescriptionDefaults(QVT_LV2_BUNDLE);
-    ASSERT_EQ(defaults.size(), 81u);
-    std::copy(defaults.begin(), defaults.end(), Plugin->Controls);
+    ASSERT_EQ(Plugin->SetDescriptionDefaults(QVT_LV2_BUNDLE), 81u);
     Plugin->Run(64);
     Host = NewHostWindow(40, 40);
 
