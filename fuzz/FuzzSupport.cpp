@@ -87,12 +87,8 @@ VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*
 void SetHostTempo(double beatsPerMinute) { gTempo.store(beatsPerMinute); }
 
 void SetUpProcess() {
-  static const bool once = [] {
-    SetMessageBoxHandler(
-        [](const TMessageBoxRequest& request) { return PassiveAnswer(request.Flags); });
-    return true;
-  }();
-  (void)once;
+  SetMessageBoxHandler(
+      [](const TMessageBoxRequest& request) { return PassiveAnswer(request.Flags); });
 }
 
 std::string ScratchPath(std::string_view name) {

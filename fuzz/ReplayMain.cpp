@@ -1,5 +1,4 @@
-// Runs a fuzz target over files without libFuzzer: every file named on the
-// command line, and every file of every folder named, in name order. A failed
+// Runs a fuzz target without libFuzzer over the files and folders named, in name order; a failed
 // check or a sanitizer report ends the program abnormally, as under libFuzzer.
 #include <algorithm>
 #include <cstdint>
