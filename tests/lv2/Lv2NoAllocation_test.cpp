@@ -1,6 +1,5 @@
-// The LV2 run allocates nothing: every heap allocation made on this thread
-// while counting is on is counted, the plug-in library's included (its
-// operator new is this program's).
+// The LV2 run allocates nothing: every allocation of this thread while counting is on counts,
+// the plug-in library's included (its operator new is this program's).
 #include <gtest/gtest.h>
 
 #include <algorithm>

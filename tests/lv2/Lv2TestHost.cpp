@@ -108,8 +108,7 @@ void TLv2Instance::Run(std::uint32_t frames) {
   auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(EventBuffer.data());
   sequence->atom.type = SequenceType;
   sequence->atom.size = sizeof(LV2_Atom_Sequence_Body) + EventBytes;
-  sequence->body.unit = 0;
-  sequence->body.pad = 0;
+  sequence->body = {0, 0}; // frames as time stamps
   Descriptor->run(Handle, frames);
   EventBytes = 0;
 }

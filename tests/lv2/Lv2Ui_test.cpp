@@ -1,6 +1,5 @@
-// The LV2 UI in a host window on a private X server: the plug-in's editor
-// opens inside the window the host gives, and a knob dragged there reaches
-// the plug-in's control port through the host's write function.
+// The LV2 UI on a private X server: the editor opens in the host's window, and a knob dragged
+// there reaches the plug-in's control port through the host's write function.
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>
 
