@@ -1,13 +1,11 @@
-// The editor on Windows, through the built DLL in windows of a host: it opens
-// as a 587 × 320 child showing what the Linux snapshot shows, a dragged knob
-// and a clicked check button reach the host as automation, two editors live
-// side by side, and closing an editor ends its pop-ups.
+// The editor on Windows, through the built DLL in windows of a host: it opens as a 587 × 320 child
+// showing what the Linux snapshot shows, dragged and clicked controls reach the host as
+// automation, two editors live side by side, and closing an editor ends its pop-ups.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <numeric>
 
 #include "controls/uBitmapEx.h"
 #include "tests/win32host/Win32Host.h"
@@ -23,8 +21,7 @@ void KeepPicture(const char* name, const std::vector<std::uint32_t>& pixels, SIZ
   for (std::uint32_t p : pixels) file.put(char(p >> 16)).put(char(p >> 8)).put(char(p));
 }
 
-// The Linux headless picture of a form (make test-windows leaves them beside
-// the native build; $QVT_SNAPSHOT_REFERENCE names the main form's).
+// A form's Linux headless picture, beside the main form's that $QVT_SNAPSHOT_REFERENCE names.
 std::unique_ptr<TBitmap> LinuxSnapshot(const std::string& form) {
   const char* main = std::getenv("QVT_SNAPSHOT_REFERENCE");
   if (!main) return nullptr;
@@ -161,28 +158,24 @@ HWND OpenPatternEditor(Win32Host& host, HWND editor) {
 }
 
 TEST_F(EditorWindow, ThePatternEditorIsAModalTopmostToolWindowThatReversesStepsAndCloses) {
-  std::vector<int> reported;
   const bool done = AsUser([&] {
     HWND pattern = OpenPatternEditor(*this, Editor);
     ASSERT_TRUE(pattern);
-    const LONG exStyle = GetWindowLongW(pattern, GWL_EXSTYLE);
-    EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
-    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(GetWindowLongW(pattern, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(GetWindowLongW(pattern, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
     EXPECT_TRUE(GetWindowLongW(pattern, GWL_STYLE) & WS_POPUP);
     EXPECT_TRUE(GetClassLongW(pattern, GCL_STYLE) & CS_SAVEBITS);
     EXPECT_TRUE(GetClassLongW(pattern, GCL_STYLE) & CS_DROPSHADOW);
     const std::size_t earlier = Automations().size();
     Click(pattern, 231 + 33, 155 + 11); // "Reverse"
     EXPECT_TRUE(WaitUntil([&] { return Automations().size() >= earlier + 16; }));
-    for (std::size_t i = earlier; i < Automations().size(); ++i)
-      reported.push_back(Automations()[i].Index);
+    const auto reported = Automations(); // the 16 steps in order
+    for (std::size_t i = earlier; i < reported.size(); ++i)
+      EXPECT_EQ(reported[i].Index, 54 + static_cast<int>(i - earlier)) << "automation " << i;
     Click(pattern, 299 + 8, 5 + 7); // the close box
     EXPECT_TRUE(WaitUntil([&] { return Popups().empty(); }));
   });
   ASSERT_TRUE(done);
-  std::vector<int> steps(16);
-  std::iota(steps.begin(), steps.end(), 54);
-  EXPECT_EQ(reported, steps);
 }
 
 TEST_F(EditorWindow, ClosingTheEditorOrThePlugInWhileThePatternEditorIsOpenEndsBoth) {
@@ -239,9 +232,10 @@ TEST_F(EditorWindow, ANameTypedIntoTheNameEditorBecomesANewPresetInWindows1252) 
   Click(Editor, 407 + 148, 58 + 8); // its button adds the preset
   char name[64] = {};
   EXPECT_TRUE(PumpUntil([&] {
-    Dispatch(Fx, effGetProgramName, 0, name);
+    Fx->dispatcher(Fx, effGetProgramName, 0, 0, name, 0.0f);
     return std::string(name) == "caf\xE9";
-  })) << "the edit buffer took the name: " << name;
+  })) << "the edit buffer took the name: "
+      << name;
   CloseEditor(Fx);
   EXPECT_EQ(GetFocus(), Host) << "the keyboard goes back to the host's window";
 }
@@ -281,39 +275,30 @@ TEST_F(EditorWindow, TheBankDialogsShowTheirTitlesAndClosingTheEditorCancelsThem
   EXPECT_EQ(save, L"Save Quivertone presets bank as");
 }
 
-TEST_F(EditorWindow, TwoInstancesOpenAtOnceAndCloseInEitherOrder) {
+// The system destroys the first editor's window with its host's: the form keeps no dead handle,
+// and the second instance's editor, open at the same time, goes on working.
+TEST_F(EditorWindow, TwoInstancesLiveSideBySideAndTheFirstReopensAfterItsHostWindowIsDestroyed) {
   AEffect* second = Load();
   ASSERT_TRUE(second);
   HWND otherHost = NewHostWindow(80, 420, second);
   ASSERT_TRUE(OpenEditor(second, otherHost));
   HWND other = EditorOf(otherHost);
-  ASSERT_TRUE(other);
-  CloseEditor(Fx);
-  EXPECT_EQ(EditorOf(Host), nullptr);
-  // The second still works: a click on its "Osc1 Seq" reaches its host.
-  const float seq = second->getParameter(second, 13);
-  Click(other, 25 + 6, 30 + 6);
-  EXPECT_TRUE(PumpUntil([&] { return second->getParameter(second, 13) != seq; }));
-  CloseEditor(second);
-  // And the first opens again beside nothing.
-  EXPECT_TRUE(OpenEditor(Fx, Host));
-  CloseEditor(Fx);
-}
-
-TEST_F(EditorWindow, AHostThatDestroysItsWindowFirstClosesAndReopensCleanly) {
-  // The system destroys the editor's window with the host's; the form keeps no dead handle.
   DestroyWindow(Host);
   std::erase(HostWindows, Host);
   Pump(100);
   CloseEditor(Fx);
+  // A click on the second's "Osc1 Seq" reaches its host.
+  const float seq = second->getParameter(second, 13);
+  Click(other, 25 + 6, 30 + 6);
+  EXPECT_TRUE(PumpUntil([&] { return second->getParameter(second, 13) != seq; }));
+  CloseEditor(second);
+  // The first opens again in a new window, and works.
   Host = NewHostWindow(40, 40, Fx);
   ASSERT_TRUE(OpenEditor(Fx, Host));
   Editor = EditorOf(Host);
-  ASSERT_TRUE(Editor);
-  // It works: a click on "Osc1 Seq" reaches the host.
-  const float seq = Fx->getParameter(Fx, 13);
+  const float first = Fx->getParameter(Fx, 13);
   Click(Editor, 25 + 6, 30 + 6);
-  EXPECT_TRUE(PumpUntil([&] { return Fx->getParameter(Fx, 13) != seq; }));
+  EXPECT_TRUE(PumpUntil([&] { return Fx->getParameter(Fx, 13) != first; }));
   CloseEditor(Fx);
 }
 

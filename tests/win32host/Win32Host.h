@@ -70,11 +70,10 @@ public:
     return fx;
   }
 
-  VstIntPtr Dispatch(AEffect* fx, VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr) {
-    return fx->dispatcher(fx, opcode, 0, value, ptr, 0.0f);
+  bool OpenEditor(AEffect* fx, HWND parent) {
+    return fx->dispatcher(fx, effEditOpen, 0, 0, parent, 0.0f) == 1;
   }
-  bool OpenEditor(AEffect* fx, HWND parent) { return Dispatch(fx, effEditOpen, 0, parent) == 1; }
-  void CloseEditor(AEffect* fx) { Dispatch(fx, effEditClose); }
+  void CloseEditor(AEffect* fx) { fx->dispatcher(fx, effEditClose, 0, 0, nullptr, 0.0f); }
   std::vector<qvt::THostedPlugin::TAutomation> Automations() {
     return Plugins.at(0)->AutomationsSoFar();
   }
@@ -154,12 +153,7 @@ public:
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size.cx) * size.cy);
     if (pixels.empty()) return pixels;
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = -size.cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader = {sizeof info.bmiHeader, size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
     HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -182,15 +176,13 @@ public:
 private:
   static LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* plugin = reinterpret_cast<qvt::THostedPlugin*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (plugin && message == kCloseEditor) {
+    if (!plugin || (message != kCloseEditor && message != kClosePlugin))
+      return DefWindowProcW(window, message, wParam, lParam);
+    if (message == kCloseEditor)
       plugin->Dispatch(effEditClose);
-      return 0;
-    }
-    if (plugin && message == kClosePlugin) {
+    else
       plugin->Close();
-      return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return 0;
   }
 
   static BOOL CALLBACK CollectPopup(HWND window, LPARAM found) {
