@@ -52,10 +52,9 @@ protected:
 
   static void Write(LV2UI_Controller controller, std::uint32_t port, std::uint32_t size,
                     std::uint32_t format, const void* buffer) {
-    auto* self = static_cast<Lv2Ui*>(controller);
     ASSERT_EQ(format, 0u);
     ASSERT_EQ(size, sizeof(float));
-    self->Writes.push_back({port, *static_cast<const float*>(buffer)});
+    static_cast<Lv2Ui*>(controller)->Writes.push_back({port, *static_cast<const float*>(buffer)});
   }
 
   // Waits, giving the UI its idle calls as a host does.
