@@ -68,8 +68,7 @@ void PlayProgram(TSynth& synth, int index) {
 void CheckLoadedBank(TSynth& synth, const std::uint8_t* data, std::size_t size,
                      const qvt::TBankHeader& header) {
   Check(synth.BankCount() == header.Count, "the bank holds the header's count of programs");
-  // A current-version file that holds all its records saves them back byte for
-  // byte. (A stream is read without looking at its magic; the save writes the true one.)
+  // A whole current-version file saves back byte for byte, but for the magic a stream ignores.
   const std::size_t wholeSize = qvt::kBankHeaderSize + header.Count * sizeof(TProgramRecord);
   if (header.Version == qvt::kBankFileVersion && size >= wholeSize) {
     const std::vector<std::uint8_t> saved = BankBytes(synth);
@@ -81,11 +80,6 @@ void CheckLoadedBank(TSynth& synth, const std::uint8_t* data, std::size_t size,
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  qvt::fuzz::SetUpProcess();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   qvt::fuzz::SetUpProcess();

@@ -1,9 +1,7 @@
-// The plug-in as a careless host drives it, through its effect record only:
-// random opcodes with random index, value and opt, a pointer that is either
-// null or a valid buffer of the kind the opcode implies, interleaved with
-// parameter changes and queries, renders of any frame count and event lists
-// of any shape. Nothing may crash, leak or render a sample that is not finite;
-// stored parameters stay within 0…1 and texts fit the buffers they are written to.
+// The plug-in as a careless host drives it through its effect record: any opcode, index, value
+// and opt with a null pointer or a buffer of the kind the opcode implies, parameter changes and
+// queries, renders of any frame count, event lists of any shape. Nothing may crash, leak or render
+// a sample that is not finite; parameters stay within 0…1 and texts fit their buffers.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -93,14 +91,12 @@ public:
   void Run() {
     for (int action = 0; action < kMaxActions && !Input.Empty() && Effect; ++action) {
       switch (Input.Byte() % 8) {
-      case 0:
-      case 1:
-      case 2: Dispatch(); break;
       case 3: SetParameter(); break;
       case 4: GetParameter(); break;
       case 5: Render(); break;
       case 6: SendEvents(); break;
       case 7: RenderDouble(); break;
+      default: Dispatch(); break; // 0 to 2
       }
     }
     // Whatever happened before, a plain note still renders finite samples.
@@ -249,11 +245,6 @@ private:
 };
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  qvt::fuzz::SetUpProcess();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   qvt::fuzz::SetUpProcess();

@@ -65,8 +65,8 @@ float TFuzzInput::Value() {
 }
 
 std::string TFuzzInput::Text(std::size_t limit) {
-  const std::size_t wanted = Byte() % (limit + 1); // read before Remaining() is asked
-  const std::size_t length = std::min(wanted, Remaining());
+  const std::size_t wanted = Byte() % (limit + 1); // read before the remaining bytes are counted
+  const std::size_t length = Empty() ? 0 : std::min(wanted, Size - Position);
   std::string text(reinterpret_cast<const char*>(Data + Position), length);
   Position += length;
   return text;
@@ -87,12 +87,8 @@ VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*
 void SetHostTempo(double beatsPerMinute) { gTempo.store(beatsPerMinute); }
 
 void SetUpProcess() {
-  static const bool once = [] {
-    SetMessageBoxHandler(
-        [](const TMessageBoxRequest& request) { return PassiveAnswer(request.Flags); });
-    return true;
-  }();
-  (void)once;
+  SetMessageBoxHandler(
+      [](const TMessageBoxRequest& request) { return PassiveAnswer(request.Flags); });
 }
 
 std::string ScratchPath(std::string_view name) {

@@ -1,5 +1,4 @@
-// What the fuzz targets share: a reader that turns the fuzzer's bytes into
-// choices, a scripted host, and checks that stop the run when they fail.
+// What the fuzz targets share: the input as choices, a host callback, checks.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +16,6 @@ public:
   TFuzzInput(const std::uint8_t* data, std::size_t size) : Data(data), Size(size) {}
 
   bool Empty() const { return Position >= Size; }
-  std::size_t Remaining() const { return Empty() ? 0 : Size - Position; }
 
   std::uint8_t Byte();
   bool Bool() { return Byte() & 1; }
@@ -38,25 +36,21 @@ private:
   std::size_t Position = 0;
 };
 
-// The host callback of every target: version 2400 and a settable tempo.
+// Version 2400 and a settable tempo.
 VstIntPtr VSTCALLBACK Host(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                            void* ptr, float opt);
 void SetHostTempo(double beatsPerMinute);
 
-// Once per process: keeps the settings and data folders away from the user's
-// and silences message boxes (refused bank files show one).
+// Silences message boxes (refused bank files show one); settings stay in a temporary folder.
 void SetUpProcess();
-// A file name in the run's own temporary folder.
 std::string ScratchPath(std::string_view name);
 
-// Aborts with the message when the condition does not hold, so that both
-// libFuzzer and the corpus replay report the input.
+// Aborts with the message, so that libFuzzer and the replay report the input.
 void Check(bool condition, std::string_view what);
 
 bool AllFinite(const float* samples, std::size_t count);
 
-// Sends a note-on of `key` and renders `blocks` blocks of 512 frames, each of which must be
-// finite (`what` names the check).
+// A note-on of `key`, then `blocks` blocks of 512 frames that must be finite.
 void PlayNote(AEffect* effect, int key, int blocks, std::string_view what);
 
 } // namespace qvt::fuzz

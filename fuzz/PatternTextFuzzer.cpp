@@ -100,16 +100,9 @@ void Play(TSynth& synth) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  qvt::fuzz::SetUpProcess();
-  // A fast tempo, so that a short render walks through many steps.
-  qvt::fuzz::SetHostTempo(960.0);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   qvt::fuzz::SetUpProcess();
-  qvt::fuzz::SetHostTempo(960.0);
+  qvt::fuzz::SetHostTempo(960.0); // a short render walks through many steps
   const std::string text(reinterpret_cast<const char*>(data), size);
   TSynth synth(qvt::fuzz::Host);
   for (int i = 0; i < kCount; ++i) synth.setParameter(kFirst + i, kUntouched);

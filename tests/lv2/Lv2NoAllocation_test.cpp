@@ -1,6 +1,5 @@
-// The LV2 run allocates nothing: every heap allocation made on this thread
-// while counting is on is counted, the plug-in library's included (its
-// operator new is this program's).
+// The LV2 run allocates nothing: every allocation of this thread while counting is on counts,
+// the plug-in library's included (its operator new is this program's).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,9 +17,7 @@ TEST(Lv2Run, TakingPortsEventsAndTempoAndRenderingAllocateNothing) {
   ASSERT_TRUE(library) << error;
   qvt::test::TLv2Instance lv2(*library, 48000.0, 512);
   ASSERT_TRUE(lv2);
-  const std::vector<float> defaults = qvt::test::DescriptionDefaults(QVT_LV2_BUNDLE);
-  ASSERT_EQ(defaults.size(), 81u);
-  std::copy(defaults.begin(), defaults.end(), lv2.Controls);
+  ASSERT_EQ(lv2.SetDescriptionDefaults(QVT_LV2_BUNDLE), 81u);
   for (int index : {piPipe, piPipeSeq, piFlanger, piReverb, piOsc1Seq, piOsc2Seq, piOsc3Seq})
     lv2.Controls[index] = 1.0f; // every effect on
   lv2.Midi(0, 0x90, 60, 100);

@@ -1,5 +1,6 @@
 #include "tests/lv2/Lv2TestHost.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -25,15 +26,6 @@ LV2_URID TUridMap::MapCallback(LV2_URID_Map_Handle handle, const char* uri) {
   return static_cast<TUridMap*>(handle)->Map(uri);
 }
 
-std::vector<float> DescriptionDefaults(const std::string& bundle) {
-  std::ifstream description(bundle + "/quivertone.ttl");
-  std::vector<float> defaults;
-  std::string word;
-  while (description >> word)
-    if (word == "lv2:default" && description >> word) defaults.push_back(std::stof(word));
-  return defaults;
-}
-
 std::unique_ptr<TLv2Library> TLv2Library::Open(const std::string& binary, std::string& error) {
   auto library = std::unique_ptr<TLv2Library>(new TLv2Library);
   library->Library = qvt::TSharedLibrary::Open(binary, error);
@@ -42,14 +34,10 @@ std::unique_ptr<TLv2Library> TLv2Library::Open(const std::string& binary, std::s
   using TUiEntry = const LV2UI_Descriptor* (*)(std::uint32_t);
   auto plugin = reinterpret_cast<TPluginEntry>(library->Library->Symbol("lv2_descriptor"));
   auto ui = reinterpret_cast<TUiEntry>(library->Library->Symbol("lv2ui_descriptor"));
-  if (!plugin || !ui) {
-    error = "no lv2_descriptor or lv2ui_descriptor in " + binary;
-    return nullptr;
-  }
-  library->Plugin = plugin(0);
-  library->Ui = ui(0);
+  library->Plugin = plugin ? plugin(0) : nullptr;
+  library->Ui = ui ? ui(0) : nullptr;
   if (!library->Plugin || !library->Ui) {
-    error = "no plug-in or UI at index 0";
+    error = "no plug-in or UI at index 0 of " + binary;
     return nullptr;
   }
   return library;
@@ -69,6 +57,15 @@ TLv2Instance::TLv2Instance(const TLv2Library& library, double rate, std::uint32_
   Descriptor->connect_port(Handle, kEventsPort + 1, Left.data());
   Descriptor->connect_port(Handle, kEventsPort + 2, Right.data());
   Descriptor->activate(Handle);
+}
+
+std::size_t TLv2Instance::SetDescriptionDefaults(const std::string& bundle) {
+  std::ifstream description(bundle + "/quivertone.ttl");
+  std::vector<float> defaults;
+  for (std::string word; description >> word;)
+    if (word == "lv2:default" && description >> word) defaults.push_back(std::stof(word));
+  std::copy_n(defaults.begin(), std::min<std::size_t>(defaults.size(), kControls), Controls);
+  return defaults.size();
 }
 
 TLv2Instance::~TLv2Instance() {
@@ -111,8 +108,7 @@ void TLv2Instance::Run(std::uint32_t frames) {
   auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(EventBuffer.data());
   sequence->atom.type = SequenceType;
   sequence->atom.size = sizeof(LV2_Atom_Sequence_Body) + EventBytes;
-  sequence->body.unit = 0;
-  sequence->body.pad = 0;
+  sequence->body = {0, 0}; // frames as time stamps
   Descriptor->run(Handle, frames);
   EventBytes = 0;
 }

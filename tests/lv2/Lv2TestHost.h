@@ -1,7 +1,5 @@
-// A small LV2 host for the built bundle: loads its library, maps URIs,
-// instantiates the plug-in with its ports connected to buffers of its own,
-// runs blocks with MIDI and tempo events, and saves and restores state into a
-// simple property store (as a host's state file would hold it).
+// A small LV2 host for the built bundle: the plug-in's ports on buffers of its own, blocks with
+// MIDI and tempo events, state saved into and restored from a property store.
 #pragma once
 
 #include <cstdint>
@@ -43,10 +41,6 @@ struct TSavedState {
   std::vector<float> ProgramValues() const;
 };
 
-// The control ports' defaults from the bundle's description, in port order, as
-// a host sets them on a new instance.
-std::vector<float> DescriptionDefaults(const std::string& bundle);
-
 class TLv2Library {
 public:
   static std::unique_ptr<TLv2Library> Open(const std::string& binary, std::string& error);
@@ -68,6 +62,9 @@ public:
   LV2_Handle Instance() const { return Handle; }
 
   float Controls[kControls] = {};
+  // Sets the controls to the bundle description's defaults, in port order, as a host does on a
+  // new instance; answers how many defaults the description lists.
+  std::size_t SetDescriptionDefaults(const std::string& bundle);
   // Queues a MIDI message at a frame of the next block.
   void Midi(std::uint32_t frame, std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
   // Queues a tempo (time:Position with beatsPerMinute) at a frame of the next block.
