@@ -108,6 +108,33 @@ TEST(SkinCatalogue, TheCellsOfEachStripAreAllDifferent) {
   }
 }
 
+// Glyphs and digits are copied opaquely, so their background must be the one they land on.
+TEST(SkinCatalogue, OpaqueGlyphsShareTheBackgroundsTheyAreCopiedOnto) {
+  const auto font1 = LoadSkinBitmap("FONT1");
+  const std::uint32_t text = Rgb(*font1, 0, 0); // the space glyph
+  const auto rowBg = LoadSkinBitmap("FONT_BG");
+  const auto selector = LoadSkinBitmap("WAVESELECTOR");
+  const auto nameEdit = LoadSkinBitmap("PRESETEDIT_BG");
+  for (int x = 0; x < 5; ++x)
+    for (int y = 0; y < 8; ++y) {
+      EXPECT_EQ(Rgb(*rowBg, 4 + x, 3 + y), text);
+      EXPECT_EQ(Rgb(*selector, 5 + x, 6 + y), text);
+      EXPECT_EQ(Rgb(*nameEdit, 5 + x, 5 + y), text);
+    }
+  const auto digits = LoadSkinBitmap("DIGITS-9");
+  const std::uint32_t digitBg = Rgb(*digits, 0, 0);
+  for (const char* face : {"ZSPINEDITRATIO", "ZSPINEDITOFFSET"}) {
+    const auto b = LoadSkinBitmap(face);
+    for (int left : {4, 10, 31, 37}) EXPECT_EQ(Rgb(*b, left, 5), digitBg) << face;
+  }
+  const auto zbutton = LoadSkinBitmap("ZBUTTON");
+  for (const char* name : {"ZBTN_OPEN", "ZBTN_RND_FX"}) {
+    const auto glyph = LoadSkinBitmap(name);
+    EXPECT_EQ(Rgb(*glyph, 0, 12), Rgb(*zbutton, 4, 16)) << name << " released";
+    EXPECT_EQ(Rgb(*glyph, 0, 12), Rgb(*zbutton, 22 + 5, 17)) << name << " pressed";
+  }
+}
+
 // A failing load records its error and leaves no shared image.
 TEST(SharedSkinImages, TheGuardedLoadFillsThemOrRecordsItsErrorAndFreeEmptiesThem) {
   ASSERT_TRUE(qvt::LoadSharedSkinImagesGuarded());
