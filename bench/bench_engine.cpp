@@ -7,6 +7,7 @@
 
 #include "bench/HeaviestSettings.h"
 #include "core/uSynth.h"
+#include "tests/core/MidiList.h"
 
 namespace {
 
@@ -17,15 +18,8 @@ VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*
 }
 
 void PlayNote(TSynth& synth, int note) {
-  VstMidiEvent event{};
-  event.type = kVstMidiType;
-  event.midiData[0] = static_cast<char>(0x90);
-  event.midiData[1] = static_cast<char>(note);
-  event.midiData[2] = 100;
-  VstEvents events{};
-  events.numEvents = 1;
-  events.events[0] = reinterpret_cast<VstEvent*>(&event);
-  synth.processEvents(&events);
+  TMidiList on(0x90, note, 100);
+  synth.processEvents(&on.List);
 }
 
 void RenderBlocks(benchmark::State& state, TSynth& synth) {

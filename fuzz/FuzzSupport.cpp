@@ -11,6 +11,7 @@
 #include "platform/core/uMessageBox.h"
 // Settings and data folders of a fuzz run live in a temporary folder.
 #include "tests/IsolatedUserFolders.h"
+#include "tests/core/MidiList.h"
 
 namespace qvt::fuzz {
 
@@ -108,15 +109,8 @@ bool AllFinite(const float* samples, std::size_t count) {
 }
 
 void PlayNote(AEffect* effect, int key, int blocks, std::string_view what) {
-  VstMidiEvent note{};
-  note.type = kVstMidiType;
-  note.midiData[0] = static_cast<char>(0x90);
-  note.midiData[1] = static_cast<char>(key);
-  note.midiData[2] = 100;
-  VstEvents list{};
-  list.numEvents = 1;
-  list.events[0] = reinterpret_cast<VstEvent*>(&note);
-  effect->dispatcher(effect, effProcessEvents, 0, 0, &list, 0.0f);
+  TMidiList note(0x90, key, 100);
+  effect->dispatcher(effect, effProcessEvents, 0, 0, &note.List, 0.0f);
   float left[512], right[512];
   float* outputs[2] = {left, right};
   for (int block = 0; block < blocks; ++block) {
