@@ -253,26 +253,49 @@ std::wstring Title(HWND window) {
   return text;
 }
 
-TEST_F(EditorWindow, TheBankDialogsShowTheirTitlesAndClosingTheEditorCancelsThem) {
+// The file name's edit field (inside a combo box in Explorer-style dialogs).
+BOOL CALLBACK NoteNameField(HWND window, LPARAM out) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  const int id = GetDlgCtrlID(window);
+  if (std::wstring(name) != L"Edit" || (id != 0x47C && id != 0x480)) return TRUE;
+  *reinterpret_cast<HWND*>(out) = window;
+  return FALSE;
+}
+
+TEST_F(EditorWindow, ABankSavedThroughTheDialogIsWrittenAndClosingTheEditorCancelsTheOther) {
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path =
+      std::wstring(folder) + L"qvt-dialog-" + std::to_wstring(GetCurrentProcessId()) + L".qvt";
+  DeleteFileW(path.c_str());
   std::wstring load, save;
   const bool done = AsUser([&] {
-    Click(Editor, 406 + 11, 31 + 11); // the open-bank button
+    Click(Editor, 430 + 11, 31 + 11); // the save-bank button
     HWND dialog = WaitForFileDialog(*this);
     ASSERT_TRUE(dialog);
-    load = Title(dialog);
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
-    Click(Editor, 430 + 11, 31 + 11); // the save-bank button
+    save = Title(dialog);
+    HWND name = nullptr;
+    EnumChildWindows(dialog, &NoteNameField, reinterpret_cast<LPARAM>(&name));
+    if (!name) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); // the host's thread goes on
+    ASSERT_TRUE(name);
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(
+        WaitUntil([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+    Click(Editor, 406 + 11, 31 + 11); // the open-bank button
     dialog = WaitForFileDialog(*this);
     ASSERT_TRUE(dialog);
-    save = Title(dialog);
+    load = Title(dialog);
     PostMessageW(Host, kCloseEditor, 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && !EditorOf(Host); }));
-    if (IsWindow(dialog)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); // the host's thread goes on
+    if (IsWindow(dialog))
+      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); // the host's thread goes on
   });
   ASSERT_TRUE(done);
   EXPECT_EQ(load, L"Load Quivertone presets bank");
   EXPECT_EQ(save, L"Save Quivertone presets bank as");
+  EXPECT_TRUE(DeleteFileW(path.c_str())) << "the bank was written where the dialog said";
 }
 
 // The system destroys the first editor's window with its host's: the form keeps no dead handle,
