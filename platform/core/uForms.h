@@ -135,7 +135,6 @@ private:
   bool FPainting = false;
   bool FModal = false;
   bool FWindowFocused = true;
-  bool FShownOnce = false;
   TControl* FCapture = nullptr;
   TControl* FHover = nullptr;
   TControl* FDispatchTarget = nullptr; // cleared when the control goes away mid-dispatch
