@@ -70,15 +70,16 @@ TEST_F(ParameterApplication, AppliesTheBankProgramThenTheSettingsInOrder) {
   TBankProgram program;
   for (std::size_t i = 0; i < program.Values.size(); ++i) program.Values[i] = i / 100.0f;
   ApplyParameters(*Host, &program,
-                  {ParseSetting("Level#2=0.9"), ParseSetting("80=0.25"), ParseSetting("80=0.75")});
+                  {ParseSetting("80=0.25"), ParseSetting("Level#2=0.9"), ParseSetting("80=0.75")});
   EXPECT_FLOAT_EQ(Get(piOsc1Level), 0.9f); // the setting wins over the program
   EXPECT_FLOAT_EQ(Get(piOsc2Level), 0.02f);
   EXPECT_EQ(Get(piRandomAll), 0.0f);        // beyond the stored parameters: untouched
   EXPECT_FLOAT_EQ(Get(piOsc3XyPad), 0.75f); // the later of two settings
 }
 
-TEST_F(ParameterApplication, RefusesAnAmbiguousNameBeforeSettingIt) {
-  EXPECT_THROW(ApplyParameters(*Host, nullptr, {ParseSetting("Level=1")}), std::invalid_argument);
+TEST_F(ParameterApplication, RefusesAnAmbiguousNameBeforeSettingAnything) {
+  EXPECT_THROW(ApplyParameters(*Host, nullptr, {ParseSetting("80=1"), ParseSetting("Level=1")}),
+               std::invalid_argument);
   for (VstInt32 index = 0; index < 81; ++index) EXPECT_EQ(Get(index), 0.0f);
 }
 

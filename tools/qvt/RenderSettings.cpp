@@ -93,6 +93,14 @@ int ResolveSetting(const TParameterSetting& setting, const std::vector<std::stri
 void ApplyParameters(THostedPlugin& plugin, const TBankProgram* program,
                      const std::vector<TParameterSetting>& settings) {
   AEffect* fx = plugin.Effect();
+  std::vector<std::string> names(static_cast<std::size_t>(std::max(fx->numParams, 0)));
+  if (std::any_of(settings.begin(), settings.end(), [](const auto& s) { return !s.Name.empty(); }))
+    for (VstInt32 index = 0; index < fx->numParams; ++index)
+      names[static_cast<std::size_t>(index)] = plugin.Text(effGetParamName, index);
+  // Every setting is resolved before anything is set, so a refused one changes nothing.
+  std::vector<int> indices;
+  for (const auto& setting : settings) indices.push_back(ResolveSetting(setting, names));
+
   if (program) {
     if (fx->numParams < kStoredParameterCount)
       throw std::runtime_error("a bank program holds " + std::to_string(kStoredParameterCount) +
@@ -101,14 +109,8 @@ void ApplyParameters(THostedPlugin& plugin, const TBankProgram* program,
     for (int index = 0; index < kStoredParameterCount; ++index)
       fx->setParameter(fx, index, program->Values[static_cast<std::size_t>(index)]);
   }
-  std::vector<std::string> names; // asked only when a setting names its parameter
-  for (const auto& setting : settings) {
-    if (names.empty() && !setting.Name.empty())
-      for (VstInt32 index = 0; index < fx->numParams; ++index)
-        names.push_back(plugin.Text(effGetParamName, index));
-    if (names.empty()) names.assign(static_cast<std::size_t>(std::max(fx->numParams, 0)), "");
-    fx->setParameter(fx, ResolveSetting(setting, names), setting.Value);
-  }
+  for (std::size_t i = 0; i < settings.size(); ++i)
+    fx->setParameter(fx, indices[i], settings[i].Value);
 }
 
 } // namespace qvt
